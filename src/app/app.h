@@ -1,0 +1,74 @@
+#pragma once
+// The App object: owns the shared state, the platform services and the
+// windows, and creates the windows in their fixed order. Nothing is global:
+// a test builds a fresh App on the fake platform.
+
+#include "app/app_state.h"
+#include "platform/platform.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace vz {
+
+class TStartForm;
+class TMainForm;
+class TFslika;
+class TFmonitor;
+class TFoptions;
+class Tfabout;
+class CaptureCycle;
+
+struct AppOptions {
+    QString configDir;  // --config-dir: folder of Vivivoz.cfg; empty: the default rule
+};
+
+class App {
+public:
+    App(Platform& platform, AppOptions options = {});
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Creates the windows in order and adds the tray icon. Returns false when
+    // this is a second instance (nothing was created then) or the instance
+    // lock could not be created (`error` says why).
+    bool start(QString* error = nullptr);
+    bool isSecondInstance() const { return secondInstance_; }
+
+    // Exit from the tray menu: stops everything, hides the windows, saves the
+    // settings and ends the event loop.
+    void Exit();
+    // The close query of the main window: saves the settings. Runs once.
+    void closeQuery();
+
+    // Screen measures.
+    int primaryWidth() const;
+    int primaryHeight() const;
+    int monitorCount() const;
+    QRect monitorRect(int index) const;  // empty when there is no such monitor
+
+    // Full path of Vivivoz.cfg.
+    QString settingsPath() const;
+
+    AppState state;
+    Platform& platform;
+    AppOptions options;
+
+    // Windows, created in this order by start(); they live until the App ends.
+    std::unique_ptr<TStartForm> startForm;
+    std::unique_ptr<TMainForm> mainForm;
+    std::unique_ptr<TFslika> fslika;
+    std::unique_ptr<TFmonitor> fmonitor;
+    std::unique_ptr<TFoptions> foptions;
+    std::unique_ptr<Tfabout> fabout;
+    std::unique_ptr<CaptureCycle> capture;
+
+private:
+    QString resolveStartFolder() const;
+    bool secondInstance_ = false;
+    bool closed_ = false;
+};
+
+}  // namespace vz

@@ -1,0 +1,145 @@
+#include "platform/fake/fake_platform.h"
+
+#include <QFileInfo>
+#include <QPainter>
+
+namespace vz {
+namespace {
+
+class FakeMonitors final : public Monitors {
+public:
+    explicit FakeMonitors(FakeDesktop& d) : d_(d) {}
+    QVector<QRect> monitors() const override { return d_.monitors; }
+private:
+    FakeDesktop& d_;
+};
+
+// Copies `rect` of `source` (black outside it) into `into`, reusing its buffer.
+void copyRect(const QImage& source, const QRect& rect, QImage& into) {
+    if (into.size() != rect.size() || into.format() != QImage::Format_RGB32)
+        into = QImage(rect.size(), QImage::Format_RGB32);
+    into.fill(Qt::black);
+    if (source.isNull() || rect.isEmpty()) return;
+    QPainter p(&into);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(QPoint(0, 0), source, rect);
+}
+
+class FakeScreen final : public ScreenCapture {
+public:
+    explicit FakeScreen(FakeDesktop& d) : d_(d) {}
+    bool captureScreen(const QRect& rect, QImage& into) override {
+        if (d_.captureFails) return false;
+        ++d_.screenCaptures;
+        copyRect(d_.screen, rect, into);
+        return true;
+    }
+    bool usesSharedMemory() const override { return true; }
+private:
+    FakeDesktop& d_;
+};
+
+class FakePointer final : public Pointer {
+public:
+    explicit FakePointer(FakeDesktop& d) : d_(d) {}
+    QPoint position() const override { return d_.pointer; }
+    bool cursorImage(QImage& image, QPoint& hotSpot) override {
+        if (d_.cursor.isNull()) return false;
+        image = d_.cursor;
+        hotSpot = d_.cursorHotSpot;
+        return true;
+    }
+private:
+    FakeDesktop& d_;
+};
+
+class FakeWindows final : public Windows {
+public:
+    explicit FakeWindows(FakeDesktop& d) : d_(d) {}
+    QRect outerGeometry(WindowId w) override {
+        auto it = d_.windows.find(w);
+        return it == d_.windows.end() ? QRect() : it->outer;
+    }
+    bool captureWindow(WindowId w, QImage& into) override {
+        auto it = d_.windows.find(w);
+        if (it == d_.windows.end()) return false;
+        copyRect(it->content, QRect(QPoint(0, 0), it->outer.size()), into);
+        return true;
+    }
+private:
+    FakeDesktop& d_;
+};
+
+class FakeLock final : public InstanceLock {
+public:
+    explicit FakeLock(FakeDesktop& d) : d_(d) {}
+    ~FakeLock() override {
+        if (d_.heldLocks && !held_.isEmpty()) d_.heldLocks->remove(held_);
+    }
+    bool acquire(const QString& path, QString* error) override {
+        if (!d_.lockError.isEmpty()) {
+            if (error) *error = d_.lockError;
+            return false;
+        }
+        const QString name = QFileInfo(path).absoluteFilePath();
+        if (!d_.heldLocks) return true;
+        if (d_.heldLocks->contains(name)) return false;
+        d_.heldLocks->insert(name);
+        held_ = name;
+        return true;
+    }
+private:
+    FakeDesktop& d_;
+    QString held_;
+};
+
+class FakePrompter final : public Prompter {
+public:
+    explicit FakePrompter(FakeDesktop& d) : d_(d) {}
+    void beep(Icon icon) override { d_.beeps.push_back(icon); }
+    Answer ask(const QString&, const QString& text, Buttons, Icon, Answer defaultAnswer) override {
+        d_.asked << text;
+        if (d_.answers.empty()) return defaultAnswer;
+        Answer a = d_.answers.front();
+        d_.answers.pop_front();
+        return a;
+    }
+    bool informWithCheckBox(const QString&, const QString& text, const QString&, bool& checked) override {
+        d_.asked << text;
+        if (d_.checkBoxAnswers.empty()) return true;
+        checked = d_.checkBoxAnswers.front();
+        d_.checkBoxAnswers.pop_front();
+        return true;
+    }
+private:
+    FakeDesktop& d_;
+};
+
+class FakePaths final : public Paths {
+public:
+    explicit FakePaths(FakeDesktop& d) : d_(d) {}
+    QString executablePath() const override { return d_.executablePath; }
+    QString executableDir() const override {
+        return QFileInfo(d_.executablePath).absolutePath() + QLatin1Char('/');
+    }
+    QString configHome() const override { return d_.configHome; }
+    QString documentsDir() const override { return d_.documentsDir; }
+private:
+    FakeDesktop& d_;
+};
+
+}  // namespace
+
+Platform makeFakePlatform(FakeDesktop& d) {
+    Platform p;
+    p.monitors = std::make_unique<FakeMonitors>(d);
+    p.screen = std::make_unique<FakeScreen>(d);
+    p.pointer = std::make_unique<FakePointer>(d);
+    p.windows = std::make_unique<FakeWindows>(d);
+    p.instanceLock = std::make_unique<FakeLock>(d);
+    p.prompter = std::make_unique<FakePrompter>(d);
+    p.paths = std::make_unique<FakePaths>(d);
+    return p;
+}
+
+}  // namespace vz

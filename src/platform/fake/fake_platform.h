@@ -1,0 +1,40 @@
+#pragma once
+// A deterministic platform for tests: monitors, screen content, pointer,
+// windows and answers are set by the test; what the program asked for is
+// recorded so the test can check it.
+
+#include "platform/platform.h"
+
+#include <QMap>
+#include <QSet>
+#include <deque>
+
+namespace vz {
+
+struct FakeDesktop {
+    QVector<QRect> monitors{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    QImage screen;                 // root-window content; null means all black
+    bool captureFails = false;     // makes captureScreen fail
+    int screenCaptures = 0;        // how many captures were made
+    QPoint pointer{100, 100};
+    QImage cursor;                 // empty: no cursor image
+    QPoint cursorHotSpot;
+    struct Window { QRect outer; QImage content; };
+    QMap<WindowId, Window> windows;
+    QSet<QString>* heldLocks = nullptr;  // shared between "processes" of one test
+    QString lockError;                   // non-empty: acquiring fails with this
+    // Prompter script and record.
+    std::deque<Prompter::Answer> answers;  // next answers; empty: the default answer
+    std::deque<bool> checkBoxAnswers;      // informWithCheckBox: box state chosen by the "user"
+    QStringList asked;                     // texts of every box shown, in order
+    QVector<Prompter::Icon> beeps;
+    QString executablePath = QStringLiteral("/opt/vivivoz/vivivoz");
+    QString configHome = QStringLiteral("/tmp/vivivoz-fake-config");
+    QString documentsDir = QStringLiteral("/tmp/vivivoz-fake-docs");
+};
+
+// Builds a platform whose services read and write `desktop`, which must
+// outlive it.
+Platform makeFakePlatform(FakeDesktop& desktop);
+
+}  // namespace vz

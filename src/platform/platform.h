@@ -1,0 +1,121 @@
+#pragma once
+// The services Vivivoz needs from the desktop it runs on. Plain C++ and QtGui
+// value types only: no X11 header may be included from here, and nothing
+// outside src/platform/ may assume X11. Implementations: x11/ (real) and
+// fake/ (deterministic, scriptable, for tests).
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <cstdint>
+#include <memory>
+
+namespace vz {
+
+// Monitors of the desktop. Index 0 is the primary monitor; the others follow
+// in the system's order (RandR monitor order on X11).
+class Monitors {
+public:
+    virtual ~Monitors() = default;
+    virtual QVector<QRect> monitors() const = 0;  // geometry of each monitor
+    int count() const { return int(monitors().size()); }
+    // The primary screen: the first monitor; 0x0 when nothing is known.
+    QRect primary() const {
+        const auto list = monitors();
+        return list.isEmpty() ? QRect() : list.first();
+    }
+};
+
+// Copies of the screen. Images are QImage::Format_RGB32 and reused: `into` is
+// only reallocated when its size or format differs from what is asked.
+class ScreenCapture {
+public:
+    virtual ~ScreenCapture() = default;
+    // Copies `rect` (root-window coordinates) into `into`, resized to
+    // rect.size(). Returns false and leaves `into` unchanged on failure.
+    virtual bool captureScreen(const QRect& rect, QImage& into) = 0;
+    // True when the fast shared-memory path is in use.
+    virtual bool usesSharedMemory() const = 0;
+};
+
+// The pointer and its current shape.
+class Pointer {
+public:
+    virtual ~Pointer() = default;
+    virtual QPoint position() const = 0;  // root-window coordinates
+    // Current cursor image (ARGB32 premultiplied) and its hot spot. Returns
+    // false when no image can be had.
+    virtual bool cursorImage(QImage& image, QPoint& hotSpot) = 0;
+};
+
+using WindowId = std::uint64_t;
+
+// Top-level application windows.
+class Windows {
+public:
+    virtual ~Windows() = default;
+    // Outer geometry (frame and title bar included) in root coordinates;
+    // an empty rectangle when the window no longer exists.
+    virtual QRect outerGeometry(WindowId window) = 0;
+    // Copies the window's outer area into `into` (resized to that size).
+    // Returns false and leaves `into` unchanged when the window is gone or
+    // cannot be read.
+    virtual bool captureWindow(WindowId window, QImage& into) = 0;
+};
+
+// Single-instance lock: held for the life of the process, released by the
+// kernel when the process ends, however it ends.
+class InstanceLock {
+public:
+    virtual ~InstanceLock() = default;
+    // Takes the lock named from `executablePath`. False when another running
+    // process holds it. `error` receives the system's reason when the lock
+    // cannot be created at all (then the result is also false).
+    virtual bool acquire(const QString& executablePath, QString* error) = 0;
+};
+
+// Questions, messages and beeps. The real one shows message boxes; the fake
+// one answers from a script.
+class Prompter {
+public:
+    enum class Icon { None, Information, Question, Warning, Error };
+    enum class Answer { Yes, No, Ok, Cancel };
+    enum class Buttons { Ok, YesNo };
+    virtual ~Prompter() = default;
+    virtual void beep(Icon icon) = 0;
+    // A modal message box with the caption `caption`.
+    virtual Answer ask(const QString& caption, const QString& text, Buttons buttons, Icon icon,
+                       Answer defaultAnswer) = 0;
+    // A message box with one "OK" button and a check box below the text.
+    // Returns true when closed with the button; `checked` then holds the
+    // box's state (it is left alone otherwise).
+    virtual bool informWithCheckBox(const QString& caption, const QString& text,
+                                    const QString& checkBoxText, bool& checked) = 0;
+};
+
+// Folders the program uses.
+class Paths {
+public:
+    virtual ~Paths() = default;
+    virtual QString executablePath() const = 0;  // full path of the running executable
+    virtual QString executableDir() const = 0;   // with a trailing '/'
+    virtual QString configHome() const = 0;      // $XDG_CONFIG_HOME or ~/.config, no trailing '/'
+    virtual QString documentsDir() const = 0;    // the user's documents folder, empty if unknown
+};
+
+// Everything together. Created by one factory per backend.
+struct Platform {
+    std::unique_ptr<Monitors> monitors;
+    std::unique_ptr<ScreenCapture> screen;
+    std::unique_ptr<Pointer> pointer;
+    std::unique_ptr<Windows> windows;
+    std::unique_ptr<InstanceLock> instanceLock;
+    std::unique_ptr<Prompter> prompter;
+    std::unique_ptr<Paths> paths;
+};
+
+}  // namespace vz

@@ -52,6 +52,16 @@ public:
     // Full path of Vivivoz.cfg.
     QString settingsPath() const;
 
+    // Windows that are not built yet answer for themselves here until they
+    // exist. Closing the slideshow editor runs its close handler's effects
+    // (capture timer off, output blanked, SourceMode 0, player stopped), also
+    // when the editor is hidden.
+    void closeSlideshowEditor();
+    bool isSlideshowEditorVisible() const { return false; }
+    void hideWindowPicker() {}
+    bool isWindowPickerVisible() const { return false; }
+    bool isShortcutsWindowVisible() const { return false; }
+
     AppState state;
     Platform& platform;
     AppOptions options;

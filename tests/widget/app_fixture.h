@@ -1,0 +1,38 @@
+#pragma once
+// A fresh App on the fake platform, with its settings in a temporary folder.
+// Two monitors by default (1920x1080 primary, 1280x1024 to its right).
+
+#include "app/app.h"
+#include "platform/fake/fake_platform.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace vz::test {
+
+class AppFixture : public ::testing::Test {
+protected:
+    // Builds and starts the App; call again after changing `desktop`.
+    void startApp() {
+        app.reset();
+        platform = makeFakePlatform(desktop);
+        app = std::make_unique<App>(platform, AppOptions{configDir.path()});
+        ASSERT_TRUE(app->start());
+    }
+    void SetUp() override {
+        desktop.configHome = configDir.path() + QStringLiteral("/home-config");
+        desktop.documentsDir = configDir.path() + QStringLiteral("/docs");
+    }
+    void TearDown() override { app.reset(); }
+    void useOneMonitor() { desktop.monitors = {QRect(0, 0, 1920, 1080)}; }
+    AppState& state() { return app->state; }
+
+    QTemporaryDir configDir;
+    FakeDesktop desktop;
+    Platform platform;
+    std::unique_ptr<App> app;
+};
+
+}  // namespace vz::test

@@ -36,6 +36,8 @@ public:
     // lock could not be created (`error` says why).
     bool start(QString* error = nullptr);
     bool isSecondInstance() const { return secondInstance_; }
+    // Whether the tray icon could be shown (a tray manager is running).
+    bool trayAvailable() const { return trayAvailable_; }
 
     // Exit from the tray menu: stops everything, hides the windows, saves the
     // settings and ends the event loop.
@@ -78,6 +80,7 @@ public:
 private:
     QString resolveStartFolder() const;
     bool secondInstance_ = false;
+    bool trayAvailable_ = false;
     bool closed_ = false;
 };
 

@@ -22,19 +22,26 @@ QPixmap blank(int w, int h) {
 // A painter for outline drawing: white 1.5 px antialiased pen, no brush.
 // Coordinates in the glyphs below are chosen on half pixels where a line
 // must land on one pixel row or column.
-void begin(QPainter& p, qreal penWidth = 1.5) {
+void begin(QPainter& p, qreal penWidth) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(kInk, penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(Qt::NoBrush);
 }
 
-// A monitor: screen outline, neck and foot, inside `r` (screen on top).
-void drawMonitor(QPainter& p, const QRectF& screen, qreal footHalf, qreal neck) {
+// A monitor: the screen outline drawn with the current pen, then neck and
+// foot filled below it, centred on `centreX` (pixel columns).
+void drawMonitor(QPainter& p, const QRectF& screen, const QRect& neck, const QRect& foot) {
     p.drawRect(screen);
-    const qreal cx = screen.center().x();
-    const qreal bottom = screen.bottom();
-    p.drawLine(QPointF(cx, bottom + 1), QPointF(cx, bottom + neck));
-    p.drawLine(QPointF(cx - footHalf, bottom + neck + 0.5), QPointF(cx + footHalf, bottom + neck + 0.5));
+    p.fillRect(neck, p.pen().color());
+    p.fillRect(foot, p.pen().color());
+}
+
+// A rectangle outline of thickness t filled in pixels (crisp at any size).
+void frame(QPainter& p, const QRect& r, int t, const QColor& color) {
+    p.fillRect(QRect(r.left(), r.top(), r.width(), t), color);
+    p.fillRect(QRect(r.left(), r.bottom() - t + 1, r.width(), t), color);
+    p.fillRect(QRect(r.left(), r.top() + t, t, r.height() - 2 * t), color);
+    p.fillRect(QRect(r.right() - t + 1, r.top() + t, t, r.height() - 2 * t), color);
 }
 
 }  // namespace
@@ -42,17 +49,19 @@ void drawMonitor(QPainter& p, const QRectF& screen, qreal footHalf, qreal neck) 
 QPixmap cog() {
     QPixmap pm = blank(19, 19);
     QPainter p(&pm);
-    begin(p, 1.3);
+    p.setRenderHint(QPainter::Antialiasing);
     const QPointF c(9.5, 9.5);
-    const qreal rIn = 6.0, rOut = 8.6;
+    const qreal rIn = 6.2, rOut = 9.0;
     auto at = [&](qreal r, qreal deg) {
         const qreal a = qDegreesToRadians(deg);
         return c + QPointF(r * qCos(a), r * qSin(a));
     };
+    // Eight teeth round a ring; the hole is cut with the odd-even rule.
     QPainterPath gear;
+    gear.setFillRule(Qt::OddEvenFill);
     for (int i = 0; i < 8; ++i) {
         const qreal t = i * 45.0 - 90.0;
-        const QPointF pts[] = {at(rIn, t - 17), at(rOut, t - 9), at(rOut, t + 9), at(rIn, t + 17)};
+        const QPointF pts[] = {at(rIn, t - 16), at(rOut, t - 9), at(rOut, t + 9), at(rIn, t + 16)};
         if (i == 0)
             gear.moveTo(pts[0]);
         else
@@ -61,8 +70,8 @@ QPixmap cog() {
             gear.lineTo(pts[k]);
     }
     gear.closeSubpath();
-    p.drawPath(gear);
-    p.drawEllipse(c, 2.6, 2.6);
+    gear.addEllipse(c, 3.0, 3.0);
+    p.fillPath(gear, kInk);
     return pm;
 }
 
@@ -70,15 +79,15 @@ QPixmap sendToSecond() {
     QPixmap pm = blank(42, 16);
     QPainter p(&pm);
     begin(p, 1.0);
-    // Left screen, arrow, right screen.
-    drawMonitor(p, QRectF(1.5, 1.5, 12, 9), 3, 2.5);
-    drawMonitor(p, QRectF(28.5, 1.5, 12, 9), 3, 2.5);
+    // Left screen, arrow, right screen; 1 px lines on pixel centres.
+    drawMonitor(p, QRectF(1.5, 1.5, 12, 9), QRect(7, 11, 1, 2), QRect(4, 13, 7, 1));
+    drawMonitor(p, QRectF(28.5, 1.5, 12, 9), QRect(34, 11, 1, 2), QRect(31, 13, 7, 1));
     p.setPen(QPen(kInk, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawLine(QPointF(17, 7), QPointF(25, 7));
+    p.drawLine(QPointF(17, 6.5), QPointF(25, 6.5));
     QPainterPath head;
-    head.moveTo(22, 3.5);
-    head.lineTo(25.5, 7);
-    head.lineTo(22, 10.5);
+    head.moveTo(21.5, 3);
+    head.lineTo(25, 6.5);
+    head.lineTo(21.5, 10);
     p.drawPath(head);
     return pm;
 }
@@ -110,71 +119,61 @@ QPixmap stopAll() {
     return pm;
 }
 
+// The source glyphs use 2 px lines on whole-pixel coordinates so their
+// straight edges stay sharp.
 QPixmap desktop() {
     QPixmap pm = blank(32, 24);
     QPainter p(&pm);
-    begin(p, 1.5);
-    drawMonitor(p, QRectF(5, 2, 22, 15), 5, 3.5);
+    begin(p, 2.0);
+    drawMonitor(p, QRectF(5, 3, 22, 14), QRect(15, 18, 2, 2), QRect(10, 20, 12, 2));
     return pm;
 }
 
 QPixmap partOfDesktop() {
     QPixmap pm = blank(32, 24);
     QPainter p(&pm);
-    begin(p, 1.5);
-    drawMonitor(p, QRectF(5, 2, 22, 15), 5, 3.5);
-    p.setPen(QPen(kInk, 1.0, Qt::CustomDashLine));
-    QPen dashed(kInk, 1.0);
-    dashed.setDashPattern({2, 1.5});
+    begin(p, 2.0);
+    drawMonitor(p, QRectF(5, 3, 22, 14), QRect(15, 18, 2, 2), QRect(10, 20, 12, 2));
+    QPen dashed(kInk, 1.0, Qt::CustomDashLine, Qt::FlatCap);
+    dashed.setDashPattern({2, 2});
     p.setPen(dashed);
-    p.drawRect(QRectF(9.5, 5.5, 10, 7));
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.drawRect(QRect(9, 6, 12, 7));
     return pm;
 }
 
 QPixmap singleApplication() {
     QPixmap pm = blank(32, 24);
     QPainter p(&pm);
-    begin(p, 1.5);
-    const QRectF frame(5, 3, 22, 18);
-    p.drawRect(frame);
-    p.fillRect(QRectF(5, 3, 22, 4), kInk);
-    // Title-bar buttons, cut out of the filled bar.
+    frame(p, QRect(4, 2, 24, 19), 2, kInk);
+    p.fillRect(QRect(4, 2, 24, 5), kInk);
+    // Title-bar buttons punched out of the bar.
     p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.fillRect(QRectF(20.5, 4.0, 2, 2), Qt::transparent);
-    p.fillRect(QRectF(23.5, 4.0, 2, 2), Qt::transparent);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.fillRect(QRect(19, 3, 2, 2), Qt::transparent);
+    p.fillRect(QRect(23, 3, 2, 2), Qt::transparent);
     return pm;
 }
 
 QPixmap clipboard() {
     QPixmap pm = blank(32, 24);
     QPainter p(&pm);
-    begin(p, 1.5);
-    p.drawRoundedRect(QRectF(8, 3, 16, 19), 1.5, 1.5);
-    // The clip.
-    p.setBrush(kInk);
-    p.drawRoundedRect(QRectF(12.5, 1.5, 7, 3.5), 1, 1);
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kInk, 1.0));
-    for (int i = 0; i < 4; ++i) {
-        const qreal y = 8.5 + i * 3;
-        p.drawLine(QPointF(11, y), QPointF(i == 3 ? 17 : 21, y));
-    }
+    frame(p, QRect(8, 3, 16, 20), 2, kInk);
+    p.fillRect(QRect(12, 1, 8, 4), kInk);  // the clip
+    for (int i = 0; i < 4; ++i)
+        p.fillRect(QRect(11, 8 + i * 3, i == 3 ? 6 : 10, 1), kInk);
     return pm;
 }
 
 QPixmap images() {
     QPixmap pm = blank(32, 24);
     QPainter p(&pm);
-    begin(p, 1.5);
-    p.drawRect(QRectF(4, 3, 24, 18));
-    // Mountains standing on the frame's lower edge.
+    frame(p, QRect(4, 3, 24, 18), 2, kInk);
+    // Mountains standing on the frame's lower edge, and a sun.
+    begin(p, 1.0);
     p.setBrush(kInk);
-    p.setPen(QPen(kInk, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    const QPointF hills[] = {{5, 20}, {12, 11}, {16, 16}, {19, 13}, {27, 20}};
+    const QPointF hills[] = {{6, 19}, {12.5, 10.5}, {16.5, 15.5}, {19.5, 12.5}, {26, 19}};
     p.drawPolygon(hills, 5);
-    // Sun.
-    p.drawEllipse(QPointF(22, 8), 2.2, 2.2);
+    p.drawEllipse(QPointF(21.5, 7.5), 2.0, 2.0);
     return pm;
 }
 
@@ -187,12 +186,12 @@ QPixmap scrollText() {
     p.drawLine(QPointF(4, 9), QPointF(24, 9));
     p.drawLine(QPointF(4, 14), QPointF(27, 14));
     // Arrow pointing left: the direction the text travels.
-    p.setPen(QPen(kInk, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawLine(QPointF(7, 20), QPointF(27, 20));
+    p.setPen(QPen(kInk, 2.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    p.drawLine(QPointF(6, 19), QPointF(27, 19));
     QPainterPath head;
-    head.moveTo(10.5, 17);
-    head.lineTo(7, 20);
-    head.lineTo(10.5, 23);
+    head.moveTo(10, 16);
+    head.lineTo(6.5, 19);
+    head.lineTo(10, 22);
     p.drawPath(head);
     return pm;
 }
@@ -200,43 +199,65 @@ QPixmap scrollText() {
 QPixmap captureImage() {
     QPixmap pm = blank(32, 24);
     QPainter p(&pm);
-    begin(p, 1.5);
-    p.setPen(QPen(kInk, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    QPainterPath body;
-    body.addRoundedRect(QRectF(4, 7, 24, 14), 2, 2);
-    p.drawPath(body);
+    begin(p, 2.0);
+    p.setPen(QPen(kInk, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawRoundedRect(QRectF(4, 8, 24, 13), 2, 2);
     // Viewfinder hump, lens and flash.
     QPainterPath hump;
-    hump.moveTo(11, 7);
-    hump.lineTo(13, 3.5);
-    hump.lineTo(19, 3.5);
-    hump.lineTo(21, 7);
+    hump.moveTo(11, 8);
+    hump.lineTo(13, 4);
+    hump.lineTo(19, 4);
+    hump.lineTo(21, 8);
     p.drawPath(hump);
-    p.drawEllipse(QPointF(16, 14), 4.2, 4.2);
-    p.drawEllipse(QPointF(16, 14), 1.5, 1.5);
-    p.fillRect(QRectF(23, 9.5, 3, 2), kInk);
+    p.setPen(QPen(kInk, 1.5));
+    p.drawEllipse(QPointF(16, 14.5), 4.0, 4.0);
+    p.fillRect(QRect(23, 10, 3, 2), kInk);
     return pm;
 }
 
+namespace {
+
+// Pixel layout of the tray picture for one size: two screens side by side,
+// each with a neck and a stand bar.
+struct TrayLayout {
+    int size;
+    int thickness;         // outline
+    int left1, left2;      // screens' left columns
+    int top, w, h;         // screens
+    int neckDx, neckW, neckH;
+    int barDx, barW, barH;
+};
+
+constexpr TrayLayout kTrayLayouts[] = {
+    {16, 1, 0, 9, 3, 7, 6, 3, 1, 2, 1, 5, 1},
+    {22, 2, 0, 12, 5, 10, 8, 4, 2, 2, 2, 6, 2},
+    {32, 2, 1, 17, 8, 14, 12, 6, 2, 2, 3, 8, 2},
+};
+
+void drawTray(QPainter& p, const TrayLayout& l) {
+    for (int left : {l.left1, l.left2}) {
+        frame(p, QRect(left, l.top, l.w, l.h), l.thickness, kTrayRed);
+        const int below = l.top + l.h;
+        p.fillRect(QRect(left + l.neckDx, below, l.neckW, l.neckH), kTrayRed);
+        p.fillRect(QRect(left + l.barDx, below + l.neckH, l.barW, l.barH), kTrayRed);
+    }
+}
+
+}  // namespace
+
 QPixmap trayPixmap(int size) {
-    size = std::max(size, 8);
+    size = std::clamp(size, 8, 1024);
     QPixmap pm = blank(size, size);
     QPainter p(&pm);
-    // Laid out on a 32 grid and scaled; outline width grows with the size so
-    // the small renderings keep one clear pixel.
-    const qreal s = size / 32.0;
-    const qreal pen = std::max(1.0, 2.0 * s);
-    p.setRenderHint(QPainter::Antialiasing, size != 32);
-    p.setPen(QPen(kTrayRed, pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    p.setBrush(Qt::NoBrush);
-    const auto screen = [&](qreal x) {
-        // Screen 13 x 11, neck, then the stand bar.
-        p.drawRect(QRectF((x + 1) * s, 8 * s, 12 * s, 11 * s));
-        p.fillRect(QRectF((x + 6) * s, 20 * s, 2 * s, 2 * s), kTrayRed);
-        p.fillRect(QRectF((x + 3) * s, 22 * s, 8 * s, pen), kTrayRed);
-    };
-    screen(1);
-    screen(17);
+    for (const TrayLayout& l : kTrayLayouts) {
+        if (l.size == size) {
+            drawTray(p, l);
+            return pm;
+        }
+    }
+    // Other sizes: the 32 px picture scaled smoothly.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(QRect(0, 0, size, size), trayPixmap(32));
     return pm;
 }
 

@@ -4,6 +4,7 @@
 #include "version.h"
 #include "widgets/glyph_button.h"
 #include "widgets/glyphs.h"
+#include "widgets/movable_panel.h"
 #include "widgets/onoff_checkbox.h"
 #include "widgets/spin_edit.h"
 
@@ -158,6 +159,42 @@ TEST(GlyphButton, FaceFollowsHoverAndPress) {
     for (int x = 20; x < 38 && !white; ++x)
         white = face.pixelColor(x, 13) == QColor(Qt::white);
     EXPECT_TRUE(white);
+}
+
+// ---- MovablePanel ----
+
+void sendMouseGlobal(QWidget* w, QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+    const QPoint local = w->mapFromGlobal(global);
+    QMouseEvent event(type, QPointF(local), QPointF(global), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+TEST(MovablePanel, LeftDragMovesTheWindowOnlyWhenAsked) {
+    // The offscreen platform has no system move, so this is the manual path.
+    QWidget window;
+    window.setGeometry(100, 100, 248, 42);
+    auto* panel = new MovablePanel(&window);
+    panel->setGeometry(0, 0, 248, 42);
+    window.show();
+    const QPoint start = window.pos();
+    const QPoint grab = panel->mapToGlobal(QPoint(10, 10));
+
+    auto drag = [&] {
+        sendMouseGlobal(panel, QEvent::MouseButtonPress, grab, Qt::LeftButton);
+        sendMouseGlobal(panel, QEvent::MouseMove, grab + QPoint(15, 5), Qt::LeftButton);
+        sendMouseGlobal(panel, QEvent::MouseMove, grab + QPoint(30, -20), Qt::LeftButton);
+        sendMouseGlobal(panel, QEvent::MouseButtonRelease, grab + QPoint(30, -20), Qt::NoButton);
+    };
+    drag();
+    EXPECT_EQ(window.pos(), start);
+
+    panel->setDragsWindow(true);
+    drag();
+    EXPECT_EQ(window.pos(), start + QPoint(30, -20));
+
+    // After the release, moving the pointer moves nothing.
+    sendMouseGlobal(panel, QEvent::MouseMove, grab + QPoint(90, 90), Qt::NoButton);
+    EXPECT_EQ(window.pos(), start + QPoint(30, -20));
 }
 
 // ---- glyphs ----

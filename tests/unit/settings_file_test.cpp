@@ -1,0 +1,225 @@
+#include "shell/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <functional>
+
+using namespace vz;
+
+namespace {
+
+SettingsEnvironment screen1920()
+{
+    return {1920, 1080, QStringLiteral("/home/u/Documents"), QStringLiteral("/opt/vivivoz/")};
+}
+
+Settings readText(const QByteArray& text)
+{
+    IniDocument doc;
+    doc.parse(text);
+    return readSettings(doc, screen1920());
+}
+
+}  // namespace
+
+TEST(SettingsFile, FreshFileHoldsEveryDefaultInTheOrderOfWriting)
+{
+    IniDocument doc;
+    writeSettings(doc, defaultSettings(screen1920()));
+    EXPECT_EQ(doc.toBytes(),
+              "[Velikost]\r\n"
+              "Levo=1420\r\n"
+              "Gor=100\r\n"
+              "\r\n"
+              "[Options]\r\n"
+              "optAutohide=0\r\n"
+              "Cursorx0=0\r\n"
+              "Cursorx9=1920\r\n"
+              "Cursory0=0\r\n"
+              "Cursory9=1080\r\n"
+              "OptCursorLimit=0\r\n"
+              "ImgCounter=10\r\n"
+              "optAutohideagain=0\r\n"
+              "opScaleValue=100\r\n"
+              "optShowcursor=0\r\n"
+              "optShowredpoint=0\r\n"
+              "optCenter=0\r\n"
+              "optLeft=300\r\n"
+              "optTop=250\r\n"
+              "refreshRate=5\r\n"
+              "MAXrefreshRate=5\r\n"
+              "optStbar=0\r\n"
+              "ImageSavePath=/home/u/Documents/\r\n"
+              "HotKey=None\r\n"
+              "CbBeep=0\r\n"
+              "\r\n"
+              "[Config]\r\n"
+              "load=1\r\n"
+              "\r\n"
+              "[Display]\r\n"
+              "Daf=2\r\n"
+              "\r\n");
+}
+
+TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
+{
+    struct Case {
+        const char* name;
+        const char* text;
+        std::function<void(Settings&)> expect;  // turns the defaults into the expected values
+    };
+    const Case cases[] = {
+        {"empty file: every default", "", [](Settings&) {}},
+        {"toolbar at the last allowed left", "[Velikost]\nLevo=1672", [](Settings& s) { s.Levo = 1672; }},
+        {"toolbar beyond the right edge", "[Velikost]\nLevo=1673", [](Settings& s) { s.Levo = 5; }},
+        {"toolbar at a negative left", "[Velikost]\nLevo=-1", [](Settings& s) { s.Levo = 5; }},
+        {"toolbar top 50 above the bottom", "[Velikost]\nGor=1030", [](Settings& s) { s.Gor = 1030; }},
+        {"toolbar top within 50 of the bottom", "[Velikost]\nGor=1031", [](Settings& s) { s.Gor = 5; }},
+        {"toolbar top above 5", "[Velikost]\nGor=4", [](Settings& s) { s.Gor = 5; }},
+        {"toolbar position in hex", "[velikost]\nlevo=$64\nGOR=0x20", [](Settings& s) { s.Levo = 100; s.Gor = 32; }},
+        {"settings dialog top 40", "[Options]\noptTop=40", [](Settings& s) { s.optTop = 350; }},
+        {"settings dialog top 50", "[Options]\noptTop=50", [](Settings& s) { s.optTop = 50; }},
+        {"marks switched on by 1", "[Options]\noptAutohide=1\nOptCursorLimit=1\nCbBeep=1",
+         [](Settings& s) { s.optAutohide = s.OptCursorLimit = s.CbBeep = true; }},
+        {"other values do not switch marks on", "[Options]\noptAutohide=2\nOptCursorLimit=-1\nCbBeep=3",
+         [](Settings&) {}},
+        {"plain flags take any non-zero", "[Options]\noptShowcursor=7\noptAutohideagain=-1",
+         [](Settings& s) { s.optShowcursor = s.optAutohideagain = true; }},
+        {"red point in any letter case", "[OPTIONS]\nOPTshowredPOINT=1", [](Settings& s) { s.optShowRedPoint = true; }},
+        {"load at startup off", "[Config]\nload=0", [](Settings& s) { s.load = false; }},
+        {"load at startup: other value leaves the mark", "[Config]\nload=2", [](Settings& s) { s.load = std::nullopt; }},
+        {"load at startup: not a number is the default", "[Config]\nload=yes", [](Settings&) {}},
+        {"numbers that are not numbers", "[Options]\nImgCounter=ten\nrefreshRate=\nopScaleValue=1e3\n[Display]\nDaf=x",
+         [](Settings&) {}},
+        {"strings and counters", "[Options]\nImgCounter=-5\nImageSavePath=/tmp/shots/\nHotKey=Ctrl+F11\n[Display]\nDaf=4",
+         [](Settings& s) {
+             s.ImgCounter = -5;
+             s.ImageSavePath = "/tmp/shots/";
+             s.HotKey = "Ctrl+F11";
+             s.Daf = 4;
+         }},
+        {"mouse area", "[Options]\nCursorx0=10\nCursorx9=800\nCursory0=20\nCursory9=600",
+         [](Settings& s) {
+             s.Cursorx0 = 10;
+             s.Cursorx9 = 800;
+             s.Cursory0 = 20;
+             s.Cursory9 = 600;
+         }},
+        {"keys in the wrong section are not seen", "[Display]\nLevo=7\noptTop=60", [](Settings&) {}},
+    };
+    for (const Case& c : cases) {
+        Settings expected = defaultSettings(screen1920());
+        c.expect(expected);
+        EXPECT_EQ(readText(c.text), expected) << c.name;
+    }
+}
+
+TEST(SettingsFile, WrittenValuesReadBack)
+{
+    Settings s = defaultSettings(screen1920());
+    s.Levo = 17;
+    s.Gor = 900;
+    s.optAutohide = s.OptCursorLimit = s.optAutohideagain = true;
+    s.Cursorx0 = 1;
+    s.Cursorx9 = 2;
+    s.Cursory0 = 3;
+    s.Cursory9 = 4;
+    s.ImgCounter = 123456;
+    s.load = false;
+    s.opScaleValue = 250;
+    s.optShowcursor = s.optShowRedPoint = s.CbBeep = true;
+    s.Daf = 5;
+    s.optLeft = -40;
+    s.optTop = 60;
+    s.refreshRate = 30;
+    s.MAXrefreshRate = 60;
+    s.ImageSavePath = QString::fromUtf8("/home/\xC5\xBE" "an/Slike/");
+    s.HotKey = "Alt+F2";
+    IniDocument doc;
+    writeSettings(doc, s);
+    doc.parse(doc.toBytes());
+    EXPECT_EQ(readSettings(doc, screen1920()), s);
+}
+
+TEST(SettingsFile, SavingKeepsOtherOwnersKeysInPlace)
+{
+    QTemporaryDir dir;
+    const QString path = settingsFilePath(dir.path());
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Options]\r\n"
+                "HotKey1=Ctrl+F1\r\n"
+                "OPTSHOWREDPOINT=1\r\n"
+                "HotKey2=None\r\n"
+                "HotKey10=Shift+Alt+X\r\n"
+                "; a note\r\n"
+                "\r\n");
+    }
+    IniDocument doc;
+    ASSERT_EQ(doc.load(path), IniDocument::LoadStatus::Loaded);
+    Settings s = readSettings(doc, screen1920());
+    EXPECT_TRUE(s.optShowRedPoint);
+    writeSettings(doc, s);
+    QString error;
+    ASSERT_TRUE(doc.save(path, &error)) << error.toStdString();
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray saved = f.readAll();
+    // The Options section comes first now: it already stood in the file.
+    EXPECT_TRUE(saved.startsWith("[Options]\r\n"
+                                 "HotKey1=Ctrl+F1\r\n"
+                                 "optShowredpoint=1\r\n"
+                                 "HotKey2=None\r\n"
+                                 "HotKey10=Shift+Alt+X\r\n"
+                                 "; a note\r\n"
+                                 "optAutohide=0\r\n"))
+        << saved.toStdString();
+    EXPECT_TRUE(saved.contains("CbBeep=0\r\n\r\n[Velikost]\r\nLevo=1420\r\nGor=100\r\n\r\n[Config]\r\nload=1\r\n\r\n"
+                               "[Display]\r\nDaf=2\r\n\r\n"))
+        << saved.toStdString();
+    EXPECT_FALSE(saved.contains("OPTSHOWREDPOINT"));
+}
+
+TEST(SettingsFile, DefaultImageSavePath)
+{
+    struct Case {
+        const char* documents;
+        const char* zacetnamapa;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/home/u/Documents", "/opt/v/", "/home/u/Documents/"},
+        {"/home/u/Documents/", "/opt/v/", "/home/u/Documents/"},
+        {"/", "/opt/v/", "/"},
+        {"", "/opt/v/", "/opt/v/"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(defaultImageSavePath({1920, 1080, c.documents, c.zacetnamapa}), c.expected) << c.documents;
+}
+
+TEST(SettingsFile, FolderOfTheSettingsFile)
+{
+    QTemporaryDir exeDir, configHome;
+    const QString exe = exeDir.path();
+    const QString xdg = configHome.path();
+
+    EXPECT_EQ(settingsFolder("/srv/cfg", exe, xdg), "/srv/cfg/");
+    EXPECT_EQ(settingsFolder("/srv/cfg/", exe, xdg), "/srv/cfg/");
+    EXPECT_EQ(settingsFolder("rel", exe, xdg), QDir::current().absoluteFilePath("rel") + "/");
+    // No Vivivoz.cfg beside the program: the user's config folder, not created yet.
+    EXPECT_EQ(settingsFolder({}, exe, xdg), xdg + "/vivivoz/");
+    EXPECT_FALSE(QDir(xdg + "/vivivoz").exists());
+    // Portable use: a Vivivoz.cfg beside the program wins.
+    QFile cfg(exe + "/Vivivoz.cfg");
+    ASSERT_TRUE(cfg.open(QIODevice::WriteOnly));
+    cfg.close();
+    EXPECT_EQ(settingsFolder({}, exe, xdg), exe + "/");
+    EXPECT_EQ(settingsFolder("/srv/cfg", exe, xdg), "/srv/cfg/");
+    EXPECT_EQ(settingsFilePath("/srv/cfg/"), "/srv/cfg/Vivivoz.cfg");
+}

@@ -1,0 +1,328 @@
+"""Helpers for driving the real vivivoz binary on the virtual X display.
+
+The display comes from tests/e2e/with_display (scripts/xdisplay): a
+1920x1080 primary monitor at 0,0, a 1280x1024 second monitor at 1920,0,
+openbox as window manager and trayer as system tray.  Everything here uses
+the standard library and the X command-line tools (xwininfo, xdotool, xprop,
+ImageMagick's import/convert/display).
+"""
+
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+PRIMARY = (0, 0, 1920, 1080)
+SECOND = (1920, 0, 1280, 1024)
+# A spot on the root that belongs to neither monitor: the pointer is parked
+# here so that it is drawn into no captured picture.
+POINTER_PARK = (3190, 1070)
+
+COMMAND_TIMEOUT = 20
+
+
+def run(args, timeout=COMMAND_TIMEOUT, check=True, binary=False):
+    """Runs a tool and returns its stdout; raises with its stderr on failure."""
+    try:
+        done = subprocess.run(args, capture_output=True, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise AssertionError(f"{args[0]} did not finish within {timeout} s: {' '.join(args)}")
+    if check and done.returncode != 0:
+        raise AssertionError(
+            f"{' '.join(args)} failed with status {done.returncode}: "
+            f"{done.stderr.decode(errors='replace').strip()}")
+    return done.stdout if binary else done.stdout.decode(errors="replace")
+
+
+def wait_until(what, probe, timeout, interval=0.2):
+    """Polls probe() until it returns a true value, which is returned.
+
+    Raises AssertionError naming `what` when the time runs out."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+# --- windows -----------------------------------------------------------------
+
+# One line of `xwininfo -tree`:
+#   0x600006 "vivivoz": ("vivivoz" "vivivoz")  22x30+0+0  +1+1049
+TREE_LINE = re.compile(
+    r'^(?P<indent>\s*)(?P<id>0x[0-9a-f]+) (?P<name>.*?): \((?P<cls>[^)]*)\)\s+'
+    r'(?P<w>\d+)x(?P<h>\d+)[+-]-?\d+[+-]-?\d+\s+\+?(?P<x>-?\d+)\+?(?P<y>-?\d+)\s*$')
+
+
+class Window:
+    def __init__(self, wid, name, cls, x, y, w, h, depth):
+        self.id, self.name, self.cls = wid, name, cls
+        self.x, self.y, self.w, self.h, self.depth = x, y, w, h, depth
+        self.children = []
+
+    @property
+    def geometry(self):
+        return (self.x, self.y, self.w, self.h)
+
+    def walk(self):
+        yield self
+        for child in self.children:
+            yield from child.walk()
+
+    def __repr__(self):
+        return f"Window({self.id} {self.name} ({self.cls}) {self.w}x{self.h}+{self.x}+{self.y})"
+
+
+def window_tree():
+    """The whole window tree of the root with absolute geometries."""
+    text = run(["xwininfo", "-root", "-tree"])
+    root = Window("root", "root", "", 0, 0, 0, 0, -1)
+    stack = [root]
+    for line in text.splitlines():
+        m = TREE_LINE.match(line)
+        if not m:
+            continue
+        depth = len(m.group("indent"))
+        win = Window(int(m.group("id"), 16), m.group("name"), m.group("cls"),
+                     int(m.group("x")), int(m.group("y")),
+                     int(m.group("w")), int(m.group("h")), depth)
+        while len(stack) > 1 and stack[-1].depth >= depth:
+            stack.pop()
+        stack[-1].children.append(win)
+        stack.append(win)
+    return root
+
+
+def tray_panel(tree=None):
+    tree = tree or window_tree()
+    for win in tree.walk():
+        if win.cls == '"panel" "trayer"':
+            return win
+    return None
+
+
+def tray_icon():
+    """The vivivoz icon embedded in trayer's panel, or None."""
+    panel = tray_panel()
+    if panel is None:
+        raise AssertionError("trayer's panel window is missing from the display")
+    for win in panel.walk():
+        if win is not panel and "vivivoz" in win.cls.lower() and win.w > 1 and win.h > 1:
+            return win
+    return None
+
+
+def panel_window_ids():
+    panel = tray_panel()
+    return {w.id for w in panel.walk()} if panel else set()
+
+
+def visible_windows_of(pid):
+    """Ids of the viewable windows that carry the process id `pid`."""
+    out = run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid)], check=False)
+    return [int(tok) for tok in out.split() if tok.isdigit()]
+
+
+def geometry_of(wid):
+    """Absolute (x, y, width, height) of a window, or None when it is gone."""
+    out = run(["xwininfo", "-id", str(wid)], check=False)
+    values = {}
+    for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
+                       ("w", "Width"), ("h", "Height")):
+        m = re.search(rf"^\s*{label}:\s+(-?\d+)", out, re.M)
+        if not m:
+            return None
+        values[key] = int(m.group(1))
+    return (values["x"], values["y"], values["w"], values["h"])
+
+
+def frame_extents(wid):
+    """The window manager's frame extents (left, right, top, bottom), or None."""
+    out = run(["xprop", "-id", str(wid), "_NET_FRAME_EXTENTS"], check=False)
+    m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
+    return tuple(int(v) for v in m.groups()) if m else None
+
+
+def top_level_windows(pid):
+    """Viewable windows of pid outside the tray, as {id: geometry}."""
+    in_tray = panel_window_ids()
+    result = {}
+    for wid in visible_windows_of(pid):
+        if wid in in_tray:
+            continue
+        geo = geometry_of(wid)
+        if geo:
+            result[wid] = geo
+    return result
+
+
+# --- input -------------------------------------------------------------------
+
+def centre(win):
+    return (win.x + win.w // 2, win.y + win.h // 2)
+
+
+def click(x, y, button=1):
+    run(["xdotool", "mousemove", str(x), str(y), "click", str(button)])
+
+
+def park_pointer():
+    run(["xdotool", "mousemove", str(POINTER_PARK[0]), str(POINTER_PARK[1])])
+
+
+def keys(*names):
+    run(["xdotool", "key", *names])
+
+
+# --- pictures ----------------------------------------------------------------
+
+def grab(x, y, w, h):
+    """Pixels of a root rectangle as (width, height, bytes of RGB triples)."""
+    data = run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage",
+                "-depth", "8", "ppm:-"], binary=True, timeout=30)
+    return parse_ppm(data)
+
+
+def parse_ppm(data):
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    if not m:
+        raise AssertionError("import did not produce a PPM picture")
+    w, h, maxval = (int(v) for v in m.groups())
+    if maxval != 255:
+        raise AssertionError(f"unexpected PPM depth {maxval}")
+    pixels = data[m.end():]
+    if len(pixels) < w * h * 3:
+        raise AssertionError(f"short PPM picture: {len(pixels)} bytes for {w}x{h}")
+    return w, h, pixels
+
+
+def pixel(picture, x, y):
+    w, _, pixels = picture
+    i = (y * w + x) * 3
+    return tuple(pixels[i:i + 3])
+
+
+def close_to(a, b, tolerance):
+    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
+
+
+# --- the program under test ----------------------------------------------------
+
+def binary_from_argv():
+    """Takes the binary path from argv[1] (CMake passes $<TARGET_FILE:vivivoz>)."""
+    if len(sys.argv) < 2 or not os.path.isfile(sys.argv[1]):
+        sys.exit(f"usage: {sys.argv[0]} PATH-TO-VIVIVOZ [unittest args]")
+    path = os.path.abspath(sys.argv.pop(1))
+    if "DISPLAY" not in os.environ:
+        sys.exit(f"{sys.argv[0]}: DISPLAY is not set; run through tests/e2e/with_display")
+    return path
+
+
+class Vivivoz:
+    """One vivivoz process with its own config folder and log.
+
+    Used as a context manager: leaving the block ends the process if it still
+    runs (TERM, then KILL), so no test leaves one behind."""
+
+    def __init__(self, binary, args=(), config_dir=None):
+        self.binary = binary
+        self._own_dir = None
+        if config_dir is None:
+            self._own_dir = tempfile.TemporaryDirectory(prefix="vivivoz-e2e-")
+            config_dir = self._own_dir.name
+        self.config_dir = config_dir
+        self.args = ["--config-dir", config_dir, *args]
+        self.log_path = os.path.join(config_dir, "vivivoz-e2e.log")
+        self.proc = None
+
+    @property
+    def config_file(self):
+        return os.path.join(self.config_dir, "Vivivoz.cfg")
+
+    def start(self):
+        env = dict(os.environ)
+        # No session bus: Qt then docks the icon in trayer by XEmbed instead of
+        # looking for a StatusNotifier host that is not there.
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        env["QT_QPA_PLATFORM"] = "xcb"
+        env.setdefault("XDG_RUNTIME_DIR", self.config_dir)
+        self._log = open(self.log_path, "ab")
+        self.proc = subprocess.Popen([self.binary, *self.args], env=env,
+                                     stdin=subprocess.DEVNULL, stdout=self._log,
+                                     stderr=subprocess.STDOUT)
+        return self
+
+    def running(self):
+        return self.proc is not None and self.proc.poll() is None
+
+    def wait(self, timeout):
+        """Waits for the end of the process and returns its status."""
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"vivivoz still runs {timeout} s later\n{self.log()}")
+
+    def log(self):
+        try:
+            with open(self.log_path, "rb") as f:
+                text = f.read().decode(errors="replace")
+        except OSError:
+            return ""
+        return "--- vivivoz output ---\n" + text[-4000:] if text else ""
+
+    def wait_for_tray_icon(self, timeout=60):
+        def probe():
+            if not self.running():
+                raise AssertionError(
+                    f"vivivoz ended with status {self.proc.returncode} before its tray icon "
+                    f"appeared\n{self.log()}")
+            return tray_icon()
+        try:
+            return wait_until("the tray icon in trayer's panel", probe, timeout)
+        except AssertionError as e:
+            raise AssertionError(f"{e}\n{self.log()}") from None
+
+    def stop(self):
+        if self.running():
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(timeout=10)
+        if self.proc is not None and getattr(self, "_log", None):
+            self._log.close()
+            self._log = None
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+        if self._own_dir is not None:
+            self._own_dir.cleanup()
+        return False
+
+
+class DisplayTest(unittest.TestCase):
+    """Base of the end-to-end tests: knows the binary and parks the pointer."""
+
+    binary = None
+
+    def setUp(self):
+        park_pointer()
+
+    def vivivoz(self, *args, config_dir=None):
+        return Vivivoz(self.binary, args, config_dir)
+
+
+def main():
+    DisplayTest.binary = binary_from_argv()
+    unittest.main(verbosity=2)

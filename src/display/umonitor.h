@@ -43,6 +43,8 @@ public:
 
     // Full screen (border none, covering a monitor) rather than a normal window.
     bool isFullScreenState() const { return fullScreen_; }
+    // Docks the scrolling band at the top (true) or bottom edge of the window.
+    void dockBand(bool atTop);
 
 protected:
     void closeEvent(QCloseEvent*) override;
@@ -51,10 +53,21 @@ protected:
     void contextMenuEvent(QContextMenuEvent*) override;
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Borderless, covering `monitor`.
     void setFullScreenOn(const QRect& monitor);
+    // Sizeable frame; `geometry` holds the outer top-left and the client size.
     void setNormalState(const QRect& geometry);
+    // Records the current bounds as the ones a normal state returns to.
+    void keepNormalBounds();
+    void setFrameless(bool frameless);
+    void applyStayOnTop();
+    QRect restoreBounds() const { return {normalPos_, normalSize_}; }
     App& app_;
+    QWidget* surface_ = nullptr;  // the area `image` and `Pixa` fill
     bool fullScreen_ = false;
+    QPoint normalPos_;
+    QSize normalSize_;
 };
 
 }  // namespace vz

@@ -25,6 +25,8 @@ public:
     QAction* Close1 = nullptr;
 
     void FormActivate();
+    // Docks the band at the top (true) or bottom edge of the window.
+    void dockBand(bool atTop);
 
 protected:
     void closeEvent(QCloseEvent*) override;
@@ -33,9 +35,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The frameless window is resized by dragging its edges.
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    Qt::Edges edgesAt(QPoint pos) const;
     App& app_;
     bool dragging_ = false;
-    QPoint dragStart_;
+    QPoint dragStart_;      // global pointer position at the button press
+    QPoint windowStart_;    // window position at the button press
+    Qt::Edges resizing_;    // edges being dragged by hand
+    QRect resizeStart_;     // geometry when the edge drag began
 };
 
 }  // namespace vz

@@ -1,1 +1,32 @@
-// placeholder
+#include "platform/x11/x11_platform.h"
+
+#include "platform/posix/instance_lock.h"
+#include "platform/posix/paths.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_monitors.h"
+#include "platform/x11/x11_pointer.h"
+#include "platform/x11/x11_screen_capture.h"
+#include "platform/x11/x11_windows.h"
+
+namespace vz {
+
+Platform makeX11Platform(QString* error) {
+    Platform platform;
+    platform.instanceLock = std::make_unique<PosixInstanceLock>();
+    platform.paths = std::make_unique<PosixPaths>();
+
+    // Screen capture gets a connection of its own so that its large
+    // requests never queue behind the others'.
+    std::shared_ptr<x11::Connection> shared = x11::Connection::open(error);
+    if (!shared) return platform;
+    auto captureConnection = x11::Connection::open(error);
+    if (!captureConnection) return platform;
+
+    platform.monitors = std::make_unique<x11::X11Monitors>(shared);
+    platform.pointer = std::make_unique<x11::X11Pointer>(shared);
+    platform.windows = std::make_unique<x11::X11Windows>(shared);
+    platform.screen = std::make_unique<x11::X11ScreenCapture>(std::move(captureConnection));
+    return platform;
+}
+
+}  // namespace vz

@@ -1,0 +1,14 @@
+#pragma once
+// The real platform for Linux/X11. No X11 header is included from here.
+
+#include "platform/platform.h"
+
+namespace vz {
+
+// Opens the X display named by $DISPLAY and builds every service except the
+// prompter (left null; the shell supplies a Qt one). When no display can be
+// opened, `monitors`, `screen`, `pointer` and `windows` are null and `*error`
+// says why; the instance lock and the paths work without a display.
+Platform makeX11Platform(QString* error);
+
+}  // namespace vz

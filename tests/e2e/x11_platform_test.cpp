@@ -1,0 +1,309 @@
+// The X11 platform against a real (virtual) X server: run through
+// tests/e2e/with_display, which provides two RandR monitors, openbox and a tray.
+
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_platform.h"
+#include "platform/x11/x11_screen_capture.h"
+
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QRasterWindow>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255),
+           kYellow = qRgb(255, 255, 0), kBlack = qRgb(0, 0, 0);
+
+// The stored 32-bit value: RGB32 pixels must carry 0xff in the top byte,
+// which QImage::pixel() would paper over.
+QRgb raw(const QImage& image, QPoint at) { return reinterpret_cast<const QRgb*>(image.constScanLine(at.y()))[at.x()]; }
+
+// Other clients' drawing reaches the server on their own connection: poll.
+bool waitUntil(const std::function<bool()>& condition, int ms = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+// Four coloured quadrants: red, green / blue, yellow.
+class PatternWindow : public QRasterWindow {
+public:
+    explicit PatternWindow(Qt::WindowFlags flags = {}) { setFlags(flags); }
+    QRgb single = 0;  // non-zero: one colour instead of the quadrants
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        if (single) {
+            p.fillRect(QRect(QPoint(0, 0), size()), QColor(single));
+            return;
+        }
+        const int w = width() / 2, h = height() / 2;
+        p.fillRect(0, 0, w, h, QColor(kRed));
+        p.fillRect(w, 0, width() - w, h, QColor(kGreen));
+        p.fillRect(0, h, w, height() - h, QColor(kBlue));
+        p.fillRect(w, h, width() - w, height() - h, QColor(kYellow));
+    }
+};
+
+class X11Platform : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString error;
+        platform = vz::makeX11Platform(&error);
+        ASSERT_TRUE(platform.monitors) << error.toStdString();
+    }
+    vz::Platform platform;
+};
+
+TEST_F(X11Platform, MonitorsPrimaryFirst) {
+    const QVector<QRect> expected{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    EXPECT_EQ(platform.monitors->monitors(), expected);
+    EXPECT_EQ(platform.monitors->primary(), QRect(0, 0, 1920, 1080));
+}
+
+// A bypass-the-window-manager window with the quadrant pattern straddling
+// the two monitors at 1900,100, 64x48.
+class ScreenCaptureTest : public ::testing::TestWithParam<vz::x11::X11ScreenCapture::Method> {
+protected:
+    void SetUp() override {
+        auto connection = vz::x11::Connection::open(nullptr);
+        ASSERT_TRUE(connection);
+        capture = std::make_unique<vz::x11::X11ScreenCapture>(std::move(connection), GetParam());
+        pattern.setGeometry(QRect(kWhere, QSize(64, 48)));
+        pattern.show();
+        QImage probe;
+        ASSERT_TRUE(waitUntil([&] {
+            return capture->captureScreen(QRect(kWhere, QSize(64, 48)), probe) && probe.pixel(63, 47) == kYellow &&
+                   probe.pixel(0, 0) == kRed;
+        })) << "the pattern window never showed";
+    }
+    static constexpr QPoint kWhere{1900, 100};
+    PatternWindow pattern{Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint};
+    std::unique_ptr<vz::x11::X11ScreenCapture> capture;
+};
+
+TEST_P(ScreenCaptureTest, CopiesThePixelsOfTheRectangle) {
+    EXPECT_EQ(capture->usesSharedMemory(), GetParam() == vz::x11::X11ScreenCapture::Method::Auto);
+    struct Case { QRect rect; QPoint at; QRgb expected; };
+    // Quadrant edges on the root: x 1932, y 124.
+    const Case cases[] = {
+        {QRect(1900, 100, 64, 48), {0, 0}, kRed},       {QRect(1900, 100, 64, 48), {31, 23}, kRed},
+        {QRect(1900, 100, 64, 48), {32, 23}, kGreen},   {QRect(1900, 100, 64, 48), {31, 24}, kBlue},
+        {QRect(1900, 100, 64, 48), {63, 47}, kYellow},  {QRect(1920, 112, 24, 24), {11, 11}, kRed},
+        {QRect(1920, 112, 24, 24), {12, 11}, kGreen},   {QRect(1920, 112, 24, 24), {11, 12}, kBlue},
+        {QRect(1920, 112, 24, 24), {12, 12}, kYellow},  {QRect(1931, 123, 2, 2), {1, 1}, kYellow},
+    };
+    QImage image;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(capture->captureScreen(c.rect, image));
+        ASSERT_EQ(image.size(), c.rect.size());
+        ASSERT_EQ(image.format(), QImage::Format_RGB32);
+        EXPECT_EQ(raw(image, c.at), c.expected) << "rect " << c.rect.x() << "," << c.rect.y() << " at "
+                                                 << c.at.x() << "," << c.at.y();
+    }
+}
+
+// The server's own drawing (the root's background) may leave the unused top
+// byte at zero.
+TEST_P(ScreenCaptureTest, EveryPixelIsOpaque) {
+    QImage image;
+    ASSERT_TRUE(capture->captureScreen(QRect(0, 0, 3200, 1080), image));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ASSERT_EQ(qAlpha(raw(image, {x, y})), 255) << x << "," << y;
+}
+
+TEST_P(ScreenCaptureTest, ReusesTheCallersBuffer) {
+    QImage image;
+    ASSERT_TRUE(capture->captureScreen(QRect(1900, 100, 64, 48), image));
+    const uchar* bits = image.constBits();
+    ASSERT_TRUE(capture->captureScreen(QRect(1900, 100, 64, 48), image));
+    EXPECT_EQ(image.constBits(), bits);
+    ASSERT_TRUE(capture->captureScreen(QRect(0, 0, 1920, 1080), image));
+    ASSERT_TRUE(capture->captureScreen(QRect(1900, 100, 64, 48), image));  // smaller after larger
+    EXPECT_EQ(image.pixel(63, 47), kYellow);
+}
+
+TEST_P(ScreenCaptureTest, OutsideTheRootIsBlack) {
+    // Green squares in the root's top-left and bottom-right corners.
+    PatternWindow topLeft(Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+    PatternWindow bottomRight(Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+    topLeft.single = bottomRight.single = kGreen;
+    topLeft.setGeometry(0, 0, 16, 16);
+    bottomRight.setGeometry(3200 - 16, 1080 - 16, 16, 16);
+    topLeft.show();
+    bottomRight.show();
+    QImage probe;
+    ASSERT_TRUE(waitUntil([&] {
+        return capture->captureScreen(QRect(0, 0, 3200, 1080), probe) && probe.pixel(0, 0) == kGreen &&
+               probe.pixel(3199, 1079) == kGreen;
+    }));
+
+    struct Case { QRect rect; QPoint at; QRgb expected; };
+    const Case cases[] = {
+        {QRect(-16, -16, 32, 32), {15, 15}, kBlack},   {QRect(-16, -16, 32, 32), {16, 16}, kGreen},
+        {QRect(-16, -16, 32, 32), {31, 31}, kGreen},   {QRect(-16, -16, 32, 32), {31, 0}, kBlack},
+        {QRect(3190, 1070, 20, 20), {9, 9}, kGreen},   {QRect(3190, 1070, 20, 20), {10, 9}, kBlack},
+        {QRect(3190, 1070, 20, 20), {9, 10}, kBlack},  {QRect(3190, 1070, 20, 20), {19, 19}, kBlack},
+        {QRect(-40, -40, 20, 20), {10, 10}, kBlack},  // wholly outside
+    };
+    QImage image;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(capture->captureScreen(c.rect, image));
+        ASSERT_EQ(image.size(), c.rect.size());
+        EXPECT_EQ(raw(image, c.at), c.expected) << "rect " << c.rect.x() << "," << c.rect.y() << " at "
+                                                 << c.at.x() << "," << c.at.y();
+    }
+}
+
+TEST_P(ScreenCaptureTest, EmptyRectangleFailsAndLeavesImageAlone) {
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(kGreen);
+    EXPECT_FALSE(capture->captureScreen(QRect(10, 10, 0, 5), image));
+    EXPECT_EQ(image.size(), QSize(4, 4));
+    EXPECT_EQ(image.pixel(0, 0), kGreen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, ScreenCaptureTest,
+                         ::testing::Values(vz::x11::X11ScreenCapture::Method::Auto,
+                                           vz::x11::X11ScreenCapture::Method::PlainGetImage),
+                         [](const auto& info) {
+                             return info.param == vz::x11::X11ScreenCapture::Method::Auto ? "SharedMemory"
+                                                                                         : "GetImage";
+                         });
+
+TEST_F(X11Platform, PointerPositionAndCursor) {
+    QCursor::setPos(QPoint(700, 400));
+    EXPECT_TRUE(waitUntil([&] { return platform.pointer->position() == QPoint(700, 400); }));
+    QCursor::setPos(QPoint(2500, 900));
+    EXPECT_TRUE(waitUntil([&] { return platform.pointer->position() == QPoint(2500, 900); }));
+
+    QImage cursor;
+    QPoint hotSpot(-1, -1);
+    ASSERT_TRUE(platform.pointer->cursorImage(cursor, hotSpot));
+    EXPECT_FALSE(cursor.isNull());
+    EXPECT_EQ(cursor.format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_TRUE(cursor.rect().contains(hotSpot));
+    // Premultiplied: no channel exceeds alpha. Some pixel must be visible.
+    bool visible = false;
+    for (int y = 0; y < cursor.height(); ++y)
+        for (int x = 0; x < cursor.width(); ++x) {
+            const QRgb p = cursor.pixel(x, y);
+            visible |= qAlpha(p) > 0;
+            ASSERT_LE(qRed(p), qAlpha(p));
+        }
+    EXPECT_TRUE(visible);
+}
+
+TEST_F(X11Platform, WindowCaptureSeesObscuredPartsAndVanishedWindowFails) {
+    auto window = std::make_unique<PatternWindow>();
+    window->single = kBlue;
+    window->setTitle(QStringLiteral("x11 platform test"));
+    window->setGeometry(300, 200, 240, 160);
+    window->show();
+    const vz::WindowId id = window->winId();
+    QRect client;
+    ASSERT_TRUE(waitUntil([&] {
+        client = QRect(window->mapToGlobal(QPoint(0, 0)), window->size());
+        const QRect outer = platform.windows->outerGeometry(id);
+        return window->isExposed() && outer.contains(client) && outer != client;  // framed by openbox
+    })) << "the window was never framed";
+
+    // A window on top of the client's centre.
+    PatternWindow cover(Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+    cover.single = kRed;
+    cover.setGeometry(QRect(client.center() - QPoint(20, 20), QSize(40, 40)));
+    cover.show();
+    QImage screen;
+    ASSERT_TRUE(waitUntil([&] {
+        return platform.screen->captureScreen(QRect(client.center(), QSize(1, 1)), screen) &&
+               screen.pixel(0, 0) == kRed;
+    }));
+
+    QImage image;
+    QRect outer;
+    const auto windowPixel = [&](QPoint rootPoint) { return image.pixel(rootPoint - outer.topLeft()); };
+    ASSERT_TRUE(waitUntil([&] {
+        outer = platform.windows->outerGeometry(id);
+        return platform.windows->captureWindow(id, image) && image.size() == outer.size() &&
+               windowPixel(client.topLeft() + QPoint(2, 2)) == kBlue &&
+               windowPixel(client.center()) == kBlue;  // under the cover: Composite gives the window's own pixels
+    })) << "window content was not captured";
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+
+    window.reset();
+    EXPECT_TRUE(waitUntil([&] { return platform.windows->outerGeometry(id).isEmpty(); }));
+    const qint64 key = image.cacheKey();
+    EXPECT_FALSE(platform.windows->captureWindow(id, image));
+    EXPECT_EQ(image.cacheKey(), key);
+    EXPECT_EQ(image.size(), outer.size());
+}
+
+TEST_F(X11Platform, UnknownWindowsFail) {
+    QImage image;
+    for (const vz::WindowId id : {vz::WindowId(0), vz::WindowId(0x1fffffff), vz::WindowId(0xffffffffffULL)}) {
+        EXPECT_TRUE(platform.windows->outerGeometry(id).isEmpty()) << id;
+        EXPECT_FALSE(platform.windows->captureWindow(id, image)) << id;
+    }
+    EXPECT_TRUE(image.isNull());
+}
+
+// Restores $DISPLAY when it goes.
+class DisplayOverride {
+public:
+    explicit DisplayOverride(const char* value) : saved_(qgetenv("DISPLAY")) {
+        if (value)
+            qputenv("DISPLAY", value);
+        else
+            qunsetenv("DISPLAY");
+    }
+    ~DisplayOverride() { qputenv("DISPLAY", saved_); }
+
+private:
+    QByteArray saved_;
+};
+
+TEST(X11PlatformWithoutDisplay, SaysWhyAndKeepsLockAndPaths) {
+    struct Case { const char* display; QString error; };
+    const Case cases[] = {
+        {nullptr, QStringLiteral("DISPLAY is not set")},
+        {"", QStringLiteral("DISPLAY is not set")},
+        {":9876", QStringLiteral("cannot open X display ':9876'")},
+    };
+    for (const Case& c : cases) {
+        DisplayOverride display(c.display);
+        QString error;
+        const vz::Platform platform = vz::makeX11Platform(&error);
+        EXPECT_EQ(error, c.error);
+        EXPECT_FALSE(platform.monitors);
+        EXPECT_FALSE(platform.screen);
+        EXPECT_FALSE(platform.pointer);
+        EXPECT_FALSE(platform.windows);
+        EXPECT_FALSE(platform.prompter);
+        ASSERT_TRUE(platform.instanceLock);
+        ASSERT_TRUE(platform.paths);
+        EXPECT_FALSE(platform.paths->executablePath().isEmpty());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -48,7 +48,10 @@ public:
         TooLarge,    // larger than MaxFileSize: empty, treated like an unreadable file
     };
     // Anything larger cannot be a file of this program; reading stops there.
-    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+    // A settings or scrolling-text file is a few kilobytes; the bound also
+    // bounds memory (at worst some 25 bytes per byte read, for a flood of
+    // one-character lines).
+    static constexpr qint64 MaxFileSize = 4 * 1024 * 1024;
 
     explicit IniDocument(IniReadOptions options = {});
 

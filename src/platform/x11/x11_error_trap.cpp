@@ -22,14 +22,15 @@ int trapHandler(Display* display, XErrorEvent* event) {
 
 }  // namespace
 
-ErrorTrap::ErrorTrap(_XDisplay* display) : lock_(trapMutex), display_(display) {
+ErrorTrap::ErrorTrap(_XDisplay* display, bool finalSync)
+    : lock_(trapMutex), display_(display), finalSync_(finalSync) {
     trappedDisplay = display;
     trappedError = 0;
     previousHandler = XSetErrorHandler(trapHandler);
 }
 
 ErrorTrap::~ErrorTrap() {
-    XSync(display_, False);
+    if (finalSync_) XSync(display_, False);
     XSetErrorHandler(previousHandler);
     trappedDisplay = nullptr;
     previousHandler = nullptr;

@@ -13,9 +13,12 @@ namespace vz::x11 {
 
 class ErrorTrap {
 public:
-    explicit ErrorTrap(_XDisplay* display);
-    // Waits for the server to finish our requests, then puts the previous
-    // handler back.
+    // `finalSync` false: the caller's last request waited for a reply (which
+    // comes after the errors of every earlier request), so the destructor
+    // need not ask the server again.
+    explicit ErrorTrap(_XDisplay* display, bool finalSync = true);
+    // Waits for the server to finish our requests (see above), then puts the
+    // previous handler back.
     ~ErrorTrap();
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
@@ -30,6 +33,7 @@ public:
 private:
     std::unique_lock<std::mutex> lock_;
     _XDisplay* display_;
+    bool finalSync_;
 };
 
 }  // namespace vz::x11

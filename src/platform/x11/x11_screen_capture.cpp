@@ -93,7 +93,7 @@ bool X11ScreenCapture::grabShm(const QRect& visible, QImage& into, const QRect& 
     Display* display = connection_->display();
     bool ok;
     {
-        ErrorTrap trap(display);
+        ErrorTrap trap(display, false);  // XShmGetImage waits for its reply
         ok = XShmGetImage(display, connection_->root(), shm_->image, visible.x(), visible.y(), AllPlanes) &&
              !trap.failed();
     }
@@ -104,7 +104,7 @@ bool X11ScreenCapture::grabPlain(const QRect& visible, QImage& into, const QRect
     Display* display = connection_->display();
     XImage* image;
     {
-        ErrorTrap trap(display);
+        ErrorTrap trap(display, false);  // XGetImage waits for its reply
         image = XGetImage(display, connection_->root(), visible.x(), visible.y(), unsigned(visible.width()),
                           unsigned(visible.height()), AllPlanes, ZPixmap);
     }

@@ -4,10 +4,13 @@
 // is cached: it is recomputed only when the picture, the view size, the mode
 // or the factor change, never on a mere repaint.
 
+#include "display/resampler.h"
 #include "display/view_geometry.h"
 
 #include <QImage>
 #include <QWidget>
+
+#include <memory>
 
 namespace vz {
 
@@ -34,6 +37,9 @@ public:
     QRect drawnRect() const;
     // What the view shows (background and picture), for tests and captures.
     QImage rendered() const;
+    // How many times the view has resampled its picture (for tests: a mere
+    // repaint must not resample).
+    int resampleCount() const { return resampleCount_; }
 
 signals:
     void doubleClicked();
@@ -45,10 +51,18 @@ protected:
 
 private:
     void invalidate();
-    void updateScaled();
+    void updateScaled() const;
+    void paintContent(QPainter& painter, const QRect& area) const;
     QImage picture_;
-    QImage scaled_;
-    bool scaledValid_ = false;
+    // The cache: the visible part of the drawn rectangle, resampled (or taken
+    // straight from picture_ at 1:1 size). Filled lazily before painting.
+    mutable QImage scaled_;
+    mutable bool scaledValid_ = false;
+    mutable QRect visible_;     // in view coordinates; empty: nothing drawn
+    mutable QPoint sourceAt_;   // top-left of visible_ in picture_ at 1:1
+    mutable bool direct_ = false;
+    mutable int resampleCount_ = 0;
+    std::unique_ptr<ResampleScratch> scratch_;
     ViewFit fit_ = ViewFit::Optimal;
     float factor_ = 1.0f;
 };

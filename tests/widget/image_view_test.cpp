@@ -1,0 +1,155 @@
+// The image view: layout by view mode, black outside the picture, and the
+// cached resample that repaints reuse.
+#include "display/image_view.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMouseEvent>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vz::ImageView;
+using vz::ViewFit;
+
+QImage filled(QSize size, QRgb colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// Every pixel different, so that a misplaced copy shows.
+QImage gradient(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 16 + y / 256));
+    return image;
+}
+
+bool rowsAre(const QImage& image, int from, int to, QRgb colour) {
+    for (int y = from; y < to; ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != colour) return false;
+    return true;
+}
+
+class ImageViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view.resize(284, 178);
+        view.setFit(ViewFit::Resize);
+        view.show();
+        // repaint() paints only once the window is exposed.
+        QDeadlineTimer deadline(5000);
+        while (!(view.windowHandle() && view.windowHandle()->isExposed()) && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QApplication::processEvents();
+        ASSERT_TRUE(view.windowHandle()->isExposed());
+    }
+    ImageView view;
+};
+
+TEST_F(ImageViewTest, FullHdFrameInPreviewSizeHasBarsAboveAndBelow) {
+    view.setPicture(filled({1920, 1080}, qRgb(200, 30, 60)));
+    EXPECT_EQ(view.drawnRect(), QRect(0, 9, 284, 160));
+    const QImage shown = view.rendered();
+    ASSERT_EQ(shown.size(), QSize(284, 178));
+    EXPECT_TRUE(rowsAre(shown, 0, 9, qRgb(0, 0, 0)));
+    EXPECT_TRUE(rowsAre(shown, 9, 169, qRgb(200, 30, 60)));
+    EXPECT_TRUE(rowsAre(shown, 169, 178, qRgb(0, 0, 0)));
+}
+
+TEST_F(ImageViewTest, RepaintsReuseTheScaledPicture) {
+    view.setPicture(gradient({1920, 1080}));
+    view.repaint();
+    EXPECT_EQ(view.resampleCount(), 1);
+    view.repaint();
+    view.update();
+    QApplication::processEvents();
+    const QImage first = view.rendered();
+    EXPECT_EQ(view.rendered(), first);
+    EXPECT_EQ(view.resampleCount(), 1);
+}
+
+TEST_F(ImageViewTest, EachChangeResamplesOnceAtTheNextPaint) {
+    view.setPicture(gradient({1920, 1080}));
+    view.repaint();
+    ASSERT_EQ(view.resampleCount(), 1);
+
+    view.setFit(ViewFit::Stretch);
+    view.setFit(ViewFit::Stretch);  // no change: nothing to redo
+    view.repaint();
+    view.repaint();
+    EXPECT_EQ(view.resampleCount(), 2);
+    EXPECT_EQ(view.drawnRect(), QRect(0, 0, 284, 178));
+    EXPECT_FALSE(rowsAre(view.rendered(), 0, 1, qRgb(0, 0, 0)));  // no bar any more
+
+    view.resize(300, 100);
+    view.repaint();
+    EXPECT_EQ(view.resampleCount(), 3);
+
+    view.setPicture(gradient({1920, 1080}));
+    view.repaint();
+    EXPECT_EQ(view.resampleCount(), 4);
+}
+
+TEST_F(ImageViewTest, ClearedViewIsAllBlack) {
+    view.setPicture(filled({640, 480}, qRgb(255, 255, 255)));
+    view.repaint();
+    view.clearPicture();
+    EXPECT_FALSE(view.hasPicture());
+    EXPECT_TRUE(view.drawnRect().isEmpty());
+    EXPECT_TRUE(rowsAre(view.rendered(), 0, 178, qRgb(0, 0, 0)));
+}
+
+TEST_F(ImageViewTest, PictureLargerThanTheViewShowsItsCentre) {
+    const QImage picture = gradient({400, 300});
+    view.resize(100, 80);
+    view.setFit(ViewFit::Normal);
+    view.setPicture(picture);
+    EXPECT_EQ(view.drawnRect(), QRect(-150, -110, 400, 300));
+    EXPECT_EQ(view.rendered(), picture.copy(150, 110, 100, 80));
+    EXPECT_EQ(view.resampleCount(), 0);  // 1:1 needs no resampling
+}
+
+TEST_F(ImageViewTest, ScaledPastTheViewResamplesOnlyWhatIsVisible) {
+    const QImage picture = gradient({90, 70});
+    view.resize(100, 80);
+    view.setFit(ViewFit::Scale);
+    view.setScaleFactor(2.5f);
+    view.setPicture(picture);
+    const QRect drawn = view.drawnRect();
+    EXPECT_EQ(drawn, QRect(-62, -47, 225, 175));
+    vz::ResampleScratch scratch;
+    QImage whole;
+    vz::resample(picture, whole, drawn.size(), scratch);
+    EXPECT_EQ(view.rendered(), whole.copy(62, 47, 100, 80));
+}
+
+TEST_F(ImageViewTest, ScaleFactorIsRaisedToAThousandth) {
+    view.setScaleFactor(0.0f);
+    EXPECT_FLOAT_EQ(view.scaleFactor(), 0.001f);
+    view.setScaleFactor(-3.0f);
+    EXPECT_FLOAT_EQ(view.scaleFactor(), 0.001f);
+}
+
+TEST_F(ImageViewTest, CopiesThePicture) {
+    QImage picture = filled({10, 10}, qRgb(1, 2, 3));
+    view.setPicture(picture);
+    picture.fill(qRgb(9, 9, 9));
+    EXPECT_EQ(view.picture().pixel(5, 5), qRgb(1, 2, 3));
+}
+
+TEST_F(ImageViewTest, DoubleClickIsSignalled) {
+    int signalled = 0;
+    QObject::connect(&view, &ImageView::doubleClicked, [&] { ++signalled; });
+    const QPointF at(10, 10);
+    QMouseEvent click(QEvent::MouseButtonDblClick, at, view.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&view, &click);
+    EXPECT_EQ(signalled, 1);
+}
+
+}  // namespace

@@ -60,6 +60,9 @@ public:
     void SbClipboardClick();
     void sbSlideShowClick();
     void OpenSlideshow1Click();
+    // What "Open Slideshow" does once a file was chosen. False (nothing
+    // changed, the user told why) when the file cannot be read.
+    bool openSlideshowFile(const QString& path);
     void CreateSlideshow1Click();
     void sbSkrolClick();
     void sbCaptureClick();
@@ -89,6 +92,12 @@ protected:
     void changeEvent(QEvent*) override;
 
 private:
+    void buildControls();
+    // Applies the rule that keeps the dialog's left edge on the primary screen.
+    void keepOnScreen();
+    // False while the dialog is being constructed: the other windows reach
+    // the dialog through the App, which does not hold it yet.
+    bool reachable() const;
     App& app_;
     GlyphButton* marked_ = nullptr;
 };

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 
 #include <functional>
 
@@ -245,8 +246,12 @@ TEST_F(OptionsTest, TogglesShowAndHideTheirWindowsAndFormActivateFollows) {
     EXPECT_TRUE(app->mainForm->isVisible());
     EXPECT_EQ(dlg().bcToolBar->text(), QStringLiteral("On"));
 
+    // The monitor box hands over to the output window, which captions it.
+    dlg().bcMonitor->click();
+    EXPECT_TRUE(app->fmonitor->isVisible());
+    EXPECT_EQ(dlg().bcMonitor->text(), QStringLiteral("On"));
+
     // Reopening the dialog shows the preview box unticked.
-    app->fmonitor->ShowOnSecondary();
     dlg().show();
     dlg().close();
     dlg().show();
@@ -327,6 +332,20 @@ TEST_F(OptionsTest, OpenSlideshowReadsTheFileIntoTheSharedLines) {
     EXPECT_EQ(state().MenuSource, 5);
     EXPECT_EQ(dlg().markedSource(), dlg().sbSlideShow);
     EXPECT_FALSE(timerOn());  // the slideshow editor's close stops the capture
+}
+
+TEST_F(OptionsTest, ImagesOpensItsMenuBelowTheButton) {
+    dlg().move(100, 100);
+    dlg().show();
+    dlg().sbSlideShowClick();
+    ASSERT_TRUE(dlg().pop1->isVisible());
+    EXPECT_EQ(dlg().pop1->pos(), dlg().sbSlideShow->mapToGlobal(QPoint(0, dlg().sbSlideShow->height())));
+    const auto items = dlg().pop1->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0]->text(), QStringLiteral("Open Slideshow"));
+    EXPECT_TRUE(items[1]->isSeparator());
+    EXPECT_EQ(items[2]->text(), QStringLiteral("Make Slideshow"));
+    dlg().pop1->hide();
 }
 
 TEST_F(OptionsTest, OpenSlideshowEdgeFiles) {

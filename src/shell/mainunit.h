@@ -1,6 +1,7 @@
 #pragma once
 // TMainForm: the floating toolbar. Also owns the settings load and save.
 
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,6 +21,7 @@ public:
     GlyphButton* SpeedButton8 = nullptr;  // "Send to Second Monitor"
     GlyphButton* xiTekanje = nullptr;     // Run/Stop
     QTimer Timer1;                        // keep-on-top, 1000 ms
+    QPixmap ImgRun, ImgStop;              // the two pictures of Run/Stop
 
     void xiTekanjeClick();  // Run/Stop
     void xbMenuClick();
@@ -44,6 +46,10 @@ protected:
 
 private:
     void showRunPicture(bool stop);
+    // Runs the toolbar's slideshow player; returns when playback ends.
+    void playSlideshow();
+    // Whether the toolbar is known to be above all other windows already.
+    bool isTopmost() const;
     App& app_;
     bool stopPicture_ = false;
     int opacity_ = 255;

@@ -5,12 +5,11 @@
 #include "display/uoptions.h"
 #include "display/uslika.h"
 #include "shell/mainunit.h"
+#include "shell/settings_file.h"
 #include "shell/uabout.h"
 #include "shell/ustartform.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 
 namespace vz {
 
@@ -29,14 +28,7 @@ App::~App() {
 }
 
 QString App::resolveStartFolder() const {
-    auto withSlash = [](QString dir) {
-        if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
-        return dir;
-    };
-    if (!options.configDir.isEmpty()) return withSlash(QDir(options.configDir).absolutePath());
-    const QString exeDir = platform.paths->executableDir();
-    if (QFileInfo::exists(exeDir + QStringLiteral("Vivivoz.cfg"))) return withSlash(exeDir);
-    return withSlash(platform.paths->configHome() + QStringLiteral("/vivivoz"));
+    return settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome());
 }
 
 bool App::start(QString* error) {
@@ -113,6 +105,6 @@ QRect App::monitorRect(int index) const {
     return index >= 0 && index < list.size() ? list[index] : QRect();
 }
 
-QString App::settingsPath() const { return state.zacetnamapa + QStringLiteral("Vivivoz.cfg"); }
+QString App::settingsPath() const { return settingsFilePath(state.zacetnamapa); }
 
 }  // namespace vz

@@ -30,6 +30,7 @@ protected:
     AppState& state() { return app->state; }
 
     QTemporaryDir configDir;
+    QSet<QString> heldLocks;  // instance locks of all "processes" of a test
     FakeDesktop desktop;
     Platform platform;
     std::unique_ptr<App> app;

@@ -43,8 +43,7 @@ TEST_F(AppTest, StartsStoppedWithNothingShown) {
 }
 
 TEST_F(AppTest, SecondInstanceFromTheSamePathEndsAtOnce) {
-    QSet<QString> held;
-    desktop.heldLocks = &held;
+    desktop.heldLocks = &heldLocks;
     startApp();
 
     FakeDesktop other = desktop;  // a second process on the same machine
@@ -61,6 +60,7 @@ TEST_F(AppTest, SecondInstanceFromTheSamePathEndsAtOnce) {
     EXPECT_TRUE(third.start());
 
     app.reset();  // the first copy ends: its lock is free again
+    platform = Platform{};
     Platform fourthPlatform = makeFakePlatform(desktop);
     App fourth(fourthPlatform, AppOptions{configDir.path()});
     EXPECT_TRUE(fourth.start());
@@ -107,7 +107,7 @@ TEST_F(AppTest, LeftClickWithOneMonitorAsksForSimulation) {
     desktop.answers = {Answer::Yes};
     tray().trayLeftClick();
     EXPECT_TRUE(app->fmonitor->isVisible());
-    EXPECT_EQ(app->fmonitor->geometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(app->fmonitor->pos(), QPoint(0, 0));
     EXPECT_TRUE(app->mainForm->isVisible());
     EXPECT_TRUE(app->foptions->isVisible());
     EXPECT_TRUE(tray().ShowSecondMonitor1->isChecked());

@@ -11,6 +11,7 @@
 #include "shell/mainunit.h"
 #include "shell/ustartform.h"
 #include "widgets/onoff_checkbox.h"
+#include "display/view_geometry.h"
 
 #include <QAction>
 #include <QFile>
@@ -223,6 +224,85 @@ TEST_F(AppTest, StopAllBlanksAndLeavesOutputRunningSet) {
     EXPECT_TRUE(state().OutputRunning);
     EXPECT_FALSE(app->mainForm->showsStopPicture());
     EXPECT_EQ(app->fmonitor->image->picture().pixel(0, 0), qRgb(0, 0, 0));
+}
+
+void writeFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(AppTest, SettingsAreTakenAtStartAndWrittenAtExit) {
+    writeFile(configDir.path() + QStringLiteral("/Vivivoz.cfg"),
+              "[Velikost]\r\nLevo=5000\r\nGor=300\r\n\r\n[Options]\r\nrefreshRate=4\r\nMAXrefreshRate=9\r\n"
+              "optShowRedPoint=1\r\nHotKey3=Ctrl+F3\r\n\r\n[Display]\r\nDaf=4\r\n");
+    startApp();
+    EXPECT_EQ(app->mainForm->pos(), QPoint(5, 300));  // beyond the right edge: back at 5
+    EXPECT_EQ(app->capture->Timer3zaslon.interval(), 250);
+    EXPECT_EQ(state().MaxUpdateRate, 9);
+    EXPECT_TRUE(app->foptions->RedPOINT->isChecked());
+    EXPECT_TRUE(app->foptions->SM[4]->isChecked());
+    EXPECT_EQ(app->fmonitor->image->fit(), ViewFit::Resize);
+
+    app->closeQuery();
+    const QByteArray saved = readFile(configDir.path() + QStringLiteral("/Vivivoz.cfg"));
+    EXPECT_TRUE(saved.contains("\r\nLevo=5\r\n"));
+    EXPECT_TRUE(saved.contains("\r\noptShowredpoint=1\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nHotKey3=Ctrl+F3\r\n"));  // another owner's key survives
+    EXPECT_TRUE(saved.contains("\r\nDaf=4\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nrefreshRate=4\r\n"));
+    EXPECT_TRUE(desktop.asked.isEmpty());
+}
+
+TEST_F(AppTest, FailedSaveAtExitIsReportedWithThePath) {
+    // A folder that cannot exist: its parent is a regular file (fails for root too).
+    const QString blocker = configDir.path() + QStringLiteral("/blocker");
+    writeFile(blocker, "x");
+    platform = makeFakePlatform(desktop);
+    app = std::make_unique<App>(platform, AppOptions{blocker + QStringLiteral("/cfg")});
+    ASSERT_TRUE(app->start());
+    app->closeQuery();
+    ASSERT_EQ(desktop.asked.size(), 1);
+    EXPECT_TRUE(desktop.asked[0].contains(blocker + QStringLiteral("/cfg/Vivivoz.cfg"))) << qPrintable(desktop.asked[0]);
+    app->closeQuery();  // the close query runs once
+    EXPECT_EQ(desktop.asked.size(), 1);
+}
+
+TEST_F(AppTest, ResetAllSettingsAnsweredNoChangesNothing) {
+    const QString path = configDir.path() + QStringLiteral("/Vivivoz.cfg");
+    writeFile(path, "[Options]\r\nrefreshRate=4\r\n");
+    startApp();
+    desktop.answers = {Answer::No};
+    tray().ResetAllOptions1Click();
+    EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("All settings will be reset to defaults. Do you want to continue?")});
+    EXPECT_EQ(desktop.beeps.value(0), Prompter::Icon::Warning);
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(app->capture->Timer3zaslon.interval(), 250);
+}
+
+TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
+    const QString path = configDir.path() + QStringLiteral("/Vivivoz.cfg");
+    writeFile(path, "[Velikost]\r\nLevo=600\r\nGor=600\r\n\r\n[Options]\r\nrefreshRate=4\r\noptAutohide=1\r\n"
+                    "optAutohideagain=1\r\n\r\n[Config]\r\nload=0\r\n");
+    startApp();
+    tray().trayLeftClick();
+    ASSERT_TRUE(state().ToolbarShown);
+    ASSERT_TRUE(tray().AutoHide1->isChecked());
+    desktop.answers = {Answer::Yes};
+    tray().ResetAllOptions1Click();
+    EXPECT_FALSE(QFile::exists(path));  // the next save writes it again
+    EXPECT_EQ(app->mainForm->pos(), QPoint(1920 - 500, 100));
+    EXPECT_EQ(app->capture->Timer3zaslon.interval(), 200);
+    EXPECT_TRUE(tray().LoadatStartup->isChecked());
+    EXPECT_FALSE(tray().AutoHide1->isChecked());
+    EXPECT_FALSE(app->startForm->Timer2.isActive());
+    EXPECT_FALSE(state().ToolbarShown);
+    EXPECT_FALSE(state().AutoHideHintOff);
 }
 
 }  // namespace

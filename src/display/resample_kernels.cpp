@@ -77,7 +77,27 @@ inline __m128i sse2Taps4(const uint32_t* s, const int16_t* pairs01, const int16_
                          _mm_madd_epi16(hi, _mm_loadu_si128(reinterpret_cast<const __m128i*>(pairs23))));
 }
 
+// Two source pixels p0, p1 times weights: channel sums as 4 x int32.
+inline __m128i sse2Taps2(const uint32_t* s, const int16_t* pair) {
+    const __m128i x = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
+    const __m128i z = _mm_unpacklo_epi8(x, _mm_srli_si128(x, 4));  // bytes of p0 and p1 interleaved
+    return _mm_madd_epi16(_mm_unpacklo_epi8(z, _mm_setzero_si128()),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(pair)));
+}
+
+void horizontalSse2TwoTaps(const uint32_t* src, const AxisWeights& w, uint16_t* out) {
+    const __m128i round = _mm_set1_epi32(kMidRound);
+    for (int i = 0; i < w.paddedCount; i += 2) {
+        const int16_t* block = &w.paired[size_t(i / 2) * 16];
+        const __m128i a0 = _mm_add_epi32(round, sse2Taps2(src + w.first[size_t(i)], block));
+        const __m128i a1 = _mm_add_epi32(round, sse2Taps2(src + w.first[size_t(i) + 1], block + 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i),
+                         _mm_packs_epi32(_mm_srai_epi32(a0, kMidShift), _mm_srai_epi32(a1, kMidShift)));
+    }
+}
+
 void horizontalSse2(const uint32_t* src, const AxisWeights& w, uint16_t* out) {
+    if (w.taps == 2) return horizontalSse2TwoTaps(src, w, out);
     if (w.taps % 4 != 0) return horizontalPortable(src, w, out);
     const int pairs = w.taps / 2;
     const __m128i round = _mm_set1_epi32(kMidRound);
@@ -124,10 +144,12 @@ __attribute__((target("avx2"))) inline __m256i load2(const uint32_t* a, const ui
                                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)), 1);
 }
 
-__attribute__((target("avx2"))) void horizontalAvx2(const uint32_t* src, const AxisWeights& w,
-                                                     uint16_t* out) {
-    if (w.taps % 4 != 0) return horizontalPortable(src, w, out);
-    const int pairs = w.taps / 2;
+// kTaps > 0: the tap count known at compile time (the common small ones),
+// so the tap loop unrolls; 0: taken from the table.
+template <int kTaps>
+__attribute__((target("avx2"))) void horizontalAvx2Taps(const uint32_t* src, const AxisWeights& w, uint16_t* out) {
+    const int taps = kTaps > 0 ? kTaps : w.taps;
+    const int pairs = taps / 2;
     // Per 128-bit lane: interleave the bytes of pixels 0 and 1 (then 2 and 3)
     // into 16-bit values, channel by channel.
     const __m256i pick01 = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1,  //
@@ -135,13 +157,15 @@ __attribute__((target("avx2"))) void horizontalAvx2(const uint32_t* src, const A
     const __m256i pick23 = _mm256_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1,  //
                                             8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1);
     const __m256i round = _mm256_set1_epi32(kMidRound);
+    const int* first = w.first.data();
+    const int16_t* paired = w.paired.data();
     for (int i = 0; i < w.paddedCount; i += 4) {
-        const int16_t* blockA = &w.paired[size_t(i / 2) * size_t(pairs) * 16];
+        const int16_t* blockA = paired + size_t(i / 2) * size_t(pairs) * 16;
         const int16_t* blockB = blockA + size_t(pairs) * 16;
-        const uint32_t* s0 = src + w.first[size_t(i)];
-        const uint32_t* s1 = src + w.first[size_t(i) + 1];
-        const uint32_t* s2 = src + w.first[size_t(i) + 2];
-        const uint32_t* s3 = src + w.first[size_t(i) + 3];
+        const uint32_t* s0 = src + first[i];
+        const uint32_t* s1 = src + first[i + 1];
+        const uint32_t* s2 = src + first[i + 2];
+        const uint32_t* s3 = src + first[i + 3];
         __m256i accA = round, accB = round;  // lanes: pixels i, i+1 and i+2, i+3
         for (int q = 0; q < pairs; q += 2) {
             const __m256i xa = load2(s0 + 2 * q, s1 + 2 * q);
@@ -158,6 +182,43 @@ __attribute__((target("avx2"))) void horizontalAvx2(const uint32_t* src, const A
         // Lanes after packing: (i, i+2) (i+1, i+3); put them in order.
         const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(accA, accB), _MM_SHUFFLE(3, 1, 2, 0));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * i), packed);
+    }
+}
+
+// Two taps: the two source pixels of four destination pixels fill one
+// register, pixels i and i+2 in the low lane, i+1 and i+3 in the high one.
+__attribute__((target("avx2"))) void horizontalAvx2TwoTaps(const uint32_t* src, const AxisWeights& w,
+                                                            uint16_t* out) {
+    const __m256i pickLow = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1,  //
+                                             0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+    const __m256i pickHigh = _mm256_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1,  //
+                                              8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1);
+    const __m256i round = _mm256_set1_epi32(kMidRound);
+    const int* first = w.first.data();
+    const int16_t* paired = w.paired.data();
+    auto load = [](const uint32_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
+    for (int i = 0; i < w.paddedCount; i += 4) {
+        const __m128i low = _mm_unpacklo_epi64(load(src + first[i]), load(src + first[i + 2]));
+        const __m128i high = _mm_unpacklo_epi64(load(src + first[i + 1]), load(src + first[i + 3]));
+        const __m256i x = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+        const __m256i* wt = reinterpret_cast<const __m256i*>(paired + size_t(i / 2) * 16);
+        __m256i accA = _mm256_add_epi32(round, _mm256_madd_epi16(_mm256_shuffle_epi8(x, pickLow), _mm256_loadu_si256(wt)));
+        __m256i accB = _mm256_add_epi32(round, _mm256_madd_epi16(_mm256_shuffle_epi8(x, pickHigh), _mm256_loadu_si256(wt + 1)));
+        accA = _mm256_srai_epi32(accA, kMidShift);
+        accB = _mm256_srai_epi32(accB, kMidShift);
+        const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(accA, accB), _MM_SHUFFLE(3, 1, 2, 0));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * i), packed);
+    }
+}
+
+__attribute__((target("avx2"))) void horizontalAvx2(const uint32_t* src, const AxisWeights& w, uint16_t* out) {
+    switch (w.taps) {
+    case 2: return horizontalAvx2TwoTaps(src, w, out);
+    case 4: return horizontalAvx2Taps<4>(src, w, out);
+    case 8: return horizontalAvx2Taps<8>(src, w, out);
+    default:
+        if (w.taps % 4 != 0) return horizontalPortable(src, w, out);
+        return horizontalAvx2Taps<0>(src, w, out);
     }
 }
 

@@ -62,7 +62,8 @@ bool AxisWeights::update(int srcLen_, int dstLen_, int offset_, int count_, int 
         filterTaps(srcLen, dstLen, offset + i, taps);
         widest = std::max(widest, taps.back().index - taps.front().index + 1);
     }
-    this->taps = (widest + tapAlign - 1) / tapAlign * tapAlign;
+    // Two taps (linear interpolation) get kernels of their own.
+    this->taps = widest <= 2 && tapAlign > 2 ? 2 : (widest + tapAlign - 1) / tapAlign * tapAlign;
     const int n = this->taps;
 
     first.assign(size_t(paddedCount), 0);

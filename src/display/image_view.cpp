@@ -18,7 +18,7 @@ ImageView::ImageView(QWidget* parent) : QWidget(parent), scratch_(std::make_uniq
 ImageView::~ImageView() = default;
 
 void ImageView::setPicture(const QImage& picture) {
-    copyInto(picture, picture_);
+    if (&picture != &picture_) copyInto(picture, picture_);  // our own picture again: just repaint
     invalidate();
 }
 

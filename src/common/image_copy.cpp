@@ -20,7 +20,7 @@ void copyInto(const QImage& src, QImage& dst) {
     }
     const QImage* from = &src;
     QImage converted;
-    if (src.format() != QImage::Format_RGB32 && src.format() != QImage::Format_ARGB32) {
+    if (src.format() != QImage::Format_RGB32) {  // alpha must not leak into an RGB32 frame
         converted = src.convertToFormat(QImage::Format_RGB32);
         from = &converted;
     }

@@ -30,3 +30,12 @@ TEST(ImageCopy, OtherFormatsAreConverted) {
     EXPECT_EQ(dst.format(), QImage::Format_RGB32);
     EXPECT_EQ(dst.pixel(1, 1), qRgb(200, 100, 50));
 }
+
+TEST(ImageCopy, AlphaNeverLeaksIntoTheFrame) {
+    QImage src(2, 2, QImage::Format_ARGB32);
+    src.fill(qRgba(200, 100, 50, 0));
+    QImage dst;
+    copyInto(src, dst);
+    EXPECT_EQ(dst.format(), QImage::Format_RGB32);
+    EXPECT_EQ(qAlpha(dst.pixel(0, 0)), 255);
+}

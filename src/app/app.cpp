@@ -77,7 +77,9 @@ void App::Exit() {
     if (fslika) fslika->hide();
     QCoreApplication::processEvents();
     closeQuery();
-    QCoreApplication::quit();
+    // exit(), not quit(): quit() first asks the windows to close, and the output
+    // window refuses (it only hides).
+    QCoreApplication::exit(0);
 }
 
 void App::closeQuery() {

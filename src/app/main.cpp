@@ -35,7 +35,7 @@ void installTerminationHandlers(vz::App& app) {
         [[maybe_unused]] auto n = ::read(signalPipe[0], &byte, 1);
         notifier->setEnabled(false);
         app.closeQuery();
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     });
     struct sigaction sa = {};
     sa.sa_handler = onTerminationSignal;

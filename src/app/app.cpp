@@ -10,6 +10,8 @@
 #include "shell/ustartform.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace vz {
 
@@ -42,11 +44,14 @@ bool App::start(QString* error) {
         return false;
     }
 
+    refreshMonitors();
+
     // 1. The hidden main window: mouse area, start folder, tray menu.
     state.MouseArea = Rect4{0, 0, primaryWidth(), primaryHeight()};
     state.ToolbarShown = false;
     state.zacetnamapa = resolveStartFolder();
     startForm = std::make_unique<TStartForm>(*this);
+    watchScreens();
 
     // 2. The toolbar: settings load, capture timer (disabled, 200 ms).
     capture = std::make_unique<CaptureCycle>(*this);
@@ -94,17 +99,33 @@ void App::closeQuery() {
     }
 }
 
-int App::primaryWidth() const { return platform.monitors->primary().width(); }
-int App::primaryHeight() const { return platform.monitors->primary().height(); }
+void App::refreshMonitors() { monitors_ = platform.monitors->monitors(); }
+
+void App::watchScreens() {
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!gui) return;
+    auto watch = [this](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, startForm.get(), [this] { refreshMonitors(); });
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    QObject::connect(gui, &QGuiApplication::screenAdded, startForm.get(), [this, watch](QScreen* screen) {
+        watch(screen);
+        refreshMonitors();
+    });
+    QObject::connect(gui, &QGuiApplication::screenRemoved, startForm.get(), [this] { refreshMonitors(); });
+    QObject::connect(gui, &QGuiApplication::primaryScreenChanged, startForm.get(), [this] { refreshMonitors(); });
+}
+
+int App::primaryWidth() const { return monitorRect(0).width(); }
+int App::primaryHeight() const { return monitorRect(0).height(); }
 
 int App::monitorCount() const {
-    const int n = platform.monitors->count();
+    const int n = int(monitors_.size());
     return n < 1 ? 1 : n;
 }
 
 QRect App::monitorRect(int index) const {
-    const auto list = platform.monitors->monitors();
-    return index >= 0 && index < list.size() ? list[index] : QRect();
+    return index >= 0 && index < monitors_.size() ? monitors_[index] : QRect();
 }
 
 QString App::settingsPath() const { return settingsFilePath(state.zacetnamapa); }

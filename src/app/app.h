@@ -6,7 +6,9 @@
 #include "app/app_state.h"
 #include "platform/platform.h"
 
+#include <QRect>
 #include <QString>
+#include <QVector>
 
 #include <memory>
 
@@ -45,7 +47,11 @@ public:
     // The close query of the main window: saves the settings. Runs once.
     void closeQuery();
 
-    // Screen measures.
+    // Screen measures, from the monitor list read at start and again whenever
+    // the screens change (not at every use: on X11 each read is a server
+    // round trip, and the capture tick needs these at every frame).
+    const QVector<QRect>& monitors() const { return monitors_; }
+    void refreshMonitors();
     int primaryWidth() const;
     int primaryHeight() const;
     int monitorCount() const;
@@ -79,8 +85,10 @@ public:
 
 private:
     QString resolveStartFolder() const;
+    void watchScreens();
     bool secondInstance_ = false;
     bool trayAvailable_ = false;
+    QVector<QRect> monitors_;
     bool closed_ = false;
 };
 

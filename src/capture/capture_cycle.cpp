@@ -118,31 +118,23 @@ QImage blackPicture(QSize size) {
 }
 }  // namespace
 
-void CaptureCycle::ClearImage() {
-    TFmonitor& out = *app_.fmonitor;
-    ImageView& preview = *app_.fslika->Slika;
-    QImage black = blackPicture(out.image->size());
-    out.image->clearPicture();
-    if (app_.state.OutputRunning) app_.mainForm->xiTekanjeClick();
-    out.image->hide();
-    out.image->setPicture(black);
-    preview.setPicture(black);
-    preview.clearPicture();
-    QCoreApplication::processEvents();
-    out.image->show();
-    copyInto(blackPicture(preview.size()), app_.state.OutputFrame);
-    QCoreApplication::processEvents();
-}
+void CaptureCycle::ClearImage() { blankOutput(false); }
 
-void CaptureCycle::ClearImageLight() {
+void CaptureCycle::ClearImageLight() { blankOutput(true); }
+
+void CaptureCycle::blankOutput(bool light) {
     TFmonitor& out = *app_.fmonitor;
     ImageView& preview = *app_.fslika->Slika;
     QImage black = blackPicture(out.image->size());
     out.image->clearPicture();
+    // Only the full clear stops a running output and hides the view meanwhile.
+    if (!light && app_.state.OutputRunning) app_.mainForm->xiTekanjeClick();
+    if (!light) out.image->hide();
     out.image->setPicture(black);
     preview.setPicture(black);
     preview.clearPicture();
     QCoreApplication::processEvents();
+    if (!light) out.image->show();
     copyInto(blackPicture(preview.size()), app_.state.OutputFrame);
     QCoreApplication::processEvents();
 }

@@ -38,6 +38,9 @@ public:
     void UpdateRateChange(int rate);
 
 private:
+    // ClearImage and, with `light`, ClearImageLight: the same blanking, the
+    // light one without touching Run/Stop or hiding the view.
+    void blankOutput(bool light);
     App& app_;
     QImage cursor_;  // reused cursor image
 };

@@ -6,6 +6,7 @@
 #include "display/uoptions.h"
 #include "display/uslika.h"
 #include "shell/mainunit.h"
+#include "widgets/background.h"
 #include "widgets/onoff_checkbox.h"
 #include "widgets/spin_edit.h"
 #include "widgets/track_bar.h"
@@ -44,20 +45,13 @@ protected:
     }
 };
 
-void paintBlack(QWidget* w) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
-}
-
 QString percentText(int p) { return QString::number(p) + QStringLiteral(" %"); }
 
 }  // namespace
 
 TFmonitor::TFmonitor(App& app) : QWidget(nullptr, Qt::Window), app_(app) {
     setWindowTitle(kCaption);
-    paintBlack(this);
+    fillBackground(this, Qt::black);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -66,17 +60,14 @@ TFmonitor::TFmonitor(App& app) : QWidget(nullptr, Qt::Window), app_(app) {
     surface_ = new SurfaceArea(this);
     image = new ImageView(surface_);
     Pixa = new QWidget(surface_);
-    paintBlack(Pixa);
+    fillBackground(Pixa, Qt::black);
     Pixa->hide();
     Pixa->installEventFilter(this);
     layout->addWidget(surface_, 1);
 
     rtmdis = new QWidget(this);
     rtmdis->setFixedHeight(kBandHeight);
-    QPalette grey = rtmdis->palette();
-    grey.setColor(QPalette::Window, Qt::gray);
-    rtmdis->setPalette(grey);
-    rtmdis->setAutoFillBackground(true);
+    fillBackground(rtmdis, Qt::gray);
     rtmdis->hide();
     layout->addWidget(rtmdis);
 
@@ -140,9 +131,9 @@ void TFmonitor::setNormalState(const QRect& geometry) {
 
 void TFmonitor::ShowOnSecondary() {
     keepNormalBounds();
-    QRect monitor = secondaryMonitor(app_.platform.monitors->monitors(), app_.primaryWidth());
+    QRect monitor = secondaryMonitor(app_.monitors(), app_.primaryWidth());
     if (monitor.isNull())  // one monitor: the one nearest to the right of the primary
-        monitor = monitorHolding(app_.platform.monitors->monitors(),
+        monitor = monitorHolding(app_.monitors(),
                                  QRect(QPoint(app_.primaryWidth() + 1, 0), size()));
     if (!monitor.isNull()) normalPos_ = monitor.topLeft();
     setFullScreenOn(monitor.isNull() ? QRect(normalPos_, normalSize_) : monitor);
@@ -194,7 +185,7 @@ void TFmonitor::PixaDblClick() {
         return;
     }
     keepNormalBounds();
-    const QRect monitor = monitorHolding(app_.platform.monitors->monitors(), frameGeometry());
+    const QRect monitor = monitorHolding(app_.monitors(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
@@ -207,7 +198,7 @@ void TFmonitor::X2SizeChange() {
     if (!dlg->isActiveWindow()) return;
 
     keepNormalBounds();
-    const QVector<QRect> monitors = app_.platform.monitors->monitors();
+    const QVector<QRect> monitors = app_.monitors();
     if (app_.monitorCount() > 1) {
         if (p >= FullScreenPercent) {
             const QRect monitor = secondaryMonitor(monitors, app_.primaryWidth());
@@ -232,7 +223,7 @@ void TFmonitor::sbhideClick() {
     TFoptions* dlg = app_.foptions.get();
     if (dlg && dlg->X2Size) dlg->X2Size->setValue(100);
     keepNormalBounds();
-    const QVector<QRect> monitors = app_.platform.monitors->monitors();
+    const QVector<QRect> monitors = app_.monitors();
     QRect monitor;
     if (app_.monitorCount() > 1) {
         monitor = secondaryMonitor(monitors, app_.primaryWidth());

@@ -8,6 +8,7 @@
 #include "display/uslika.h"
 #include "shell/mainunit.h"
 #include "shell/ustartform.h"
+#include "widgets/background.h"
 #include "widgets/glyph_button.h"
 #include "widgets/glyphs.h"
 #include "widgets/movable_panel.h"
@@ -164,10 +165,7 @@ void TFoptions::buildControls() {
 
     // The marker: a disabled panel, so a click on the marked button goes nowhere.
     redall = new QWidget(panel);
-    redall->setAutoFillBackground(true);
-    QPalette markerPalette = redall->palette();
-    markerPalette.setColor(QPalette::Window, kMarkerColor);
-    redall->setPalette(markerPalette);
+    fillBackground(redall, kMarkerColor);
     redall->setGeometry(sbStop->x(), sbStop->y(), kSourceButtonWidth, kSourceButtonHeight);
     sbred = new GlyphButton(redall);
     sbred->setFaceColor(kMarkerColor);
@@ -276,6 +274,12 @@ void TFoptions::buildControls() {
 }
 
 // --- Marker ----------------------------------------------------------------
+
+void TFoptions::bringUp() {
+    show();
+    raise();
+    activateWindow();
+}
 
 void TFoptions::markSource(GlyphButton* button) {
     marked_ = button;

@@ -77,6 +77,8 @@ public:
     void FormActivate();   // bring the three toggles up to date
     void xiOKClick();
 
+    // Shows the dialog in front (tray "Settings", the toolbar's button, the tray's left click).
+    void bringUp();
     // Puts the marker over `button`.
     void markSource(GlyphButton* button);
     GlyphButton* markedSource() const { return marked_; }

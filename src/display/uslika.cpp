@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "display/image_view.h"
+#include "widgets/background.h"
 #include "display/output_geometry.h"
 #include "display/uoptions.h"
 
@@ -27,13 +28,6 @@ constexpr QPoint kDesignPos(1348, 145);
 constexpr int kBandHeight = 6;
 constexpr QSize kMinimumClient(32, 24);
 
-void fill(QWidget* w, const QColor& colour) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, colour);
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
-}
-
 Qt::CursorShape cursorFor(Qt::Edges e) {
     const bool horizontal = e & (Qt::LeftEdge | Qt::RightEdge);
     const bool vertical = e & (Qt::TopEdge | Qt::BottomEdge);
@@ -50,7 +44,7 @@ Qt::CursorShape cursorFor(Qt::Edges e) {
 TFslika::TFslika(App& app)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), app_(app) {
     setWindowTitle(QStringLiteral("Preview-105202"));
-    fill(this, Qt::white);
+    fillBackground(this, Qt::white);
     setMouseTracking(true);  // sizing cursors over the frame
 
     auto* layout = new QVBoxLayout(this);
@@ -58,7 +52,7 @@ TFslika::TFslika(App& app)
     layout->setSpacing(0);
 
     Panel1 = new QWidget(this);
-    fill(Panel1, QColor(68, 68, 68));
+    fillBackground(Panel1, QColor(68, 68, 68));
     Panel1->setCursor(Qt::ArrowCursor);
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->setContentsMargins(0, 0, 0, 0);
@@ -71,7 +65,7 @@ TFslika::TFslika(App& app)
 
     pscroll = new QLabel(this);
     pscroll->setFixedHeight(kBandHeight);
-    fill(pscroll, Qt::red);
+    fillBackground(pscroll, Qt::red);
     QFont bandFont(QStringLiteral("Arial Black"));
     bandFont.setPixelSize(5);
     bandFont.setBold(true);

@@ -99,10 +99,7 @@ void TMainForm::playSlideshow() {
 }
 
 void TMainForm::xbMenuClick() {
-    if (!app_.foptions) return;
-    app_.foptions->show();
-    app_.foptions->raise();
-    app_.foptions->activateWindow();
+    if (app_.foptions) app_.foptions->bringUp();
 }
 
 void TMainForm::SpeedButton8Click() {

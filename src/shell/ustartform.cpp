@@ -150,8 +150,7 @@ void TStartForm::trayLeftClick() {
     ShowSecondMonitor1->setChecked(true);
     if (!s.ToolbarShown) app_.mainForm->show();
     s.ToolbarShown = true;
-    app_.foptions->show();
-    app_.foptions->raise();
+    app_.foptions->bringUp();
 }
 
 void TStartForm::PopupAPopup() {
@@ -276,11 +275,7 @@ void TStartForm::LoadatStartupClick() {
     }
 }
 
-void TStartForm::Options1Click() {
-    app_.foptions->show();
-    app_.foptions->raise();
-    app_.foptions->activateWindow();
-}
+void TStartForm::Options1Click() { app_.foptions->bringUp(); }
 
 void TStartForm::VisitWebsite1Click() {
     QDesktopServices::openUrl(QUrl(QStringLiteral(VIVIVOZ_WEBSITE)));

@@ -188,6 +188,7 @@ TEST_F(ToolbarTest, ActivationClampsToThePrimaryScreen) {
     // A smaller primary screen (resolution changed): the left rule applies.
     bar().move(1600, 100);
     desktop.monitors = {QRect(0, 0, 1680, 1050)};
+    app->refreshMonitors();  // what a screen change makes the program do
     bar().FormActivate();
     EXPECT_EQ(bar().pos(), QPoint(1430, 100));
 }

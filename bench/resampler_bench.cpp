@@ -7,7 +7,7 @@
 //
 // Usage: resampler_bench [--rounds=N] [Google Benchmark flags]
 
-#include "display/resampler.h"
+#include "core/scaling/resampler.h"
 #include "reference/resample_reference.h"
 
 #include <benchmark/benchmark.h>

@@ -1,13 +1,13 @@
 #include "app/app.h"
 
-#include "capture/capture_cycle.h"
-#include "display/umonitor.h"
-#include "display/uoptions.h"
-#include "display/uslika.h"
-#include "shell/mainunit.h"
-#include "shell/settings_file.h"
-#include "shell/uabout.h"
-#include "shell/ustartform.h"
+#include "app/capture_cycle.h"
+#include "ui/output/output_window.h"
+#include "ui/settings/settings_dialog.h"
+#include "ui/preview/preview_window.h"
+#include "ui/toolbar/toolbar.h"
+#include "core/settings/settings_file.h"
+#include "ui/about/about_box.h"
+#include "ui/tray/tray_icon.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -20,13 +20,13 @@ App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
 App::~App() {
     // Windows go in the reverse order of their creation; the tray icon goes
     // with the main window.
-    fabout.reset();
-    foptions.reset();
-    fmonitor.reset();
-    fslika.reset();
+    aboutBox.reset();
+    settingsDialog.reset();
+    output.reset();
+    preview.reset();
     capture.reset();
-    mainForm.reset();
-    startForm.reset();
+    toolbar.reset();
+    tray.reset();
 }
 
 QString App::resolveStartFolder() const {
@@ -47,39 +47,39 @@ bool App::start(QString* error) {
     refreshMonitors();
 
     // 1. The hidden main window: mouse area, start folder, tray menu.
-    state.MouseArea = Rect4{0, 0, primaryWidth(), primaryHeight()};
-    state.ToolbarShown = false;
-    state.zacetnamapa = resolveStartFolder();
-    startForm = std::make_unique<TStartForm>(*this);
+    state.mouseArea = Rect4{0, 0, primaryWidth(), primaryHeight()};
+    state.toolbarShown = false;
+    state.configFolder = resolveStartFolder();
+    tray = std::make_unique<TrayIcon>(*this);
     watchScreens();
 
     // 2. The toolbar: settings load, capture timer (disabled, 200 ms).
     capture = std::make_unique<CaptureCycle>(*this);
-    mainForm = std::make_unique<TMainForm>(*this);
-    mainForm->LoadSettings();
+    toolbar = std::make_unique<Toolbar>(*this);
+    toolbar->LoadSettings();
 
     // 3.-5. Preview, output window, settings dialog (which takes the held values).
-    fslika = std::make_unique<TFslika>(*this);
-    fmonitor = std::make_unique<TFmonitor>(*this);
-    foptions = std::make_unique<TFoptions>(*this);
-    fabout = std::make_unique<Tfabout>();
+    preview = std::make_unique<PreviewWindow>(*this);
+    output = std::make_unique<OutputWindow>(*this);
+    settingsDialog = std::make_unique<SettingsDialog>(*this);
+    aboutBox = std::make_unique<AboutBox>();
 
-    trayAvailable_ = startForm->addTrayIcon();
+    trayAvailable_ = tray->addTrayIcon();
     return true;
 }
 
 void App::closeSlideshowEditor() {
-    capture->Timer3zaslon.stop();
-    capture->ClearImage();
-    state.SourceMode = source::Stopped;
-    state.ustavi = true;
+    capture->captureTimer.stop();
+    capture->clearOutput();
+    state.source = source::Stopped;
+    state.editorStopRequested = true;
 }
 
 void App::Exit() {
-    state.ustavi = true;
-    state.SourceMode = source::Stopped;
-    if (fmonitor) fmonitor->hide();
-    if (fslika) fslika->hide();
+    state.editorStopRequested = true;
+    state.source = source::Stopped;
+    if (output) output->hide();
+    if (preview) preview->hide();
     QCoreApplication::processEvents();
     closeQuery();
     // exit(), not quit(): quit() first asks the windows to close, and the output
@@ -88,10 +88,10 @@ void App::Exit() {
 }
 
 void App::closeQuery() {
-    if (closed_ || !mainForm) return;
+    if (closed_ || !toolbar) return;
     closed_ = true;
     QString error;
-    if (!mainForm->SaveSettings(&error)) {
+    if (!toolbar->SaveSettings(&error)) {
         // The program ends anyway: nothing is gained by keeping it alive.
         platform.prompter->beep(Prompter::Icon::Error);
         platform.prompter->ask(QStringLiteral("Vivivoz"), error, Prompter::Buttons::Ok, Prompter::Icon::Error,
@@ -105,15 +105,15 @@ void App::watchScreens() {
     auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (!gui) return;
     auto watch = [this](QScreen* screen) {
-        QObject::connect(screen, &QScreen::geometryChanged, startForm.get(), [this] { refreshMonitors(); });
+        QObject::connect(screen, &QScreen::geometryChanged, tray.get(), [this] { refreshMonitors(); });
     };
     for (QScreen* screen : QGuiApplication::screens()) watch(screen);
-    QObject::connect(gui, &QGuiApplication::screenAdded, startForm.get(), [this, watch](QScreen* screen) {
+    QObject::connect(gui, &QGuiApplication::screenAdded, tray.get(), [this, watch](QScreen* screen) {
         watch(screen);
         refreshMonitors();
     });
-    QObject::connect(gui, &QGuiApplication::screenRemoved, startForm.get(), [this] { refreshMonitors(); });
-    QObject::connect(gui, &QGuiApplication::primaryScreenChanged, startForm.get(), [this] { refreshMonitors(); });
+    QObject::connect(gui, &QGuiApplication::screenRemoved, tray.get(), [this] { refreshMonitors(); });
+    QObject::connect(gui, &QGuiApplication::primaryScreenChanged, tray.get(), [this] { refreshMonitors(); });
 }
 
 int App::primaryWidth() const { return monitorRect(0).width(); }
@@ -128,6 +128,6 @@ QRect App::monitorRect(int index) const {
     return index >= 0 && index < monitors_.size() ? monitors_[index] : QRect();
 }
 
-QString App::settingsPath() const { return settingsFilePath(state.zacetnamapa); }
+QString App::settingsPath() const { return settingsFilePath(state.configFolder); }
 
 }  // namespace vz

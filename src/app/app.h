@@ -3,7 +3,7 @@
 // windows, and creates the windows in their fixed order. Nothing is global:
 // a test builds a fresh App on the fake platform.
 
-#include "app/app_state.h"
+#include "core/controller/app_state.h"
 #include "platform/platform.h"
 
 #include <QRect>
@@ -14,12 +14,12 @@
 
 namespace vz {
 
-class TStartForm;
-class TMainForm;
-class TFslika;
-class TFmonitor;
-class TFoptions;
-class Tfabout;
+class TrayIcon;
+class Toolbar;
+class PreviewWindow;
+class OutputWindow;
+class SettingsDialog;
+class AboutBox;
 class CaptureCycle;
 
 struct AppOptions {
@@ -62,7 +62,7 @@ public:
 
     // Windows that are not built yet answer for themselves here until they
     // exist. Closing the slideshow editor runs its close handler's effects
-    // (capture timer off, output blanked, SourceMode 0, player stopped), also
+    // (capture timer off, output blanked, source 0, player stopped), also
     // when the editor is hidden.
     void closeSlideshowEditor();
     bool isSlideshowEditorVisible() const { return false; }
@@ -70,17 +70,17 @@ public:
     bool isWindowPickerVisible() const { return false; }
     bool isShortcutsWindowVisible() const { return false; }
 
-    AppState state;
+    ProgramState state;
     Platform& platform;
     AppOptions options;
 
     // Windows, created in this order by start(); they live until the App ends.
-    std::unique_ptr<TStartForm> startForm;
-    std::unique_ptr<TMainForm> mainForm;
-    std::unique_ptr<TFslika> fslika;
-    std::unique_ptr<TFmonitor> fmonitor;
-    std::unique_ptr<TFoptions> foptions;
-    std::unique_ptr<Tfabout> fabout;
+    std::unique_ptr<TrayIcon> tray;
+    std::unique_ptr<Toolbar> toolbar;
+    std::unique_ptr<PreviewWindow> preview;
+    std::unique_ptr<OutputWindow> output;
+    std::unique_ptr<SettingsDialog> settingsDialog;
+    std::unique_ptr<AboutBox> aboutBox;
     std::unique_ptr<CaptureCycle> capture;
 
 private:

@@ -3,8 +3,8 @@
 #include "app/app.h"
 #include "app/command_line.h"
 #include "platform/x11/x11_platform.h"
-#include "shell/qt_prompter.h"
-#include "shell/ustartform.h"
+#include "ui/widgets/qt_prompter.h"
+#include "ui/tray/tray_icon.h"
 #include "version.h"
 
 #include <QApplication>
@@ -92,8 +92,8 @@ int main(int argc, char** argv) {
     if (!app.trayAvailable()) {
         std::fprintf(stderr, "vivivoz: no notification area (system tray) is available; "
                              "showing the windows instead\n");
-        app.startForm->trayLeftClick();
+        app.tray->onLeftClick();
     }
-    if (cl.start == QLatin1String("desktop")) app.startForm->S1Click();
+    if (cl.start == QLatin1String("desktop")) app.tray->quickStartDesktop();
     return qapp.exec();
 }

@@ -3,7 +3,7 @@
 // values, writing it a second time must give the same bytes, and values
 // written by the program must read back as written.
 
-#include "common/ini_document.h"
+#include "core/settings/ini_document.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "shell/autohide_fade.h"
+#include "core/controller/autohide_fade.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ TEST(AutoHideFade, LandmarkTicks) {
     for (auto c : cases) EXPECT_EQ(got[c.tick - 1], c.opacity) << "tick " << c.tick;
 }
 
-// ToolbarAlpha starts at 0; a toolbar that was never activated must not
+// toolbarAlpha starts at 0; a toolbar that was never activated must not
 // fade to fully transparent.
 TEST(AutoHideFade, NeverInvisibleFromAnyStart) {
     for (int start = 0; start <= 255; ++start) {

@@ -1,4 +1,4 @@
-#include "shell/autostart.h"
+#include "core/settings/autostart.h"
 
 #include <QDir>
 #include <QFile>

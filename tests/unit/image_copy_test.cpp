@@ -1,4 +1,4 @@
-#include "common/image_copy.h"
+#include "core/capture/image_copy.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/ini_document.h"
+#include "core/settings/ini_document.h"
 
 #include <gtest/gtest.h>
 

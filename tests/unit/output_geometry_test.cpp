@@ -1,4 +1,4 @@
-#include "display/output_geometry.h"
+#include "core/scaling/output_geometry.h"
 
 #include <gtest/gtest.h>
 

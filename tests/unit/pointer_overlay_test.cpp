@@ -1,4 +1,4 @@
-#include "capture/pointer_overlay.h"
+#include "core/capture/pointer_overlay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "display/resample_kernels.h"
-#include "display/resampler.h"
+#include "core/scaling/resample_kernels.h"
+#include "core/scaling/resampler.h"
 #include "reference/resample_reference.h"
 
 #include <gtest/gtest.h>

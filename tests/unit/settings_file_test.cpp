@@ -1,4 +1,4 @@
-#include "shell/settings_file.h"
+#include "core/settings/settings_file.h"
 
 #include <gtest/gtest.h>
 
@@ -190,7 +190,7 @@ TEST(SettingsFile, DefaultImageSavePath)
 {
     struct Case {
         const char* documents;
-        const char* zacetnamapa;
+        const char* configFolder;
         const char* expected;
     };
     const Case cases[] = {
@@ -200,7 +200,7 @@ TEST(SettingsFile, DefaultImageSavePath)
         {"", "/opt/v/", "/opt/v/"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(defaultImageSavePath({1920, 1080, c.documents, c.zacetnamapa}), c.expected) << c.documents;
+        EXPECT_EQ(defaultImageSavePath({1920, 1080, c.documents, c.configFolder}), c.expected) << c.documents;
 }
 
 TEST(SettingsFile, FolderOfTheSettingsFile)

@@ -1,4 +1,4 @@
-#include "display/view_geometry.h"
+#include "core/scaling/view_geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -27,7 +27,7 @@ protected:
     }
     void TearDown() override { app.reset(); }
     void useOneMonitor() { desktop.monitors = {QRect(0, 0, 1920, 1080)}; }
-    AppState& state() { return app->state; }
+    ProgramState& state() { return app->state; }
 
     QTemporaryDir configDir;
     QSet<QString> heldLocks;  // instance locks of all "processes" of a test

@@ -2,16 +2,16 @@
 
 #include "app_fixture.h"
 
-#include "capture/capture_cycle.h"
-#include "display/image_view.h"
-#include "display/umonitor.h"
-#include "display/uoptions.h"
-#include "display/uslika.h"
-#include "shell/autostart.h"
-#include "shell/mainunit.h"
-#include "shell/ustartform.h"
-#include "widgets/onoff_checkbox.h"
-#include "display/view_geometry.h"
+#include "app/capture_cycle.h"
+#include "ui/widgets/image_view.h"
+#include "ui/output/output_window.h"
+#include "ui/settings/settings_dialog.h"
+#include "ui/preview/preview_window.h"
+#include "core/settings/autostart.h"
+#include "ui/toolbar/toolbar.h"
+#include "ui/tray/tray_icon.h"
+#include "ui/widgets/onoff_checkbox.h"
+#include "core/scaling/view_geometry.h"
 
 #include <QAction>
 #include <QFile>
@@ -24,23 +24,23 @@ const QString SimulationQuestion = QStringLiteral("Vivivoz can't detect second d
 
 class AppTest : public AppFixture {
 protected:
-    TStartForm& tray() { return *app->startForm; }
+    TrayIcon& tray() { return *app->tray; }
 };
 
 TEST_F(AppTest, StartsStoppedWithNothingShown) {
     startApp();
-    EXPECT_EQ(state().SourceMode, 0);
-    EXPECT_FALSE(state().OutputRunning);
-    EXPECT_EQ(state().DesktopScope, -1);
-    EXPECT_EQ(state().MenuSource, 0);
-    EXPECT_FALSE(app->capture->Timer3zaslon.isActive());
-    EXPECT_EQ(app->capture->Timer3zaslon.interval(), 200);
-    for (QWidget* w : {static_cast<QWidget*>(app->startForm.get()), static_cast<QWidget*>(app->mainForm.get()),
-                       static_cast<QWidget*>(app->fslika.get()), static_cast<QWidget*>(app->fmonitor.get()),
-                       static_cast<QWidget*>(app->foptions.get())})
+    EXPECT_EQ(state().source, 0);
+    EXPECT_FALSE(state().outputRunning);
+    EXPECT_EQ(state().desktopScope, -1);
+    EXPECT_EQ(state().menuSource, 0);
+    EXPECT_FALSE(app->capture->captureTimer.isActive());
+    EXPECT_EQ(app->capture->captureTimer.interval(), 200);
+    for (QWidget* w : {static_cast<QWidget*>(app->tray.get()), static_cast<QWidget*>(app->toolbar.get()),
+                       static_cast<QWidget*>(app->preview.get()), static_cast<QWidget*>(app->output.get()),
+                       static_cast<QWidget*>(app->settingsDialog.get())})
         EXPECT_FALSE(w->isVisible()) << qPrintable(w->metaObject()->className());
-    EXPECT_EQ(state().MouseArea, (Rect4{0, 0, 1920, 1080}));
-    EXPECT_EQ(state().zacetnamapa, configDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(state().mouseArea, (Rect4{0, 0, 1920, 1080}));
+    EXPECT_EQ(state().configFolder, configDir.path() + QLatin1Char('/'));
 }
 
 TEST_F(AppTest, SecondInstanceFromTheSamePathEndsAtOnce) {
@@ -53,7 +53,7 @@ TEST_F(AppTest, SecondInstanceFromTheSamePathEndsAtOnce) {
         App second(otherPlatform, AppOptions{configDir.path()});
         EXPECT_FALSE(second.start());
         EXPECT_TRUE(second.isSecondInstance());
-        EXPECT_FALSE(second.mainForm);  // nothing was created, nothing will be saved
+        EXPECT_FALSE(second.toolbar);  // nothing was created, nothing will be saved
     }
     other.executablePath = QStringLiteral("/elsewhere/vivivoz");  // another copy runs
     Platform thirdPlatform = makeFakePlatform(other);
@@ -79,151 +79,151 @@ TEST_F(AppTest, LockThatCannotBeCreatedAbortsWithTheReason) {
 
 TEST_F(AppTest, LeftClickWithTwoMonitorsShowsOutputToolbarAndDialog) {
     startApp();
-    tray().trayLeftClick();
-    EXPECT_TRUE(app->fmonitor->isVisible());
-    EXPECT_EQ(app->fmonitor->geometry(), QRect(1920, 0, 1280, 1024));
-    EXPECT_TRUE(app->mainForm->isVisible());
-    EXPECT_TRUE(app->foptions->isVisible());
-    EXPECT_TRUE(tray().ShowSecondMonitor1->isChecked());
+    tray().onLeftClick();
+    EXPECT_TRUE(app->output->isVisible());
+    EXPECT_EQ(app->output->geometry(), QRect(1920, 0, 1280, 1024));
+    EXPECT_TRUE(app->toolbar->isVisible());
+    EXPECT_TRUE(app->settingsDialog->isVisible());
+    EXPECT_TRUE(tray().outputAction->isChecked());
     EXPECT_TRUE(desktop.asked.isEmpty());
 
     // Later clicks no longer bring back a toolbar the user hid.
-    app->mainForm->hide();
-    tray().trayLeftClick();
-    EXPECT_FALSE(app->mainForm->isVisible());
+    app->toolbar->hide();
+    tray().onLeftClick();
+    EXPECT_FALSE(app->toolbar->isVisible());
 }
 
 TEST_F(AppTest, LeftClickWithOneMonitorAsksForSimulation) {
     useOneMonitor();
     startApp();
     desktop.answers = {Answer::No};
-    tray().trayLeftClick();
+    tray().onLeftClick();
     EXPECT_EQ(desktop.asked, QStringList{SimulationQuestion});
-    EXPECT_FALSE(app->fmonitor->isVisible());
-    EXPECT_FALSE(app->mainForm->isVisible());
-    EXPECT_FALSE(app->foptions->isVisible());
-    EXPECT_FALSE(tray().ShowSecondMonitor1->isChecked());
-    EXPECT_FALSE(state().SimulationPromptOpen);
+    EXPECT_FALSE(app->output->isVisible());
+    EXPECT_FALSE(app->toolbar->isVisible());
+    EXPECT_FALSE(app->settingsDialog->isVisible());
+    EXPECT_FALSE(tray().outputAction->isChecked());
+    EXPECT_FALSE(state().simulationPromptOpen);
 
     desktop.answers = {Answer::Yes};
-    tray().trayLeftClick();
-    EXPECT_TRUE(app->fmonitor->isVisible());
-    EXPECT_EQ(app->fmonitor->pos(), QPoint(0, 0));
-    EXPECT_TRUE(app->mainForm->isVisible());
-    EXPECT_TRUE(app->foptions->isVisible());
-    EXPECT_TRUE(tray().ShowSecondMonitor1->isChecked());
+    tray().onLeftClick();
+    EXPECT_TRUE(app->output->isVisible());
+    EXPECT_EQ(app->output->pos(), QPoint(0, 0));
+    EXPECT_TRUE(app->toolbar->isVisible());
+    EXPECT_TRUE(app->settingsDialog->isVisible());
+    EXPECT_TRUE(tray().outputAction->isChecked());
 }
 
 TEST_F(AppTest, LeftClickWhileTheQuestionIsOpenDoesNothing) {
     useOneMonitor();
     startApp();
-    state().SimulationPromptOpen = true;
-    tray().trayLeftClick();
+    state().simulationPromptOpen = true;
+    tray().onLeftClick();
     EXPECT_TRUE(desktop.asked.isEmpty());
-    EXPECT_FALSE(app->foptions->isVisible());
+    EXPECT_FALSE(app->settingsDialog->isVisible());
 }
 
 TEST_F(AppTest, MenuMarksFollowVisibilityAndMenuSource) {
     startApp();
-    TStartForm& t = tray();
-    QAction* expected[] = {nullptr, t.S1, t.S2, t.S3, t.S4, t.S6, t.S7};
+    TrayIcon& t = tray();
+    QAction* expected[] = {nullptr, t.desktopAction, t.areaAction, t.windowAction, t.clipboardAction, t.openSlideshowAction, t.makeSlideshowAction};
     for (int source = 0; source <= 6; ++source) {
-        state().MenuSource = source;
-        t.PopupAPopup();
-        for (QAction* a : {t.S1, t.S2, t.S3, t.S4, t.S5, t.S6, t.S7})
+        state().menuSource = source;
+        t.onMenuAboutToShow();
+        for (QAction* a : {t.desktopAction, t.areaAction, t.windowAction, t.clipboardAction, t.slideshowMenuAction, t.openSlideshowAction, t.makeSlideshowAction})
             EXPECT_EQ(a->isChecked(), a == expected[source]) << source << " " << qPrintable(a->text());
     }
-    EXPECT_TRUE(state().MenuOpen);
-    EXPECT_FALSE(t.Showtoolbar1->isChecked());
-    app->mainForm->show();
-    app->fslika->show();
-    t.PopupAPopup();
-    EXPECT_TRUE(t.Showtoolbar1->isChecked());
-    EXPECT_TRUE(t.CaptureImage1->isChecked());
-    EXPECT_FALSE(t.ShowSecondMonitor1->isChecked());
+    EXPECT_TRUE(state().menuOpen);
+    EXPECT_FALSE(t.toolbarAction->isChecked());
+    app->toolbar->show();
+    app->preview->show();
+    t.onMenuAboutToShow();
+    EXPECT_TRUE(t.toolbarAction->isChecked());
+    EXPECT_TRUE(t.previewAction->isChecked());
+    EXPECT_FALSE(t.outputAction->isChecked());
 }
 
 TEST_F(AppTest, QuickStartDesktopMirrorsAtOnce) {
     startApp();
-    tray().S1Click();
-    EXPECT_TRUE(app->fmonitor->isVisible());
-    EXPECT_TRUE(tray().S1->isChecked());
-    EXPECT_EQ(state().SourceMode, source::Desktop);
-    EXPECT_EQ(state().DesktopScope, 0);
-    EXPECT_EQ(state().MenuSource, 1);
-    EXPECT_TRUE(state().OutputRunning);
-    EXPECT_TRUE(app->mainForm->showsStopPicture());
-    EXPECT_TRUE(app->capture->Timer3zaslon.isActive());
+    tray().quickStartDesktop();
+    EXPECT_TRUE(app->output->isVisible());
+    EXPECT_TRUE(tray().desktopAction->isChecked());
+    EXPECT_EQ(state().source, source::Desktop);
+    EXPECT_EQ(state().desktopScope, 0);
+    EXPECT_EQ(state().menuSource, 1);
+    EXPECT_TRUE(state().outputRunning);
+    EXPECT_TRUE(app->toolbar->showsStopPicture());
+    EXPECT_TRUE(app->capture->captureTimer.isActive());
 }
 
 TEST_F(AppTest, UnbuiltFeaturesAreVisibleButDisabled) {
     startApp();
-    TStartForm& t = tray();
-    for (QAction* a : {t.S2, t.S3, t.S4, t.S6, t.S7, t.ScrollText1, t.CaptureanImage1, t.LockKurzor,
-                       t.CreateKeyboardShortcuts1, t.MonitorDetails1}) {
+    TrayIcon& t = tray();
+    for (QAction* a : {t.areaAction, t.windowAction, t.clipboardAction, t.openSlideshowAction, t.makeSlideshowAction, t.scrollTextAction, t.captureAction, t.cursorLockAction,
+                       t.shortcutsAction, t.monitorDetailsAction}) {
         EXPECT_TRUE(a->isVisible()) << qPrintable(a->text());
         EXPECT_FALSE(a->isEnabled()) << qPrintable(a->text());
     }
-    for (QAction* a : {t.S1, t.StopAll1, t.Close1, t.Options1, t.About1, t.LoadatStartup})
+    for (QAction* a : {t.desktopAction, t.stopAllAction, t.exitAction, t.settingsAction, t.aboutAction, t.loadAtStartupAction})
         EXPECT_TRUE(a->isEnabled()) << qPrintable(a->text());
 }
 
 TEST_F(AppTest, LoadAtStartupWritesAndRemovesTheAutostartEntry) {
     startApp();
     const QString entry = autostartFilePath(desktop.configHome);
-    tray().LoadatStartup->setChecked(false);
-    tray().LoadatStartupClick();
-    EXPECT_TRUE(tray().LoadatStartup->isChecked());
+    tray().loadAtStartupAction->setChecked(false);
+    tray().onLoadAtStartup();
+    EXPECT_TRUE(tray().loadAtStartupAction->isChecked());
     EXPECT_TRUE(QFile::exists(entry));
-    tray().LoadatStartupClick();
-    EXPECT_FALSE(tray().LoadatStartup->isChecked());
+    tray().onLoadAtStartup();
+    EXPECT_FALSE(tray().loadAtStartupAction->isChecked());
     EXPECT_FALSE(QFile::exists(entry));
 }
 
 TEST_F(AppTest, ViewModeItemsMarkOneModeAndApplyIt) {
     startApp();
-    tray().vmClick(3);
-    EXPECT_EQ(state().ViewMode, 3);
-    EXPECT_EQ(app->fmonitor->image->fit(), ViewFit::Optimal);
+    tray().onViewModeAction(3);
+    EXPECT_EQ(state().viewMode, 3);
+    EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
-        EXPECT_EQ(tray().vm[n]->isChecked(), n == 3) << n;
-        EXPECT_EQ(app->foptions->SM[n]->isChecked(), n == 3) << n;
-        EXPECT_EQ(app->foptions->SM[n]->text(), n == 3 ? QStringLiteral("On") : QStringLiteral("Off")) << n;
+        EXPECT_EQ(tray().viewModeActions[n]->isChecked(), n == 3) << n;
+        EXPECT_EQ(app->settingsDialog->viewModeBoxes[n]->isChecked(), n == 3) << n;
+        EXPECT_EQ(app->settingsDialog->viewModeBoxes[n]->text(), n == 3 ? QStringLiteral("On") : QStringLiteral("Off")) << n;
     }
 }
 
 TEST_F(AppTest, ShowPreviewAndToolbarToggle) {
     startApp();
-    tray().CaptureImage1Click();
-    EXPECT_TRUE(app->fslika->isVisible());
-    EXPECT_TRUE(tray().CaptureImage1->isChecked());
-    tray().CaptureImage1Click();
-    EXPECT_FALSE(app->fslika->isVisible());
-    EXPECT_FALSE(tray().CaptureImage1->isChecked());
-    tray().Showtoolbar1Click();
-    EXPECT_TRUE(app->mainForm->isVisible());
-    EXPECT_TRUE(tray().Showtoolbar1->isChecked());
+    tray().onPreviewAction();
+    EXPECT_TRUE(app->preview->isVisible());
+    EXPECT_TRUE(tray().previewAction->isChecked());
+    tray().onPreviewAction();
+    EXPECT_FALSE(app->preview->isVisible());
+    EXPECT_FALSE(tray().previewAction->isChecked());
+    tray().onToolbarAction();
+    EXPECT_TRUE(app->toolbar->isVisible());
+    EXPECT_TRUE(tray().toolbarAction->isChecked());
 }
 
 TEST_F(AppTest, EnableSecondaryMonitorTogglesTheOutput) {
     startApp();
-    tray().ShowSecondMonitor1Click();
-    EXPECT_TRUE(app->fmonitor->isVisible());
-    EXPECT_TRUE(tray().ShowSecondMonitor1->isChecked());
-    tray().ShowSecondMonitor1Click();
-    EXPECT_FALSE(app->fmonitor->isVisible());
-    EXPECT_FALSE(tray().ShowSecondMonitor1->isChecked());
+    tray().onOutputAction();
+    EXPECT_TRUE(app->output->isVisible());
+    EXPECT_TRUE(tray().outputAction->isChecked());
+    tray().onOutputAction();
+    EXPECT_FALSE(app->output->isVisible());
+    EXPECT_FALSE(tray().outputAction->isChecked());
 }
 
 TEST_F(AppTest, StopAllBlanksAndLeavesOutputRunningSet) {
     startApp();
-    tray().S1Click();
-    tray().StopAll1Click();
-    EXPECT_EQ(state().SourceMode, 0);
-    EXPECT_EQ(state().MenuSource, 0);
-    EXPECT_TRUE(state().OutputRunning);
-    EXPECT_FALSE(app->mainForm->showsStopPicture());
-    EXPECT_EQ(app->fmonitor->image->picture().pixel(0, 0), qRgb(0, 0, 0));
+    tray().quickStartDesktop();
+    tray().onStopAll();
+    EXPECT_EQ(state().source, 0);
+    EXPECT_EQ(state().menuSource, 0);
+    EXPECT_TRUE(state().outputRunning);
+    EXPECT_FALSE(app->toolbar->showsStopPicture());
+    EXPECT_EQ(app->output->outputView->picture().pixel(0, 0), qRgb(0, 0, 0));
 }
 
 void writeFile(const QString& path, const QByteArray& text) {
@@ -242,12 +242,12 @@ TEST_F(AppTest, SettingsAreTakenAtStartAndWrittenAtExit) {
               "[Velikost]\r\nLevo=5000\r\nGor=300\r\n\r\n[Options]\r\nrefreshRate=4\r\nMAXrefreshRate=9\r\n"
               "optShowRedPoint=1\r\nHotKey3=Ctrl+F3\r\n\r\n[Display]\r\nDaf=4\r\n");
     startApp();
-    EXPECT_EQ(app->mainForm->pos(), QPoint(5, 300));  // beyond the right edge: back at 5
-    EXPECT_EQ(app->capture->Timer3zaslon.interval(), 250);
-    EXPECT_EQ(state().MaxUpdateRate, 9);
-    EXPECT_TRUE(app->foptions->RedPOINT->isChecked());
-    EXPECT_TRUE(app->foptions->SM[4]->isChecked());
-    EXPECT_EQ(app->fmonitor->image->fit(), ViewFit::Resize);
+    EXPECT_EQ(app->toolbar->pos(), QPoint(5, 300));  // beyond the right edge: back at 5
+    EXPECT_EQ(app->capture->captureTimer.interval(), 250);
+    EXPECT_EQ(state().maxUpdateRate, 9);
+    EXPECT_TRUE(app->settingsDialog->redPointBox->isChecked());
+    EXPECT_TRUE(app->settingsDialog->viewModeBoxes[4]->isChecked());
+    EXPECT_EQ(app->output->outputView->fit(), ViewFit::Resize);
 
     app->closeQuery();
     const QByteArray saved = readFile(configDir.path() + QStringLiteral("/Vivivoz.cfg"));
@@ -278,11 +278,11 @@ TEST_F(AppTest, ResetAllSettingsAnsweredNoChangesNothing) {
     writeFile(path, "[Options]\r\nrefreshRate=4\r\n");
     startApp();
     desktop.answers = {Answer::No};
-    tray().ResetAllOptions1Click();
+    tray().onResetAll();
     EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("All settings will be reset to defaults. Do you want to continue?")});
     EXPECT_EQ(desktop.beeps.value(0), Prompter::Icon::Warning);
     EXPECT_TRUE(QFile::exists(path));
-    EXPECT_EQ(app->capture->Timer3zaslon.interval(), 250);
+    EXPECT_EQ(app->capture->captureTimer.interval(), 250);
 }
 
 TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
@@ -290,19 +290,19 @@ TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
     writeFile(path, "[Velikost]\r\nLevo=600\r\nGor=600\r\n\r\n[Options]\r\nrefreshRate=4\r\noptAutohide=1\r\n"
                     "optAutohideagain=1\r\n\r\n[Config]\r\nload=0\r\n");
     startApp();
-    tray().trayLeftClick();
-    ASSERT_TRUE(state().ToolbarShown);
-    ASSERT_TRUE(tray().AutoHide1->isChecked());
+    tray().onLeftClick();
+    ASSERT_TRUE(state().toolbarShown);
+    ASSERT_TRUE(tray().autoHideAction->isChecked());
     desktop.answers = {Answer::Yes};
-    tray().ResetAllOptions1Click();
+    tray().onResetAll();
     EXPECT_FALSE(QFile::exists(path));  // the next save writes it again
-    EXPECT_EQ(app->mainForm->pos(), QPoint(1920 - 500, 100));
-    EXPECT_EQ(app->capture->Timer3zaslon.interval(), 200);
-    EXPECT_TRUE(tray().LoadatStartup->isChecked());
-    EXPECT_FALSE(tray().AutoHide1->isChecked());
-    EXPECT_FALSE(app->startForm->Timer2.isActive());
-    EXPECT_FALSE(state().ToolbarShown);
-    EXPECT_FALSE(state().AutoHideHintOff);
+    EXPECT_EQ(app->toolbar->pos(), QPoint(1920 - 500, 100));
+    EXPECT_EQ(app->capture->captureTimer.interval(), 200);
+    EXPECT_TRUE(tray().loadAtStartupAction->isChecked());
+    EXPECT_FALSE(tray().autoHideAction->isChecked());
+    EXPECT_FALSE(app->tray->autoHideTimer.isActive());
+    EXPECT_FALSE(state().toolbarShown);
+    EXPECT_FALSE(state().autoHideHintOff);
 }
 
 }  // namespace

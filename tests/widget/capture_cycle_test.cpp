@@ -3,12 +3,12 @@
 
 #include "app_fixture.h"
 
-#include "capture/capture_cycle.h"
-#include "display/image_view.h"
-#include "display/umonitor.h"
-#include "display/uslika.h"
-#include "shell/mainunit.h"
-#include "shell/ustartform.h"
+#include "app/capture_cycle.h"
+#include "ui/widgets/image_view.h"
+#include "ui/output/output_window.h"
+#include "ui/preview/preview_window.h"
+#include "ui/toolbar/toolbar.h"
+#include "ui/tray/tray_icon.h"
 
 #include <QAction>
 
@@ -28,62 +28,62 @@ protected:
     void SetUp() override {
         AppFixture::SetUp();
         startApp();
-        app->fmonitor->ShowOnSecondary();
+        app->output->showOnSecondary();
     }
-    void tick() { app->capture->Timer3zaslonTimer(); }
-    QImage output() { return app->fmonitor->image->picture(); }
-    QImage preview() { return app->fslika->Slika->picture(); }
+    void tick() { app->capture->captureTick(); }
+    QImage output() { return app->output->outputView->picture(); }
+    QImage preview() { return app->preview->previewView->picture(); }
     void setScreen(QRgb c) { desktop.screen = solid(QSize(3200, 1080), c); }
 };
 
 TEST_F(CaptureCycleTest, DesktopModeHandsOffThePreviousTicksFrame) {
-    state().SourceMode = source::Desktop;
-    state().DesktopScope = 0;
-    state().OutputRunning = true;
-    app->fslika->show();
+    state().source = source::Desktop;
+    state().desktopScope = 0;
+    state().outputRunning = true;
+    app->preview->show();
 
     setScreen(Red);
     tick();  // hands off the (empty) frame left from before, then captures red
     EXPECT_TRUE(output().isNull());
-    EXPECT_EQ(state().DesktopFrame.size(), QSize(1920, 1080));
+    EXPECT_EQ(state().desktopFrame.size(), QSize(1920, 1080));
 
     setScreen(Blue);
     tick();
     ASSERT_FALSE(output().isNull());
     EXPECT_EQ(output().pixel(5, 5), Red);
     EXPECT_EQ(preview().pixel(5, 5), Red);
-    EXPECT_EQ(state().OutputFrame.pixel(5, 5), Red);
-    EXPECT_EQ(state().DesktopFrame.pixel(5, 5), Blue);
+    EXPECT_EQ(state().outputFrame.pixel(5, 5), Red);
+    EXPECT_EQ(state().desktopFrame.pixel(5, 5), Blue);
 }
 
 TEST_F(CaptureCycleTest, PreviewFollowsWhileOutputIsStopped) {
-    state().SourceMode = source::Desktop;
-    state().DesktopScope = 0;
-    state().OutputRunning = false;
-    app->fslika->show();
+    state().source = source::Desktop;
+    state().desktopScope = 0;
+    state().outputRunning = false;
+    app->preview->show();
     setScreen(Green);
     tick();
     tick();
     EXPECT_EQ(preview().pixel(0, 0), Green);
     EXPECT_TRUE(output().isNull());  // the output keeps its last picture
-    EXPECT_EQ(state().OutputFrame.pixel(0, 0), Green);
+    EXPECT_EQ(state().outputFrame.pixel(0, 0), Green);
 }
 
 TEST_F(CaptureCycleTest, HiddenOutputLeavesOutputFrameAlone) {
-    state().SourceMode = source::Desktop;
-    state().DesktopScope = 0;
-    app->fmonitor->hide();
-    app->fslika->show();
+    state().source = source::Desktop;
+    state().desktopScope = 0;
+    app->output->hide();
+    app->preview->show();
     setScreen(Green);
     tick();
     tick();
     EXPECT_EQ(preview().pixel(0, 0), Green);
-    EXPECT_TRUE(state().OutputFrame.isNull());
+    EXPECT_TRUE(state().outputFrame.isNull());
 }
 
 TEST_F(CaptureCycleTest, UnchosenScopeCapturesNothing) {
-    state().SourceMode = source::Desktop;
-    state().DesktopScope = -1;
+    state().source = source::Desktop;
+    state().desktopScope = -1;
     tick();
     EXPECT_EQ(desktop.screenCaptures, 0);
 }
@@ -93,40 +93,40 @@ TEST_F(CaptureCycleTest, AreaScopeCapturesTheAreaOnly) {
     for (int y = 100; y < 200; ++y)
         for (int x = 300; x < 340; ++x) screen.setPixel(x, y, Red);
     desktop.screen = screen;
-    state().SourceMode = source::Desktop;
-    state().DesktopScope = 1;
-    state().CaptureArea = Rect4{300, 100, 340, 200};
+    state().source = source::Desktop;
+    state().desktopScope = 1;
+    state().captureArea = Rect4{300, 100, 340, 200};
     tick();
-    ASSERT_EQ(state().DesktopFrame.size(), QSize(40, 100));
-    EXPECT_EQ(state().DesktopFrame.pixel(0, 0), Red);
-    EXPECT_EQ(state().DesktopFrame.pixel(39, 99), Red);
+    ASSERT_EQ(state().desktopFrame.size(), QSize(40, 100));
+    EXPECT_EQ(state().desktopFrame.pixel(0, 0), Red);
+    EXPECT_EQ(state().desktopFrame.pixel(39, 99), Red);
 
-    state().CaptureArea = Rect4{300, 100, 300, 100};  // a click without a drag
+    state().captureArea = Rect4{300, 100, 300, 100};  // a click without a drag
     tick();
-    EXPECT_TRUE(state().DesktopFrame.isNull());
+    EXPECT_TRUE(state().desktopFrame.isNull());
 }
 
 TEST_F(CaptureCycleTest, FramesAreReusedFromTickToTick) {
-    state().SourceMode = source::Desktop;
-    state().DesktopScope = 0;
-    state().OutputRunning = true;
+    state().source = source::Desktop;
+    state().desktopScope = 0;
+    state().outputRunning = true;
     setScreen(Red);
     tick();
     tick();
-    const uchar* desktopBits = state().DesktopFrame.constBits();
-    const uchar* outputBits = state().OutputFrame.constBits();
+    const uchar* desktopBits = state().desktopFrame.constBits();
+    const uchar* outputBits = state().outputFrame.constBits();
     tick();
     tick();
-    EXPECT_EQ(state().DesktopFrame.constBits(), desktopBits);
-    EXPECT_EQ(state().OutputFrame.constBits(), outputBits);
+    EXPECT_EQ(state().desktopFrame.constBits(), desktopBits);
+    EXPECT_EQ(state().outputFrame.constBits(), outputBits);
 }
 
 TEST_F(CaptureCycleTest, WindowModeShowsTheSameTicksFrame) {
     desktop.windows[7] = {QRect(10, 10, 200, 100), solid(QSize(200, 100), Green)};
-    state().SelectedWindow = 7;
-    state().SourceMode = source::Window;
-    state().OutputRunning = true;
-    app->fslika->show();
+    state().selectedWindow = 7;
+    state().source = source::Window;
+    state().outputRunning = true;
+    app->preview->show();
     tick();
     ASSERT_EQ(output().size(), QSize(200, 100));
     EXPECT_EQ(output().pixel(0, 0), Green);
@@ -136,23 +136,23 @@ TEST_F(CaptureCycleTest, WindowModeShowsTheSameTicksFrame) {
     desktop.windows.remove(7);
     tick();
     EXPECT_EQ(output().pixel(0, 0), Green);
-    EXPECT_EQ(state().WindowFrame.size(), QSize(200, 100));
+    EXPECT_EQ(state().windowFrame.size(), QSize(200, 100));
 }
 
 TEST_F(CaptureCycleTest, WindowModeWithoutWindowBlanksAndClearsMarks) {
-    state().SourceMode = source::Window;
-    state().SelectedWindow = 0;
-    app->startForm->S1->setChecked(true);
+    state().source = source::Window;
+    state().selectedWindow = 0;
+    app->tray->desktopAction->setChecked(true);
     tick();
-    EXPECT_FALSE(app->startForm->S1->isChecked());
+    EXPECT_FALSE(app->tray->desktopAction->isChecked());
     ASSERT_FALSE(output().isNull());
     EXPECT_EQ(output().pixel(0, 0), Black);
 }
 
 TEST_F(CaptureCycleTest, OtherModesDoNothing) {
     for (int mode : {source::Stopped, source::Clipboard, source::Slideshow}) {
-        state().SourceMode = mode;
-        state().DesktopScope = 0;
+        state().source = mode;
+        state().desktopScope = 0;
         tick();
     }
     EXPECT_EQ(desktop.screenCaptures, 0);
@@ -160,57 +160,57 @@ TEST_F(CaptureCycleTest, OtherModesDoNothing) {
 }
 
 TEST_F(CaptureCycleTest, ClearImageBlanksOutputAndPreview) {
-    app->fslika->show();
-    app->fslika->Slika->setPicture(solid(QSize(8, 8), Red));
-    app->fmonitor->image->setPicture(solid(QSize(8, 8), Red));
-    app->capture->ClearImage();
-    const QSize out = app->fmonitor->image->size() + QSize(1, 1);
+    app->preview->show();
+    app->preview->previewView->setPicture(solid(QSize(8, 8), Red));
+    app->output->outputView->setPicture(solid(QSize(8, 8), Red));
+    app->capture->clearOutput();
+    const QSize out = app->output->outputView->size() + QSize(1, 1);
     EXPECT_EQ(output().size(), out);
     EXPECT_EQ(output().pixel(0, 0), Black);
     EXPECT_TRUE(preview().isNull());
-    EXPECT_EQ(state().OutputFrame.size(), app->fslika->Slika->size() + QSize(1, 1));
-    EXPECT_EQ(state().OutputFrame.pixel(0, 0), Black);
-    EXPECT_TRUE(app->fmonitor->image->isVisible());
+    EXPECT_EQ(state().outputFrame.size(), app->preview->previewView->size() + QSize(1, 1));
+    EXPECT_EQ(state().outputFrame.pixel(0, 0), Black);
+    EXPECT_TRUE(app->output->outputView->isVisible());
 }
 
 TEST_F(CaptureCycleTest, ClearImageStopsARunningOutput) {
-    state().SourceMode = source::Desktop;
-    state().OutputRunning = true;
-    app->capture->ClearImage();
-    EXPECT_FALSE(state().OutputRunning);
-    EXPECT_FALSE(app->mainForm->showsStopPicture());
+    state().source = source::Desktop;
+    state().outputRunning = true;
+    app->capture->clearOutput();
+    EXPECT_FALSE(state().outputRunning);
+    EXPECT_FALSE(app->toolbar->showsStopPicture());
 
-    state().OutputRunning = true;  // the light variant never touches it
-    app->capture->ClearImageLight();
-    EXPECT_TRUE(state().OutputRunning);
+    state().outputRunning = true;  // the light variant never touches it
+    app->capture->clearOutputLight();
+    EXPECT_TRUE(state().outputRunning);
 }
 
-TEST_F(CaptureCycleTest, SendFrameToOutput) {
-    state().OutputFrame = solid(QSize(4, 4), Blue);
-    state().SourceMode = source::Desktop;
-    app->fmonitor->Pixa->show();
-    app->capture->SendFrameToOutput();
+TEST_F(CaptureCycleTest, sendFrameToOutput) {
+    state().outputFrame = solid(QSize(4, 4), Blue);
+    state().source = source::Desktop;
+    app->output->transitionSurface->show();
+    app->capture->sendFrameToOutput();
     EXPECT_EQ(output().pixel(0, 0), Blue);
-    EXPECT_FALSE(app->fmonitor->Pixa->isVisible());
+    EXPECT_FALSE(app->output->transitionSurface->isVisible());
 
-    state().SourceMode = source::Stopped;  // stopped: the output is blanked instead
-    app->capture->SendFrameToOutput();
+    state().source = source::Stopped;  // stopped: the output is blanked instead
+    app->capture->sendFrameToOutput();
     EXPECT_EQ(output().pixel(0, 0), Black);
 
-    app->fmonitor->hide();  // hidden: nothing happens
-    state().SourceMode = source::Desktop;
-    app->capture->SendFrameToOutput();
+    app->output->hide();  // hidden: nothing happens
+    state().source = source::Desktop;
+    app->capture->sendFrameToOutput();
     EXPECT_EQ(output().pixel(0, 0), Black);
 }
 
 TEST_F(CaptureCycleTest, UpdateRateSetsIntervalAndRaisesMaximum) {
     struct Case { int rate; int interval; int max; };
-    state().MaxUpdateRate = 5;
+    state().maxUpdateRate = 5;
     const Case cases[] = {{10, 100, 10}, {3, 333, 10}, {4, 250, 10}, {7, 142, 10}, {1, 1000, 10}, {1000, 1, 1000}};
     for (const Case& c : cases) {
-        app->capture->UpdateRateChange(c.rate);
-        EXPECT_EQ(app->capture->Timer3zaslon.interval(), c.interval) << c.rate;
-        EXPECT_EQ(state().MaxUpdateRate, c.max) << c.rate;
+        app->capture->setUpdateRate(c.rate);
+        EXPECT_EQ(app->capture->captureTimer.interval(), c.interval) << c.rate;
+        EXPECT_EQ(state().maxUpdateRate, c.max) << c.rate;
     }
 }
 

@@ -1,6 +1,6 @@
 // The image view: layout by view mode, black outside the picture, and the
 // cached resample that repaints reuse.
-#include "display/image_view.h"
+#include "ui/widgets/image_view.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

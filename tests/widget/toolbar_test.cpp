@@ -3,16 +3,16 @@
 
 #include "app_fixture.h"
 
-#include "capture/capture_cycle.h"
-#include "display/image_view.h"
-#include "display/umonitor.h"
-#include "display/uoptions.h"
-#include "shell/mainunit.h"
-#include "shell/ustartform.h"
-#include "widgets/glyph_button.h"
-#include "widgets/glyphs.h"
-#include "widgets/movable_panel.h"
-#include "widgets/onoff_checkbox.h"
+#include "app/capture_cycle.h"
+#include "ui/widgets/image_view.h"
+#include "ui/output/output_window.h"
+#include "ui/settings/settings_dialog.h"
+#include "ui/toolbar/toolbar.h"
+#include "ui/tray/tray_icon.h"
+#include "ui/widgets/glyph_button.h"
+#include "ui/widgets/glyphs.h"
+#include "ui/widgets/movable_panel.h"
+#include "ui/widgets/onoff_checkbox.h"
 
 #include <QAction>
 
@@ -27,10 +27,10 @@ protected:
         AppFixture::SetUp();
         startApp();
     }
-    TMainForm& bar() { return *app->mainForm; }
-    TStartForm& tray() { return *app->startForm; }
-    bool showsGlyph(const QPixmap& p) { return bar().xiTekanje->glyph().toImage() == p.toImage(); }
-    QString hint() { return bar().xiTekanje->toolTip(); }
+    Toolbar& bar() { return *app->toolbar; }
+    TrayIcon& tray() { return *app->tray; }
+    bool showsGlyph(const QPixmap& p) { return bar().runStopButton->glyph().toImage() == p.toImage(); }
+    QString hint() { return bar().runStopButton->toolTip(); }
 };
 
 TEST_F(ToolbarTest, LayoutAndStartState) {
@@ -43,9 +43,9 @@ TEST_F(ToolbarTest, LayoutAndStartState) {
     EXPECT_TRUE(bar().panel->dragsWindow());
 
     struct { GlyphButton* b; QRect place; const char* hint; } buttons[] = {
-        {bar().xbMenu, {13, 6, 58, 29}, "Settings"},
-        {bar().SpeedButton8, {94, 6, 58, 29}, "Send to Second Monitor"},
-        {bar().xiTekanje, {175, 8, 58, 27}, "Run"},
+        {bar().settingsButton, {13, 6, 58, 29}, "Settings"},
+        {bar().sendButton, {94, 6, 58, 29}, "Send to Second Monitor"},
+        {bar().runStopButton, {175, 8, 58, 27}, "Run"},
     };
     for (const auto& c : buttons) {
         EXPECT_EQ(c.b->geometry(), c.place) << c.hint;
@@ -63,97 +63,97 @@ TEST_F(ToolbarTest, LayoutAndStartState) {
     for (QPoint inside : {QPoint(124, 0), QPoint(0, 21), QPoint(247, 21), QPoint(124, 41), QPoint(6, 6)})
         EXPECT_TRUE(mask.contains(inside)) << inside.x() << "," << inside.y();
 
-    EXPECT_TRUE(bar().Timer1.isActive());
-    EXPECT_EQ(bar().Timer1.interval(), 1000);
+    EXPECT_TRUE(bar().keepOnTopTimer.isActive());
+    EXPECT_EQ(bar().keepOnTopTimer.interval(), 1000);
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_FALSE(tray().Timer2.isActive());
+    EXPECT_FALSE(tray().autoHideTimer.isActive());
 }
 
 // --- Run/Stop --------------------------------------------------------------
 
 TEST_F(ToolbarTest, RunStopDoesNothingWhileTheOutputIsHidden) {
-    state().SourceMode = source::Desktop;
-    bar().xiTekanjeClick();
-    EXPECT_FALSE(state().OutputRunning);
+    state().source = source::Desktop;
+    bar().toggleRun();
+    EXPECT_FALSE(state().outputRunning);
     EXPECT_FALSE(bar().showsStopPicture());
     EXPECT_EQ(hint(), "Run");
 
-    app->fmonitor->ShowOnSecondary();
-    bar().xiTekanjeClick();
-    ASSERT_TRUE(state().OutputRunning);
-    app->fmonitor->hide();
-    bar().xiTekanjeClick();  // hidden again: stays running
-    EXPECT_TRUE(state().OutputRunning);
+    app->output->showOnSecondary();
+    bar().toggleRun();
+    ASSERT_TRUE(state().outputRunning);
+    app->output->hide();
+    bar().toggleRun();  // hidden again: stays running
+    EXPECT_TRUE(state().outputRunning);
     EXPECT_TRUE(bar().showsStopPicture());
 }
 
 TEST_F(ToolbarTest, RunStopFlipsStateGlyphAndHint) {
-    app->fmonitor->ShowOnSecondary();
-    state().SourceMode = source::Desktop;
+    app->output->showOnSecondary();
+    state().source = source::Desktop;
 
-    bar().xiTekanjeClick();
-    EXPECT_TRUE(state().OutputRunning);
+    bar().toggleRun();
+    EXPECT_TRUE(state().outputRunning);
     EXPECT_TRUE(bar().showsStopPicture());
     EXPECT_TRUE(showsGlyph(glyphs::stop()));
     EXPECT_EQ(hint(), "Stop");
 
-    bar().xiTekanje->click();  // the button itself is wired
-    EXPECT_FALSE(state().OutputRunning);
+    bar().runStopButton->click();  // the button itself is wired
+    EXPECT_FALSE(state().outputRunning);
     EXPECT_FALSE(bar().showsStopPicture());
     EXPECT_TRUE(showsGlyph(glyphs::run()));
     EXPECT_EQ(hint(), "Run");
 }
 
 TEST_F(ToolbarTest, RunStopWithNoSourceOnlyShowsRun) {
-    app->fmonitor->ShowOnSecondary();
-    state().SourceMode = source::Desktop;
-    bar().xiTekanjeClick();
+    app->output->showOnSecondary();
+    state().source = source::Desktop;
+    bar().toggleRun();
     ASSERT_TRUE(bar().showsStopPicture());
 
-    state().SourceMode = source::Stopped;
-    bar().xiTekanjeClick();
-    EXPECT_TRUE(state().OutputRunning);  // untouched
+    state().source = source::Stopped;
+    bar().toggleRun();
+    EXPECT_TRUE(state().outputRunning);  // untouched
     EXPECT_FALSE(bar().showsStopPicture());
     EXPECT_TRUE(showsGlyph(glyphs::run()));
     EXPECT_EQ(hint(), "Stop");  // untouched too
 
-    state().OutputRunning = false;
-    bar().xiTekanjeClick();
-    EXPECT_FALSE(state().OutputRunning);
+    state().outputRunning = false;
+    bar().toggleRun();
+    EXPECT_FALSE(state().outputRunning);
 }
 
 TEST_F(ToolbarTest, RunStopDrivesTheSlideshowStopFlag) {
-    app->fmonitor->ShowOnSecondary();
-    state().SourceMode = source::Slideshow;
-    state().playstop = true;
-    bar().xiTekanjeClick();
-    EXPECT_TRUE(state().OutputRunning);
-    EXPECT_FALSE(state().playstop);
+    app->output->showOnSecondary();
+    state().source = source::Slideshow;
+    state().toolbarStopRequested = true;
+    bar().toggleRun();
+    EXPECT_TRUE(state().outputRunning);
+    EXPECT_FALSE(state().toolbarStopRequested);
     EXPECT_EQ(hint(), "Stop");
-    bar().xiTekanjeClick();
-    EXPECT_TRUE(state().playstop);
+    bar().toggleRun();
+    EXPECT_TRUE(state().toolbarStopRequested);
 
     // Other sources leave the flag alone.
-    state().SourceMode = source::Desktop;
-    state().playstop = true;
-    bar().xiTekanjeClick();
-    EXPECT_TRUE(state().playstop);
+    state().source = source::Desktop;
+    state().toolbarStopRequested = true;
+    bar().toggleRun();
+    EXPECT_TRUE(state().toolbarStopRequested);
 }
 
 TEST_F(ToolbarTest, SendToSecondPutsTheFrameOnTheOutput) {
-    app->fmonitor->ShowOnSecondary();
-    state().SourceMode = source::Desktop;
-    state().OutputFrame = QImage(64, 48, QImage::Format_RGB32);
-    state().OutputFrame.fill(qRgb(255, 0, 0));
-    bar().SpeedButton8->click();
-    const QImage shown = app->fmonitor->image->picture();
+    app->output->showOnSecondary();
+    state().source = source::Desktop;
+    state().outputFrame = QImage(64, 48, QImage::Format_RGB32);
+    state().outputFrame.fill(qRgb(255, 0, 0));
+    bar().sendButton->click();
+    const QImage shown = app->output->outputView->picture();
     ASSERT_FALSE(shown.isNull());
     EXPECT_EQ(shown.pixel(5, 5), qRgb(255, 0, 0));
 }
 
 TEST_F(ToolbarTest, SettingsButtonShowsTheDialog) {
-    bar().xbMenu->click();
-    EXPECT_TRUE(app->foptions->isVisible());
+    bar().settingsButton->click();
+    EXPECT_TRUE(app->settingsDialog->isVisible());
 }
 
 // --- Placement -------------------------------------------------------------
@@ -181,7 +181,7 @@ TEST_F(ToolbarTest, ActivationClampsToThePrimaryScreen) {
     };
     for (const auto& c : cases) {
         bar().move(c.from);
-        bar().FormActivate();
+        bar().onActivated();
         EXPECT_EQ(bar().pos(), c.expected) << c.from.x() << "," << c.from.y();
     }
 
@@ -189,35 +189,35 @@ TEST_F(ToolbarTest, ActivationClampsToThePrimaryScreen) {
     bar().move(1600, 100);
     desktop.monitors = {QRect(0, 0, 1680, 1050)};
     app->refreshMonitors();  // what a screen change makes the program do
-    bar().FormActivate();
+    bar().onActivated();
     EXPECT_EQ(bar().pos(), QPoint(1430, 100));
 }
 
 TEST_F(ToolbarTest, ActivationResetsOpacityAndFollowsAutoHide) {
-    state().ToolbarAlpha = 40;
+    state().toolbarAlpha = 40;
     bar().setOpacity(40);
-    bar().FormActivate();
-    EXPECT_EQ(state().ToolbarAlpha, 255);
+    bar().onActivated();
+    EXPECT_EQ(state().toolbarAlpha, 255);
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_FALSE(tray().Timer2.isActive());
+    EXPECT_FALSE(tray().autoHideTimer.isActive());
 
-    state().AutoHideHintOff = true;
-    tray().AutoHide1Click();
-    tray().Timer2.stop();
-    bar().FormActivate();
-    EXPECT_TRUE(tray().Timer2.isActive());
+    state().autoHideHintOff = true;
+    tray().onAutoHideAction();
+    tray().autoHideTimer.stop();
+    bar().onActivated();
+    EXPECT_TRUE(tray().autoHideTimer.isActive());
 }
 
 TEST_F(ToolbarTest, CloseOnlyHidesAndStopsAutoHide) {
-    state().AutoHideHintOff = true;
-    tray().AutoHide1Click();
+    state().autoHideHintOff = true;
+    tray().onAutoHideAction();
     bar().show();
-    app->foptions->FormActivate();
-    ASSERT_TRUE(tray().Timer2.isActive());
+    app->settingsDialog->onActivated();
+    ASSERT_TRUE(tray().autoHideTimer.isActive());
     EXPECT_TRUE(bar().close());
     EXPECT_FALSE(bar().isVisible());
-    EXPECT_FALSE(tray().Timer2.isActive());
-    EXPECT_FALSE(app->foptions->bcToolBar->isChecked());
+    EXPECT_FALSE(tray().autoHideTimer.isActive());
+    EXPECT_FALSE(app->settingsDialog->toolbarBox->isChecked());
     bar().show();  // the same window comes back
     EXPECT_TRUE(bar().isVisible());
 }
@@ -227,93 +227,93 @@ TEST_F(ToolbarTest, CloseOnlyHidesAndStopsAutoHide) {
 TEST_F(ToolbarTest, KeepOnTopTickRestoresInTheCornerUnlessTheMenuIsOpen) {
     bar().show();
     auto faded = [&] {
-        state().ToolbarAlpha = 3;
+        state().toolbarAlpha = 3;
         bar().setOpacity(3);
     };
     faded();
     desktop.pointer = {500, 500};
-    bar().Timer1Timer();
+    bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 3);
 
     desktop.pointer = {1, 1};
-    state().MenuOpen = true;
-    bar().Timer1Timer();
+    state().menuOpen = true;
+    bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 3);
 
-    state().MenuOpen = false;
-    bar().Timer1Timer();
+    state().menuOpen = false;
+    bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_EQ(state().ToolbarAlpha, 255);
+    EXPECT_EQ(state().toolbarAlpha, 255);
 }
 
 // --- Auto-hide -------------------------------------------------------------
 
 TEST_F(ToolbarTest, AutoHideCommandTogglesTimerAndOpacity) {
-    tray().AutoHide1Click();
-    EXPECT_TRUE(tray().AutoHide1->isChecked());
-    EXPECT_TRUE(tray().Timer2.isActive());
+    tray().onAutoHideAction();
+    EXPECT_TRUE(tray().autoHideAction->isChecked());
+    EXPECT_TRUE(tray().autoHideTimer.isActive());
 
-    state().ToolbarAlpha = 50;
+    state().toolbarAlpha = 50;
     bar().setOpacity(50);
-    tray().AutoHide1Click();
-    EXPECT_FALSE(tray().AutoHide1->isChecked());
-    EXPECT_FALSE(tray().Timer2.isActive());
-    EXPECT_EQ(state().ToolbarAlpha, 255);
+    tray().onAutoHideAction();
+    EXPECT_FALSE(tray().autoHideAction->isChecked());
+    EXPECT_FALSE(tray().autoHideTimer.isActive());
+    EXPECT_EQ(state().toolbarAlpha, 255);
     EXPECT_EQ(bar().opacity(), 255);
 }
 
 TEST_F(ToolbarTest, AutoHideHintUntilDontShowAgain) {
-    tray().AutoHide1Click();  // on: hint, box left unticked
+    tray().onAutoHideAction();  // on: hint, box left unticked
     ASSERT_EQ(desktop.asked, QStringList{HintText});
-    EXPECT_FALSE(state().AutoHideHintOff);
-    tray().AutoHide1Click();  // off: no hint
+    EXPECT_FALSE(state().autoHideHintOff);
+    tray().onAutoHideAction();  // off: no hint
     EXPECT_EQ(desktop.asked.size(), 1);
 
     desktop.checkBoxAnswers = {true};
-    tray().AutoHide1Click();  // on: hint, "Don't show me again." ticked
+    tray().onAutoHideAction();  // on: hint, "Don't show me again." ticked
     EXPECT_EQ(desktop.asked.size(), 2);
-    EXPECT_TRUE(state().AutoHideHintOff);
+    EXPECT_TRUE(state().autoHideHintOff);
 
-    tray().AutoHide1Click();
-    tray().AutoHide1Click();  // on again: no hint any more
+    tray().onAutoHideAction();
+    tray().onAutoHideAction();  // on again: no hint any more
     EXPECT_EQ(desktop.asked.size(), 2);
-    EXPECT_TRUE(tray().Timer2.isActive());
+    EXPECT_TRUE(tray().autoHideTimer.isActive());
 }
 
 TEST_F(ToolbarTest, AutoHideTickFadesAwayAndRestoresOnTheToolbar) {
-    state().AutoHideHintOff = true;
+    state().autoHideHintOff = true;
     bar().show();
     bar().move(100, 100);
-    bar().FormActivate();
-    tray().AutoHide1Click();
+    bar().onActivated();
+    tray().onAutoHideAction();
 
     desktop.pointer = {900, 600};
-    for (int i = 0; i < 54; ++i) tray().Timer2Timer();
+    for (int i = 0; i < 54; ++i) tray().autoHideTick();
     EXPECT_EQ(bar().opacity(), 255);
-    tray().Timer2Timer();
+    tray().autoHideTick();
     EXPECT_EQ(bar().opacity(), 198);
-    for (int i = 0; i < 100; ++i) tray().Timer2Timer();
+    for (int i = 0; i < 100; ++i) tray().autoHideTick();
     EXPECT_EQ(bar().opacity(), 3);
 
     // On the right or bottom edge: neither fades nor restores.
     for (QPoint edge : {QPoint(348, 120), QPoint(200, 142)}) {
         desktop.pointer = edge;
-        tray().Timer2Timer();
+        tray().autoHideTick();
         EXPECT_EQ(bar().opacity(), 3) << edge.x() << "," << edge.y();
-        EXPECT_EQ(state().ToolbarAlpha, 3);
+        EXPECT_EQ(state().toolbarAlpha, 3);
     }
 
     desktop.pointer = {347, 141};  // just inside
-    tray().Timer2Timer();
+    tray().autoHideTick();
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_EQ(state().ToolbarAlpha, 255);
+    EXPECT_EQ(state().toolbarAlpha, 255);
 
     desktop.pointer = {900, 600};
-    for (int i = 0; i < 100; ++i) tray().Timer2Timer();
+    for (int i = 0; i < 100; ++i) tray().autoHideTick();
     desktop.pointer = {0, 0};  // the top-left corner restores, then fades one step
-    tray().Timer2Timer();
+    tray().autoHideTick();
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_EQ(state().ToolbarAlpha, 254);
+    EXPECT_EQ(state().toolbarAlpha, 254);
 }
 
 }  // namespace

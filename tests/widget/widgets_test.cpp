@@ -1,12 +1,12 @@
 // The control widgets, the glyphs, the about box and the Qt prompter.
-#include "shell/qt_prompter.h"
-#include "shell/uabout.h"
+#include "ui/widgets/qt_prompter.h"
+#include "ui/about/about_box.h"
 #include "version.h"
-#include "widgets/glyph_button.h"
-#include "widgets/glyphs.h"
-#include "widgets/movable_panel.h"
-#include "widgets/onoff_checkbox.h"
-#include "widgets/spin_edit.h"
+#include "ui/widgets/glyph_button.h"
+#include "ui/widgets/glyphs.h"
+#include "ui/widgets/movable_panel.h"
+#include "ui/widgets/onoff_checkbox.h"
+#include "ui/widgets/spin_edit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -272,7 +272,7 @@ TEST(Glyphs, TrayIconIsRedScreensOnTransparency) {
 // ---- about box ----
 
 TEST(AboutBox, ShowsNameVersionAndLinks) {
-    Tfabout about;
+    AboutBox about;
     EXPECT_TRUE(about.isModal());
     EXPECT_EQ(about.nameLabel->text(), QStringLiteral("Vivivoz"));
     EXPECT_TRUE(about.versionLabel->text().contains(QStringLiteral(VIVIVOZ_VERSION)));

@@ -1,0 +1,196 @@
+#include "core/settings/settings_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <variant>
+
+namespace vz {
+
+namespace {
+
+// How a key's value is read.
+enum class Kind {
+    Integer,     // a number; not a number: the default
+    Flag,        // a number; non-zero is true
+    FlagIsOne,   // true only for the value 1
+    LoadMark,    // 1 true, 0 false, anything else: leave the mark (nullopt)
+    String,
+    WrittenZero  // always written as 0, never read
+};
+
+using Field = std::variant<std::monostate, int Settings::*, bool Settings::*,
+                           QString Settings::*, std::optional<bool> Settings::*>;
+
+struct Key {
+    const char* section;
+    const char* name;  // spelled as written; reading ignores letter case
+    Kind kind;
+    Field field;
+};
+
+static_assert(std::is_same_v<std::int32_t, int>, "ImgCounter is stored as a 32-bit int");
+
+// In the order of writing, which also fixes the order of the sections in a
+// fresh file: Velikost, Options, Config, Display.
+const Key kKeys[] = {
+    {"Velikost", "Levo", Kind::Integer, &Settings::Levo},
+    {"Velikost", "Gor", Kind::Integer, &Settings::Gor},
+    {"Options", "optAutohide", Kind::FlagIsOne, &Settings::optAutohide},
+    {"Options", "Cursorx0", Kind::Integer, &Settings::Cursorx0},
+    {"Options", "Cursorx9", Kind::Integer, &Settings::Cursorx9},
+    {"Options", "Cursory0", Kind::Integer, &Settings::Cursory0},
+    {"Options", "Cursory9", Kind::Integer, &Settings::Cursory9},
+    {"Options", "OptCursorLimit", Kind::FlagIsOne, &Settings::OptCursorLimit},
+    {"Options", "ImgCounter", Kind::Integer, &Settings::ImgCounter},
+    {"Options", "optAutohideagain", Kind::Flag, &Settings::optAutohideagain},
+    {"Config", "load", Kind::LoadMark, &Settings::load},
+    {"Options", "opScaleValue", Kind::Integer, &Settings::opScaleValue},
+    {"Options", "optShowcursor", Kind::Flag, &Settings::optShowcursor},
+    // Read as "optShowRedPoint"; names match without regard to case.
+    {"Options", "optShowredpoint", Kind::Flag, &Settings::optShowRedPoint},
+    {"Display", "Daf", Kind::Integer, &Settings::Daf},
+    {"Options", "optCenter", Kind::WrittenZero, {}},
+    {"Options", "optLeft", Kind::Integer, &Settings::optLeft},
+    {"Options", "optTop", Kind::Integer, &Settings::optTop},
+    {"Options", "refreshRate", Kind::Integer, &Settings::refreshRate},
+    {"Options", "MAXrefreshRate", Kind::Integer, &Settings::MAXrefreshRate},
+    {"Options", "optStbar", Kind::WrittenZero, {}},
+    {"Options", "ImageSavePath", Kind::String, &Settings::ImageSavePath},
+    {"Options", "HotKey", Kind::String, &Settings::HotKey},
+    {"Options", "CbBeep", Kind::FlagIsOne, &Settings::CbBeep},
+};
+
+void readKey(const IniDocument& doc, const Key& k, Settings& s)
+{
+    switch (k.kind) {
+    case Kind::Integer: {
+        int& v = s.*std::get<int Settings::*>(k.field);
+        v = doc.readInteger(k.section, k.name, v);
+        break;
+    }
+    case Kind::Flag: {
+        bool& v = s.*std::get<bool Settings::*>(k.field);
+        v = doc.readBool(k.section, k.name, v);
+        break;
+    }
+    case Kind::FlagIsOne: {
+        bool& v = s.*std::get<bool Settings::*>(k.field);
+        if (const std::optional<int> n = doc.integer(k.section, k.name)) v = *n == 1;
+        break;
+    }
+    case Kind::LoadMark: {
+        std::optional<bool>& v = s.*std::get<std::optional<bool> Settings::*>(k.field);
+        if (const std::optional<int> n = doc.integer(k.section, k.name)) {
+            if (*n == 1)
+                v = true;
+            else if (*n == 0)
+                v = false;
+            else
+                v = std::nullopt;
+        }
+        break;
+    }
+    case Kind::String: {
+        QString& v = s.*std::get<QString Settings::*>(k.field);
+        v = doc.readString(k.section, k.name, v);
+        break;
+    }
+    case Kind::WrittenZero:
+        break;
+    }
+}
+
+void writeKey(IniDocument& doc, const Key& k, const Settings& s)
+{
+    switch (k.kind) {
+    case Kind::Integer:
+        doc.writeInteger(k.section, k.name, s.*std::get<int Settings::*>(k.field));
+        break;
+    case Kind::Flag:
+    case Kind::FlagIsOne:
+        doc.writeBool(k.section, k.name, s.*std::get<bool Settings::*>(k.field));
+        break;
+    case Kind::LoadMark:
+        doc.writeBool(k.section, k.name,
+                      (s.*std::get<std::optional<bool> Settings::*>(k.field)).value_or(true));
+        break;
+    case Kind::String:
+        doc.writeString(k.section, k.name, s.*std::get<QString Settings::*>(k.field));
+        break;
+    case Kind::WrittenZero:
+        doc.writeInteger(k.section, k.name, 0);
+        break;
+    }
+}
+
+QString withTrailingSlash(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder;
+}
+
+}  // namespace
+
+QString defaultImageSavePath(const SettingsEnvironment& env)
+{
+    // Also covers the root "/", which already ends with the separator.
+    return withTrailingSlash(env.documentsDir.isEmpty() ? env.configFolder : env.documentsDir);
+}
+
+Settings defaultSettings(const SettingsEnvironment& env)
+{
+    Settings s;
+    s.Levo = env.primaryWidth - 500;
+    s.Cursorx9 = env.primaryWidth;
+    s.Cursory9 = env.primaryHeight;
+    s.ImageSavePath = defaultImageSavePath(env);
+    return s;
+}
+
+Settings readSettings(const IniDocument& doc, const SettingsEnvironment& env)
+{
+    Settings s = defaultSettings(env);
+    for (const Key& k : kKeys) readKey(doc, k, s);
+
+    if (s.Levo < 0) s.Levo = 5;
+    if (s.Levo > env.primaryWidth - kToolbarWidth) s.Levo = 5;
+    if (s.Gor > env.primaryHeight - 50) s.Gor = 5;
+    if (s.Gor < 5) s.Gor = 5;
+    if (s.optTop < 50) s.optTop = 350;
+    return s;
+}
+
+void writeSettings(IniDocument& doc, const Settings& settings)
+{
+    for (const Key& k : kKeys) writeKey(doc, k, settings);
+}
+
+QString settingsFolder(const QString& configDirOption, const QString& executableDir,
+                       const QString& userConfigDir)
+{
+    if (!configDirOption.isEmpty())
+        return withTrailingSlash(QDir::cleanPath(QDir(configDirOption).absolutePath()));
+    if (!executableDir.isEmpty()) {
+        const QString portable = withTrailingSlash(QDir::cleanPath(executableDir));
+        if (QFileInfo(portable + QLatin1String(kSettingsFileName)).isFile()) return portable;
+    }
+    const QString base =
+        userConfigDir.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : userConfigDir;
+    return withTrailingSlash(QDir::cleanPath(base) + QStringLiteral("/vivivoz"));
+}
+
+QString settingsFolder(const QString& configDirOption)
+{
+    return settingsFolder(configDirOption, QCoreApplication::applicationDirPath(),
+                          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+QString settingsFilePath(const QString& folder)
+{
+    return withTrailingSlash(folder) + QLatin1String(kSettingsFileName);
+}
+
+}  // namespace vz

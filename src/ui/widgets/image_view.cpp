@@ -1,0 +1,102 @@
+#include "ui/widgets/image_view.h"
+
+#include "core/capture/image_copy.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRegion>
+
+namespace vz {
+
+ImageView::ImageView(QWidget* parent) : QWidget(parent), scratch_(std::make_unique<ResampleScratch>()) {
+    // Every pixel is painted by paintEvent: the picture or black.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+}
+
+ImageView::~ImageView() = default;
+
+void ImageView::setPicture(const QImage& picture) {
+    if (&picture != &picture_) copyInto(picture, picture_);  // our own picture again: just repaint
+    invalidate();
+}
+
+void ImageView::clearPicture() {
+    picture_ = QImage();
+    invalidate();
+}
+
+void ImageView::setFit(ViewFit fit) {
+    if (fit == fit_) return;
+    fit_ = fit;
+    invalidate();
+}
+
+void ImageView::setScaleFactor(float factor) {
+    if (!(factor >= 0.001f)) factor = 0.001f;  // NaN too
+    if (factor == factor_) return;
+    factor_ = factor;
+    invalidate();
+}
+
+QRect ImageView::drawnRect() const { return viewGeometry(size(), picture_.size(), fit_, factor_); }
+
+void ImageView::invalidate() {
+    scaledValid_ = false;
+    update();
+}
+
+void ImageView::updateScaled() const {
+    scaledValid_ = true;
+    const QRect drawn = drawnRect();
+    visible_ = drawn & rect();
+    direct_ = false;
+    if (visible_.isEmpty()) {
+        visible_ = QRect();
+        return;
+    }
+    if (drawn.size() == picture_.size()) {
+        // 1:1: paint straight from the picture, no copy needed.
+        direct_ = true;
+        sourceAt_ = visible_.topLeft() - drawn.topLeft();
+        return;
+    }
+    // Only the part inside the view is computed.
+    resample(picture_, scaled_, drawn.size(), visible_.translated(-drawn.topLeft()), *scratch_);
+    ++resampleCount_;
+}
+
+void ImageView::paintContent(QPainter& painter, const QRect& area) const {
+    if (!scaledValid_) updateScaled();
+    const QRegion background = QRegion(area).subtracted(visible_);
+    for (const QRect& r : background) painter.fillRect(r, Qt::black);
+    if (visible_.isEmpty()) return;
+    if (direct_)
+        painter.drawImage(visible_.topLeft(), picture_, QRect(sourceAt_, visible_.size()));
+    else
+        painter.drawImage(visible_.topLeft(), scaled_);
+}
+
+void ImageView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    paintContent(painter, event->rect());
+}
+
+QImage ImageView::rendered() const {
+    if (width() <= 0 || height() <= 0) return {};
+    QImage image(size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintContent(painter, rect());
+    return image;
+}
+
+void ImageView::resizeEvent(QResizeEvent*) { invalidate(); }
+
+void ImageView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The base treats it as a press, so owners that drag the view still see it.
+    QWidget::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+}  // namespace vz

@@ -1,0 +1,70 @@
+#pragma once
+// A picture control: fits one picture into its area by a view mode, centres
+// it, paints the rest black and scales with our resampler. The scaled result
+// is cached: it is recomputed only when the picture, the view size, the mode
+// or the factor change, never on a mere repaint.
+
+#include "core/scaling/resampler.h"
+#include "core/scaling/view_geometry.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+
+namespace vz {
+
+class ImageView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ImageView(QWidget* parent = nullptr);
+    ~ImageView() override;
+
+    // Copies `picture` into the view's own buffer (reused when the size is
+    // unchanged) and repaints.
+    void setPicture(const QImage& picture);
+    // Removes the picture (the view shows only its background).
+    void clearPicture();
+    const QImage& picture() const { return picture_; }
+    bool hasPicture() const { return !picture_.isNull(); }
+
+    void setFit(ViewFit fit);
+    ViewFit fit() const { return fit_; }
+    void setScaleFactor(float factor);  // raised to 0.001 when smaller
+    float scaleFactor() const { return factor_; }
+
+    // Where the picture is drawn now, in view coordinates.
+    QRect drawnRect() const;
+    // What the view shows (background and picture), for tests and captures.
+    QImage rendered() const;
+    // How many times the view has resampled its picture (for tests: a mere
+    // repaint must not resample).
+    int resampleCount() const { return resampleCount_; }
+
+signals:
+    void doubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+
+private:
+    void invalidate();
+    void updateScaled() const;
+    void paintContent(QPainter& painter, const QRect& area) const;
+    QImage picture_;
+    // The cache: the visible part of the drawn rectangle, resampled (or taken
+    // straight from picture_ at 1:1 size). Filled lazily before painting.
+    mutable QImage scaled_;
+    mutable bool scaledValid_ = false;
+    mutable QRect visible_;     // in view coordinates; empty: nothing drawn
+    mutable QPoint sourceAt_;   // top-left of visible_ in picture_ at 1:1
+    mutable bool direct_ = false;
+    mutable int resampleCount_ = 0;
+    std::unique_ptr<ResampleScratch> scratch_;
+    ViewFit fit_ = ViewFit::Optimal;
+    float factor_ = 1.0f;
+};
+
+}  // namespace vz

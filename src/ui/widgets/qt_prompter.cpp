@@ -1,0 +1,66 @@
+#include "ui/widgets/qt_prompter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace vz {
+
+namespace {
+
+QMessageBox::Icon toQt(Prompter::Icon icon) {
+    switch (icon) {
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    case Prompter::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Error:
+        return QMessageBox::Critical;
+    case Prompter::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtPrompter::beep(Icon) {
+    QApplication::beep();
+}
+
+Prompter::Answer QtPrompter::ask(const QString& caption, const QString& text, Buttons buttons, Icon icon,
+                                 Answer defaultAnswer) {
+    QMessageBox box(toQt(icon), caption, text);
+    if (buttons == Buttons::YesNo) {
+        QPushButton* yes = box.addButton(QMessageBox::Yes);
+        QPushButton* no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(defaultAnswer == Answer::No ? no : yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+    }
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+bool QtPrompter::informWithCheckBox(const QString& caption, const QString& text, const QString& checkBoxText,
+                                    bool& checked) {
+    QMessageBox box(QMessageBox::Information, caption, text);
+    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    auto* check = new QCheckBox(checkBoxText);
+    check->setChecked(checked);
+    box.setCheckBox(check);  // the box takes ownership
+    box.exec();
+    if (box.clickedButton() != ok)
+        return false;
+    checked = check->isChecked();
+    return true;
+}
+
+}  // namespace vz

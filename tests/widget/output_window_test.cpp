@@ -1,0 +1,339 @@
+// The output window: showing it on the second monitor or in simulation, the
+// display-size slider, the full-screen toggle, activation, stay on top and
+// closing, on the fake platform.
+
+#include "app_fixture.h"
+
+#include "ui/widgets/image_view.h"
+#include "ui/output/output_window.h"
+#include "ui/settings/settings_dialog.h"
+#include "ui/toolbar/toolbar.h"
+#include "ui/widgets/onoff_checkbox.h"
+#include "ui/widgets/spin_edit.h"
+#include "ui/widgets/track_bar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace vz::test {
+namespace {
+
+using Answer = Prompter::Answer;
+const QString SimulationQuestion = QStringLiteral("Vivivoz can't detect second display. Start simulation mode ?");
+const QRect Primary(0, 0, 1920, 1080);
+const QRect Second(1920, 0, 1280, 1024);
+
+void activate(QWidget* w) {
+    w->show();
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    QCoreApplication::processEvents();
+}
+
+void doubleClick(QWidget* w) {
+    const QPointF p(5, 5);
+    QMouseEvent e(QEvent::MouseButtonDblClick, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+class MonitorTest : public AppFixture {
+protected:
+    OutputWindow& out() { return *app->output; }
+    SettingsDialog& dialog() { return *app->settingsDialog; }
+    bool frameless() { return out().windowFlags().testFlag(Qt::FramelessWindowHint); }
+    // Full screen over `monitor`: borderless and covering it exactly.
+    void expectFullOn(const QRect& monitor) {
+        EXPECT_TRUE(out().isVisible());
+        EXPECT_TRUE(out().isFullScreenState());
+        EXPECT_TRUE(frameless());
+        EXPECT_EQ(out().geometry(), monitor);
+    }
+    void expectNormal(QPoint pos, QSize client) {
+        EXPECT_TRUE(out().isVisible());
+        EXPECT_FALSE(out().isFullScreenState());
+        EXPECT_FALSE(frameless());
+        EXPECT_EQ(out().pos(), pos);
+        EXPECT_EQ(out().size(), client);
+    }
+};
+
+TEST_F(MonitorTest, CreatedHiddenAsAQuarterOfThePrimaryAtTheLeftEdge) {
+    startApp();
+    EXPECT_FALSE(out().isVisible());
+    EXPECT_EQ(out().pos(), QPoint(0, 143));
+    EXPECT_EQ(out().size(), QSize(480, 270));
+    EXPECT_EQ(out().windowTitle(), QStringLiteral("Vivivoz "));
+    EXPECT_FALSE(out().transitionSurface->isVisible());
+    EXPECT_TRUE(out().transitionSurface->isHidden());
+    EXPECT_TRUE(out().banner->isHidden());
+    EXPECT_FALSE(out().stayOnTopAction->isChecked());
+    EXPECT_EQ(out().stayOnTopAction->text(), QStringLiteral("Stay on top"));
+    EXPECT_TRUE(state().desktopFrame.isNull());
+}
+
+TEST_F(MonitorTest, TakesTheSavedViewModeAtCreationOptimalOutsideTheRange) {
+    startApp();
+    const struct {
+        int saved;
+        ViewFit fit;
+    } cases[] = {{1, ViewFit::Normal}, {2, ViewFit::Stretch}, {3, ViewFit::Optimal}, {4, ViewFit::Resize},
+                 {5, ViewFit::Scale},  {0, ViewFit::Optimal}, {6, ViewFit::Optimal}, {-1, ViewFit::Optimal}};
+    for (const auto& c : cases) {
+        state().savedViewMode = c.saved;
+        OutputWindow m(*app);
+        EXPECT_EQ(m.outputView->fit(), c.fit) << c.saved;
+    }
+    EXPECT_EQ(state().viewMode, 0);
+}
+
+TEST_F(MonitorTest, ShowOnSecondaryCoversTheMonitorRightOfThePrimary) {
+    startApp();
+    dialog().displaySizeSlider->setValue(40);
+    out().showOnSecondary();
+    expectFullOn(Second);
+    EXPECT_EQ(dialog().displaySizeSlider->value(), 100);
+    EXPECT_EQ(dialog().outputBox->text(), QStringLiteral("On"));
+}
+
+TEST_F(MonitorTest, ShowOnSecondaryFindsTheRightHandMonitorWhateverItsPlaceInTheList) {
+    const QRect left(-1024, 0, 1024, 768);
+    desktop.monitors = {Primary, left, Second};
+    startApp();
+    out().showOnSecondary();
+    expectFullOn(Second);
+}
+
+TEST_F(MonitorTest, ShowSimulatedIsASizeableWindowAtTheTopLeftCorner) {
+    useOneMonitor();
+    startApp();
+    out().showSimulated();
+    expectNormal(QPoint(0, 0), QSize(480, 270));
+    EXPECT_EQ(dialog().outputBox->text(), QStringLiteral("On"));
+}
+
+TEST_F(MonitorTest, MonitorToggle) {
+    const struct {
+        const char* name;
+        int monitors;
+        bool ticked;
+        std::deque<Answer> answers;
+        bool shown;
+        bool asked;
+        QString caption;
+    } cases[] = {
+        {"two monitors", 2, true, {}, true, false, "On"},
+        {"one monitor, Yes", 1, true, {Answer::Yes}, true, true, "On"},
+        {"one monitor, No", 1, true, {Answer::No}, false, true, "Off"},
+        {"unticked", 2, false, {}, false, false, "Off"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        desktop.monitors = c.monitors == 1 ? QVector<QRect>{Primary} : QVector<QRect>{Primary, Second};
+        desktop.answers = c.answers;
+        desktop.asked.clear();
+        desktop.beeps.clear();
+        startApp();
+        dialog().outputBox->setText(QStringLiteral("Off"));
+        dialog().outputBox->setChecked(c.ticked);
+        out().onOutputBoxClicked();
+        EXPECT_EQ(out().isVisible(), c.shown);
+        EXPECT_EQ(dialog().outputBox->text(), c.caption);
+        EXPECT_FALSE(state().simulationPromptOpen);
+        if (c.asked) {
+            EXPECT_EQ(desktop.asked, QStringList{SimulationQuestion});
+            EXPECT_EQ(desktop.beeps, QVector<Prompter::Icon>{Prompter::Icon::Question});
+        } else {
+            EXPECT_TRUE(desktop.asked.isEmpty());
+        }
+        if (c.shown && c.monitors == 1) expectNormal(QPoint(0, 0), QSize(480, 270));
+        if (c.shown && c.monitors == 2) expectFullOn(Second);
+    }
+}
+
+TEST_F(MonitorTest, UntickingHidesAVisibleWindowAndChangesNothingElse) {
+    startApp();
+    out().showOnSecondary();
+    state().source = source::Desktop;
+    dialog().outputBox->setChecked(false);
+    out().onOutputBoxClicked();
+    EXPECT_FALSE(out().isVisible());
+    EXPECT_EQ(dialog().outputBox->text(), QStringLiteral("Off"));
+    EXPECT_EQ(state().source, source::Desktop);
+}
+
+TEST_F(MonitorTest, NoSecondQuestionWhileOneIsOpen) {
+    useOneMonitor();
+    startApp();
+    state().simulationPromptOpen = true;  // a question is on screen
+    dialog().outputBox->setChecked(true);
+    out().onOutputBoxClicked();
+    EXPECT_FALSE(out().askSimulationQuestion());
+    EXPECT_TRUE(desktop.asked.isEmpty());
+    EXPECT_TRUE(desktop.beeps.isEmpty());
+    EXPECT_FALSE(out().isVisible());
+    EXPECT_TRUE(state().simulationPromptOpen);  // still the open question's
+}
+
+TEST_F(MonitorTest, DoubleClickTogglesBetweenQuarterSizeAndFullScreen) {
+    startApp();
+    out().showOnSecondary();
+    doubleClick(out().outputView);
+    expectNormal(QPoint(0, 0), QSize(480, 270));
+    doubleClick(out().outputView);
+    expectFullOn(Primary);  // the monitor that holds the window now
+    doubleClick(out().outputView);
+    expectNormal(QPoint(0, 0), QSize(480, 270));
+}
+
+TEST_F(MonitorTest, SliderResizesTheWindowOnlyWhileTheDialogIsActive) {
+    startApp();
+    out().showOnSecondary();
+    TrackBar& slider = *dialog().displaySizeSlider;
+
+    slider.setValue(95);  // set by the program: the window stays full screen
+    expectFullOn(Second);
+    EXPECT_EQ(dialog().displaySizeLabel->text(), QStringLiteral("95 %"));
+
+    activate(&dialog());
+    ASSERT_TRUE(dialog().isActiveWindow());
+    slider.setValue(50);
+    expectNormal(Second.topLeft(), QSize(640, 512));
+    EXPECT_EQ(dialog().displaySizeLabel->text(), QStringLiteral("50 %"));
+    slider.setValue(95);
+    expectNormal(Second.topLeft(), QSize(1216, 973));
+    slider.setValue(96);
+    expectFullOn(Second);
+}
+
+TEST_F(MonitorTest, SliderWithOneMonitorSizesByThePrimaryAndGoesFullInPlace) {
+    useOneMonitor();
+    startApp();
+    desktop.answers = {Answer::Yes};
+    dialog().outputBox->setChecked(true);
+    out().onOutputBoxClicked();
+    activate(&dialog());
+    ASSERT_TRUE(dialog().isActiveWindow());
+    dialog().displaySizeSlider->setValue(25);
+    expectNormal(QPoint(0, 0), QSize(480, 270));
+    dialog().displaySizeSlider->setValue(95);
+    expectNormal(QPoint(0, 0), QSize(1824, 1026));
+    dialog().displaySizeSlider->setValue(100);
+    expectFullOn(Primary);
+}
+
+TEST_F(MonitorTest, FullButton) {
+    const struct {
+        const char* name;
+        int monitors;
+        QRect expected;
+    } cases[] = {{"two monitors", 2, Second}, {"one monitor", 1, Primary}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        desktop.monitors = c.monitors == 1 ? QVector<QRect>{Primary} : QVector<QRect>{Primary, Second};
+        startApp();
+        out().goFullScreen();  // hidden: nothing happens
+        EXPECT_FALSE(out().isVisible());
+        out().showSimulated();
+        out().move(200, 300);
+        dialog().displaySizeSlider->setValue(30);
+        out().goFullScreen();
+        expectFullOn(c.expected);
+        EXPECT_EQ(dialog().displaySizeSlider->value(), 100);
+    }
+}
+
+TEST_F(MonitorTest, MoveToSecondMonitorNeedsTwoMonitors) {
+    useOneMonitor();
+    startApp();
+    out().moveToSecondMonitor();
+    EXPECT_FALSE(out().isVisible());
+
+    desktop.monitors = {Primary, Second};
+    startApp();
+    out().showSimulated();
+    out().moveToSecondMonitor();
+    expectFullOn(Second);
+}
+
+TEST_F(MonitorTest, ActivationCaptionTellsSimulationModeWithOneMonitor) {
+    const struct {
+        int monitors;
+        QString caption;
+    } cases[] = {{1, "Vivivoz  - Simulation Mode"}, {2, "Vivivoz "}};
+    for (const auto& c : cases) {
+        desktop.monitors = c.monitors == 1 ? QVector<QRect>{Primary} : QVector<QRect>{Primary, Second};
+        startApp();
+        out().showSimulated();
+        activate(&out());
+        ASSERT_TRUE(out().isActiveWindow());
+        EXPECT_EQ(out().windowTitle(), c.caption) << c.monitors;
+        EXPECT_TRUE(dialog().outputBox->isChecked());  // the dialog's toggles follow
+    }
+}
+
+TEST_F(MonitorTest, ResizingTheActiveWindowFeedsTheSliderWithOneMonitor) {
+    useOneMonitor();
+    startApp();
+    out().showSimulated();
+    activate(&out());
+    ASSERT_TRUE(out().isActiveWindow());
+    out().resize(960 - (out().frameGeometry().width() - out().width()), 400);
+    EXPECT_EQ(dialog().displaySizeSlider->value(), 50);
+    EXPECT_EQ(dialog().displaySizeLabel->text(), QStringLiteral("50 %"));
+    expectNormal(QPoint(0, 0), QSize(960 - (out().frameGeometry().width() - out().width()), 400));
+}
+
+TEST_F(MonitorTest, ViewModeAndScaleReachTheImage) {
+    startApp();
+    out().applyViewMode();  // no mode chosen yet: the saved one stays
+    EXPECT_EQ(out().outputView->fit(), ViewFit::Stretch);
+    dialog().scaleSpin->setValue(50);
+    out().chooseViewMode(5);
+    EXPECT_EQ(state().viewMode, 5);
+    EXPECT_EQ(out().outputView->fit(), ViewFit::Scale);
+    EXPECT_FLOAT_EQ(out().outputView->scaleFactor(), 0.5f);
+    out().chooseViewMode(9);  // not a mode: ignored
+    EXPECT_EQ(state().viewMode, 5);
+    out().chooseViewMode(4);
+    EXPECT_EQ(out().outputView->fit(), ViewFit::Resize);
+}
+
+TEST_F(MonitorTest, StayOnTopKeepsTheWindowWhereItIs) {
+    startApp();
+    out().showSimulated();
+    out().move(100, 200);
+    const QRect before = out().geometry();
+    out().toggleStayOnTop();
+    EXPECT_TRUE(out().stayOnTopAction->isChecked());
+    EXPECT_TRUE(out().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(out().isVisible());
+    EXPECT_EQ(out().geometry(), before);
+    out().stayOnTopAction->trigger();  // from the menu
+    EXPECT_FALSE(out().stayOnTopAction->isChecked());
+    EXPECT_FALSE(out().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(out().geometry(), before);
+}
+
+TEST_F(MonitorTest, ClosingStopsTheOutputButKeepsTheSource) {
+    startApp();
+    out().showOnSecondary();
+    state().source = source::Desktop;
+    app->toolbar->toggleRun();  // Run
+    ASSERT_TRUE(state().outputRunning);
+    QImage frame(64, 48, QImage::Format_RGB32);
+    frame.fill(Qt::red);
+    out().outputView->setPicture(frame);
+
+    out().close();
+    EXPECT_FALSE(out().isVisible());
+    EXPECT_FALSE(out().outputView->hasPicture());
+    EXPECT_FALSE(state().outputRunning);
+    EXPECT_FALSE(app->toolbar->showsStopPicture());
+    EXPECT_EQ(state().source, source::Desktop);
+}
+
+}  // namespace
+}  // namespace vz::test

@@ -55,9 +55,19 @@ QImage asRgb32(const QImage& picture)
     return picture.convertToFormat(QImage::Format_RGB32);
 }
 
+// Writes all of it: a short write is followed by another for the rest, so
+// that a real failure comes with the device's reason for it.
 bool writeAll(QIODevice& out, const void* data, size_t size)
 {
-    return out.write(static_cast<const char*>(data), qint64(size)) == qint64(size);
+    const char* at = static_cast<const char*>(data);
+    qint64 left = qint64(size);
+    while (left > 0) {
+        const qint64 written = out.write(at, left);
+        if (written <= 0) return false;
+        at += written;
+        left -= written;
+    }
+    return true;
 }
 
 // ---- JPEG -----------------------------------------------------------------
@@ -329,8 +339,12 @@ bool saveImageFile(const QImage& picture, ImageFileType type, const QString& pat
         return fail(QStringLiteral("The folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(folder)));
     if (target.isDir()) return fail(QStringLiteral("A folder of that name exists."));
 
+    // Unbuffered: every write reaches the file at once and a failure shows at
+    // that write. Through QFileDevice's buffer, a failure on the final flush
+    // inside commit() goes unnoticed and the short file is renamed into place.
+    // The writers hand over large chunks, so nothing is lost by it.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
     QString reason;
     if (!writeImage(picture, type, file, &reason)) {
         file.cancelWriting();  // the temporary file goes when `file` does

@@ -234,25 +234,59 @@ TEST_F(SaveImageFile, ReadOnlyFolderGivesAMessageAndNoFile)
 // stays whole and no partial file or temporary file is left.
 TEST_F(SaveImageFile, WriteThatRunsOutOfSpaceLeavesNothingHalfWritten)
 {
-    const QString target = existing("image7.bmp", "previous");
-
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString error;
-    const bool saved_ok = saveImageFile(testPicture(400, 300), ImageFileType::Bmp, target, &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    for (ImageFileType type : {ImageFileType::Jpeg, ImageFileType::Png, ImageFileType::Bmp}) {
+        const QString target = existing("image7" + imageFileExtension(type), "previous");
+        rlimit small = saved;
+        small.rlim_cur = 1024;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        QString error;
+        const bool written = saveImageFile(testPicture(400, 300), type, target, &error);
+        setrlimit(RLIMIT_FSIZE, &saved);
 
-    EXPECT_FALSE(saved_ok);
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(target))) << error.toStdString();
-    EXPECT_EQ(entries(), QStringList{"image7.bmp"});
-    QFile check(target);
-    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-    EXPECT_EQ(check.readAll(), "previous");
+        EXPECT_FALSE(written);
+        EXPECT_EQ(error, QStringLiteral("Cannot create file \"%1\". File too large").arg(target));
+        QFile check(target);
+        ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+        EXPECT_EQ(check.readAll(), "previous");
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(entries(), (QStringList{"image7.bmp", "image7.jpg", "image7.png"}));
+}
+
+// A device that takes a few bytes and then refuses: the encoders stop at
+// the failed write and report the device's reason.
+class FullDevice : public QIODevice {
+public:
+    explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override
+    {
+        if (size > room_) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        room_ -= size;
+        return size;
+    }
+
+private:
+    qint64 room_;
+};
+
+TEST(ImageWriters, FailedDeviceWriteIsReported)
+{
+    for (ImageFileType type : {ImageFileType::Jpeg, ImageFileType::Png, ImageFileType::Bmp})
+        for (qint64 room : {0, 100, 3000}) {
+            FullDevice device(room);
+            QString error;
+            EXPECT_FALSE(writeImage(testPicture(400, 300), type, device, &error)) << room;
+            EXPECT_EQ(error, "No space left on device") << room;
+        }
 }
 
 }  // namespace

@@ -1,0 +1,169 @@
+#include "core/slideshow/slideshow_player.h"
+
+#include "core/slideshow/slideshow_list.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+
+namespace vz::slideshow {
+
+std::uint32_t SteadyTickClock::milliseconds() const {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+QtPlaybackTimer::QtPlaybackTimer(std::function<void()> onTick) : timer_(std::make_unique<QTimer>()) {
+    timer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), std::move(onTick));
+}
+
+QtPlaybackTimer::~QtPlaybackTimer() = default;
+
+void QtPlaybackTimer::start(int intervalMs) { timer_->start(intervalMs); }
+
+void QtPlaybackTimer::stop() { timer_->stop(); }
+
+SlideshowPlayer::SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures,
+                                 const TickClock& clock, PlaybackTimer& timer, std::uint32_t seed)
+    : kind_(kind), host_(host), pictures_(pictures), clock_(clock), timer_(timer), random_(seed) {}
+
+std::uint32_t SlideshowPlayer::durationMs(qint64 seconds) const {
+    // Waits are measured as a 32-bit difference, so they are kept below 2^31 ms.
+    return std::uint32_t(std::clamp<qint64>(seconds * 1000, 0, 0x7FFFFFFF));
+}
+
+bool SlideshowPlayer::start(const QStringList& playList, QString* error) {
+    if (isPlaying()) finish();
+    const bool editor = kind_ == PlayerKind::Editor;
+    qint64 seconds = 0;
+    if (editor) {
+        loop_ = host_.loopEnabled();
+    } else {
+        const QString line1 = playList.value(0);
+        const std::optional<int> duration = parseLineInteger(line1);
+        if (!duration) {
+            if (error) *error = notAnIntegerMessage(line1);
+            return false;
+        }
+        seconds = *duration;
+        loop_ = slideshowLoopWordIsOn(playList.value(1));
+    }
+    entries_ = playList;
+    first_ = editor ? 0 : 2;
+    last_ = int(entries_.size()) - 1;
+    index_ = first_;
+    reported_.clear();
+    waitMs_ = durationMs(editor ? host_.slideSeconds() : seconds);
+    timer_.start(kTickMs);
+    if (first_ > last_) {
+        // Nothing to show: one slide time, then the end.
+        endAfterWait_ = true;
+        waitStart_ = clock_.milliseconds();
+        state_ = State::Waiting;
+        return true;
+    }
+    endAfterWait_ = false;
+    state_ = State::Waiting;  // playing from here on
+    beginEntry();
+    return true;
+}
+
+void SlideshowPlayer::stop() {
+    if (isPlaying()) finish();
+}
+
+bool SlideshowPlayer::shouldStop() const { return host_.stopRequested() || !host_.slideshowActive(); }
+
+void SlideshowPlayer::beginEntry() {
+    const bool editor = kind_ == PlayerKind::Editor;
+    if (editor) waitMs_ = durationMs(host_.slideSeconds());
+    if (!host_.slideshowActive()) {
+        finish();
+        return;
+    }
+    if (editor) host_.blankOutput();
+    host_.showTransitionView();
+    if (editor) host_.setCounter(counterText(index_ - first_ + 1, last_ - first_ + 1));
+    if (isPictureKind(fileKindOf(entries_[index_]))) {
+        bound_ = host_.pictureBound();
+        state_ = State::AwaitingPicture;
+        tryPresent();
+    } else {
+        startWait();
+    }
+}
+
+void SlideshowPlayer::tryPresent() {
+    const QString& path = entries_[index_];
+    std::optional<DecodedPicture> picture = pictures_.take(path, bound_);
+    if (!picture) return;  // still decoding: the next tick looks again
+    if (picture->ok()) {
+        host_.showPreview(picture->image);
+        if (host_.outputFed()) {
+            const int style = std::uniform_int_distribution<int>(0, kHighestStyle)(random_);
+            host_.showOnOutput(picture->image, style);
+        }
+    } else if (!reported_.contains(path)) {
+        // A bad file still takes its slide time; it is reported once per playback.
+        reported_.insert(path);
+        host_.reportPictureError(picture->error);
+    }
+    if (state_ == State::AwaitingPicture) startWait();
+}
+
+int SlideshowPlayer::nextIndex() const {
+    if (index_ < last_) return index_ + 1;
+    return loop_ ? first_ : -1;
+}
+
+void SlideshowPlayer::startWait() {
+    const int next = nextIndex();
+    if (next >= 0 && next != index_ && isPictureKind(fileKindOf(entries_[next])))
+        pictures_.prefetch(entries_[next], host_.pictureBound());
+    waitStart_ = clock_.milliseconds();
+    state_ = State::Waiting;
+}
+
+void SlideshowPlayer::tick() {
+    switch (state_) {
+    case State::Idle: return;
+    case State::AwaitingPicture:
+        if (shouldStop()) {
+            finish();
+            return;
+        }
+        tryPresent();
+        return;
+    case State::Waiting:
+        if (shouldStop()) {
+            finish();
+            return;
+        }
+        if (std::uint32_t(clock_.milliseconds() - waitStart_) < waitMs_) return;
+        if (endAfterWait_)
+            finish();
+        else
+            advance();
+        return;
+    }
+}
+
+void SlideshowPlayer::advance() {
+    const int next = nextIndex();
+    if (next < 0) {
+        finish();
+        return;
+    }
+    index_ = next;
+    beginEntry();
+}
+
+void SlideshowPlayer::finish() {
+    state_ = State::Idle;
+    timer_.stop();
+    host_.playbackEnded();
+}
+
+}  // namespace vz::slideshow

@@ -1,0 +1,34 @@
+// Fuzz target for the picture decoder: the input is tried as a JPEG, a PNG
+// and a bitmap. Whatever it holds, decoding must not crash, must end, and a
+// picture that decodes fits the bound it was asked for.
+
+#include "core/slideshow/picture_decoder.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace vz::slideshow;
+    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    // Small limits keep each run short and the memory low.
+    DecodeLimits limits;
+    limits.maxSide = 4096;
+    limits.maxSourcePixels = 4'000'000;
+    limits.maxDecodedPixels = 1'000'000;
+    limits.maxJpegScans = 50;
+    limits.maxJpegMemory = 32l * 1024 * 1024;
+    const QSize bound(64, 48);
+    for (FileKind kind : {FileKind::Jpeg, FileKind::Png, FileKind::Bitmap}) {
+        const DecodedPicture picture = decodePictureData(input, kind, bound, QStringLiteral("fuzz"), limits);
+        if (picture.ok() && (picture.image.width() > bound.width() || picture.image.height() > bound.height())) {
+            std::fprintf(stderr, "picture_fuzz: picture larger than its bound\n");
+            std::abort();
+        }
+        if (!picture.ok() && !picture.image.isNull()) {
+            std::fprintf(stderr, "picture_fuzz: a failed decode returned a picture\n");
+            std::abort();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,256 @@
+#include "core/slideshow/slideshow_player.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+using namespace vz::slideshow;
+
+namespace {
+
+class FakeClock : public TickClock {
+public:
+    std::uint32_t now = 0;
+    std::uint32_t milliseconds() const override { return now; }
+};
+
+class FakeTimer : public PlaybackTimer {
+public:
+    bool active = false;
+    int interval = 0;
+    void start(int ms) override {
+        active = true;
+        interval = ms;
+    }
+    void stop() override { active = false; }
+};
+
+// Pictures come back at once unless the path is held back or marked bad; the
+// picture carries its path so the host can say which one it got.
+class FakePictures : public PictureSource {
+public:
+    QSet<QString> bad, pending;
+    QStringList prefetched;
+    int decodes = 0;
+    void prefetch(const QString& path, QSize) override { prefetched << path; }
+    std::optional<DecodedPicture> take(const QString& path, QSize) override {
+        if (pending.contains(path)) return std::nullopt;
+        ++decodes;
+        DecodedPicture picture;
+        if (bad.contains(path)) {
+            picture.error = QStringLiteral("bad ") + path;
+            return picture;
+        }
+        picture.image = QImage(4, 3, QImage::Format_RGB32);
+        picture.image.setText(QStringLiteral("path"), path);
+        picture.fullSize = QSize(4, 3);
+        return picture;
+    }
+};
+
+class FakeHost : public PlaybackHost {
+public:
+    bool active = true, stop = false, loop = false, fed = true;
+    int seconds = 5;
+    const FakeClock* clock = nullptr;
+    QStringList events;
+    QList<int> styles;
+
+    bool slideshowActive() const override { return active; }
+    bool stopRequested() const override { return stop; }
+    int slideSeconds() const override { return seconds; }
+    bool loopEnabled() const override { return loop; }
+    bool outputFed() const override { return fed; }
+    QSize pictureBound() const override { return QSize(1280, 1024); }
+    void blankOutput() override { events << "blank"; }
+    void showTransitionView() override { events << "view"; }
+    void setCounter(const QString& text) override { events << "counter " + text; }
+    void showPreview(const QImage& p) override { events << "preview " + p.text("path"); }
+    void showOnOutput(const QImage& p, int style) override {
+        events << QStringLiteral("output %1 at %2").arg(p.text("path")).arg(clock->now);
+        styles << style;
+    }
+    void reportPictureError(const QString& message) override { events << "error " + message; }
+    void playbackEnded() override { events << QStringLiteral("ended at %1").arg(clock->now); }
+};
+
+struct Rig {
+    FakeClock clock;
+    FakeTimer timer;
+    FakePictures pictures;
+    FakeHost host;
+    SlideshowPlayer player;
+    explicit Rig(PlayerKind kind, std::uint32_t start = 0)
+        : player(kind, host, pictures, clock, timer, 1234) {
+        clock.now = start;
+        host.clock = &clock;
+    }
+    // Lets the event loop run for `ms`: the timer fires every interval.
+    void run(int ms) {
+        for (int t = 0; t < ms && timer.active; t += timer.interval) {
+            clock.now += std::uint32_t(timer.interval);
+            player.tick();
+        }
+    }
+    QStringList take() {
+        QStringList out = host.events;
+        host.events.clear();
+        return out;
+    }
+};
+
+const QStringList kThree{"/p/a.jpg", "/p/b.png", "/p/c.bmp"};
+
+TEST(SlideshowPlayer, EditorPlaysTheListOnceWithCounterAndBlanking) {
+    Rig rig(PlayerKind::Editor);
+    ASSERT_TRUE(rig.player.start(kThree));
+    EXPECT_EQ(rig.timer.interval, SlideshowPlayer::kTickMs);
+    EXPECT_EQ(rig.take(), QStringList({"blank", "view", "counter 1 / 3", "preview /p/a.jpg", "output /p/a.jpg at 0"}));
+    EXPECT_EQ(rig.pictures.prefetched, QStringList({"/p/b.png"}));  // the next one, while this one shows
+    rig.run(4980);
+    EXPECT_TRUE(rig.take().isEmpty());
+    rig.run(20);
+    EXPECT_EQ(rig.take(),
+              QStringList({"blank", "view", "counter 2 / 3", "preview /p/b.png", "output /p/b.png at 5000"}));
+    rig.run(5000);
+    EXPECT_EQ(rig.take(),
+              QStringList({"blank", "view", "counter 3 / 3", "preview /p/c.bmp", "output /p/c.bmp at 10000"}));
+    rig.run(10000);
+    // The last picture stays: no blanking after it.
+    EXPECT_EQ(rig.take(), QStringList({"ended at 15000"}));
+    EXPECT_FALSE(rig.player.isPlaying());
+    EXPECT_FALSE(rig.timer.active);
+    for (int style : rig.host.styles) EXPECT_TRUE(style >= 0 && style <= 161);
+}
+
+TEST(SlideshowPlayer, LoopStartsOverAtTheFirstPicture) {
+    Rig editor(PlayerKind::Editor);
+    editor.host.loop = true;
+    editor.player.start(kThree);
+    editor.host.loop = false;  // read once at start
+    editor.run(15000);
+    EXPECT_TRUE(editor.take().contains("output /p/a.jpg at 15000"));
+    EXPECT_TRUE(editor.player.isPlaying());
+
+    Rig toolbar(PlayerKind::Toolbar);
+    ASSERT_TRUE(toolbar.player.start(QStringList({"2", "on"}) + kThree));
+    toolbar.run(6000);
+    EXPECT_TRUE(toolbar.take().contains("output /p/a.jpg at 6000"));
+}
+
+TEST(SlideshowPlayer, ToolbarReadsItsFileHeaderOnce) {
+    Rig rig(PlayerKind::Toolbar);
+    rig.host.seconds = 99;  // not the toolbar's source of durations
+    ASSERT_TRUE(rig.player.start(QStringList({"3", "Off"}) + kThree));
+    // First picture at line 3; no blanking, no counter.
+    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/a.jpg", "output /p/a.jpg at 0"}));
+    rig.run(3000);
+    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/b.png", "output /p/b.png at 3000"}));
+    rig.run(6000);
+    EXPECT_EQ(rig.take().last(), QStringLiteral("ended at 9000"));
+
+    QString error;
+    EXPECT_FALSE(rig.player.start(QStringList({"five", "On", "/p/a.jpg"}), &error));
+    EXPECT_EQ(error, QStringLiteral("'five' is not a valid integer value"));
+    EXPECT_FALSE(rig.player.start(QStringList(), &error));
+    EXPECT_FALSE(rig.player.isPlaying());
+    EXPECT_TRUE(rig.take().isEmpty());
+
+    // Two lines and no pictures: nothing shown, the end after one slide time.
+    ASSERT_TRUE(rig.player.start(QStringList({"2", "On"})));
+    rig.run(5000);
+    EXPECT_EQ(rig.take(), QStringList({"ended at 11000"}));
+}
+
+TEST(SlideshowPlayer, StopFlagAndSourceChangeEndWithinOneTick) {
+    for (int how = 0; how < 2; ++how) {
+        Rig rig(PlayerKind::Editor);
+        rig.player.start(kThree);
+        rig.run(1000);
+        rig.take();
+        if (how == 0)
+            rig.host.stop = true;
+        else
+            rig.host.active = false;
+        rig.run(SlideshowPlayer::kTickMs);
+        EXPECT_EQ(rig.take(), QStringList({"ended at 1020"})) << how;
+        EXPECT_FALSE(rig.timer.active);
+    }
+    // A source that is no longer the slideshow when the next picture is due.
+    Rig rig(PlayerKind::Toolbar);
+    rig.player.start(QStringList({"1", "On"}) + kThree);
+    rig.player.stop();
+    EXPECT_FALSE(rig.player.isPlaying());
+}
+
+TEST(SlideshowPlayer, EditorSettingsDuringPlayback) {
+    Rig rig(PlayerKind::Editor);
+    rig.host.fed = false;
+    rig.player.start(kThree);
+    // Without "Show on secondary monitor" the preview and the counter still move.
+    EXPECT_EQ(rig.take(), QStringList({"blank", "view", "counter 1 / 3", "preview /p/a.jpg"}));
+    rig.host.seconds = 2;  // from the next picture on
+    rig.host.fed = true;
+    rig.run(5000);
+    EXPECT_TRUE(rig.take().contains("output /p/b.png at 5000"));
+    rig.run(2000);
+    EXPECT_TRUE(rig.take().contains("output /p/c.bmp at 7000"));
+}
+
+TEST(SlideshowPlayer, OtherEntriesTakeTheirTimeAndBadPicturesAreReportedOnce) {
+    Rig rig(PlayerKind::Toolbar);
+    rig.pictures.bad.insert("/p/b.png");
+    ASSERT_TRUE(rig.player.start(QStringList({"1", "ON", "/p/a.jpg", "/p/notes.txt", "/p/b.png"})));
+    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/a.jpg", "output /p/a.jpg at 0"}));
+    rig.run(1000);
+    EXPECT_EQ(rig.take(), QStringList({"view"}));  // the text entry changes nothing on the screen
+    rig.run(1000);
+    EXPECT_EQ(rig.take(), QStringList({"view", "error bad /p/b.png"}));
+    rig.run(1000);
+    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/a.jpg", "output /p/a.jpg at 3000"}));
+    rig.run(3000);  // the second time round the bad picture is passed over quietly
+    EXPECT_EQ(rig.take(), QStringList({"view", "view", "view", "preview /p/a.jpg", "output /p/a.jpg at 6000"}));
+}
+
+TEST(SlideshowPlayer, WaitsForAPictureStillBeingDecoded) {
+    Rig rig(PlayerKind::Toolbar);
+    rig.pictures.pending.insert("/p/a.jpg");
+    rig.player.start(QStringList({"1", "Off"}) + kThree);
+    EXPECT_EQ(rig.take(), QStringList({"view"}));
+    rig.run(100);
+    rig.pictures.pending.clear();
+    rig.run(20);
+    // The slide time counts from the moment the picture is shown.
+    EXPECT_EQ(rig.take(), QStringList({"preview /p/a.jpg", "output /p/a.jpg at 120"}));
+    rig.run(980);
+    EXPECT_TRUE(rig.take().isEmpty());
+    rig.run(20);
+    EXPECT_EQ(rig.take().last(), QStringLiteral("output /p/b.png at 1120"));
+}
+
+TEST(SlideshowPlayer, WaitsSurviveTheTickCountWrapping) {
+    for (std::uint32_t start : {0x7FFFF000u, 0xFFFFF000u}) {
+        Rig rig(PlayerKind::Toolbar, start);
+        rig.player.start(QStringList({"5", "Off"}) + kThree);
+        rig.take();
+        rig.run(4980);
+        EXPECT_TRUE(rig.take().isEmpty()) << start;
+        rig.run(20);
+        EXPECT_EQ(rig.take().last(), QStringLiteral("output /p/b.png at %1").arg(start + 5000)) << start;
+    }
+}
+
+TEST(SlideshowPlayer, StylesAreDrawnAcrossTheWholeRange) {
+    Rig rig(PlayerKind::Toolbar);
+    rig.player.start(QStringList({"0", "On"}) + kThree);
+    rig.run(20 * 3000);
+    QSet<int> seen;
+    for (int s : rig.host.styles) {
+        ASSERT_TRUE(s >= 0 && s <= SlideshowPlayer::kHighestStyle);
+        seen.insert(s);
+    }
+    EXPECT_GT(seen.size(), 150);
+    EXPECT_TRUE(seen.contains(0) && seen.contains(161));
+}
+
+}  // namespace

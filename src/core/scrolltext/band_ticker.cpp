@@ -172,6 +172,12 @@ void BandTicker::run(TickClock::TimePoint deadline, TickClock::Duration period)
     // Wake at the deadline itself, not up to the default 50 µs of slack later.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     pthread_setname_np(pthread_self(), "scroll band");
+    // The lowest real-time priority where the system grants it (most desktops
+    // do not; then the thread stays an ordinary one): a tick is a few
+    // microseconds of work, and it should not wait behind a busy core.
+    sched_param priority{};
+    priority.sched_priority = 1;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
 #endif
     while (clock_.waitUntil(deadline, waiter_)) {
         tickOnce(deadline);

@@ -359,6 +359,7 @@ void TransitionEngine::finish() {
 
 void TransitionEngine::animate() {
     lastTick_ = now_();
+    if (externalPacing_) return;
     if (!threaded_) {
         localTimer_.start(delay_.load());
         return;

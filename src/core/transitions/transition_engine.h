@@ -78,6 +78,10 @@ public:
     void setOverDraw(bool on) { overDraw_ = on; }
     bool exactTiming() const { return exactTiming_.load(); }
     void setExactTiming(bool on) { exactTiming_ = on; }
+    // The owner calls advance() at every frame instead of the engine's own
+    // thread or timer (a display-synchronised driver, or a test).
+    bool externalPacing() const { return externalPacing_; }
+    void setExternalPacing(bool on) { externalPacing_ = on; }
     bool manual() const { return manual_; }
     void setManual(bool on);
     bool reverse() const { return reverse_.load(); }
@@ -167,6 +171,7 @@ private:
     bool overDraw_ = true;
     std::atomic<bool> exactTiming_{false};
     bool manual_ = false;
+    bool externalPacing_ = false;
     std::atomic<bool> reverse_{false};
     bool center_ = false, stretch_ = false, proportional_ = false;
     BackgroundMode backgroundMode_ = BackgroundMode::Tiled;

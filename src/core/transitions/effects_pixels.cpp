@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "core/transitions/effects.h"
 
@@ -93,11 +94,20 @@ void randomCells(EffectFrame& f, RandomUnit unit) {
         break;
     }
     case RandomUnit::Columns: {
-        SpanRegion region(W, H);
-        for (int x = 0; x < W; ++x)
-            if (g.below(100) < P)
-                for (int y = 0; y < H; ++y) region.addSpan(y, x, x + 1);
-        paintRegion(f.display, f.image, region);
+        // Every row has the same runs of revealed columns.
+        std::vector<SpanRegion::Span> runs;
+        for (int x = 0; x < W; ++x) {
+            if (g.below(100) >= P) continue;
+            if (!runs.empty() && runs.back().x1 == x) ++runs.back().x1;
+            else runs.push_back({x, x + 1});
+        }
+        forRows(H, (long long)W * H, [&](int y0, int y1) {
+            for (int y = y0; y < y1; ++y) {
+                uint32_t* out = f.display.row(y);
+                const uint32_t* in = f.image.row(y);
+                for (const auto& run : runs) std::copy(in + run.x0, in + run.x1, out + run.x0);
+            }
+        });
         break;
     }
     case RandomUnit::Pixels: {

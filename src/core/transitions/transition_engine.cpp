@@ -304,15 +304,48 @@ int TransitionEngine::stepSize() {
     return s;
 }
 
-void TransitionEngine::applyProgress(int progress) {
+void TransitionEngine::applyProgress(int progress, bool onFrameThread) {
     if (!busy_ || progress == progress_) return;
     {
         std::lock_guard lock(mutex_);
         composeLocked(progress);
         progress_ = progress;
     }
+    if (onFrameThread) {
+        notifyOwner(progress, false, 0);
+        return;
+    }
     announceFrame();
     emit progressChanged(progress);
+}
+
+void TransitionEngine::notifyOwner(int progress, bool finished, unsigned generation) {
+    // One posted call at a time carries everything that happened since the
+    // last one; the owner's thread then emits the signals. The hand-off lock
+    // orders the frame thread's work before the owner's.
+    std::lock_guard lock(handoffMutex_);
+    if (progress >= 0) notice_.progress = progress;
+    if (finished) {
+        notice_.finished = true;
+        notice_.generation = generation;
+    }
+    if (notice_.posted) return;
+    notice_.posted = true;
+    QMetaObject::invokeMethod(this, [this] { deliverNotice(); }, Qt::QueuedConnection);
+}
+
+void TransitionEngine::deliverNotice() {
+    Notice notice;
+    {
+        std::lock_guard lock(handoffMutex_);
+        notice = notice_;
+        notice_ = Notice{};
+    }
+    if (notice.progress >= 0) {
+        announceFrame();
+        emit progressChanged(notice.progress);
+    }
+    if (notice.finished) onPacingFinished(notice.generation);
 }
 
 void TransitionEngine::composeLocked(int progress) {
@@ -393,11 +426,11 @@ void TransitionEngine::pacingLoop(unsigned generation) {
         if (frameStartObserver_) frameStartObserver_(deadline, started);
         const bool reverse = reverse_;
         const int p = nextProgress(progress_, stepSize(), reverse);
-        applyProgress(p);
+        applyProgress(p, true);
         if (reverse ? p == 0 : p == 100) break;
         deadline = nextDeadline(deadline, delay, steady_clock::now());
     }
-    QMetaObject::invokeMethod(this, [this, generation] { onPacingFinished(generation); }, Qt::QueuedConnection);
+    notifyOwner(-1, true, generation);
 }
 
 void TransitionEngine::onPacingFinished(unsigned generation) {

@@ -155,7 +155,9 @@ private:
     void pacingLoop(unsigned generation);
     void onPacingFinished(unsigned generation);
     int stepSize();
-    void applyProgress(int progress);
+    void applyProgress(int progress, bool onFrameThread = false);
+    void notifyOwner(int progress, bool finished, unsigned generation);
+    void deliverNotice();
     void composeLocked(int progress);
     void finish();
     void updateScreenRectLocked();
@@ -203,6 +205,16 @@ private:
     SteadyTime lastTick_{};
     QString lastError_;
     mutable std::atomic<bool> framePending_{false};
+
+    // What the frame thread has to tell the owner's thread.
+    struct Notice {
+        int progress = -1;  // the newest progress reached, -1 = none
+        bool finished = false;
+        unsigned generation = 0;
+        bool posted = false;
+    };
+    std::mutex handoffMutex_;
+    Notice notice_;  // guarded by handoffMutex_
 
     // The frame thread.
     std::thread pacer_;

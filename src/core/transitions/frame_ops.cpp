@@ -40,9 +40,17 @@ void SpanRegion::addSpan(int y, int x0, int x1) {
     x1 = std::min(x1, width_);
     if (x1 <= x0) return;
     auto& row = rows_[size_t(y)];
-    if (!row.empty() && row.back().x1 < x0 && !dirty_[size_t(y)]) {
-        row.push_back({x0, x1});  // stays sorted and disjoint
-        return;
+    if (!dirty_[size_t(y)]) {
+        // Spans that arrive from left to right keep the row sorted and
+        // disjoint without a later sort.
+        if (row.empty() || row.back().x1 < x0) {
+            row.push_back({x0, x1});
+            return;
+        }
+        if (x0 >= row.back().x0) {
+            row.back().x1 = std::max(row.back().x1, x1);
+            return;
+        }
     }
     row.push_back({x0, x1});
     dirty_[size_t(y)] = 1;

@@ -1,6 +1,9 @@
 #include "core/transitions/transition_engine.h"
 
 #include <QPainter>
+#include <QSocketNotifier>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -79,6 +82,8 @@ TransitionEngine::~TransitionEngine() {
     // Ends a running transition without announcing it.
     stopPacing();
     busy_ = false;
+    delete wakeNotifier_;
+    if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
 // ---------------------------------------------------------------- properties
@@ -331,10 +336,21 @@ void TransitionEngine::notifyOwner(int progress, bool finished, unsigned generat
     }
     if (notice_.posted) return;
     notice_.posted = true;
+    if (wakeFd_ >= 0) {
+        // A counter the owner's event loop watches: the frame thread touches
+        // no Qt object at all.
+        const uint64_t one = 1;
+        if (::write(wakeFd_, &one, sizeof one) == sizeof one) return;
+    }
     QMetaObject::invokeMethod(this, [this] { deliverNotice(); }, Qt::QueuedConnection);
 }
 
 void TransitionEngine::deliverNotice() {
+    if (wakeFd_ >= 0) {
+        uint64_t count = 0;
+        while (::read(wakeFd_, &count, sizeof count) == sizeof count) {
+        }
+    }
     Notice notice;
     {
         std::lock_guard lock(handoffMutex_);
@@ -398,6 +414,13 @@ void TransitionEngine::animate() {
         return;
     }
     stopPacing();
+    if (!wakeNotifier_) {
+        wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        if (wakeFd_ >= 0) {
+            wakeNotifier_ = new QSocketNotifier(qintptr(wakeFd_), QSocketNotifier::Read, this);
+            connect(wakeNotifier_, &QSocketNotifier::activated, this, [this] { deliverNotice(); });
+        }
+    }
     const unsigned generation = ++generation_;
     pacer_ = std::thread([this, generation] { pacingLoop(generation); });
 }

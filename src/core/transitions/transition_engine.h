@@ -22,6 +22,7 @@
 #include "core/transitions/frame_ops.h"
 
 class QPainter;
+class QSocketNotifier;
 
 namespace vz::transitions {
 
@@ -214,6 +215,8 @@ private:
         bool posted = false;
     };
     std::mutex handoffMutex_;
+    int wakeFd_ = -1;                          // eventfd the frame thread signals
+    QSocketNotifier* wakeNotifier_ = nullptr;  // watches it on the owner's thread
     Notice notice_;  // guarded by handoffMutex_
 
     // The frame thread.

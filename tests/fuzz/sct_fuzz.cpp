@@ -2,7 +2,7 @@
 // must not crash, every number must land inside its control's range, and the
 // values written back must read back the same.
 
-#include "common/ini_document.h"
+#include "core/settings/ini_document.h"
 #include "core/scrolltext/scroll_text_file.h"
 
 #include <cstdint>

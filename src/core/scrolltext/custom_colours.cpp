@@ -1,6 +1,6 @@
 #include "core/scrolltext/custom_colours.h"
 
-#include "common/ini_document.h"
+#include "core/settings/ini_document.h"
 
 namespace vz {
 

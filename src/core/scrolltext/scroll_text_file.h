@@ -7,7 +7,7 @@
 // matched without regard to case, integers decimal, "$hex" or "0xhex".
 // Missing keys and numbers that do not parse take the read defaults.
 
-#include "common/ini_document.h"
+#include "core/settings/ini_document.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "core/shortcuts/shortcut_actions.h"
 
-#include "common/ini_document.h"
+#include "core/settings/ini_document.h"
 #include "core/shortcuts/shortcut_keys.h"
 
 #include <QRegularExpression>

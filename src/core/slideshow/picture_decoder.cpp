@@ -1,6 +1,6 @@
 #include "core/slideshow/picture_decoder.h"
 
-#include "display/resampler.h"
+#include "core/scaling/resampler.h"
 
 #include <QBuffer>
 #include <QImageReader>

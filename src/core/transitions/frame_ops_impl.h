@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "display/row_workers.h"
+#include "core/scaling/row_workers.h"
 
 namespace vz::transitions {
 

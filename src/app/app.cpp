@@ -1,36 +1,37 @@
 #include "app/app.h"
 
-#include "app/capture_cycle.h"
-#include "ui/output/output_window.h"
-#include "ui/settings/settings_dialog.h"
-#include "ui/preview/preview_window.h"
-#include "ui/toolbar/toolbar.h"
 #include "core/settings/settings_file.h"
 #include "ui/about/about_box.h"
+#include "ui/output/output_window.h"
+#include "ui/preview/preview_window.h"
+#include "ui/settings/settings_dialog.h"
+#include "ui/toolbar/toolbar.h"
 #include "ui/tray/tray_icon.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
 namespace vz {
 
+namespace {
+// Off the screen while the area snapshot is taken.
+constexpr int kAsideTop = -1500;
+}  // namespace
+
 App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
 
 App::~App() {
-    // Windows go in the reverse order of their creation; the tray icon goes
-    // with the main window.
+    // Windows go in the reverse order of their creation; the tray icon last.
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
     preview.reset();
-    capture.reset();
     toolbar.reset();
     tray.reset();
-}
-
-QString App::resolveStartFolder() const {
-    return settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome());
+    controller_.reset();
 }
 
 bool App::start(QString* error) {
@@ -44,43 +45,97 @@ bool App::start(QString* error) {
         return false;
     }
 
-    refreshMonitors();
+    controller_ = std::make_unique<Controller>(platform, options.pipelineMode);
+    Controller& c = *controller_;
+    c.refreshMonitors();
+    c.setMouseArea(Rect4{0, 0, c.primaryWidth(), c.primaryHeight()});
+    c.setConfigFolder(settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
 
-    // 1. The hidden main window: mouse area, start folder, tray menu.
-    state.mouseArea = Rect4{0, 0, primaryWidth(), primaryHeight()};
-    state.toolbarShown = false;
-    state.configFolder = resolveStartFolder();
-    tray = std::make_unique<TrayIcon>(*this);
-    watchScreens();
-
-    // 2. The toolbar: settings load, capture timer (disabled, 200 ms).
-    capture = std::make_unique<CaptureCycle>(*this);
-    toolbar = std::make_unique<Toolbar>(*this);
-    toolbar->LoadSettings();
-
-    // 3.-5. Preview, output window, settings dialog (which takes the held values).
-    preview = std::make_unique<PreviewWindow>(*this);
-    output = std::make_unique<OutputWindow>(*this);
-    settingsDialog = std::make_unique<SettingsDialog>(*this);
+    // The tray icon and its menu, the toolbar, the preview, the output
+    // window, the settings dialog: each follows the settings from the load on.
+    tray = std::make_unique<TrayIcon>(c);
+    toolbar = std::make_unique<Toolbar>(c);
+    preview = std::make_unique<PreviewWindow>(c);
+    output = std::make_unique<OutputWindow>(c);
+    settingsDialog = std::make_unique<SettingsDialog>(c);
     aboutBox = std::make_unique<AboutBox>();
+    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+        widgetOf(v)->installEventFilter(this);
+    watchScreens();
+    c.loadSettings();
+
+    connect(&c, &Controller::viewRequested, this, &App::showView);
+    connect(&c, &Controller::windowsAsideRequested, this, &App::moveWindowsAside);
+    connect(&c, &Controller::exitRequested, this, &App::exit);
+    connect(&toolbar->keepOnTopTimer, &QTimer::timeout, this, &App::keepOnTop);
 
     trayAvailable_ = tray->addTrayIcon();
     return true;
 }
 
-void App::closeSlideshowEditor() {
-    capture->captureTimer.stop();
-    capture->clearOutput();
-    state.source = source::Stopped;
-    state.editorStopRequested = true;
+QWidget* App::widgetOf(View view) const {
+    switch (view) {
+    case View::Output: return output.get();
+    case View::Preview: return preview.get();
+    case View::Toolbar: return toolbar.get();
+    case View::SettingsDialog: return settingsDialog.get();
+    case View::AboutBox: return aboutBox.get();
+    default: return nullptr;  // windows not built yet
+    }
 }
 
-void App::Exit() {
-    state.editorStopRequested = true;
-    state.source = source::Stopped;
-    if (output) output->hide();
-    if (preview) preview->hide();
-    QCoreApplication::processEvents();
+bool App::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+            if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void App::showView(View view, bool show) {
+    switch (view) {
+    case View::Output:
+        if (show)
+            output->bringUp();
+        else
+            output->hide();
+        return;
+    case View::SettingsDialog:
+        if (show)
+            settingsDialog->bringUp();
+        else
+            settingsDialog->close();
+        return;
+    case View::AboutBox:
+        if (show && !aboutBox->isVisible()) aboutBox->exec();
+        return;
+    default:
+        if (QWidget* w = widgetOf(view)) w->setVisible(show);
+        return;
+    }
+}
+
+void App::moveWindowsAside(bool aside) {
+    if (aside) {
+        dialogTopBeforeAside_ = settingsDialog->y();
+        toolbarTopBeforeAside_ = toolbar->y();
+        settingsDialog->move(settingsDialog->x(), kAsideTop);
+        toolbar->move(toolbar->x(), kAsideTop);
+    } else {
+        toolbar->move(toolbar->x(), toolbarTopBeforeAside_);
+        settingsDialog->move(settingsDialog->x(), dialogTopBeforeAside_);
+    }
+}
+
+void App::keepOnTop() {
+    const Controller& c = *controller_;
+    if (c.menuOpen() || c.isShown(View::WindowPicker) || c.isShown(View::Shortcuts)) return;
+    if (preview->isVisible()) preview->raise();
+    if (output->stayOnTopAction->isChecked()) output->raise();
+}
+
+void App::exit() {
+    controller_->prepareExit();
     closeQuery();
     // exit(), not quit(): quit() first asks the windows to close, and the output
     // window refuses (it only hides).
@@ -88,10 +143,12 @@ void App::Exit() {
 }
 
 void App::closeQuery() {
-    if (closed_ || !toolbar) return;
+    if (closed_ || !controller_) return;
     closed_ = true;
+    controller_->setToolbarPosition(toolbar->pos());
+    controller_->setSettingsDialogPosition(settingsDialog->pos());
     QString error;
-    if (!toolbar->SaveSettings(&error)) {
+    if (!controller_->saveSettings(&error)) {
         // The program ends anyway: nothing is gained by keeping it alive.
         platform.prompter->beep(Prompter::Icon::Error);
         platform.prompter->ask(QStringLiteral("Vivivoz"), error, Prompter::Buttons::Ok, Prompter::Icon::Error,
@@ -99,35 +156,20 @@ void App::closeQuery() {
     }
 }
 
-void App::refreshMonitors() { monitors_ = platform.monitors->monitors(); }
-
 void App::watchScreens() {
     auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (!gui) return;
-    auto watch = [this](QScreen* screen) {
-        QObject::connect(screen, &QScreen::geometryChanged, tray.get(), [this] { refreshMonitors(); });
+    Controller* c = controller_.get();
+    auto watch = [this, c](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, [c] { c->refreshMonitors(); });
     };
     for (QScreen* screen : QGuiApplication::screens()) watch(screen);
-    QObject::connect(gui, &QGuiApplication::screenAdded, tray.get(), [this, watch](QScreen* screen) {
+    connect(gui, &QGuiApplication::screenAdded, this, [c, watch](QScreen* screen) {
         watch(screen);
-        refreshMonitors();
+        c->refreshMonitors();
     });
-    QObject::connect(gui, &QGuiApplication::screenRemoved, tray.get(), [this] { refreshMonitors(); });
-    QObject::connect(gui, &QGuiApplication::primaryScreenChanged, tray.get(), [this] { refreshMonitors(); });
+    connect(gui, &QGuiApplication::screenRemoved, this, [c] { c->refreshMonitors(); });
+    connect(gui, &QGuiApplication::primaryScreenChanged, this, [c] { c->refreshMonitors(); });
 }
-
-int App::primaryWidth() const { return monitorRect(0).width(); }
-int App::primaryHeight() const { return monitorRect(0).height(); }
-
-int App::monitorCount() const {
-    const int n = int(monitors_.size());
-    return n < 1 ? 1 : n;
-}
-
-QRect App::monitorRect(int index) const {
-    return index >= 0 && index < monitors_.size() ? monitors_[index] : QRect();
-}
-
-QString App::settingsPath() const { return settingsFilePath(state.configFolder); }
 
 }  // namespace vz

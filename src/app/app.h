@@ -1,16 +1,18 @@
 #pragma once
-// The App object: owns the shared state, the platform services and the
-// windows, and creates the windows in their fixed order. Nothing is global:
-// a test builds a fresh App on the fake platform.
+// The App object: owns the controller, the platform services and the
+// windows, creates the windows in their fixed order and connects them.
+// Nothing is global: a test builds a fresh App on the fake platform.
 
-#include "core/controller/app_state.h"
+#include "core/capture/frame_pipeline.h"
+#include "core/controller/controller.h"
 #include "platform/platform.h"
 
-#include <QRect>
+#include <QObject>
 #include <QString>
-#include <QVector>
 
 #include <memory>
+
+class QWidget;
 
 namespace vz {
 
@@ -20,18 +22,18 @@ class PreviewWindow;
 class OutputWindow;
 class SettingsDialog;
 class AboutBox;
-class CaptureCycle;
 
 struct AppOptions {
     QString configDir;  // --config-dir: folder of Vivivoz.cfg; empty: the default rule
+    // Frames on a worker thread (the program) or on the calling thread (tests).
+    FramePipeline::Mode pipelineMode = FramePipeline::Mode::Worker;
 };
 
-class App {
+class App : public QObject {
+    Q_OBJECT
 public:
     App(Platform& platform, AppOptions options = {});
-    ~App();
-    App(const App&) = delete;
-    App& operator=(const App&) = delete;
+    ~App() override;
 
     // Creates the windows in order and adds the tray icon. Returns false when
     // this is a second instance (nothing was created then) or the instance
@@ -41,36 +43,13 @@ public:
     // Whether the tray icon could be shown (a tray manager is running).
     bool trayAvailable() const { return trayAvailable_; }
 
-    // Exit from the tray menu: stops everything, hides the windows, saves the
-    // settings and ends the event loop.
-    void Exit();
-    // The close query of the main window: saves the settings. Runs once.
+    // "Exit": stops everything, hides the windows, saves the settings and
+    // ends the event loop.
+    void exit();
+    // The end of the session or a termination signal: saves the settings. Runs once.
     void closeQuery();
 
-    // Screen measures, from the monitor list read at start and again whenever
-    // the screens change (not at every use: on X11 each read is a server
-    // round trip, and the capture tick needs these at every frame).
-    const QVector<QRect>& monitors() const { return monitors_; }
-    void refreshMonitors();
-    int primaryWidth() const;
-    int primaryHeight() const;
-    int monitorCount() const;
-    QRect monitorRect(int index) const;  // empty when there is no such monitor
-
-    // Full path of Vivivoz.cfg.
-    QString settingsPath() const;
-
-    // Windows that are not built yet answer for themselves here until they
-    // exist. Closing the slideshow editor runs its close handler's effects
-    // (capture timer off, output blanked, source 0, player stopped), also
-    // when the editor is hidden.
-    void closeSlideshowEditor();
-    bool isSlideshowEditorVisible() const { return false; }
-    void hideWindowPicker() {}
-    bool isWindowPickerVisible() const { return false; }
-    bool isShortcutsWindowVisible() const { return false; }
-
-    ProgramState state;
+    Controller& controller() { return *controller_; }
     Platform& platform;
     AppOptions options;
 
@@ -81,15 +60,21 @@ public:
     std::unique_ptr<OutputWindow> output;
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<AboutBox> aboutBox;
-    std::unique_ptr<CaptureCycle> capture;
 
 private:
-    QString resolveStartFolder() const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showView(View view, bool show);
+    void moveWindowsAside(bool aside);
+    void keepOnTop();
     void watchScreens();
+    QWidget* widgetOf(View view) const;
+
+    std::unique_ptr<Controller> controller_;
     bool secondInstance_ = false;
     bool trayAvailable_ = false;
-    QVector<QRect> monitors_;
     bool closed_ = false;
+    int dialogTopBeforeAside_ = 0;
+    int toolbarTopBeforeAside_ = 0;
 };
 
 }  // namespace vz

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -67,6 +68,17 @@ public:
     virtual bool captureWindow(WindowId window, QImage& into) = 0;
 };
 
+// What changed on the screen since the last call (damage tracking), on a
+// connection of its own; used by one thread only.
+class ScreenChanges {
+public:
+    virtual ~ScreenChanges() = default;
+    // False when the window system cannot tell: then everything counts as changed.
+    virtual bool available() const = 0;
+    // The changed parts of the root window since the previous call.
+    virtual QRegion takeChanges() = 0;
+};
+
 // Single-instance lock: held for the life of the process, released by the
 // kernel when the process ends, however it ends.
 class InstanceLock {
@@ -116,6 +128,11 @@ struct Platform {
     std::unique_ptr<InstanceLock> instanceLock;
     std::unique_ptr<Prompter> prompter;
     std::unique_ptr<Paths> paths;
+    // The frame pipeline's own services, used from its worker thread only
+    // (each on an X connection of its own); `changes` may be null.
+    std::unique_ptr<Pointer> capturePointer;
+    std::unique_ptr<Windows> captureWindows;
+    std::unique_ptr<ScreenChanges> changes;
 };
 
 }  // namespace vz

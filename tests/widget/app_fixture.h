@@ -18,7 +18,7 @@ protected:
     void startApp() {
         app.reset();
         platform = makeFakePlatform(desktop);
-        app = std::make_unique<App>(platform, AppOptions{configDir.path()});
+        app = std::make_unique<App>(platform, AppOptions{configDir.path(), FramePipeline::Mode::Inline});
         ASSERT_TRUE(app->start());
     }
     void SetUp() override {
@@ -27,7 +27,7 @@ protected:
     }
     void TearDown() override { app.reset(); }
     void useOneMonitor() { desktop.monitors = {QRect(0, 0, 1920, 1080)}; }
-    ProgramState& state() { return app->state; }
+    Controller& controller() { return app->controller(); }
 
     QTemporaryDir configDir;
     QSet<QString> heldLocks;  // instance locks of all "processes" of a test

@@ -31,6 +31,7 @@ public:
     bool captureScreen(const QRect& rect, QImage& into) override {
         if (d_.captureFails) return false;
         ++d_.screenCaptures;
+        d_.captureRects.append(rect);
         copyRect(d_.screen, rect, into);
         return true;
     }
@@ -130,6 +131,19 @@ private:
 
 }  // namespace
 
+class FakeChanges final : public ScreenChanges {
+public:
+    explicit FakeChanges(FakeDesktop& d) : d_(d) {}
+    bool available() const override { return d_.tracksChanges; }
+    QRegion takeChanges() override {
+        QRegion r = d_.changes;
+        d_.changes = QRegion();
+        return r;
+    }
+private:
+    FakeDesktop& d_;
+};
+
 Platform makeFakePlatform(FakeDesktop& d) {
     Platform p;
     p.monitors = std::make_unique<FakeMonitors>(d);
@@ -139,6 +153,9 @@ Platform makeFakePlatform(FakeDesktop& d) {
     p.instanceLock = std::make_unique<FakeLock>(d);
     p.prompter = std::make_unique<FakePrompter>(d);
     p.paths = std::make_unique<FakePaths>(d);
+    p.capturePointer = std::make_unique<FakePointer>(d);
+    p.captureWindows = std::make_unique<FakeWindows>(d);
+    p.changes = std::make_unique<FakeChanges>(d);
     return p;
 }
 

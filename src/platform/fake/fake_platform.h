@@ -16,6 +16,9 @@ struct FakeDesktop {
     QImage screen;                 // root-window content; null means all black
     bool captureFails = false;     // makes captureScreen fail
     int screenCaptures = 0;        // how many captures were made
+    QVector<QRect> captureRects;   // what each capture copied
+    bool tracksChanges = false;    // the change tracker is available
+    QRegion changes;               // what changed since the tracker was last asked
     QPoint pointer{100, 100};
     QImage cursor;                 // empty: no cursor image
     QPoint cursorHotSpot;

@@ -26,6 +26,13 @@ Platform makeX11Platform(QString* error) {
     platform.pointer = std::make_unique<x11::X11Pointer>(shared);
     platform.windows = std::make_unique<x11::X11Windows>(shared);
     platform.screen = std::make_unique<x11::X11ScreenCapture>(std::move(captureConnection));
+    // The frame pipeline's worker reads the pointer and windows over
+    // connections of its own: an Xlib connection is used by one thread only.
+    std::shared_ptr<x11::Connection> pointerConnection = x11::Connection::open(error);
+    std::shared_ptr<x11::Connection> windowsConnection = x11::Connection::open(error);
+    if (!pointerConnection || !windowsConnection) return {};
+    platform.capturePointer = std::make_unique<x11::X11Pointer>(pointerConnection);
+    platform.captureWindows = std::make_unique<x11::X11Windows>(windowsConnection);
     return platform;
 }
 

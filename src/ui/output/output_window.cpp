@@ -1,15 +1,8 @@
 #include "ui/output/output_window.h"
 
-#include "app/app.h"
-#include "ui/widgets/image_view.h"
 #include "core/scaling/output_geometry.h"
-#include "ui/settings/settings_dialog.h"
-#include "ui/preview/preview_window.h"
-#include "ui/toolbar/toolbar.h"
 #include "ui/widgets/background.h"
-#include "ui/widgets/onoff_checkbox.h"
-#include "ui/widgets/spin_edit.h"
-#include "ui/widgets/track_bar.h"
+#include "ui/widgets/image_view.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -49,7 +42,10 @@ QString percentText(int p) { return QString::number(p) + QStringLiteral(" %"); }
 
 }  // namespace
 
-OutputWindow::OutputWindow(App& app) : QWidget(nullptr, Qt::Window), app_(app) {
+OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window), controller_(controller) {
+    // Shown or re-mapped (a frame change maps the window anew), the output
+    // never takes the activation from the window the user works in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(kCaption);
     fillBackground(this, Qt::black);
 
@@ -78,16 +74,56 @@ OutputWindow::OutputWindow(App& app) : QWidget(nullptr, Qt::Window), app_(app) {
     connect(stayOnTopAction, &QAction::triggered, this, [this] { applyStayOnTop(); });
 
     connect(outputView, &ImageView::doubleClicked, this, &OutputWindow::toggleFullScreen);
+    surfaceMenu_ = new QMenu(this);
+    connect(surfaceMenu_->addAction(QStringLiteral("Close")), &QAction::triggered, this,
+            [this] { controller_.requestView(View::Preview, false); });
 
     normalPos_ = QPoint(0, 143);
-    normalSize_ = QSize(app_.primaryWidth() / 4, app_.primaryHeight() / 4);
+    normalSize_ = QSize(controller_.primaryWidth() / 4, controller_.primaryHeight() / 4);
     move(normalPos_);
     resize(normalSize_);
+    applyViewMode();
 
-    // desktopFrame is made by the capture cycle at its first capture.
-    ViewFit fit = ViewFit::Optimal;
-    viewFitFromNumber(app_.state.savedViewMode, &fit);
-    outputView->setFit(fit);
+    // The picture view tells the controller its size: frames come scaled for it.
+    outputView->installEventFilter(this);
+
+    Controller& c = controller_;
+    connect(&c, &Controller::outputPicture, outputView, &ImageView::setPicture);
+    connect(&c, &Controller::outputScaledPicture, this, [this](const CapturedFrame& frame) {
+        if (frame.scaled && frame.layout == ViewLayout{outputView->size(), outputView->fit(), outputView->scaleFactor()})
+            outputView->setRenderedPicture(frame.picture, frame.render);
+        else
+            outputView->setPicture(frame.picture);
+    });
+    connect(&c, &Controller::outputBlanked, this, &OutputWindow::showBlack);
+    connect(&c, &Controller::outputPictureDropped, outputView, &ImageView::clearPicture);
+    connect(&c, &Controller::outputSurfaceChanged, this, [this](OutputSurface surface) {
+        transitionSurface->setVisible(surface == OutputSurface::Transition);
+        outputView->setVisible(surface == OutputSurface::Picture);
+    });
+    connect(&c, &Controller::viewModeChanged, this, &OutputWindow::applyViewMode);
+    connect(&c, &Controller::scaleValueChanged, this, &OutputWindow::applyViewMode);
+    connect(&c, &Controller::settingsApplied, this, &OutputWindow::applyViewMode);
+    connect(&c, &Controller::displaySizeChanged, this, [this](int percent, bool byUser) {
+        if (byUser) applyDisplaySize(percent);
+    });
+    connect(&c, &Controller::outputFullScreenRequested, this, &OutputWindow::goFullScreen);
+    connect(&c, &Controller::outputOnSecondMonitorRequested, this, &OutputWindow::moveToSecondMonitor);
+    connect(&c, &Controller::bannerHideRequested, banner, &QWidget::hide);
+}
+
+void OutputWindow::showBlack() {
+    QImage black(outputView->size() + QSize(1, 1), QImage::Format_RGB32);
+    black.fill(Qt::black);
+    outputView->setPicture(black);
+}
+
+void OutputWindow::bringUp() {
+    if (controller_.monitorCount() > 1) {
+        showOnSecondary();
+        return;
+    }
+    if (controller_.askSimulationQuestion()) showSimulated();
 }
 
 void OutputWindow::dockBand(bool atTop) {
@@ -131,81 +167,41 @@ void OutputWindow::setNormalState(const QRect& geometry) {
 
 void OutputWindow::showOnSecondary() {
     keepNormalBounds();
-    QRect monitor = secondaryMonitor(app_.monitors(), app_.primaryWidth());
+    QRect monitor = secondaryMonitor(controller_.monitors(), controller_.primaryWidth());
     if (monitor.isNull())  // one monitor: the one nearest to the right of the primary
-        monitor = monitorHolding(app_.monitors(),
-                                 QRect(QPoint(app_.primaryWidth() + 1, 0), size()));
+        monitor = monitorHolding(controller_.monitors(), QRect(QPoint(controller_.primaryWidth() + 1, 0), size()));
     if (!monitor.isNull()) normalPos_ = monitor.topLeft();
     setFullScreenOn(monitor.isNull() ? QRect(normalPos_, normalSize_) : monitor);
     show();
-    SettingsDialog* dlg = app_.settingsDialog.get();
-    if (dlg && dlg->outputBox) dlg->outputBox->setText(QStringLiteral("On"));
-    if (dlg && dlg->displaySizeSlider) dlg->displaySizeSlider->setValue(100);
+    controller_.setDisplaySize(100, false);
 }
 
 void OutputWindow::showSimulated() {
     keepNormalBounds();
     setNormalState(QRect(QPoint(0, 0), normalSize_));
     show();
-    SettingsDialog* dlg = app_.settingsDialog.get();
-    if (dlg && dlg->outputBox) dlg->outputBox->setText(QStringLiteral("On"));
-}
-
-bool OutputWindow::askSimulationQuestion() {
-    ProgramState& s = app_.state;
-    if (s.simulationPromptOpen) return false;
-    s.simulationPromptOpen = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{s.simulationPromptOpen};
-    Prompter& prompter = *app_.platform.prompter;
-    prompter.beep(Prompter::Icon::Question);
-    return prompter.ask(QStringLiteral("Vivivoz"), kSimulationQuestion, Prompter::Buttons::YesNo,
-                        Prompter::Icon::Question, Prompter::Answer::Yes) == Prompter::Answer::Yes;
-}
-
-void OutputWindow::onOutputBoxClicked() {
-    OnOffCheckBox* toggle = app_.settingsDialog ? app_.settingsDialog->outputBox : nullptr;
-    if (toggle && !toggle->isChecked()) {
-        hide();
-        toggle->setText(QStringLiteral("Off"));
-        return;
-    }
-    if (app_.monitorCount() > 1) {
-        showOnSecondary();
-        return;
-    }
-    if (askSimulationQuestion()) showSimulated();
 }
 
 void OutputWindow::toggleFullScreen() {
     if (fullScreen_) {
-        setNormalState(QRect(0, 0, app_.primaryWidth() / 4, app_.primaryHeight() / 4));
+        setNormalState(QRect(0, 0, controller_.primaryWidth() / 4, controller_.primaryHeight() / 4));
         return;
     }
     keepNormalBounds();
-    const QRect monitor = monitorHolding(app_.monitors(), frameGeometry());
+    const QRect monitor = monitorHolding(controller_.monitors(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
-void OutputWindow::onDisplaySizeChanged() {
-    SettingsDialog* dlg = app_.settingsDialog.get();
-    if (!dlg || !dlg->displaySizeSlider) return;
-    const int p = dlg->displaySizeSlider->value();
-    if (dlg->displaySizeLabel) dlg->displaySizeLabel->setText(percentText(p));
-    // Positions set by the program itself must not resize the window.
-    if (!dlg->isActiveWindow()) return;
-
+void OutputWindow::applyDisplaySize(int p) {
     keepNormalBounds();
-    const QVector<QRect> monitors = app_.monitors();
-    if (app_.monitorCount() > 1) {
+    const QVector<QRect> monitors = controller_.monitors();
+    if (controller_.monitorCount() > 1) {
         if (p >= FullScreenPercent) {
-            const QRect monitor = secondaryMonitor(monitors, app_.primaryWidth());
+            const QRect monitor = secondaryMonitor(monitors, controller_.primaryWidth());
             normalPos_ = monitor.topLeft();
             setFullScreenOn(monitor);
         } else {
-            setNormalState(QRect(normalPos_, displaySizeForPercent(app_.monitorRect(1).size(), p)));
+            setNormalState(QRect(normalPos_, displaySizeForPercent(controller_.monitorRect(1).size(), p)));
         }
         return;
     }
@@ -213,37 +209,30 @@ void OutputWindow::onDisplaySizeChanged() {
         const QRect monitor = monitorHolding(monitors, frameGeometry());
         if (!monitor.isNull()) setFullScreenOn(monitor);
     } else {
-        const QSize primary(app_.primaryWidth(), app_.primaryHeight());
+        const QSize primary(controller_.primaryWidth(), controller_.primaryHeight());
         setNormalState(QRect(normalPos_, displaySizeForPercent(primary, p)));
     }
 }
 
 void OutputWindow::goFullScreen() {
     if (!isVisible()) return;
-    SettingsDialog* dlg = app_.settingsDialog.get();
-    if (dlg && dlg->displaySizeSlider) dlg->displaySizeSlider->setValue(100);
+    controller_.setDisplaySize(100, false);
     keepNormalBounds();
-    const QVector<QRect> monitors = app_.monitors();
+    const QVector<QRect> monitors = controller_.monitors();
     QRect monitor;
-    if (app_.monitorCount() > 1) {
-        monitor = secondaryMonitor(monitors, app_.primaryWidth());
+    if (controller_.monitorCount() > 1) {
+        monitor = secondaryMonitor(monitors, controller_.primaryWidth());
         normalPos_ = monitor.topLeft();
     } else {
         normalPos_ = QPoint(0, 0);
         monitor = monitorHolding(monitors, QRect(normalPos_, frameGeometry().size()));
     }
     if (!monitor.isNull()) setFullScreenOn(monitor);
-    if (dlg && dlg->displaySizeSlider) dlg->displaySizeSlider->setValue(100);
 }
 
 void OutputWindow::moveToSecondMonitor() {
-    if (app_.monitorCount() < 2) return;
+    if (controller_.monitorCount() < 2) return;
     showOnSecondary();
-}
-
-void OutputWindow::toggleStayOnTop() {
-    stayOnTopAction->setChecked(!stayOnTopAction->isChecked());
-    applyStayOnTop();
 }
 
 void OutputWindow::applyStayOnTop() {
@@ -261,22 +250,13 @@ void OutputWindow::applyStayOnTop() {
 
 void OutputWindow::applyViewMode() {
     ViewFit fit;
-    if (viewFitFromNumber(app_.state.viewMode, &fit)) outputView->setFit(fit);
-    SettingsDialog* dlg = app_.settingsDialog.get();
-    const int scale = dlg && dlg->scaleSpin ? dlg->scaleSpin->value() : app_.state.opScaleValue;
-    outputView->setScaleFactor(float(scale) / 100.0f);
+    if (viewFitFromNumber(controller_.viewMode(), &fit)) outputView->setFit(fit);
+    outputView->setScaleFactor(float(controller_.scaleValue()) / 100.0f);
     outputView->update();
 }
 
-void OutputWindow::chooseViewMode(int n) {
-    if (!viewFitFromNumber(n, nullptr)) return;
-    app_.state.viewMode = n;
-    applyViewMode();
-}
-
 void OutputWindow::onActivated() {
-    setWindowTitle(app_.monitorCount() == 1 ? kSimulationCaption : kCaption);
-    if (app_.settingsDialog) app_.settingsDialog->onActivated();
+    setWindowTitle(controller_.monitorCount() == 1 ? kSimulationCaption : kCaption);
     applyViewMode();
 }
 
@@ -284,19 +264,23 @@ void OutputWindow::closeEvent(QCloseEvent* e) {
     // The window is only ever hidden; it lives until the program ends.
     e->ignore();
     outputView->clearPicture();
-    app_.state.outputRunning = true;
-    if (app_.toolbar) app_.toolbar->toggleRun();
+    controller_.stopRunning();
     hide();
 }
 
+void OutputWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    controller_.setOutputViewSize(outputView->size());
+}
+
+void OutputWindow::hideEvent(QHideEvent* e) { QWidget::hideEvent(e); }
+
 void OutputWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    if (!isActiveWindow()) return;
-    SettingsDialog* dlg = app_.settingsDialog.get();
-    if (!dlg || !dlg->displaySizeSlider) return;
-    if (app_.monitorCount() == 1)
-        dlg->displaySizeSlider->setValue(percentFromOuterWidth(app_.primaryWidth(), frameGeometry().width()));
-    if (dlg->displaySizeLabel) dlg->displaySizeLabel->setText(percentText(dlg->displaySizeSlider->value()));
+    // With one monitor the user sizes the simulated output by hand: the
+    // display-size slider follows.
+    if (isActiveWindow() && controller_.monitorCount() == 1)
+        controller_.setDisplaySize(percentFromOuterWidth(controller_.primaryWidth(), frameGeometry().width()), false);
 }
 
 void OutputWindow::changeEvent(QEvent* e) {
@@ -307,14 +291,14 @@ void OutputWindow::changeEvent(QEvent* e) {
 void OutputWindow::contextMenuEvent(QContextMenuEvent* e) { contextMenu->popup(e->globalPos()); }
 
 bool OutputWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == outputView && event->type() == QEvent::Resize) controller_.setOutputViewSize(outputView->size());
     if (watched == transitionSurface) {
         if (event->type() == QEvent::MouseButtonDblClick) {
             toggleFullScreen();
             return true;
         }
-        // The player shares the preview's menu: its one item closes the preview.
-        if (event->type() == QEvent::ContextMenu && app_.preview && app_.preview->contextMenu) {
-            app_.preview->contextMenu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        if (event->type() == QEvent::ContextMenu) {
+            surfaceMenu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
             return true;
         }
     }

@@ -3,18 +3,19 @@
 
 #include <QWidget>
 
+#include "core/controller/controller.h"
+
 class QAction;
 class QMenu;
 
 namespace vz {
 
-class App;
 class ImageView;
 
 class OutputWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit OutputWindow(App& app);
+    explicit OutputWindow(Controller& controller);
 
     ImageView* outputView = nullptr;   // mirrored frames and clipboard pictures
     QWidget* transitionSurface = nullptr;      // transition player (slideshow); hidden
@@ -26,20 +27,15 @@ public:
     void showOnSecondary();
     // Shows the window as an ordinary sizeable window at 0,0 (one monitor).
     void showSimulated();
-    // The settings dialog's monitor toggle: shows or hides the output.
-    void onOutputBoxClicked();
-    // Asks "Vivivoz can't detect second display. Start simulation mode ?"
-    // guarded by simulationPromptOpen; true when answered Yes.
-    bool askSimulationQuestion();
+    // Brings the output up: on the second monitor, or with one monitor, after
+    // the simulation question, as a window on the primary.
+    void bringUp();
     void toggleFullScreen();       // full-screen toggle
-    void onDisplaySizeChanged();       // display-size slider moved
+    // The display-size slider moved by the user: resizes the window.
+    void applyDisplaySize(int percent);
     void goFullScreen();        // "Full "
     void moveToSecondMonitor();// "Move to Second Monitor"
-    void toggleStayOnTop();           // "Stay on top"
     void applyViewMode();               // apply viewMode and the scale value to `outputView`
-    void onActivated();
-    // Chooses view mode n (1..5): viewMode := n, then applyViewMode.
-    void chooseViewMode(int n);
 
     // Full screen (border none, covering a monitor) rather than a normal window.
     bool isFullScreenState() const { return fullScreen_; }
@@ -50,6 +46,8 @@ protected:
     void closeEvent(QCloseEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void changeEvent(QEvent*) override;
+    void showEvent(QShowEvent*) override;
+    void hideEvent(QHideEvent*) override;
     void contextMenuEvent(QContextMenuEvent*) override;
 
 private:
@@ -62,8 +60,11 @@ private:
     void keepNormalBounds();
     void setFrameless(bool frameless);
     void applyStayOnTop();
+    void onActivated();
+    void showBlack();
     QRect restoreBounds() const { return {normalPos_, normalSize_}; }
-    App& app_;
+    Controller& controller_;
+    QMenu* surfaceMenu_ = nullptr;  // the transition surface's: "Close" closes the preview
     QWidget* surface_ = nullptr;  // the area `outputView` and `transitionSurface` fill
     bool fullScreen_ = false;
     QPoint normalPos_;

@@ -1,10 +1,8 @@
 #include "ui/preview/preview_window.h"
 
-#include "app/app.h"
 #include "ui/widgets/image_view.h"
 #include "ui/widgets/background.h"
 #include "core/scaling/output_geometry.h"
-#include "ui/settings/settings_dialog.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -41,8 +39,8 @@ Qt::CursorShape cursorFor(Qt::Edges e) {
 
 }  // namespace
 
-PreviewWindow::PreviewWindow(App& app)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), app_(app) {
+PreviewWindow::PreviewWindow(Controller& controller)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), controller_(controller) {
     setWindowTitle(QStringLiteral("Preview-105202"));
     fillBackground(this, Qt::white);
     setMouseTracking(true);  // sizing cursors over the frame
@@ -80,6 +78,10 @@ PreviewWindow::PreviewWindow(App& app)
 
     move(kDesignPos);
     resize(kClientSize + QSize(2 * kEdge, 2 * kEdge));
+
+    connect(&controller_, &Controller::previewPicture, previewView, &ImageView::setPicture);
+    connect(&controller_, &Controller::previewCleared, previewView, &ImageView::clearPicture);
+    connect(&controller_, &Controller::bannerHideRequested, bannerStrip, &QWidget::hide);
 }
 
 void PreviewWindow::dockBand(bool atTop) {
@@ -89,9 +91,8 @@ void PreviewWindow::dockBand(bool atTop) {
 }
 
 void PreviewWindow::onActivated() {
-    const QPoint p = previewActivationPosition(pos(), QSize(app_.primaryWidth(), app_.primaryHeight()));
+    const QPoint p = previewActivationPosition(pos(), QSize(controller_.primaryWidth(), controller_.primaryHeight()));
     if (p != pos()) move(p);
-    if (app_.settingsDialog) app_.settingsDialog->onActivated();
 }
 
 void PreviewWindow::closeEvent(QCloseEvent* e) {
@@ -100,12 +101,11 @@ void PreviewWindow::closeEvent(QCloseEvent* e) {
     dragging_ = false;
     previewView->clearPicture();
     hide();
-    if (app_.settingsDialog) app_.settingsDialog->onActivated();
 }
 
 void PreviewWindow::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
-    const int left = previewLeftAfterMove(x(), frameGeometry().width(), app_.primaryWidth());
+    const int left = previewLeftAfterMove(x(), frameGeometry().width(), controller_.primaryWidth());
     if (left != x()) move(left, y());
 }
 
@@ -116,6 +116,8 @@ void PreviewWindow::changeEvent(QEvent* e) {
 
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != previewView) return QWidget::eventFilter(watched, event);
+    // The blank frame is made the size of this view.
+    if (event->type() == QEvent::Resize) controller_.setPreviewViewSize(previewView->size());
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         // Any button drags the window by its picture.

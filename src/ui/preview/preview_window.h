@@ -4,19 +4,20 @@
 #include <QPoint>
 #include <QWidget>
 
+#include "core/controller/controller.h"
+
 class QAction;
 class QLabel;
 class QMenu;
 
 namespace vz {
 
-class App;
 class ImageView;
 
 class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit PreviewWindow(App& app);
+    explicit PreviewWindow(Controller& controller);
 
     QWidget* picturePanel = nullptr;
     ImageView* previewView = nullptr;  // fixed to Resize, factor 1.0
@@ -40,7 +41,7 @@ private:
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     Qt::Edges edgesAt(QPoint pos) const;
-    App& app_;
+    Controller& controller_;
     bool dragging_ = false;
     QPoint dragStart_;      // global pointer position at the button press
     QPoint windowStart_;    // window position at the button press

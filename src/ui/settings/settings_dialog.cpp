@@ -1,13 +1,6 @@
 #include "ui/settings/settings_dialog.h"
 
-#include "app/app.h"
 #include "app/features.h"
-#include "app/capture_cycle.h"
-#include "ui/widgets/image_view.h"
-#include "ui/output/output_window.h"
-#include "ui/preview/preview_window.h"
-#include "ui/toolbar/toolbar.h"
-#include "ui/tray/tray_icon.h"
 #include "ui/widgets/background.h"
 #include "ui/widgets/glyph_button.h"
 #include "ui/widgets/glyphs.h"
@@ -19,8 +12,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -36,9 +27,6 @@ const QColor kPanelColor(101, 104, 120);
 const QColor kMarkerColor(0, 128, 255);
 constexpr int kSourceButtonWidth = 53;
 constexpr int kSourceButtonHeight = 33;
-// The shared slideshow lines hold at most this many lines (two header lines
-// and 2999 pictures).
-constexpr int kSlideLinesCapacity = 3001;
 
 QString onOff(bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"); }
 
@@ -90,43 +78,16 @@ GlyphButton* makeTextButton(QWidget* parent, const QString& caption, const QRect
     return button;
 }
 
-// The lines of a slideshow file: CR LF or LF line ends, no empty line after
-// the last line end, at most `capacity` lines.
-bool readSlideshowLines(const QString& path, int capacity, QStringList& lines, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return false;
-    }
-    lines.clear();
-    qsizetype start = 0;
-    while (start < data.size() && lines.size() < capacity) {
-        qsizetype end = data.indexOf('\n', start);
-        if (end < 0) end = data.size();
-        qsizetype stop = end;
-        if (stop > start && data[stop - 1] == '\r') --stop;
-        lines.append(QString::fromLocal8Bit(data.constData() + start, stop - start));
-        start = end + 1;
-    }
-    return true;
-}
-
 }  // namespace
 
-SettingsDialog::SettingsDialog(App& app) : QWidget(nullptr, Qt::Dialog), app_(app) {
+SettingsDialog::SettingsDialog(Controller& controller) : QWidget(nullptr, Qt::Dialog), controller_(controller) {
     setWindowTitle(QStringLiteral("Vivivoz - Settings"));
     setFixedSize(kClientWidth, kClientHeight);
     setFont(uiFont());
     buildControls();
+    connectController();
     applyLoadedSettings();
 }
-
-bool SettingsDialog::reachable() const { return app_.settingsDialog.get() == this; }
 
 void SettingsDialog::buildControls() {
     auto* panel = new MovablePanel(this);
@@ -197,7 +158,6 @@ void SettingsDialog::buildControls() {
         makeLabel(QString::fromLatin1(modeNames[n]), panel, QRect(lx + 30, rowY, 180, 22));
         viewModeBoxes[n] = new OnOffCheckBox(QStringLiteral("Off"), panel);
         viewModeBoxes[n]->setGeometry(lx + lbox, rowY, 60, 22);
-        connect(viewModeBoxes[n], &QAbstractButton::clicked, this, [this, n] { onViewModeBoxClicked(n); });
     }
     makeSeparator(panel, QRect(lx + 14, 395, lw - 28, 1));
     makeLabel(QStringLiteral("Scale value"), panel, QRect(lx + 14, 404, 180, 24));
@@ -250,38 +210,77 @@ void SettingsDialog::buildControls() {
     openSlideshowAction->setEnabled(features::Slideshow);
     makeSlideshowAction->setEnabled(features::Slideshow);
 
-    connect(stopAllButton, &QAbstractButton::clicked, this, &SettingsDialog::onStopAllClicked);
-    connect(desktopButton, &QAbstractButton::clicked, this, &SettingsDialog::onDesktopClicked);
-    connect(areaButton, &QAbstractButton::clicked, this, &SettingsDialog::onAreaClicked);
-    connect(windowButton, &QAbstractButton::clicked, this, &SettingsDialog::onWindowClicked);
-    connect(clipboardButton, &QAbstractButton::clicked, this, &SettingsDialog::onClipboardClicked);
-    connect(imagesButton, &QAbstractButton::clicked, this, &SettingsDialog::onImagesClicked);
-    connect(scrollTextButton, &QAbstractButton::clicked, this, &SettingsDialog::onScrollTextClicked);
-    connect(captureButton, &QAbstractButton::clicked, this, &SettingsDialog::onCaptureClicked);
-    connect(openSlideshowAction, &QAction::triggered, this, &SettingsDialog::onOpenSlideshow);
-    connect(makeSlideshowAction, &QAction::triggered, this, &SettingsDialog::onMakeSlideshow);
-    connect(previewBox, &QAbstractButton::clicked, this, &SettingsDialog::onPreviewBoxClicked);
-    connect(toolbarBox, &QAbstractButton::clicked, this, &SettingsDialog::onToolbarBoxClicked);
-    connect(outputBox, &QAbstractButton::clicked, this, &SettingsDialog::onOutputBoxClicked);
-    connect(redPointBox, &QAbstractButton::clicked, this, [this](bool on) { redPointBox->setText(onOff(on)); });
-    connect(showCursorBox, &QAbstractButton::clicked, this, [this](bool on) { showCursorBox->setText(onOff(on)); });
-    connect(scaleSpin, &QSpinBox::valueChanged, this, &SettingsDialog::onScaleChanged);
-    connect(updateRateSpin, &QSpinBox::valueChanged, this, &SettingsDialog::onUpdateRateChanged);
-    connect(displaySizeSlider, &QSlider::valueChanged, this, &SettingsDialog::onDisplaySizeChanged);
-    connect(fullButton, &QAbstractButton::clicked, this, [this] { app_.output->goFullScreen(); });
-    connect(moveToSecondButton, &QAbstractButton::clicked, this, [this] { app_.output->moveToSecondMonitor(); });
-    connect(closeButton, &QAbstractButton::clicked, this, &SettingsDialog::onCloseClicked);
+    Controller& c = controller_;
+    connect(stopAllButton, &QAbstractButton::clicked, &c, &Controller::stopAll);
+    connect(desktopButton, &QAbstractButton::clicked, &c, &Controller::startDesktop);
+    connect(areaButton, &QAbstractButton::clicked, &c, &Controller::startArea);
+    connect(windowButton, &QAbstractButton::clicked, this, [&c] {
+        c.startWindowSource();
+        c.requestView(View::WindowPicker, true);
+    });
+    connect(clipboardButton, &QAbstractButton::clicked, &c, &Controller::startClipboard);
+    connect(imagesButton, &QAbstractButton::clicked, this, &SettingsDialog::chooseImages);
+    connect(scrollTextButton, &QAbstractButton::clicked, &c, &Controller::openScrollText);
+    connect(captureButton, &QAbstractButton::clicked, &c, &Controller::openImageCapture);
+    connect(openSlideshowAction, &QAction::triggered, this, &SettingsDialog::openSlideshowFile);
+    connect(makeSlideshowAction, &QAction::triggered, &c, &Controller::makeSlideshow);
+    connect(previewBox, &QAbstractButton::clicked, this, [&c](bool on) { c.requestView(View::Preview, on); });
+    connect(toolbarBox, &QAbstractButton::clicked, this, [&c](bool on) { c.requestView(View::Toolbar, on); });
+    connect(outputBox, &QAbstractButton::clicked, this, [&c](bool on) { c.requestView(View::Output, on); });
+    connect(redPointBox, &QAbstractButton::clicked, &c, &Controller::setShowRedPoint);
+    connect(showCursorBox, &QAbstractButton::clicked, &c, &Controller::setShowCursor);
+    for (int n = 1; n <= 5; ++n)
+        connect(viewModeBoxes[n], &QAbstractButton::clicked, this, [&c, n] { c.setViewMode(n); });
+    connect(scaleSpin, &QSpinBox::valueChanged, &c, &Controller::setScaleValue);
+    connect(updateRateSpin, &QSpinBox::valueChanged, &c, &Controller::setUpdateRate);
+    // Only a position the user chose in the dialog resizes the output window.
+    connect(displaySizeSlider, &QSlider::valueChanged, this,
+            [this](int p) { controller_.setDisplaySize(p, isActiveWindow()); });
+    connect(fullButton, &QAbstractButton::clicked, &c, &Controller::requestOutputFullScreen);
+    connect(moveToSecondButton, &QAbstractButton::clicked, &c, &Controller::requestOutputOnSecondMonitor);
+    connect(closeButton, &QAbstractButton::clicked, this, &QWidget::close);
 }
 
-// --- Marker ----------------------------------------------------------------
+// --- Following the controller ---------------------------------------------
 
-void SettingsDialog::bringUp() {
-    show();
-    raise();
-    activateWindow();
+void SettingsDialog::connectController() {
+    Controller& c = controller_;
+    connect(&c, &Controller::sourceChanged, this, &SettingsDialog::showSourceChoice);
+    connect(&c, &Controller::viewShownChanged, this, &SettingsDialog::showViewShown);
+    connect(&c, &Controller::viewModeChanged, this, &SettingsDialog::showViewMode);
+    connect(&c, &Controller::scaleValueChanged, this, [this](int v) {
+        const QSignalBlocker quiet(scaleSpin);
+        scaleSpin->setValue(v);
+    });
+    connect(&c, &Controller::updateRateChanged, this, [this](int v) {
+        const QSignalBlocker quiet(updateRateSpin);
+        updateRateSpin->setValue(v);
+    });
+    connect(&c, &Controller::pointerOptionsChanged, this, [this] {
+        setTicked(showCursorBox, controller_.showCursor());
+        setTicked(redPointBox, controller_.showRedPoint());
+    });
+    connect(&c, &Controller::displaySizeChanged, this, [this](int p) {
+        {
+            const QSignalBlocker quiet(displaySizeSlider);
+            displaySizeSlider->setValue(p);
+        }
+        displaySizeLabel->setText(QStringLiteral("%1 %").arg(p));
+    });
+    connect(&c, &Controller::settingsApplied, this, &SettingsDialog::applyLoadedSettings);
 }
 
-void SettingsDialog::markSource(GlyphButton* button) {
+void SettingsDialog::showSourceChoice() {
+    GlyphButton* button = stopAllButton;
+    switch (controller_.sourceChoice()) {
+    case SourceChoice::None: button = stopAllButton; break;
+    case SourceChoice::Desktop: button = desktopButton; break;
+    case SourceChoice::Area: button = areaButton; break;
+    case SourceChoice::Window: button = windowButton; break;
+    case SourceChoice::Clipboard: button = clipboardButton; break;
+    case SourceChoice::OpenSlideshow:
+    case SourceChoice::MakeSlideshow: button = imagesButton; break;
+    }
     marked_ = button;
     sourceMarker->move(button->x(), sourceMarker->y());
     sourceMarkerGlyph->setGlyph(button->glyph());
@@ -289,190 +288,17 @@ void SettingsDialog::markSource(GlyphButton* button) {
     sourceMarker->raise();
 }
 
-// --- Source commands -------------------------------------------------------
-
-void SettingsDialog::onStopAllClicked() {
-    ProgramState& s = app_.state;
-    OutputWindow& out = *app_.output;
-    s.menuSource = 0;
-    if (!out.banner->isHidden()) {
-        out.banner->hide();
-        app_.preview->bannerStrip->hide();
+void SettingsDialog::showViewShown(View view, bool shown) {
+    switch (view) {
+    case View::Preview: setTicked(previewBox, shown); break;
+    case View::Toolbar: setTicked(toolbarBox, shown); break;
+    case View::Output: setTicked(outputBox, shown); break;
+    default: break;
     }
-    s.source = source::Stopped;
-    app_.hideWindowPicker();
-    markSource(stopAllButton);
-    out.outputView->show();
-    out.transitionSurface->hide();
-    app_.capture->clearOutput();
-    // With source 0 Run/Stop only puts its Run picture back; the flag
-    // stays set so the next source's clearOutput brings it back to false.
-    s.outputRunning = true;
-    app_.toolbar->toggleRun();
 }
 
-void SettingsDialog::onDesktopClicked() {
-    ProgramState& s = app_.state;
-    s.menuSource = 1;
-    app_.closeSlideshowEditor();
-    app_.hideWindowPicker();
-    s.desktopScope = 0;
-    markSource(desktopButton);
-    s.source = source::Desktop;
-    app_.capture->clearOutput();
-    app_.capture->captureTimer.start();
-}
-
-void SettingsDialog::onAreaClicked() {
-    ProgramState& s = app_.state;
-    onStopAllClicked();
-    s.outputRunning = false;
-    s.menuSource = 2;
-    const bool wasVisible = isVisible();
-    const int dialogTop = y();
-    const int toolbarTop = app_.toolbar->y();
-    app_.closeSlideshowEditor();
-    app_.hideWindowPicker();
-    markSource(areaButton);
-
-    // Out of sight while the screen is copied, so neither window is in it.
-    QCoreApplication::processEvents();
-    move(x(), -1500);
-    app_.toolbar->move(app_.toolbar->x(), -1500);
-    QCoreApplication::processEvents();
-
-    if (features::AreaSelection) {
-        const QRect primary = app_.monitorRect(0);
-        if (!app_.platform.screen->captureScreen(primary, s.areaSnapshot)) s.areaSnapshot = QImage();
-        // The area overlay picks captureArea from areaSnapshot here.
-    }
-
-    app_.capture->clearOutput();
-    close();
-    s.areaSnapshot = QImage();
-    s.desktopScope = 1;
-    s.source = source::Desktop;
-    app_.capture->captureTimer.start();
-
-    app_.toolbar->move(app_.toolbar->x(), toolbarTop);
-    move(x(), dialogTop);
-    if (wasVisible) show();
-}
-
-void SettingsDialog::onWindowClicked() {
-    ProgramState& s = app_.state;
-    OutputWindow& out = *app_.output;
-    app_.closeSlideshowEditor();
-    s.menuSource = 3;
-    markSource(windowButton);
-    // The window picker (shown modeless, or modally when pickWindowModal is
-    // set) sets selectedWindow and starts the capture timer itself.
-    out.outputView->clearPicture();
-    // Pressing Run/Stop with the flag set turns off a running output of the
-    // previous source.
-    s.outputRunning = true;
-    app_.toolbar->toggleRun();
-    app_.capture->clearOutput();
-    s.outputRunning = false;
-    out.outputView->show();
-    s.source = source::Window;
-}
-
-void SettingsDialog::onClipboardClicked() {
-    ProgramState& s = app_.state;
-    s.menuSource = 4;
-    app_.closeSlideshowEditor();
-    app_.hideWindowPicker();
-    markSource(clipboardButton);
-    s.source = source::Clipboard;
-    app_.capture->clearOutput();
-}
-
-void SettingsDialog::onImagesClicked() {
-    app_.hideWindowPicker();
-    imagesMenu->popup(imagesButton->mapToGlobal(QPoint(0, imagesButton->height())));
-}
-
-void SettingsDialog::onOpenSlideshow() {
-    QFileDialog dialog(this, QStringLiteral("Open"), QString(), QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("vsl"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    openSlideshowFile(dialog.selectedFiles().first());
-}
-
-bool SettingsDialog::openSlideshowFile(const QString& path) {
-    // Read first: a file that cannot be read leaves the current source alone.
-    QStringList lines;
-    QString error;
-    if (!readSlideshowLines(path, kSlideLinesCapacity, lines, error)) {
-        Prompter& prompter = *app_.platform.prompter;
-        prompter.beep(Prompter::Icon::Error);
-        prompter.ask(QStringLiteral("Vivivoz"), QStringLiteral("Cannot open file \"%1\". %2").arg(path, error),
-                     Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
-        return false;
-    }
-    ProgramState& s = app_.state;
-    app_.closeSlideshowEditor();
-    s.menuSource = 5;
-    markSource(imagesButton);
-    s.source = source::Slideshow;
-    app_.capture->clearOutput();
-    s.playList = lines;
-    s.playListCount = int(lines.size());
-    if (!lines.isEmpty()) s.playListLoaded = true;
-    return true;
-}
-
-void SettingsDialog::onMakeSlideshow() {
-    ProgramState& s = app_.state;
-    s.menuSource = 6;
-    markSource(imagesButton);
-    s.source = source::Slideshow;
-    app_.capture->clearOutput();
-    // The slideshow editor shows itself here once it exists.
-}
-
-void SettingsDialog::onScrollTextClicked() {
-    if (app_.isSlideshowEditorVisible()) app_.closeSlideshowEditor();
-    app_.hideWindowPicker();
-    // The scrolling-text dialog shows itself here once it exists.
-}
-
-void SettingsDialog::onCaptureClicked() {
-    if (app_.isSlideshowEditorVisible()) app_.closeSlideshowEditor();
-    app_.hideWindowPicker();
-    // "Capture an Image" shows itself here once it exists.
-}
-
-// --- Toggles ---------------------------------------------------------------
-
-void SettingsDialog::onPreviewBoxClicked() {
-    const bool on = previewBox->isChecked();
-    app_.preview->setVisible(on);
-    previewBox->setText(onOff(on));
-}
-
-void SettingsDialog::onToolbarBoxClicked() {
-    const bool on = toolbarBox->isChecked();
-    app_.toolbar->setVisible(on);
-    toolbarBox->setText(onOff(on));
-}
-
-// The output window sets the box's caption itself.
-void SettingsDialog::onOutputBoxClicked() { app_.output->onOutputBoxClicked(); }
-
-void SettingsDialog::onActivated() {
-    setTicked(previewBox, app_.preview && app_.preview->isVisible());
-    setTicked(toolbarBox, app_.toolbar && app_.toolbar->isVisible());
-    setTicked(outputBox, app_.output && app_.output->isVisible());
-}
-
-// --- View mode, scale, rate, size ------------------------------------------
-
-void SettingsDialog::tickViewModeBox(int n) {
-    for (int i = 1; i <= 5; ++i) setTicked(viewModeBoxes[i], i == n);
+void SettingsDialog::showViewMode(int mode) {
+    for (int i = 1; i <= 5; ++i) setTicked(viewModeBoxes[i], i == mode);
 }
 
 int SettingsDialog::tickedViewMode() const {
@@ -482,65 +308,56 @@ int SettingsDialog::tickedViewMode() const {
     return ticked;
 }
 
-void SettingsDialog::onViewModeBoxClicked(int n) {
-    app_.state.viewMode = n;
-    tickViewModeBox(n);
-    app_.tray->clearViewModeMarks();
-    if (n >= 1 && n <= 5) app_.tray->viewModeActions[n]->setChecked(true);
-    app_.output->applyViewMode();
-}
-
-void SettingsDialog::onScaleChanged() {
-    if (reachable()) app_.output->applyViewMode();
-}
-
-void SettingsDialog::onUpdateRateChanged() { app_.capture->setUpdateRate(updateRateSpin->value()); }
-
-void SettingsDialog::onDisplaySizeChanged() {
-    displaySizeLabel->setText(QStringLiteral("%1 %").arg(displaySizeSlider->value()));
-    if (reachable()) app_.output->onDisplaySizeChanged();
-}
-
 void SettingsDialog::applyLoadedSettings() {
-    ProgramState& s = app_.state;
-    markSource(stopAllButton);
-
-    displaySizeSlider->setValue(app_.monitorCount() < 2 ? 30 : 100);
-    displaySizeLabel->setText(QStringLiteral("%1 %").arg(displaySizeSlider->value()));
-
-    move(s.optLeft, s.optTop);
+    showSourceChoice();
+    const int p = controller_.displaySize();
+    {
+        const QSignalBlocker quiet(displaySizeSlider);
+        displaySizeSlider->setValue(p);
+    }
+    displaySizeLabel->setText(QStringLiteral("%1 %").arg(p));
+    move(controller_.settingsDialogPosition());
     keepOnScreen();
-
-    setTicked(showCursorBox, s.optShowcursor);
-    setTicked(redPointBox, s.optShowRedPoint);
-
-    // Set quietly, then applied once, so the scale and the update-rate steps
-    // run even when the value is already the stored one.
+    setTicked(showCursorBox, controller_.showCursor());
+    setTicked(redPointBox, controller_.showRedPoint());
     {
         const QSignalBlocker quiet(scaleSpin);
-        scaleSpin->setValue(s.opScaleValue);
+        scaleSpin->setValue(controller_.scaleValue());
     }
-    onScaleChanged();
     {
         const QSignalBlocker quiet(updateRateSpin);
-        updateRateSpin->setValue(s.refreshRate);
+        updateRateSpin->setValue(controller_.updateRate());
     }
-    onUpdateRateChanged();
+    showViewMode(controller_.viewMode());
+    for (View v : {View::Preview, View::Toolbar, View::Output}) showViewShown(v, controller_.isShown(v));
+}
 
-    const int saved = s.savedViewMode;
-    tickViewModeBox(saved);
-    if (app_.tray) {
-        app_.tray->clearViewModeMarks();
-        if (saved >= 1 && saved <= 5) app_.tray->viewModeActions[saved]->setChecked(true);
-    }
+// --- Commands that need the dialog -----------------------------------------
+
+void SettingsDialog::bringUp() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void SettingsDialog::chooseImages() {
+    controller_.requestView(View::WindowPicker, false);
+    imagesMenu->popup(imagesButton->mapToGlobal(QPoint(0, imagesButton->height())));
+}
+
+void SettingsDialog::openSlideshowFile() {
+    QFileDialog dialog(this, QStringLiteral("Open"), QString(), QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("vsl"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    controller_.openSlideshow(dialog.selectedFiles().first());
 }
 
 // --- Window ----------------------------------------------------------------
 
-void SettingsDialog::onCloseClicked() { close(); }
-
 void SettingsDialog::keepOnScreen() {
-    const int limit = app_.primaryWidth() - frameGeometry().width();
+    const int limit = controller_.primaryWidth() - frameGeometry().width();
     if (x() > limit) move(limit - 20, y());
 }
 
@@ -557,14 +374,8 @@ void SettingsDialog::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-void SettingsDialog::closeEvent(QCloseEvent* e) {
-    onActivated();
-    QWidget::closeEvent(e);
-}
+void SettingsDialog::closeEvent(QCloseEvent* e) { QWidget::closeEvent(e); }
 
-void SettingsDialog::changeEvent(QEvent* e) {
-    QWidget::changeEvent(e);
-    if (e->type() == QEvent::ActivationChange && isActiveWindow()) onActivated();
-}
+void SettingsDialog::changeEvent(QEvent* e) { QWidget::changeEvent(e); }
 
 }  // namespace vz

@@ -1,6 +1,8 @@
 #pragma once
-// SettingsDialog: the settings dialog. Its handlers are the program's
-// source-switching commands; the tray menu and the toolbar call them.
+// SettingsDialog: the settings dialog. A view of the controller: its buttons
+// and boxes call the controller's commands and show its state.
+
+#include "core/controller/controller.h"
 
 #include <QWidget>
 
@@ -12,7 +14,6 @@ class QMenu;
 
 namespace vz {
 
-class App;
 class GlyphButton;
 class OnOffCheckBox;
 class SpinEdit;
@@ -21,7 +22,7 @@ class TrackBar;
 class SettingsDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit SettingsDialog(App& app);
+    explicit SettingsDialog(Controller& controller);
 
     // Source buttons, left to right.
     GlyphButton* stopAllButton = nullptr;
@@ -53,39 +54,13 @@ public:
     QAction* openSlideshowAction = nullptr;
     QAction* makeSlideshowAction = nullptr;
 
-    void onStopAllClicked();
-    void onDesktopClicked();
-    void onAreaClicked();
-    void onWindowClicked();
-    void onClipboardClicked();
-    void onImagesClicked();
-    void onOpenSlideshow();
-    // What "Open Slideshow" does once a file was chosen. False (nothing
-    // changed, the user told why) when the file cannot be read.
-    bool openSlideshowFile(const QString& path);
-    void onMakeSlideshow();
-    void onScrollTextClicked();
-    void onCaptureClicked();
-    void onPreviewBoxClicked();
-    void onToolbarBoxClicked();
-    void onOutputBoxClicked();
-    void onViewModeBoxClicked(int n);  // a view-mode box was clicked
-    void onScaleChanged();
-    void onUpdateRateChanged();
-    void onDisplaySizeChanged();
-    void applyLoadedSettings();     // at start and after Reset All Settings
-    void onActivated();   // bring the three toggles up to date
-    void onCloseClicked();
-
     // Shows the dialog in front (tray "Settings", the toolbar's button, the tray's left click).
     void bringUp();
-    // Puts the marker over `button`.
-    void markSource(GlyphButton* button);
     GlyphButton* markedSource() const { return marked_; }
-    // Ticks box n (1..5) alone, captions "On"/"Off", without running handlers.
-    void tickViewModeBox(int n);
-    // The number of the ticked view-mode box; the highest wins; 0 when none.
+    // The number of the ticked view-mode box; 0 when none.
     int tickedViewMode() const;
+    // Takes the values the controller loaded (at start and after Reset All Settings).
+    void applyLoadedSettings();
 
 protected:
     void moveEvent(QMoveEvent*) override;
@@ -95,12 +70,16 @@ protected:
 
 private:
     void buildControls();
+    void connectController();
+    void chooseImages();
+    void openSlideshowFile();
+    // Puts the marker over the button of the source last chosen.
+    void showSourceChoice();
+    void showViewShown(View view, bool shown);
+    void showViewMode(int mode);
     // Applies the rule that keeps the dialog's left edge on the primary screen.
     void keepOnScreen();
-    // False while the dialog is being constructed: the other windows reach
-    // the dialog through the App, which does not hold it yet.
-    bool reachable() const;
-    App& app_;
+    Controller& controller_;
     GlyphButton* marked_ = nullptr;
 };
 

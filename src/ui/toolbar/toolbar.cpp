@@ -1,12 +1,6 @@
 #include "ui/toolbar/toolbar.h"
 
-#include "app/app.h"
-#include "app/capture_cycle.h"
-#include "ui/output/output_window.h"
-#include "ui/settings/settings_dialog.h"
-#include "ui/preview/preview_window.h"
 #include "core/controller/autohide_fade.h"
-#include "ui/tray/tray_icon.h"
 #include "ui/widgets/glyph_button.h"
 #include "ui/widgets/glyphs.h"
 #include "ui/widgets/movable_panel.h"
@@ -34,7 +28,7 @@ QRegion roundedOutline(int w, int h) {
 
 }  // namespace
 
-Toolbar::Toolbar(App& app) : app_(app) {
+Toolbar::Toolbar(Controller& controller) : controller_(controller) {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
     setWindowTitle(QStringLiteral("Vivivoz"));
     setFixedSize(ToolbarWidth, ToolbarHeight);
@@ -60,64 +54,45 @@ Toolbar::Toolbar(App& app) : app_(app) {
     settingsButton = makeButton(QRect(13, 6, 58, 29), glyphs::cog(), "Settings");
     sendButton = makeButton(QRect(94, 6, 58, 29), glyphs::sendToSecond(), "Send to Second Monitor");
     runStopButton = makeButton(QRect(175, 8, 58, 27), runPicture, "Run");
-    connect(settingsButton, &QAbstractButton::clicked, this, &Toolbar::onSettingsClicked);
-    connect(sendButton, &QAbstractButton::clicked, this, &Toolbar::onSendClicked);
-    connect(runStopButton, &QAbstractButton::clicked, this, &Toolbar::toggleRun);
+    connect(settingsButton, &QAbstractButton::clicked, this,
+            [this] { controller_.requestView(View::SettingsDialog, true); });
+    connect(sendButton, &QAbstractButton::clicked, &controller_, &Controller::sendFrameToOutput);
+    connect(runStopButton, &QAbstractButton::clicked, &controller_, &Controller::toggleRun);
 
     keepOnTopTimer.setInterval(1000);
     connect(&keepOnTopTimer, &QTimer::timeout, this, &Toolbar::keepOnTopTick);
     keepOnTopTimer.start();
+    autoHideTimer.setInterval(200);
+    connect(&autoHideTimer, &QTimer::timeout, this, &Toolbar::autoHideTick);
+
+    connect(&controller_, &Controller::runningChanged, this, [this](bool running) {
+        showRunPicture(running);
+        runStopButton->setToolTip(running ? QStringLiteral("Stop") : QStringLiteral("Run"));
+    });
+    connect(&controller_, &Controller::autoHideChanged, this, [this](bool on) {
+        if (!on) {
+            alpha_ = autohide::Opaque;
+            setOpacity(autohide::Opaque);
+        }
+        updateFade();
+    });
+    connect(&controller_, &Controller::settingsApplied, this, &Toolbar::applyLoadedSettings);
 }
 
-void Toolbar::toggleRun() {
-    ProgramState& s = app_.state;
-    if (app_.isSlideshowEditorVisible() || !app_.output || !app_.output->isVisible()) return;
-    if (s.source == source::Stopped) {
-        showRunPicture(false);
-        return;
-    }
-    if (s.outputRunning) {
-        s.outputRunning = false;
-        showRunPicture(false);
-        if (s.source == source::Slideshow) s.toolbarStopRequested = true;
-        runStopButton->setToolTip(QStringLiteral("Run"));
-        return;
-    }
-    s.outputRunning = true;
-    showRunPicture(true);
-    // The hint goes first: a press during playback stops it and sets "Run",
-    // which must not be overwritten when the player returns.
-    runStopButton->setToolTip(QStringLiteral("Stop"));
-    if (s.source == source::Slideshow) {
-        s.toolbarStopRequested = false;
-        playSlideshow();
-    }
-}
+void Toolbar::applyLoadedSettings() { move(controller_.toolbarPosition()); }
 
-void Toolbar::playSlideshow() {
-    // The toolbar's slideshow player plugs in here; playback is not built yet.
-}
-
-void Toolbar::onSettingsClicked() {
-    if (app_.settingsDialog) app_.settingsDialog->bringUp();
-}
-
-void Toolbar::onSendClicked() {
-    if (app_.capture) app_.capture->sendFrameToOutput();
+void Toolbar::updateFade() {
+    if (controller_.autoHide() && isVisible())
+        autoHideTimer.start();
+    else
+        autoHideTimer.stop();
 }
 
 void Toolbar::onActivated() {
-    if (TrayIcon* start = app_.tray.get()) {
-        if (start->autoHideAction->isChecked())
-            start->autoHideTimer.start();
-        else
-            start->autoHideTimer.stop();
-    }
-    app_.state.toolbarAlpha = autohide::Opaque;
+    alpha_ = autohide::Opaque;
     setOpacity(autohide::Opaque);
-    if (app_.settingsDialog) app_.settingsDialog->onActivated();
-
-    const int pw = app_.primaryWidth(), ph = app_.primaryHeight();
+    updateFade();
+    const int pw = controller_.primaryWidth(), ph = controller_.primaryHeight();
     if (pw > 0 && ph > 0) {
         QPoint p = pos();
         if (p.x() > pw - 100) p.setX(pw - 250);
@@ -127,32 +102,34 @@ void Toolbar::onActivated() {
     raise();
 }
 
-bool Toolbar::isTopmost() const {
-    // X11 offers no reliable way to ask whether the window manager keeps us
-    // above the others, so we assume it does not and raise again; raising a
-    // window that is already on top changes nothing.
-    return false;
-}
-
 void Toolbar::keepOnTopTick() {
-    const ProgramState& s = app_.state;
-    if (s.menuOpen || app_.isWindowPickerVisible() || app_.isShortcutsWindowVisible() || isTopmost()) return;
-
-    auto bringToFront = [](QWidget* w) {
-        w->raise();
-        w->update();
-    };
-    if (isVisible()) bringToFront(this);
-    if (app_.preview && app_.preview->isVisible()) bringToFront(app_.preview.get());
-    if (app_.output && app_.output->stayOnTopAction && app_.output->stayOnTopAction->isChecked()) bringToFront(app_.output.get());
-
+    if (controller_.menuOpen() || controller_.isShown(View::WindowPicker) || controller_.isShown(View::Shortcuts))
+        return;
+    if (isVisible()) {
+        raise();
+        update();
+    }
     try {
-        if (autohide::inTopLeftCorner(app_.platform.pointer->position())) {
+        if (autohide::inTopLeftCorner(controller_.platform().pointer->position())) {
             setOpacity(autohide::Opaque);
-            app_.state.toolbarAlpha = autohide::Opaque;
+            alpha_ = autohide::Opaque;
         }
     } catch (...) {
         // A failed pointer read only skips this check; the next tick tries again.
+    }
+}
+
+void Toolbar::autoHideTick() {
+    try {
+        if (!controller_.autoHide()) return;
+        const QPoint screen = controller_.platform().pointer->position();
+        // geometry() of a top-level window is its client area on the screen.
+        const QPoint client = screen - geometry().topLeft();
+        const auto r = autohide::autoHideTick(alpha_, client, screen, size());
+        alpha_ = r.alpha;
+        if (r.opacityChanged) setOpacity(r.opacity);
+    } catch (...) {
+        // A failed tick changes nothing; the next one runs normally.
     }
 }
 
@@ -173,16 +150,23 @@ void Toolbar::showRunPicture(bool stop) {
 void Toolbar::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
     // Keep the toolbar from being dragged off the primary screen's right edge.
-    const int pw = app_.primaryWidth();
+    const int pw = controller_.primaryWidth();
     if (pw > 0 && x() > pw - width()) move(pw - width() - 2, y());
 }
 
+void Toolbar::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // Shown with auto-hide on, the toolbar starts opaque and fades as after
+    // an activation, whether or not the window manager activates it.
+    alpha_ = autohide::Opaque;
+    setOpacity(autohide::Opaque);
+    updateFade();
+}
+
 void Toolbar::closeEvent(QCloseEvent* e) {
-    if (app_.tray) app_.tray->autoHideTimer.stop();
-    // Closing only hides the toolbar; it lives as long as the program. Hide
-    // before the settings dialog refreshes, so its toolbar box reads "Off".
+    // Closing only hides the toolbar; it lives as long as the program.
     hide();
-    if (app_.settingsDialog) app_.settingsDialog->onActivated();
+    autoHideTimer.stop();
     e->accept();
 }
 

@@ -1,20 +1,22 @@
 #pragma once
-// Toolbar: the floating toolbar. Also owns the settings load and save.
+// Toolbar: the floating toolbar: settings, send the frame, Run/Stop. With
+// auto-hide on it fades away while the pointer is elsewhere.
 
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
+#include "core/controller/controller.h"
+
 namespace vz {
 
-class App;
 class GlyphButton;
 class MovablePanel;
 
 class Toolbar : public QWidget {
     Q_OBJECT
 public:
-    explicit Toolbar(App& app);
+    explicit Toolbar(Controller& controller);
 
     MovablePanel* panel = nullptr;
     GlyphButton* settingsButton = nullptr;        // "Settings"
@@ -23,16 +25,12 @@ public:
     QTimer keepOnTopTimer;                        // keep-on-top, 1000 ms
     QPixmap runPicture, stopPicture;              // the two pictures of Run/Stop
 
-    void toggleRun();  // Run/Stop
-    void onSettingsClicked();
-    void onSendClicked();
-    void onActivated();
-    void keepOnTopTick();
+    QTimer autoHideTimer;                 // the fade, 200 ms, while auto-hide is on
 
-    // Reads Vivivoz.cfg and applies it (toolbar place, menu marks, held values).
-    void LoadSettings();
-    // Writes Vivivoz.cfg; false with the path and the reason in `error`.
-    bool SaveSettings(QString* error);
+    void keepOnTopTick();
+    void autoHideTick();
+    // Moves the toolbar to the place the settings hold.
+    void applyLoadedSettings();
 
     bool showsStopPicture() const { return stopPicture_; }
     // Opacity 0..255 (window opacity).
@@ -41,18 +39,19 @@ public:
 
 protected:
     void moveEvent(QMoveEvent*) override;
+    void showEvent(QShowEvent*) override;
     void closeEvent(QCloseEvent*) override;
     void changeEvent(QEvent*) override;
 
 private:
+    void onActivated();
     void showRunPicture(bool stop);
-    // Runs the toolbar's slideshow player; returns when playback ends.
-    void playSlideshow();
-    // Whether the toolbar is known to be above all other windows already.
-    bool isTopmost() const;
-    App& app_;
+    // The fade runs while auto-hide is on and the toolbar is shown.
+    void updateFade();
+    Controller& controller_;
     bool stopPicture_ = false;
     int opacity_ = 255;
+    int alpha_ = 0;
 };
 
 // The toolbar's client size.

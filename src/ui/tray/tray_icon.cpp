@@ -1,22 +1,12 @@
 #include "ui/tray/tray_icon.h"
 
-#include "app/app.h"
 #include "app/features.h"
-#include "app/capture_cycle.h"
-#include "ui/output/output_window.h"
-#include "ui/settings/settings_dialog.h"
-#include "ui/preview/preview_window.h"
-#include "core/settings/autostart.h"
-#include "ui/toolbar/toolbar.h"
-#include "ui/about/about_box.h"
-#include "version.h"
 #include "ui/widgets/glyphs.h"
-#include "ui/widgets/onoff_checkbox.h"
+#include "version.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QDesktopServices>
-#include <QFile>
 #include <QMenu>
 #include <QUrl>
 
@@ -31,8 +21,8 @@ QAction* addItem(QMenu* menu, const char* caption, bool enabled = true, bool che
 }
 }  // namespace
 
-TrayIcon::TrayIcon(App& app) : app_(app) {
-    // The main window is never shown: it only owns the tray icon, the menu and two timers.
+TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
+    // This widget is never shown: it only owns the tray icon and its menu.
     setWindowTitle(QStringLiteral("Vivivoz"));
     hide();
 
@@ -84,38 +74,50 @@ TrayIcon::TrayIcon(App& app) : app_(app) {
     menu->addSeparator();
     exitAction = addItem(menu, "Exit");
 
-    // The marks of checkable items change only through the handlers below.
-    auto on = [this](QAction* a, void (TrayIcon::*handler)()) {
+    // The marks of checkable items follow the controller, never Qt's own toggle.
+    Controller& c = controller_;
+    auto on = [this](QAction* a, auto handler) {
         connect(a, &QAction::triggered, this, [this, a, handler] {
-            a->setChecked(!a->isChecked());  // undo Qt's own toggle; the handler decides
-            (this->*handler)();
+            a->setChecked(!a->isChecked());
+            handler();
         });
     };
-    on(desktopAction, &TrayIcon::quickStartDesktop);
-    on(outputAction, &TrayIcon::onOutputAction);
-    on(previewAction, &TrayIcon::onPreviewAction);
-    on(toolbarAction, &TrayIcon::onToolbarAction);
-    on(autoHideAction, &TrayIcon::onAutoHideAction);
-    on(loadAtStartupAction, &TrayIcon::onLoadAtStartup);
-    for (int n = 1; n <= 5; ++n)
-        connect(viewModeActions[n], &QAction::triggered, this, [this, n] {
-            viewModeActions[n]->setChecked(!viewModeActions[n]->isChecked());
-            onViewModeAction(n);
-        });
-    connect(stopAllAction, &QAction::triggered, this, &TrayIcon::onStopAll);
+    on(desktopAction, [this] { quickStartDesktop(); });
+    on(outputAction, [this] { onOutputAction(); });
+    on(previewAction, [&c] { c.requestView(View::Preview, !c.isShown(View::Preview)); });
+    on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });
+    on(autoHideAction, [&c] { c.toggleAutoHide(); });
+    on(loadAtStartupAction, [&c] { c.toggleLoadAtStartup(); });
+    for (int n = 1; n <= 5; ++n) on(viewModeActions[n], [&c, n] { c.setViewMode(n); });
+    connect(stopAllAction, &QAction::triggered, &c, &Controller::stopAll);
     connect(resetAction, &QAction::triggered, this, &TrayIcon::onResetAll);
-    connect(settingsAction, &QAction::triggered, this, &TrayIcon::onSettings);
-    connect(websiteAction, &QAction::triggered, this, &TrayIcon::onVisitWebsite);
-    connect(aboutAction, &QAction::triggered, this, &TrayIcon::onAbout);
-    connect(exitAction, &QAction::triggered, this, &TrayIcon::onExit);
+    connect(settingsAction, &QAction::triggered, this, [&c] { c.requestView(View::SettingsDialog, true); });
+    connect(websiteAction, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QStringLiteral(VIVIVOZ_WEBSITE))); });
+    connect(aboutAction, &QAction::triggered, this, [&c] { c.requestView(View::AboutBox, true); });
+    connect(exitAction, &QAction::triggered, &c, &Controller::requestExit);
 
     // menuOpen covers the time from the menu's opening to its closing.
     connect(menu, &QMenu::aboutToShow, this, &TrayIcon::onMenuAboutToShow);
-    connect(menu, &QMenu::aboutToHide, this, [this] { app_.state.menuOpen = false; });
+    connect(menu, &QMenu::aboutToHide, this, [this] { controller_.setMenuOpen(false); });
 
-    autoHideTimer.setInterval(200);
-    connect(&autoHideTimer, &QTimer::timeout, this, &TrayIcon::autoHideTick);
-    cursorLockTimer.setInterval(250);
+    connect(&c, &Controller::viewModeChanged, this, &TrayIcon::showViewMode);
+    connect(&c, &Controller::autoHideChanged, autoHideAction, &QAction::setChecked);
+    connect(&c, &Controller::cursorLockChanged, cursorLockAction, &QAction::setChecked);
+    connect(&c, &Controller::loadAtStartupChanged, loadAtStartupAction, &QAction::setChecked);
+    connect(&c, &Controller::windowSourceLost, this, &TrayIcon::clearSourceMarks);
+    connect(&c, &Controller::viewShownChanged, this, [this](View view, bool shown) {
+        if (view == View::Output) outputAction->setChecked(shown);
+        if (view == View::Preview) previewAction->setChecked(shown);
+        if (view == View::Toolbar) toolbarAction->setChecked(shown);
+    });
+    connect(&c, &Controller::settingsApplied, this, [this] {
+        showViewMode(controller_.viewMode());
+        autoHideAction->setChecked(controller_.autoHide());
+        cursorLockAction->setChecked(controller_.cursorLock());
+        loadAtStartupAction->setChecked(controller_.loadAtStartup());
+    });
+    loadAtStartupAction->setChecked(controller_.loadAtStartup());
 }
 
 TrayIcon::~TrayIcon() {
@@ -137,154 +139,63 @@ void TrayIcon::onActivatedByUser(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void TrayIcon::onLeftClick() {
-    ProgramState& s = app_.state;
-    OutputWindow& out = *app_.output;
-    if (!out.isVisible()) {
-        if (app_.monitorCount() > 1) out.showOnSecondary();
-        if (s.simulationPromptOpen) return;
-        if (app_.monitorCount() == 1) {
-            if (!out.askSimulationQuestion()) return;
-            out.showSimulated();
-        }
+    Controller& c = controller_;
+    if (!c.isShown(View::Output)) {
+        if (c.simulationPromptOpen()) return;
+        c.requestView(View::Output, true);
+        if (!c.isShown(View::Output)) return;
     }
-    outputAction->setChecked(true);
-    if (!s.toolbarShown) app_.toolbar->show();
-    s.toolbarShown = true;
-    app_.settingsDialog->bringUp();
+    if (!c.toolbarShownOnce()) c.requestView(View::Toolbar, true);
+    c.setToolbarShownOnce(true);
+    c.requestView(View::SettingsDialog, true);
 }
 
 void TrayIcon::onMenuAboutToShow() {
-    app_.state.menuOpen = true;
-    outputAction->setChecked(app_.output->isVisible());
-    previewAction->setChecked(app_.preview->isVisible());
-    toolbarAction->setChecked(app_.toolbar->isVisible());
+    Controller& c = controller_;
+    c.setMenuOpen(true);
+    outputAction->setChecked(c.isShown(View::Output));
+    previewAction->setChecked(c.isShown(View::Preview));
+    toolbarAction->setChecked(c.isShown(View::Toolbar));
+    loadAtStartupAction->setChecked(c.loadAtStartup());
     clearSourceMarks();
-    QAction* marks[] = {nullptr, desktopAction, areaAction, windowAction, clipboardAction, openSlideshowAction, makeSlideshowAction};
-    const int m = app_.state.menuSource;
+    QAction* marks[] = {nullptr, desktopAction, areaAction, windowAction, clipboardAction, openSlideshowAction,
+                        makeSlideshowAction};
+    const int m = int(c.sourceChoice());
     if (m >= 1 && m <= 6) marks[m]->setChecked(true);
 }
 
 void TrayIcon::clearSourceMarks() {
-    for (QAction* a : {desktopAction, areaAction, windowAction, clipboardAction, slideshowMenuAction, openSlideshowAction, makeSlideshowAction}) a->setChecked(false);
+    for (QAction* a : {desktopAction, areaAction, windowAction, clipboardAction, slideshowMenuAction,
+                       openSlideshowAction, makeSlideshowAction})
+        a->setChecked(false);
 }
 
-void TrayIcon::clearViewModeMarks() {
-    for (int n = 1; n <= 5; ++n) viewModeActions[n]->setChecked(false);
-}
-
-void TrayIcon::ensureOutputUp() {
-    if (!app_.output->isVisible()) {
-        app_.settingsDialog->outputBox->setChecked(true);
-        app_.settingsDialog->onOutputBoxClicked();
-    }
-    if (app_.output->isVisible()) outputAction->setChecked(true);
+void TrayIcon::showViewMode(int mode) {
+    for (int n = 1; n <= 5; ++n) viewModeActions[n]->setChecked(n == mode);
 }
 
 void TrayIcon::quickStartDesktop() {
+    Controller& c = controller_;
     clearSourceMarks();
     desktopAction->setChecked(true);
-    ensureOutputUp();
-    app_.settingsDialog->onDesktopClicked();
-    app_.toolbar->toggleRun();
-}
-
-void TrayIcon::onViewModeAction(int n) {
-    app_.state.viewMode = n;
-    applyViewModeFromMenu();
-}
-
-void TrayIcon::applyViewModeFromMenu() {
-    const int n = app_.state.viewMode;
-    app_.settingsDialog->tickViewModeBox(n);
-    app_.output->applyViewMode();
-    clearViewModeMarks();
-    if (n >= 1 && n <= 5) viewModeActions[n]->setChecked(true);
+    if (!c.isShown(View::Output)) c.requestView(View::Output, true);
+    c.startDesktop();
+    c.toggleRun();
 }
 
 void TrayIcon::onOutputAction() {
-    ProgramState& s = app_.state;
-    OutputWindow& out = *app_.output;
-    if (app_.monitorCount() > 1) {
-        if (out.isVisible()) {
-            out.hide();
-            outputAction->setChecked(false);
-        } else {
-            // The user asked for the output: tick the dialog's box before its handler runs.
-            app_.settingsDialog->outputBox->setChecked(true);
-            app_.settingsDialog->onOutputBoxClicked();
-            outputAction->setChecked(out.isVisible());
-        }
-        return;
-    }
-    if (s.simulationPromptOpen) return;
-    if (out.isVisible()) {
-        out.hide();
-        outputAction->setChecked(false);
-    } else if (out.askSimulationQuestion()) {
-        out.show();
-        outputAction->setChecked(true);
-    }
+    Controller& c = controller_;
+    if (c.simulationPromptOpen()) return;
+    c.requestView(View::Output, !c.isShown(View::Output));
 }
-
-void TrayIcon::onPreviewAction() {
-    QWidget* w = app_.preview.get();
-    w->setVisible(!w->isVisible());
-    previewAction->setChecked(w->isVisible());
-}
-
-void TrayIcon::onToolbarAction() {
-    QWidget* w = app_.toolbar.get();
-    w->setVisible(!w->isVisible());
-    toolbarAction->setChecked(w->isVisible());
-}
-
-void TrayIcon::onStopAll() { app_.settingsDialog->onStopAllClicked(); }
 
 void TrayIcon::onResetAll() {
-    Prompter& prompter = *app_.platform.prompter;
+    Prompter& prompter = *controller_.platform().prompter;
     prompter.beep(Prompter::Icon::Warning);
     const auto answer = prompter.ask(QStringLiteral("Vivivoz"),
                                      QStringLiteral("All settings will be reset to defaults. Do you want to continue?"),
                                      Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
-    if (answer != Prompter::Answer::Yes) return;
-    QFile::remove(app_.settingsPath());
-    // Defaults everywhere: auto-hide and the cursor lock go off too (the load
-    // alone only ever switches them on).
-    if (autoHideAction->isChecked()) onAutoHideAction();
-    cursorLockAction->setChecked(false);
-    app_.toolbar->LoadSettings();
-    app_.settingsDialog->applyLoadedSettings();
-    app_.state.toolbarShown = false;
+    if (answer == Prompter::Answer::Yes) controller_.resetSettings();
 }
-
-void TrayIcon::onLoadAtStartup() {
-    const QString configHome = app_.platform.paths->configHome();
-    QString error;
-    bool ok;
-    if (loadAtStartupAction->isChecked()) {
-        loadAtStartupAction->setChecked(false);
-        ok = disableAutostart(configHome, &error);
-    } else {
-        loadAtStartupAction->setChecked(true);
-        ok = enableAutostart(configHome, app_.platform.paths->executablePath(), &error);
-    }
-    if (!ok) {
-        app_.platform.prompter->beep(Prompter::Icon::Warning);
-        app_.platform.prompter->ask(QStringLiteral("Vivivoz"), error, Prompter::Buttons::Ok,
-                                    Prompter::Icon::Warning, Prompter::Answer::Ok);
-    }
-}
-
-void TrayIcon::onSettings() { app_.settingsDialog->bringUp(); }
-
-void TrayIcon::onVisitWebsite() {
-    QDesktopServices::openUrl(QUrl(QStringLiteral(VIVIVOZ_WEBSITE)));
-}
-
-void TrayIcon::onAbout() {
-    if (!app_.aboutBox->isVisible()) app_.aboutBox->exec();
-}
-
-void TrayIcon::onExit() { app_.Exit(); }
 
 }  // namespace vz

@@ -1,10 +1,11 @@
 #pragma once
-// TrayIcon: the hidden main window. Owns the tray icon and its command
-// menu, the auto-hide timer and the cursor-lock timer.
+// TrayIcon: the notification-area icon and its command menu. A view of the
+// controller: the menu's items call its commands, their marks follow it.
 
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
+
+#include "core/controller/controller.h"
 
 #include <array>
 
@@ -13,12 +14,11 @@ class QMenu;
 
 namespace vz {
 
-class App;
 
 class TrayIcon : public QWidget {
     Q_OBJECT
 public:
-    explicit TrayIcon(App& app);
+    explicit TrayIcon(Controller& controller);
     ~TrayIcon() override;
 
     QSystemTrayIcon* systemTrayIcon = nullptr;
@@ -50,36 +50,20 @@ public:
     QAction* aboutAction = nullptr;
     QAction* exitAction = nullptr;
 
-    QTimer autoHideTimer;  // auto-hide, 200 ms
-    QTimer cursorLockTimer;  // cursor lock, 250 ms
-
     // Adds the tray icon; false when no tray is available.
     bool addTrayIcon();
     void onActivatedByUser(QSystemTrayIcon::ActivationReason reason);
+    // The left button: the output, the toolbar and the settings dialog come up.
     void onLeftClick();
     void onMenuAboutToShow();
     void clearSourceMarks();
-    void clearViewModeMarks();
     void quickStartDesktop();
-    void onViewModeAction(int n);
-    void applyViewModeFromMenu();
     void onOutputAction();
-    void onPreviewAction();
-    void onToolbarAction();
-    void onAutoHideAction();
-    void autoHideTick();
-    void onStopAll();
     void onResetAll();
-    void onLoadAtStartup();
-    void onSettings();
-    void onVisitWebsite();
-    void onAbout();
-    void onExit();
 
 private:
-    // Common step of the quick starts: the output window is up.
-    void ensureOutputUp();
-    App& app_;
+    void showViewMode(int mode);
+    Controller& controller_;
 };
 
 }  // namespace vz

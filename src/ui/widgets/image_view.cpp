@@ -42,40 +42,33 @@ void ImageView::setScaleFactor(float factor) {
 
 QRect ImageView::drawnRect() const { return viewGeometry(size(), picture_.size(), fit_, factor_); }
 
+void ImageView::setRenderedPicture(const QImage& picture, const ViewRender& render) {
+    picture_ = picture;
+    render_ = render;
+    renderValid_ = true;
+    update();
+}
+
 void ImageView::invalidate() {
-    scaledValid_ = false;
+    renderValid_ = false;
     update();
 }
 
 void ImageView::updateScaled() const {
-    scaledValid_ = true;
-    const QRect drawn = drawnRect();
-    visible_ = drawn & rect();
-    direct_ = false;
-    if (visible_.isEmpty()) {
-        visible_ = QRect();
-        return;
-    }
-    if (drawn.size() == picture_.size()) {
-        // 1:1: paint straight from the picture, no copy needed.
-        direct_ = true;
-        sourceAt_ = visible_.topLeft() - drawn.topLeft();
-        return;
-    }
-    // Only the part inside the view is computed.
-    resample(picture_, scaled_, drawn.size(), visible_.translated(-drawn.topLeft()), *scratch_);
-    ++resampleCount_;
+    renderValid_ = true;
+    if (renderView(picture_, layout(), render_, *scratch_)) ++resampleCount_;
 }
 
 void ImageView::paintContent(QPainter& painter, const QRect& area) const {
-    if (!scaledValid_) updateScaled();
-    const QRegion background = QRegion(area).subtracted(visible_);
+    if (!renderValid_) updateScaled();
+    const QRect& visible = render_.visible;
+    const QRegion background = QRegion(area).subtracted(visible);
     for (const QRect& r : background) painter.fillRect(r, Qt::black);
-    if (visible_.isEmpty()) return;
-    if (direct_)
-        painter.drawImage(visible_.topLeft(), picture_, QRect(sourceAt_, visible_.size()));
+    if (visible.isEmpty()) return;
+    if (render_.direct)
+        painter.drawImage(visible.topLeft(), picture_, QRect(render_.sourceAt, visible.size()));
     else
-        painter.drawImage(visible_.topLeft(), scaled_);
+        painter.drawImage(visible.topLeft(), render_.scaled);
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {

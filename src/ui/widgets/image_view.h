@@ -4,8 +4,7 @@
 // is cached: it is recomputed only when the picture, the view size, the mode
 // or the factor change, never on a mere repaint.
 
-#include "core/scaling/resampler.h"
-#include "core/scaling/view_geometry.h"
+#include "core/scaling/view_render.h"
 
 #include <QImage>
 #include <QWidget>
@@ -23,6 +22,10 @@ public:
     // Copies `picture` into the view's own buffer (reused when the size is
     // unchanged) and repaints.
     void setPicture(const QImage& picture);
+    // Takes `picture` together with what was already computed of it for
+    // this view's current layout (off the user-interface thread), so that
+    // painting it resamples nothing. The picture is shared, not copied.
+    void setRenderedPicture(const QImage& picture, const ViewRender& render);
     // Removes the picture (the view shows only its background).
     void clearPicture();
     const QImage& picture() const { return picture_; }
@@ -53,14 +56,12 @@ private:
     void invalidate();
     void updateScaled() const;
     void paintContent(QPainter& painter, const QRect& area) const;
+    ViewLayout layout() const { return {size(), fit_, factor_}; }
     QImage picture_;
-    // The cache: the visible part of the drawn rectangle, resampled (or taken
-    // straight from picture_ at 1:1 size). Filled lazily before painting.
-    mutable QImage scaled_;
-    mutable bool scaledValid_ = false;
-    mutable QRect visible_;     // in view coordinates; empty: nothing drawn
-    mutable QPoint sourceAt_;   // top-left of visible_ in picture_ at 1:1
-    mutable bool direct_ = false;
+    // The cache: what the view shows of picture_, filled lazily before
+    // painting and whenever the picture, the size, the mode or the factor change.
+    mutable ViewRender render_;
+    mutable bool renderValid_ = false;
     mutable int resampleCount_ = 0;
     std::unique_ptr<ResampleScratch> scratch_;
     ViewFit fit_ = ViewFit::Optimal;

@@ -1,0 +1,122 @@
+#pragma once
+// The frame pipeline: copies the screen (or a part of it, or one window),
+// draws the pointer in and scales the result for the output window, on a
+// worker thread of its own, so the user-interface thread only paints
+// finished frames.
+//
+// One request at a time: a request made while a capture runs replaces any
+// request still waiting. A finished frame that is not taken before the next
+// one is ready is dropped, never queued. With a change tracker the pipeline
+// learns from the window system what changed since the last capture: when
+// nothing did (and the pointer overlay did not move), no frame is made at
+// all; when little did, only that part is copied.
+
+#include "core/scaling/view_render.h"
+#include "platform/platform.h"
+
+#include <QImage>
+#include <QObject>
+#include <QRect>
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace vz {
+
+struct CaptureRequest {
+    enum class Kind { Screen, Window };
+    Kind kind = Kind::Screen;
+    QRect source;           // Screen: root-window coordinates
+    WindowId window = 0;    // Window: the window to copy
+    bool cursor = false;    // draw the cursor image in
+    bool redPoint = false;  // draw a red point under the pointer
+    ViewLayout output;      // an empty view: the frame is not scaled
+};
+
+struct CapturedFrame {
+    std::uint64_t serial = 0;
+    QImage picture;          // the frame, pointer drawn in; not written again by the pipeline
+    bool scaled = false;     // `render` holds the frame scaled for `layout`
+    ViewLayout layout;
+    ViewRender render;
+};
+
+// The services the worker uses. They are used from the worker thread only
+// (each on an X connection of its own), or from the calling thread in the
+// inline mode.
+struct FrameSources {
+    ScreenCapture* screen = nullptr;
+    Pointer* pointer = nullptr;
+    Windows* windows = nullptr;
+    ScreenChanges* changes = nullptr;  // may be null: everything counts as changed
+};
+
+class FramePipeline : public QObject {
+    Q_OBJECT
+public:
+    // Inline: each request is carried out at once on the calling thread
+    // (the fake platform in tests). Worker: on a thread of its own.
+    enum class Mode { Inline, Worker };
+    FramePipeline(FrameSources sources, Mode mode);
+    ~FramePipeline() override;
+
+    void request(const CaptureRequest& request);
+    // Moves the newest finished frame out; false when none is waiting.
+    bool take(CapturedFrame& frame);
+    // Forgets what was captured, so the next request makes a full frame.
+    void reset();
+
+    struct Counters {
+        std::uint64_t frames = 0;      // frames made
+        std::uint64_t unchanged = 0;   // requests that found nothing changed
+        std::uint64_t partial = 0;     // frames made from a partial copy
+        std::uint64_t failures = 0;    // captures that failed
+        std::uint64_t dropped = 0;     // frames replaced before being taken
+    };
+    Counters counters() const;
+
+signals:
+    // A frame is waiting (sent once until it is taken).
+    void frameReady();
+    // A capture failed; the previous frame stays.
+    void captureFailed();
+
+private:
+    void run();
+    void process(const CaptureRequest& request);
+    bool captureScreen(const CaptureRequest& request);
+    void publish(CapturedFrame&& frame);
+    void failed();
+
+    FrameSources sources_;
+    Mode mode_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<CaptureRequest> pending_;
+    std::optional<CapturedFrame> ready_;
+    bool stopping_ = false;
+    bool signalled_ = false;
+    bool resetRequested_ = false;
+    Counters counters_;
+    std::thread worker_;
+
+    // Worker-side state.
+    QImage raw_;              // the latest copy of the source, no pointer drawn
+    QRect rawSource_;         // what raw_ holds
+    bool rawValid_ = false;
+    QPoint lastPointer_;
+    QImage lastCursor_;
+    bool lastCursorShown_ = false, lastRedPoint_ = false;
+    QImage cursor_;
+    QPoint hotSpot_;
+    QImage part_;
+    std::uint64_t serial_ = 0;
+    ResampleScratch scratch_;
+    std::optional<CaptureRequest> lastRequest_;
+};
+
+}  // namespace vz

@@ -1,0 +1,288 @@
+#pragma once
+// The program's state and every command that changes it. One Controller
+// lives in the App; the windows are views of it: they call its commands and
+// follow its signals, and never read each other's controls.
+//
+// Where a command must show, hide or move a window, the controller emits a
+// request signal that the App (which owns the windows) carries out; the App
+// in turn tells the controller which windows are shown (setViewShown), since
+// several commands depend on it.
+
+#include "core/capture/frame_pipeline.h"
+#include "core/settings/settings_file.h"
+#include "platform/platform.h"
+
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace vz {
+
+// Left, Top, Right, Bottom in pixels; Right and Bottom excluded.
+struct Rect4 {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const Rect4&) const = default;
+};
+
+// What feeds the output window.
+enum class Source { Stopped = 0, Desktop = 2, Window = 3, Clipboard = 4, Slideshow = 5 };
+
+// The source last chosen by the user: the tray menu's mark and the settings
+// dialog's marker follow it.
+enum class SourceChoice { None = 0, Desktop = 1, Area = 2, Window = 3, Clipboard = 4, OpenSlideshow = 5, MakeSlideshow = 6 };
+
+// What part of the desktop the desktop source mirrors.
+enum class DesktopScope { NotChosen = -1, WholePrimary = 0, Area = 1 };
+
+// Which of the output window's surfaces is in front.
+enum class OutputSurface { Picture, Transition };
+
+// The windows whose visibility commands depend on or ask for.
+enum class View { Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts };
+
+class Controller : public QObject {
+    Q_OBJECT
+public:
+    Controller(Platform& platform, FramePipeline::Mode pipelineMode, QObject* parent = nullptr);
+    ~Controller() override;
+
+    Platform& platform() { return platform_; }
+
+    // --- Screens: read at start and whenever the screens change (each read
+    // is a server round trip on X11, and the capture needs them every tick).
+    const QVector<QRect>& monitors() const { return monitors_; }
+    void refreshMonitors();
+    int monitorCount() const;               // at least 1
+    QRect monitorRect(int index) const;     // empty when there is no such monitor
+    int primaryWidth() const { return monitorRect(0).width(); }
+    int primaryHeight() const { return monitorRect(0).height(); }
+
+    // --- Settings
+    void setConfigFolder(const QString& folder) { configFolder_ = folder; }
+    const QString& configFolder() const { return configFolder_; }
+    QString settingsPath() const;
+    // Reads the settings file and takes its values; the views then follow
+    // from settingsApplied().
+    void loadSettings();
+    // Deletes the settings file and takes the defaults.
+    void resetSettings();
+    // Writes the settings file; false with the path and the reason in `error`.
+    bool saveSettings(QString* error);
+    // Values the views hold (window positions): set before saving.
+    void setToolbarPosition(QPoint p) { settings_.Levo = p.x(); settings_.Gor = p.y(); }
+    void setSettingsDialogPosition(QPoint p) { settings_.optLeft = p.x(); settings_.optTop = p.y(); }
+    QPoint toolbarPosition() const { return {settings_.Levo, settings_.Gor}; }
+    QPoint settingsDialogPosition() const { return {settings_.optLeft, settings_.optTop}; }
+    // The values last loaded (or being saved); for the windows still to come.
+    const Settings& settings() const { return settings_; }
+    Settings& settings() { return settings_; }
+
+    // --- Views
+    void setViewShown(View view, bool shown);
+    bool isShown(View view) const { return shown_[std::size_t(view)]; }
+    // Asks the App to show or hide a window.
+    void requestView(View view, bool show) { emit viewRequested(view, show); }
+
+    // --- Source state
+    Source source() const { return source_; }
+    SourceChoice sourceChoice() const { return sourceChoice_; }
+    DesktopScope desktopScope() const { return scope_; }
+    bool outputRunning() const { return running_; }
+    OutputSurface outputSurface() const { return surface_; }
+    const Rect4& captureArea() const { return captureArea_; }
+    void setCaptureArea(const Rect4& r) { captureArea_ = r; }
+    WindowId selectedWindow() const { return selectedWindow_; }
+    void setSelectedWindow(WindowId w) { selectedWindow_ = w; }
+    const Rect4& mouseArea() const { return mouseArea_; }
+    void setMouseArea(const Rect4& r) { mouseArea_ = r; }
+
+    // --- Source commands
+    void stopAll();
+    void startDesktop();
+    // Part of the desktop: clears the way, then continues from the event
+    // loop once the windows are out of the picture (see docs/decisions.md).
+    void startArea();
+    void startWindowSource();
+    void startClipboard();
+    // Reads a slideshow file; false (nothing changed, the user was told why)
+    // when it cannot be read.
+    bool openSlideshow(const QString& path);
+    void makeSlideshow();
+    // Scroll Text and Capture an Image open their windows; other sources stay.
+    void openScrollText();
+    void openImageCapture();
+    // The slideshow editor's closing: capture timer off, output blanked,
+    // source stopped, the editor's player asked to stop.
+    void closeSlideshowEditor();
+    // Run/Stop.
+    void toggleRun();
+    // Stops a running output (Run/Stop back to "Run"); a running toolbar
+    // slideshow is asked to stop.
+    void stopRunning();
+    // Puts the current frame on the output window.
+    void sendFrameToOutput();
+    // Blanks the output; the full clear also stops a running output.
+    void clearOutput() { blankOutput(false); }
+    void clearOutputLight() { blankOutput(true); }
+    // "Exit": the App saves and ends the program.
+    void requestExit() { emit exitRequested(); }
+    // The program ends: sources stop, the output and preview go.
+    void prepareExit();
+
+    // --- View options
+    int viewMode() const { return viewMode_; }       // 1..5
+    void setViewMode(int mode);                      // 1..5; others ignored
+    int scaleValue() const { return scaleValue_; }   // percent, 1..1000
+    void setScaleValue(int percent);
+    int updateRate() const { return updateRate_; }   // frames per second, 1..1000
+    int maxUpdateRate() const { return maxUpdateRate_; }
+    void setUpdateRate(int rate);
+    bool showCursor() const { return showCursor_; }
+    void setShowCursor(bool on);
+    bool showRedPoint() const { return showRedPoint_; }
+    void setShowRedPoint(bool on);
+    // Display size of the output window, percent; `byUser` when the user
+    // moved the slider in the settings dialog (only then the window resizes).
+    int displaySize() const { return displaySize_; }
+    void setDisplaySize(int percent, bool byUser);
+    void requestOutputFullScreen() { emit outputFullScreenRequested(); }
+    void requestOutputOnSecondMonitor() { emit outputOnSecondMonitorRequested(); }
+
+    // --- Toolbar and tray options
+    bool autoHide() const { return autoHide_; }
+    // The menu item: switches auto-hide and, the first times, explains it.
+    void toggleAutoHide();
+    bool autoHideHintOff() const { return settings_.optAutohideagain; }
+    bool cursorLock() const { return cursorLock_; }
+    void setCursorLock(bool on);
+    // "Load at Startup" shows whether the autostart entry exists.
+    bool loadAtStartup() const;
+    void toggleLoadAtStartup();
+    bool simulationPromptOpen() const { return simulationPromptOpen_; }
+    // Asks whether to simulate the second monitor; false while the question
+    // is already open. True when answered Yes.
+    bool askSimulationQuestion();
+    bool menuOpen() const { return menuOpen_; }
+    void setMenuOpen(bool open) { menuOpen_ = open; }
+    bool toolbarShownOnce() const { return toolbarShownOnce_; }
+    void setToolbarShownOnce(bool shown) { toolbarShownOnce_ = shown; }
+
+    // --- Slideshow state
+    const QStringList& playList() const { return playList_; }
+    bool editorStopRequested() const { return editorStopRequested_; }
+    bool toolbarStopRequested() const { return toolbarStopRequested_; }
+
+    // --- Frames
+    QTimer captureTimer;
+    // The cursor lock's tick (250 ms), running from the settings load on.
+    QTimer cursorLockTimer;
+    // One tick of the capture timer.
+    void captureTick();
+    const QImage& outputFrame() const { return outputFrame_; }
+    const QImage& desktopFrame() const { return desktopFrame_; }
+    // Size of the preview's picture area (the blank frame is made that size).
+    void setPreviewViewSize(QSize size) { previewViewSize_ = size; }
+    // Size of the output's picture area and how the pipeline scales for it.
+    void setOutputViewSize(QSize size);
+    FramePipeline& pipeline() { return *pipeline_; }
+    // How the output view lays out its picture now.
+    ViewLayout outputLayout() const;
+
+signals:
+    void sourceChanged();            // source, choice, scope
+    void runningChanged(bool running);
+    void outputSurfaceChanged(OutputSurface surface);
+    void outputPicture(const QImage& picture);      // show this on the output
+    void outputScaledPicture(const CapturedFrame& frame);  // already scaled for the output view
+    void outputBlanked(bool light);                 // black output, picture dropped
+    void outputPictureDropped();                    // the output's picture removed
+    void previewPicture(const QImage& picture);
+    void previewCleared();
+    void bannerHideRequested();                     // the scrolling text goes
+    void windowSourceLost();                        // no window chosen: marks off
+    void viewModeChanged(int mode);
+    void scaleValueChanged(int percent);
+    void updateRateChanged(int rate);
+    void pointerOptionsChanged();
+    void displaySizeChanged(int percent, bool byUser);
+    void autoHideChanged(bool on);
+    void cursorLockChanged(bool on);
+    void loadAtStartupChanged(bool on);
+    void viewShownChanged(View view, bool shown);
+    // Settings were loaded or reset: every view takes its values again.
+    void settingsApplied();
+    // Requests to the App.
+    void viewRequested(View view, bool show);
+    void outputFullScreenRequested();
+    void outputOnSecondMonitorRequested();
+    void windowsAsideRequested(bool aside);
+    void exitRequested();  // out of the screen's picture, or back
+
+private:
+    void blankOutput(bool light);
+    void setSource(Source source, SourceChoice choice);
+    void setRunning(bool running);
+    void setSurface(OutputSurface surface);
+    void continueAreaSelection(bool dialogWasShown);
+    void applySettings(const Settings& v);
+    SettingsEnvironment environment() const;
+    void requestDesktopCapture();
+    void takeFinishedFrame();
+    void reportCaptureFailure();
+
+    Platform& platform_;
+    QVector<QRect> monitors_;
+    QString configFolder_;
+    Settings settings_;
+    std::array<bool, 8> shown_{};
+
+    Source source_ = Source::Stopped;
+    SourceChoice sourceChoice_ = SourceChoice::None;
+    DesktopScope scope_ = DesktopScope::NotChosen;
+    bool running_ = false;
+    OutputSurface surface_ = OutputSurface::Picture;
+    Rect4 captureArea_;
+    WindowId selectedWindow_ = 0;
+    Rect4 mouseArea_;
+
+    int viewMode_ = 2;
+    int scaleValue_ = 100;
+    int updateRate_ = 5;
+    int maxUpdateRate_ = 5;
+    bool showCursor_ = false;
+    bool showRedPoint_ = false;
+    int displaySize_ = 100;
+    bool autoHide_ = false;
+    bool cursorLock_ = false;
+    bool simulationPromptOpen_ = false;
+    bool menuOpen_ = false;
+    bool toolbarShownOnce_ = false;
+
+    QStringList playList_;
+    bool editorStopRequested_ = false;
+    bool toolbarStopRequested_ = false;
+
+    QImage desktopFrame_;   // the newest finished desktop frame
+    QImage windowFrame_;
+    QImage outputFrame_;
+    QSize previewViewSize_;
+    QSize outputViewSize_;
+    CapturedFrame lastScaled_;  // the newest desktop frame, scaled for the output
+    bool captureFailureReported_ = false;
+    std::unique_ptr<FramePipeline> pipeline_;
+};
+
+// The capture interval in milliseconds for an update rate (1..1000 per second).
+int captureIntervalForRate(int rate);
+
+}  // namespace vz

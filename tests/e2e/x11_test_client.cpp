@@ -1,0 +1,86 @@
+#include "x11_test_client.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <unistd.h>
+
+X11TestClient::X11TestClient() : display_(XOpenDisplay(nullptr)) {}
+
+X11TestClient::~X11TestClient() {
+    if (display_) XCloseDisplay(display_);
+}
+
+unsigned long X11TestClient::createWindow(const WindowSpec& spec) {
+    Display* display = display_;
+    const int screen = DefaultScreen(display);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = spec.background & 0xffffff;  // 24-bit TrueColor
+    attributes.override_redirect = spec.overrideRedirect ? True : False;
+    const Window window = XCreateWindow(
+        display, RootWindow(display, screen), spec.geometry.x(), spec.geometry.y(), unsigned(spec.geometry.width()),
+        unsigned(spec.geometry.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+        CWBackPixel | CWOverrideRedirect, &attributes);
+
+    // Where the window manager should put it: where we asked.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = spec.geometry.x();
+    hints.y = spec.geometry.y();
+    hints.width = spec.geometry.width();
+    hints.height = spec.geometry.height();
+    XSetWMNormalHints(display, window, &hints);
+
+    if (!spec.utf8Title.isEmpty())
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                        XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(spec.utf8Title.constData()), int(spec.utf8Title.size()));
+    if (!spec.latin1Title.isEmpty())
+        XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(spec.latin1Title.constData()),
+                        int(spec.latin1Title.size()));
+    if (!spec.wmClass.isEmpty()) {
+        QByteArray instance = spec.instance, wmClass = spec.wmClass;
+        XClassHint hint{instance.data(), wmClass.data()};
+        XSetClassHint(display, window, &hint);
+    }
+    if (spec.withPid) {
+        const long pid = long(getpid());
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+        char host[256] = {};
+        gethostname(host, sizeof host - 1);
+        XTextProperty machine{};
+        char* hostList[] = {host};
+        if (XStringListToTextProperty(hostList, 1, &machine)) {
+            XSetWMClientMachine(display, window, &machine);
+            XFree(machine.value);
+        }
+    }
+    XMapWindow(display, window);
+    XSync(display, False);
+    return window;
+}
+
+void X11TestClient::destroyWindow(unsigned long window) {
+    XDestroyWindow(display_, window);
+    XSync(display_, False);
+}
+
+void X11TestClient::iconify(unsigned long window) {
+    XIconifyWindow(display_, window, DefaultScreen(display_));
+    XSync(display_, False);
+}
+
+void X11TestClient::fillRoot(const QRect& rect, QRgb colour) {
+    const Window root = DefaultRootWindow(display_);
+    XGCValues values{};
+    values.foreground = colour & 0xffffff;
+    const GC gc = XCreateGC(display_, root, GCForeground, &values);
+    XFillRectangle(display_, root, gc, rect.x(), rect.y(), unsigned(rect.width()), unsigned(rect.height()));
+    XFreeGC(display_, gc);
+    XSync(display_, False);
+}
+
+void X11TestClient::sync() { XSync(display_, False); }

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -329,6 +330,39 @@ TEST_F(X11WindowList, ListsTitleClassAndProgram) {
     for (const vz::WindowInfo& info : platform.windows->listWindows())
         panel |= info.desktopOrPanel && info.className == QLatin1String("trayer");
     EXPECT_TRUE(panel);
+}
+
+// A window manager that is gone may leave its client list behind: then the
+// root's children are read, each frame standing for the client inside it.
+TEST_F(X11WindowList, WithoutAWorkingWindowManagerTheRootChildrenAreListed) {
+    const vz::WindowId id = client.createWindow({QRect(250, 250, 160, 120), kBlue, "inside a frame", "", "f", "F"});
+    const vz::WindowId bypass = client.createWindow({QRect(50, 50, 40, 40), kRed, "", "", "", "", false, true});
+    // Never mapped: the window manager does not know it, the root does.
+    const vz::WindowId unmanaged =
+        client.createWindow({QRect(60, 60, 40, 40), kRed, "unmanaged", "", "", "", false, false, false});
+    const vz::WindowInfo managed = waitListed(id);
+    EXPECT_FALSE(findListed(*platform.windows, unmanaged));
+    const unsigned long check = client.supportingWmCheck();
+    ASSERT_NE(check, 0UL);
+    client.setSupportingWmCheck(bypass);  // a window that does not point back at itself
+    const QVector<vz::WindowInfo> list = platform.windows->listWindows();
+    client.setSupportingWmCheck(check);
+
+    std::optional<vz::WindowInfo> found;
+    for (const vz::WindowInfo& info : list) {
+        if (info.id == id) found = info;
+        EXPECT_NE(info.id, bypass) << "override-redirect windows are no application windows";
+    }
+    ASSERT_TRUE(found) << "the client inside its frame was not found";
+    const auto hidden = std::find_if(list.begin(), list.end(), [&](const auto& info) { return info.id == unmanaged; });
+    ASSERT_NE(hidden, list.end()) << "the root's children were not read";
+    EXPECT_FALSE(hidden->visible);
+    EXPECT_EQ(hidden->title, QStringLiteral("unmanaged"));
+    EXPECT_EQ(found->title, managed.title);
+    EXPECT_EQ(found->outer, managed.outer);
+    EXPECT_TRUE(found->visible);
+    EXPECT_EQ(findListed(*platform.windows, id)->id, id);  // the manager's list again
+    for (const vz::WindowId window : {bypass, unmanaged, id}) client.destroyWindow(window);
 }
 
 TEST_F(X11WindowList, MinimisedWindowIsListedHiddenAndCannotBeCaptured) {

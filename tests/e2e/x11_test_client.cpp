@@ -58,7 +58,7 @@ unsigned long X11TestClient::createWindow(const WindowSpec& spec) {
             XFree(machine.value);
         }
     }
-    XMapWindow(display, window);
+    if (spec.map) XMapWindow(display, window);
     XSync(display, False);
     return window;
 }
@@ -84,3 +84,25 @@ void X11TestClient::fillRoot(const QRect& rect, QRgb colour) {
 }
 
 void X11TestClient::sync() { XSync(display_, False); }
+
+unsigned long X11TestClient::supportingWmCheck() {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    unsigned long window = 0;
+    if (XGetWindowProperty(display_, DefaultRootWindow(display_),
+                           XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False, XA_WINDOW, &type,
+                           &format, &count, &remaining, &data) == Success &&
+        type == XA_WINDOW && format == 32 && count == 1)
+        window = *reinterpret_cast<unsigned long*>(data);
+    if (data) XFree(data);
+    return window;
+}
+
+void X11TestClient::setSupportingWmCheck(unsigned long window) {
+    const long value = long(window);
+    XChangeProperty(display_, DefaultRootWindow(display_), XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False),
+                    XA_WINDOW, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
+    XSync(display_, False);
+}

@@ -26,11 +26,16 @@ public:
         QByteArray instance, wmClass; // WM_CLASS
         bool withPid = true;          // _NET_WM_PID and WM_CLIENT_MACHINE
         bool overrideRedirect = false;
+        bool map = true;
     };
-    // Creates and maps the window; returns its id.
+    // Creates (and maps) the window; returns its id.
     unsigned long createWindow(const WindowSpec& spec);
     void destroyWindow(unsigned long window);
     void iconify(unsigned long window);
+    // The root's _NET_SUPPORTING_WM_CHECK (0 when none), and setting it, to
+    // make the window manager look gone.
+    unsigned long supportingWmCheck();
+    void setSupportingWmCheck(unsigned long window);
     // Fills a rectangle of the root window (not over its children).
     void fillRoot(const QRect& rect, QRgb colour);
     // Waits until the server has handled every request sent so far.

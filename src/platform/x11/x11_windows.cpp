@@ -252,7 +252,6 @@ QVector<unsigned long> X11Windows::clientWindows() {
 
 QVector<unsigned long> X11Windows::rootChildClients() {
     Display* display = connection_->display();
-    ErrorTrap trap(display, false);
     const auto children = [&](Window window) {
         Window rootReturn = 0, parent = 0;
         Window* list = nullptr;
@@ -281,13 +280,20 @@ QVector<unsigned long> X11Windows::rootChildClients() {
             if (const Window client = clientIn(child, depth - 1)) return client;
         return 0;
     };
+    QVector<unsigned long> topLevel;
+    {
+        ErrorTrap trap(display, false);  // every request here waits for its reply
+        topLevel = children(connection_->root());
+    }
     QVector<unsigned long> clients;
-    for (const unsigned long child : children(connection_->root())) {
+    for (const unsigned long child : topLevel) {
+        // A trap per window: one that vanishes meanwhile leaves the others alone.
+        ErrorTrap trap(display, false);
         XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, child, &attributes) || trap.failed()) continue;  // gone meanwhile
+        if (!XGetWindowAttributes(display, child, &attributes) || trap.failed()) continue;
         if (attributes.override_redirect || attributes.c_class == InputOnly) continue;
         const Window client = clientIn(child, 3);
-        clients << (client ? client : child);
+        if (!trap.failed()) clients << (client ? client : child);
     }
     return clients;
 }

@@ -296,7 +296,7 @@ protected:
 TEST_F(X11WindowList, ListsTitleClassAndProgram) {
     const QString ownProgram = QString::fromStdString(std::filesystem::read_symlink("/proc/self/exe").string());
     struct Case {
-        X11TestClient::WindowSpec spec;
+        X11TestClient::WindowSetup setup;
         QString title, instanceName, className, programPath;
     };
     const Case cases[] = {
@@ -309,18 +309,18 @@ TEST_F(X11WindowList, ListsTitleClassAndProgram) {
         {{QRect(900, 150, 120, 90), kRed, "", "", "", "", false}, QString(), QString(), QString(), QString()},
     };
     for (const Case& c : cases) {
-        const vz::WindowId id = client.createWindow(c.spec);
+        const vz::WindowId id = client.createWindow(c.setup);
         const vz::WindowInfo info = waitListed(id);
         SCOPED_TRACE(c.title.toStdString());
         EXPECT_EQ(info.title, c.title);
         EXPECT_EQ(info.instanceName, c.instanceName);
         EXPECT_EQ(info.className, c.className);
         EXPECT_EQ(info.programPath, c.programPath);
-        EXPECT_EQ(info.processId, c.spec.withPid ? qint64(getpid()) : 0);
+        EXPECT_EQ(info.processId, c.setup.withPid ? qint64(getpid()) : 0);
         EXPECT_FALSE(info.desktopOrPanel);
         // Framed by openbox: the frame holds the client and is larger.
-        EXPECT_GE(info.outer.width(), c.spec.geometry.width());
-        EXPECT_GT(info.outer.height(), c.spec.geometry.height());
+        EXPECT_GE(info.outer.width(), c.setup.geometry.width());
+        EXPECT_GT(info.outer.height(), c.setup.geometry.height());
         EXPECT_EQ(info.outer, platform.windows->outerGeometry(id));
         client.destroyWindow(id);
     }

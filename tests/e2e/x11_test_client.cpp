@@ -12,40 +12,40 @@ X11TestClient::~X11TestClient() {
     if (display_) XCloseDisplay(display_);
 }
 
-unsigned long X11TestClient::createWindow(const WindowSpec& spec) {
+unsigned long X11TestClient::createWindow(const WindowSetup& setup) {
     Display* display = display_;
     const int screen = DefaultScreen(display);
     XSetWindowAttributes attributes{};
-    attributes.background_pixel = spec.background & 0xffffff;  // 24-bit TrueColor
-    attributes.override_redirect = spec.overrideRedirect ? True : False;
+    attributes.background_pixel = setup.background & 0xffffff;  // 24-bit TrueColor
+    attributes.override_redirect = setup.overrideRedirect ? True : False;
     const Window window = XCreateWindow(
-        display, RootWindow(display, screen), spec.geometry.x(), spec.geometry.y(), unsigned(spec.geometry.width()),
-        unsigned(spec.geometry.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+        display, RootWindow(display, screen), setup.geometry.x(), setup.geometry.y(), unsigned(setup.geometry.width()),
+        unsigned(setup.geometry.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
         CWBackPixel | CWOverrideRedirect, &attributes);
 
     // Where the window manager should put it: where we asked.
     XSizeHints hints{};
     hints.flags = USPosition | USSize;
-    hints.x = spec.geometry.x();
-    hints.y = spec.geometry.y();
-    hints.width = spec.geometry.width();
-    hints.height = spec.geometry.height();
+    hints.x = setup.geometry.x();
+    hints.y = setup.geometry.y();
+    hints.width = setup.geometry.width();
+    hints.height = setup.geometry.height();
     XSetWMNormalHints(display, window, &hints);
 
-    if (!spec.utf8Title.isEmpty())
+    if (!setup.utf8Title.isEmpty())
         XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
                         XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(spec.utf8Title.constData()), int(spec.utf8Title.size()));
-    if (!spec.latin1Title.isEmpty())
+                        reinterpret_cast<const unsigned char*>(setup.utf8Title.constData()), int(setup.utf8Title.size()));
+    if (!setup.latin1Title.isEmpty())
         XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(spec.latin1Title.constData()),
-                        int(spec.latin1Title.size()));
-    if (!spec.wmClass.isEmpty()) {
-        QByteArray instance = spec.instance, wmClass = spec.wmClass;
+                        reinterpret_cast<const unsigned char*>(setup.latin1Title.constData()),
+                        int(setup.latin1Title.size()));
+    if (!setup.wmClass.isEmpty()) {
+        QByteArray instance = setup.instance, wmClass = setup.wmClass;
         XClassHint hint{instance.data(), wmClass.data()};
         XSetClassHint(display, window, &hint);
     }
-    if (spec.withPid) {
+    if (setup.withPid) {
         const long pid = long(getpid());
         XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
@@ -58,7 +58,7 @@ unsigned long X11TestClient::createWindow(const WindowSpec& spec) {
             XFree(machine.value);
         }
     }
-    if (spec.map) XMapWindow(display, window);
+    if (setup.map) XMapWindow(display, window);
     XSync(display, False);
     return window;
 }

@@ -18,7 +18,7 @@ public:
     ~X11TestClient();
     bool ok() const { return display_ != nullptr; }
 
-    struct WindowSpec {
+    struct WindowSetup {
         QRect geometry;
         QRgb background = 0;          // the server paints it: no redrawing needed
         QByteArray utf8Title;         // _NET_WM_NAME; empty: none
@@ -29,7 +29,7 @@ public:
         bool map = true;
     };
     // Creates (and maps) the window; returns its id.
-    unsigned long createWindow(const WindowSpec& spec);
+    unsigned long createWindow(const WindowSetup& setup);
     void destroyWindow(unsigned long window);
     void iconify(unsigned long window);
     // The root's _NET_SUPPORTING_WM_CHECK (0 when none), and setting it, to

@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace vz {
@@ -55,27 +56,45 @@ public:
 
 using WindowId = std::uint64_t;
 
+// One top-level window as a window list shows it.
+struct WindowInfo {
+    WindowId id = 0;        // the application's own window (not the frame round it)
+    QString title;          // empty when the window has none
+    QString className;      // the class part of WM_CLASS ("Firefox")
+    QString instanceName;   // the instance part of WM_CLASS ("Navigator")
+    qint64 processId = 0;   // 0 when unknown
+    QString programPath;    // the owning process's executable; empty when unknown
+    QRect outer;            // frame and title bar included, root coordinates
+    bool visible = false;   // mapped and viewable (false when minimised)
+    bool desktopOrPanel = false;  // the desktop background, a panel or a dock
+};
+
 // Top-level application windows.
 class Windows {
 public:
     virtual ~Windows() = default;
+    // Every top-level application window the window manager knows, in its
+    // order; windows that vanish while the list is read are left out.
+    virtual QVector<WindowInfo> listWindows() = 0;
     // Outer geometry (frame and title bar included) in root coordinates;
     // an empty rectangle when the window no longer exists.
     virtual QRect outerGeometry(WindowId window) = 0;
     // Copies the window's outer area into `into` (resized to that size).
-    // Returns false and leaves `into` unchanged when the window is gone or
-    // cannot be read.
+    // Parts covered by other windows show the window's own pixels where the
+    // system keeps window contents apart. Returns false and leaves `into`
+    // unchanged when the window is gone, minimised or cannot be read.
     virtual bool captureWindow(WindowId window, QImage& into) = 0;
 };
 
-// What changed on the screen since the last call (damage tracking), on a
-// connection of its own; used by one thread only.
+// What changed on the screen. Used from one thread (any thread, not only the
+// user-interface thread); needs no event loop.
 class ScreenChanges {
 public:
     virtual ~ScreenChanges() = default;
-    // False when the window system cannot tell: then everything counts as changed.
+    // False when the system cannot tell: then treat everything as changed.
     virtual bool available() const = 0;
-    // The changed parts of the root window since the previous call.
+    // The parts of the screen (root coordinates) drawn since the previous
+    // call; the first call reports what changed since the object was made.
     virtual QRegion takeChanges() = 0;
 };
 
@@ -128,11 +147,12 @@ struct Platform {
     std::unique_ptr<InstanceLock> instanceLock;
     std::unique_ptr<Prompter> prompter;
     std::unique_ptr<Paths> paths;
-    // The frame pipeline's own services, used from its worker thread only
-    // (each on an X connection of its own); `changes` may be null.
+    // For worker threads: each service has a connection of its own, so it
+    // never shares one with the user-interface thread. Null when there is no
+    // display; openWindows() returns null when its connection fails.
     std::unique_ptr<Pointer> capturePointer;
-    std::unique_ptr<Windows> captureWindows;
-    std::unique_ptr<ScreenChanges> changes;
+    std::unique_ptr<ScreenChanges> screenChanges;
+    std::function<std::unique_ptr<Windows>()> openWindows;
 };
 
 }  // namespace vz

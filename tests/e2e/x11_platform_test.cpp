@@ -4,6 +4,7 @@
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_platform.h"
 #include "platform/x11/x11_screen_capture.h"
+#include "x11_test_client.h"
 
 #include <QCursor>
 #include <QElapsedTimer>
@@ -14,7 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -261,6 +268,195 @@ TEST_F(X11Platform, UnknownWindowsFail) {
     EXPECT_TRUE(image.isNull());
 }
 
+std::optional<vz::WindowInfo> findListed(vz::Windows& windows, vz::WindowId id) {
+    for (const vz::WindowInfo& info : windows.listWindows())
+        if (info.id == id) return info;
+    return std::nullopt;
+}
+
+// Windows of a plain Xlib client, as an application makes them.
+class X11WindowList : public X11Platform {
+protected:
+    void SetUp() override {
+        X11Platform::SetUp();
+        ASSERT_TRUE(client.ok());
+    }
+    // Waits until the window manager has framed and mapped `id`.
+    vz::WindowInfo waitListed(vz::WindowId id) {
+        std::optional<vz::WindowInfo> info;
+        EXPECT_TRUE(waitUntil([&] {
+            info = findListed(*platform.windows, id);
+            return info && info->visible && info->outer.width() > 0;
+        })) << "window " << id << " was never listed as visible";
+        return info.value_or(vz::WindowInfo{});
+    }
+    X11TestClient client;
+};
+
+TEST_F(X11WindowList, ListsTitleClassAndProgram) {
+    const QString ownProgram = QString::fromStdString(std::filesystem::read_symlink("/proc/self/exe").string());
+    struct Case {
+        X11TestClient::WindowSetup setup;
+        QString title, instanceName, className, programPath;
+    };
+    const Case cases[] = {
+        {{QRect(200, 150, 300, 200), kBlue, "Čebelica – ☂ window", "", "picker-test", "PickerTest"},
+         QStringLiteral("Čebelica – ☂ window"), QStringLiteral("picker-test"), QStringLiteral("PickerTest"), ownProgram},
+        // Only the old Latin-1 title; no process id, so no program path.
+        {{QRect(600, 150, 200, 120), kGreen, "", "Caf\xe9 only", "old", "Old", false},
+         QStringLiteral("Café only"), QStringLiteral("old"), QStringLiteral("Old"), QString()},
+        // Nothing at all.
+        {{QRect(900, 150, 120, 90), kRed, "", "", "", "", false}, QString(), QString(), QString(), QString()},
+    };
+    for (const Case& c : cases) {
+        const vz::WindowId id = client.createWindow(c.setup);
+        const vz::WindowInfo info = waitListed(id);
+        SCOPED_TRACE(c.title.toStdString());
+        EXPECT_EQ(info.title, c.title);
+        EXPECT_EQ(info.instanceName, c.instanceName);
+        EXPECT_EQ(info.className, c.className);
+        EXPECT_EQ(info.programPath, c.programPath);
+        EXPECT_EQ(info.processId, c.setup.withPid ? qint64(getpid()) : 0);
+        EXPECT_FALSE(info.desktopOrPanel);
+        // Framed by openbox: the frame holds the client and is larger.
+        EXPECT_GE(info.outer.width(), c.setup.geometry.width());
+        EXPECT_GT(info.outer.height(), c.setup.geometry.height());
+        EXPECT_EQ(info.outer, platform.windows->outerGeometry(id));
+        client.destroyWindow(id);
+    }
+
+    // The tray (trayer) is a dock: listed as a panel.
+    bool panel = false;
+    for (const vz::WindowInfo& info : platform.windows->listWindows())
+        panel |= info.desktopOrPanel && info.className == QLatin1String("trayer");
+    EXPECT_TRUE(panel);
+}
+
+// A window manager that is gone may leave its client list behind: then the
+// root's children are read, each frame standing for the client inside it.
+TEST_F(X11WindowList, WithoutAWorkingWindowManagerTheRootChildrenAreListed) {
+    const vz::WindowId id = client.createWindow({QRect(250, 250, 160, 120), kBlue, "inside a frame", "", "f", "F"});
+    const vz::WindowId bypass = client.createWindow({QRect(50, 50, 40, 40), kRed, "", "", "", "", false, true});
+    // Never mapped: the window manager does not know it, the root does.
+    const vz::WindowId unmanaged =
+        client.createWindow({QRect(60, 60, 40, 40), kRed, "unmanaged", "", "", "", false, false, false});
+    const vz::WindowInfo managed = waitListed(id);
+    EXPECT_FALSE(findListed(*platform.windows, unmanaged));
+    const unsigned long check = client.supportingWmCheck();
+    ASSERT_NE(check, 0UL);
+    client.setSupportingWmCheck(bypass);  // a window that does not point back at itself
+    const QVector<vz::WindowInfo> list = platform.windows->listWindows();
+    client.setSupportingWmCheck(check);
+
+    std::optional<vz::WindowInfo> found;
+    for (const vz::WindowInfo& info : list) {
+        if (info.id == id) found = info;
+        EXPECT_NE(info.id, bypass) << "override-redirect windows are no application windows";
+    }
+    ASSERT_TRUE(found) << "the client inside its frame was not found";
+    const auto hidden = std::find_if(list.begin(), list.end(), [&](const auto& info) { return info.id == unmanaged; });
+    ASSERT_NE(hidden, list.end()) << "the root's children were not read";
+    EXPECT_FALSE(hidden->visible);
+    EXPECT_EQ(hidden->title, QStringLiteral("unmanaged"));
+    EXPECT_EQ(found->title, managed.title);
+    EXPECT_EQ(found->outer, managed.outer);
+    EXPECT_TRUE(found->visible);
+    EXPECT_EQ(findListed(*platform.windows, id)->id, id);  // the manager's list again
+    for (const vz::WindowId window : {bypass, unmanaged, id}) client.destroyWindow(window);
+}
+
+TEST_F(X11WindowList, MinimisedWindowIsListedHiddenAndCannotBeCaptured) {
+    const vz::WindowId id = client.createWindow({QRect(300, 300, 200, 150), kBlue, "to be minimised", "", "min", "Min"});
+    waitListed(id);
+    QImage image;
+    EXPECT_TRUE(waitUntil([&] { return platform.windows->captureWindow(id, image); }));
+    client.iconify(id);
+    std::optional<vz::WindowInfo> info;
+    EXPECT_TRUE(waitUntil([&] {
+        info = findListed(*platform.windows, id);
+        return info && !info->visible;
+    }));
+    const qint64 key = image.cacheKey();
+    EXPECT_FALSE(platform.windows->captureWindow(id, image));
+    EXPECT_EQ(image.cacheKey(), key);
+    client.destroyWindow(id);
+}
+
+// The thumbnails' case: a service of its own on a worker thread captures a
+// window with another one on top of it.
+TEST_F(X11WindowList, CoveredWindowGivesItsOwnContentOnAWorkerThread) {
+    const QRect geometry(400, 300, 320, 240);
+    const vz::WindowId id = client.createWindow({geometry, kBlue, "covered", "", "covered", "Covered"});
+    const vz::WindowInfo info = waitListed(id);
+    const QRect cover(info.outer.center() - QPoint(40, 40), QSize(80, 80));
+    const vz::WindowId coverId = client.createWindow({cover, kRed, "", "", "", "", false, true});
+    QImage screen;
+    ASSERT_TRUE(waitUntil([&] {
+        return platform.screen->captureScreen(QRect(info.outer.center(), QSize(1, 1)), screen) &&
+               screen.pixel(0, 0) == kRed;
+    })) << "the cover never showed";
+
+    QImage image;
+    QRect outer;
+    bool captured = false;
+    std::thread worker([&] {
+        std::unique_ptr<vz::Windows> windows = platform.openWindows();
+        if (!windows) return;
+        outer = windows->outerGeometry(id);
+        captured = windows->captureWindow(id, image);
+    });
+    worker.join();
+    ASSERT_TRUE(captured);
+    ASSERT_EQ(image.size(), outer.size());
+    ASSERT_EQ(outer, info.outer);
+    const QPoint centre = info.outer.center() - outer.topLeft();
+    EXPECT_EQ(raw(image, centre), kBlue) << "the cover was captured, not the window";
+    EXPECT_EQ(raw(image, centre + QPoint(0, 60)), kBlue);  // below the cover
+    // The frame (title bar) is part of the picture, and it is not the client's colour.
+    EXPECT_NE(raw(image, QPoint(outer.width() / 2, 2)), kBlue);
+    client.destroyWindow(coverId);
+    client.destroyWindow(id);
+}
+
+TEST_F(X11WindowList, WindowDestroyedAfterListingFailsQuietly) {
+    const vz::WindowId id = client.createWindow({QRect(500, 200, 200, 100), kGreen, "short-lived", "", "s", "S"});
+    waitListed(id);
+    std::unique_ptr<vz::Windows> ownConnection = platform.openWindows();
+    ASSERT_TRUE(ownConnection);
+    for (vz::Windows* windows : {platform.windows.get(), ownConnection.get()}) {
+        ASSERT_TRUE(findListed(*windows, id));
+    }
+    client.destroyWindow(id);
+    // An X error would end the process (Xlib's default handler); these fail instead.
+    for (vz::Windows* windows : {platform.windows.get(), ownConnection.get()}) {
+        QImage image;
+        EXPECT_FALSE(windows->captureWindow(id, image));
+        EXPECT_TRUE(image.isNull());
+        EXPECT_TRUE(windows->outerGeometry(id).isEmpty());
+        EXPECT_FALSE(findListed(*windows, id));
+    }
+}
+
+TEST_F(X11WindowList, DrawingOnTheRootShowsUpOnce) {
+    ASSERT_TRUE(platform.screenChanges);
+    vz::ScreenChanges& changes = *platform.screenChanges;
+    ASSERT_TRUE(changes.available());
+    changes.takeChanges();  // whatever happened before
+    EXPECT_TRUE(changes.takeChanges().isEmpty());
+
+    // On the first monitor and on the second; away from every window.
+    const QRect first(1300, 700, 37, 23), second(2700, 600, 50, 40);
+    client.fillRoot(first, kYellow);
+    const QRegion one = changes.takeChanges();
+    EXPECT_EQ(one, QRegion(first));
+    EXPECT_TRUE(changes.takeChanges().isEmpty());
+
+    client.fillRoot(first, kGreen);
+    client.fillRoot(second, kGreen);
+    EXPECT_EQ(changes.takeChanges(), QRegion(first) + QRegion(second));
+    EXPECT_TRUE(changes.takeChanges().isEmpty());
+}
+
 // Restores $DISPLAY when it goes.
 class DisplayOverride {
 public:
@@ -292,6 +488,8 @@ TEST(X11PlatformWithoutDisplay, SaysWhyAndKeepsLockAndPaths) {
         EXPECT_FALSE(platform.screen);
         EXPECT_FALSE(platform.pointer);
         EXPECT_FALSE(platform.windows);
+        EXPECT_FALSE(platform.screenChanges);
+        EXPECT_FALSE(platform.openWindows);
         EXPECT_FALSE(platform.prompter);
         ASSERT_TRUE(platform.instanceLock);
         ASSERT_TRUE(platform.paths);

@@ -69,8 +69,9 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     FrameSources sources;
     sources.screen = platform_.screen.get();
     sources.pointer = platform_.capturePointer ? platform_.capturePointer.get() : platform_.pointer.get();
-    sources.windows = platform_.captureWindows ? platform_.captureWindows.get() : platform_.windows.get();
-    sources.changes = platform_.changes.get();
+    if (platform_.openWindows) captureWindows_ = platform_.openWindows();
+    sources.windows = captureWindows_ ? captureWindows_.get() : platform_.windows.get();
+    sources.changes = platform_.screenChanges.get();
     pipeline_ = std::make_unique<FramePipeline>(sources, mode);
     // Direct from the inline pipeline, queued from the worker.
     connect(pipeline_.get(), &FramePipeline::frameReady, this, &Controller::takeFinishedFrame);

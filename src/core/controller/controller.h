@@ -279,6 +279,7 @@ private:
     QSize outputViewSize_;
     CapturedFrame lastScaled_;  // the newest desktop frame, scaled for the output
     bool captureFailureReported_ = false;
+    std::unique_ptr<Windows> captureWindows_;  // the pipeline's, on a connection of its own
     std::unique_ptr<FramePipeline> pipeline_;
 };
 

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QPainter>
 
+#include <utility>
+
 namespace vz {
 namespace {
 
@@ -57,16 +59,40 @@ private:
 class FakeWindows final : public Windows {
 public:
     explicit FakeWindows(FakeDesktop& d) : d_(d) {}
+    QVector<WindowInfo> listWindows() override {
+        QVector<WindowInfo> list;
+        for (auto it = d_.windows.cbegin(); it != d_.windows.cend(); ++it) {
+            WindowInfo info;
+            info.id = it.key();
+            info.title = it->title;
+            info.className = it->className;
+            info.programPath = it->programPath;
+            info.outer = it->outer;
+            info.visible = it->visible;
+            info.desktopOrPanel = it->desktopOrPanel;
+            list << info;
+        }
+        return list;
+    }
     QRect outerGeometry(WindowId w) override {
         auto it = d_.windows.find(w);
         return it == d_.windows.end() ? QRect() : it->outer;
     }
     bool captureWindow(WindowId w, QImage& into) override {
         auto it = d_.windows.find(w);
-        if (it == d_.windows.end()) return false;
+        if (it == d_.windows.end() || !it->visible) return false;
         copyRect(it->content, QRect(QPoint(0, 0), it->outer.size()), into);
         return true;
     }
+private:
+    FakeDesktop& d_;
+};
+
+class FakeScreenChanges final : public ScreenChanges {
+public:
+    explicit FakeScreenChanges(FakeDesktop& d) : d_(d) {}
+    bool available() const override { return d_.screenChangesAvailable; }
+    QRegion takeChanges() override { return std::exchange(d_.screenChanges, QRegion()); }
 private:
     FakeDesktop& d_;
 };
@@ -131,19 +157,6 @@ private:
 
 }  // namespace
 
-class FakeChanges final : public ScreenChanges {
-public:
-    explicit FakeChanges(FakeDesktop& d) : d_(d) {}
-    bool available() const override { return d_.tracksChanges; }
-    QRegion takeChanges() override {
-        QRegion r = d_.changes;
-        d_.changes = QRegion();
-        return r;
-    }
-private:
-    FakeDesktop& d_;
-};
-
 Platform makeFakePlatform(FakeDesktop& d) {
     Platform p;
     p.monitors = std::make_unique<FakeMonitors>(d);
@@ -154,8 +167,8 @@ Platform makeFakePlatform(FakeDesktop& d) {
     p.prompter = std::make_unique<FakePrompter>(d);
     p.paths = std::make_unique<FakePaths>(d);
     p.capturePointer = std::make_unique<FakePointer>(d);
-    p.captureWindows = std::make_unique<FakeWindows>(d);
-    p.changes = std::make_unique<FakeChanges>(d);
+    p.screenChanges = std::make_unique<FakeScreenChanges>(d);
+    p.openWindows = [&d] { return std::make_unique<FakeWindows>(d); };
     return p;
 }
 

@@ -17,13 +17,21 @@ struct FakeDesktop {
     bool captureFails = false;     // makes captureScreen fail
     int screenCaptures = 0;        // how many captures were made
     QVector<QRect> captureRects;   // what each capture copied
-    bool tracksChanges = false;    // the change tracker is available
-    QRegion changes;               // what changed since the tracker was last asked
     QPoint pointer{100, 100};
     QImage cursor;                 // empty: no cursor image
     QPoint cursorHotSpot;
-    struct Window { QRect outer; QImage content; };
-    QMap<WindowId, Window> windows;
+    struct Window {
+        QRect outer;
+        QImage content;
+        QString title;
+        QString className;
+        QString programPath;
+        bool visible = true;  // false: minimised, cannot be captured
+        bool desktopOrPanel = false;
+    };
+    QMap<WindowId, Window> windows;  // listed in the order of their ids
+    QRegion screenChanges;           // handed out and cleared by takeChanges()
+    bool screenChangesAvailable = false;  // tests that track changes switch it on
     QSet<QString>* heldLocks = nullptr;  // shared between "processes" of one test
     QString lockError;                   // non-empty: acquiring fails with this
     // Prompter script and record.

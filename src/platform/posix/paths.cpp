@@ -1,5 +1,7 @@
 #include "platform/posix/paths.h"
 
+#include "platform/posix/process_path.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -7,26 +9,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <vector>
-
 namespace vz {
 namespace {
-
-QString readExecutableLink() {
-    std::vector<char> buffer(4096);
-    for (;;) {
-        const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0) return QString();
-        if (std::size_t(n) < buffer.size()) {
-            QString path = QFile::decodeName(QByteArray(buffer.data(), int(n)));
-            // The kernel marks a binary replaced on disk while it runs.
-            const QLatin1String deleted(" (deleted)");
-            if (path.endsWith(deleted)) path.chop(deleted.size());
-            return path;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 QString homeDir() {
     QString home = qEnvironmentVariable("HOME");
@@ -43,7 +27,7 @@ QString withoutTrailingSlash(QString path) {
 
 }  // namespace
 
-PosixPaths::PosixPaths() : executablePath_(readExecutableLink()) {}
+PosixPaths::PosixPaths() : executablePath_(executableOfThisProcess()) {}
 
 QString PosixPaths::executablePath() const { return executablePath_; }
 

@@ -6,6 +6,7 @@
 #include "platform/x11/x11_monitors.h"
 #include "platform/x11/x11_pointer.h"
 #include "platform/x11/x11_screen_capture.h"
+#include "platform/x11/x11_screen_changes.h"
 #include "platform/x11/x11_windows.h"
 
 namespace vz {
@@ -26,14 +27,22 @@ Platform makeX11Platform(QString* error) {
     platform.pointer = std::make_unique<x11::X11Pointer>(shared);
     platform.windows = std::make_unique<x11::X11Windows>(shared);
     platform.screen = std::make_unique<x11::X11ScreenCapture>(std::move(captureConnection));
-    // The frame pipeline's worker reads the pointer and windows over
-    // connections of its own: an Xlib connection is used by one thread only.
+    // The frame pipeline's worker reads the pointer over a connection of its
+    // own: an Xlib connection is used by one thread only.
     std::shared_ptr<x11::Connection> pointerConnection = x11::Connection::open(error);
-    std::shared_ptr<x11::Connection> windowsConnection = x11::Connection::open(error);
-    if (!pointerConnection || !windowsConnection) return {};
+    if (!pointerConnection) return {};
     platform.capturePointer = std::make_unique<x11::X11Pointer>(pointerConnection);
-    platform.captureWindows = std::make_unique<x11::X11Windows>(windowsConnection);
+    // Its events are read by whichever thread asks for the changes.
+    if (auto changesConnection = x11::Connection::open(nullptr))
+        platform.screenChanges = std::make_unique<x11::X11ScreenChanges>(std::move(changesConnection));
+    platform.openWindows = [] { return makeX11WindowsOnOwnConnection(nullptr); };
     return platform;
+}
+
+std::unique_ptr<Windows> makeX11WindowsOnOwnConnection(QString* error) {
+    std::shared_ptr<x11::Connection> connection = x11::Connection::open(error);
+    if (!connection) return nullptr;
+    return std::make_unique<x11::X11Windows>(std::move(connection), x11::X11Windows::Redirect::AllWindows);
 }
 
 }  // namespace vz

@@ -11,4 +11,10 @@ namespace vz {
 // says why; the instance lock and the paths work without a display.
 Platform makeX11Platform(QString* error);
 
+// A window service on a connection of its own, for a worker thread. It keeps
+// every top-level window's contents off-screen while it lives, so that many
+// windows can be captured in turn with their covered parts. Null, with
+// `*error` set, when the display cannot be opened.
+std::unique_ptr<Windows> makeX11WindowsOnOwnConnection(QString* error);
+
 }  // namespace vz

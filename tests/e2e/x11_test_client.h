@@ -1,0 +1,46 @@
+#pragma once
+// A plain Xlib client for the platform tests: windows with the properties an
+// application sets, and drawing on the root window, over a connection of its
+// own. No X11 header is included from here, so the tests stay free of its
+// macros.
+
+#include <QByteArray>
+#include <QRect>
+#include <QRgb>
+
+#include <memory>
+
+struct _XDisplay;
+
+class X11TestClient {
+public:
+    X11TestClient();  // opens $DISPLAY; check ok()
+    ~X11TestClient();
+    bool ok() const { return display_ != nullptr; }
+
+    struct WindowSetup {
+        QRect geometry;
+        QRgb background = 0;          // the server paints it: no redrawing needed
+        QByteArray utf8Title;         // _NET_WM_NAME; empty: none
+        QByteArray latin1Title;       // WM_NAME; empty: none
+        QByteArray instance, wmClass; // WM_CLASS
+        bool withPid = true;          // _NET_WM_PID and WM_CLIENT_MACHINE
+        bool overrideRedirect = false;
+        bool map = true;
+    };
+    // Creates (and maps) the window; returns its id.
+    unsigned long createWindow(const WindowSetup& setup);
+    void destroyWindow(unsigned long window);
+    void iconify(unsigned long window);
+    // The root's _NET_SUPPORTING_WM_CHECK (0 when none), and setting it, to
+    // make the window manager look gone.
+    unsigned long supportingWmCheck();
+    void setSupportingWmCheck(unsigned long window);
+    // Fills a rectangle of the root window (not over its children).
+    void fillRoot(const QRect& rect, QRgb colour);
+    // Waits until the server has handled every request sent so far.
+    void sync();
+
+private:
+    _XDisplay* display_ = nullptr;
+};

@@ -4,6 +4,7 @@
 // outside src/platform/ may assume X11. Implementations: x11/ (real) and
 // fake/ (deterministic, scriptable, for tests).
 
+#include <QFlags>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -138,6 +139,59 @@ public:
     virtual QString documentsDir() const = 0;    // the user's documents folder, empty if unknown
 };
 
+// System-wide key combinations that reach the program whatever window has
+// the keyboard focus.
+enum class KeyModifier : unsigned { Shift = 1, Ctrl = 2, Alt = 4 };
+Q_DECLARE_FLAGS(KeyModifiers, KeyModifier)
+Q_DECLARE_OPERATORS_FOR_FLAGS(KeyModifiers)
+
+struct KeyCombination {
+    std::uint32_t keysym = 0;  // X keysym number: 0x61 'a', 0xffbe F1...; 0 is no key
+    KeyModifiers modifiers;
+    friend bool operator==(const KeyCombination&, const KeyCombination&) = default;
+};
+
+class GlobalKeys {
+public:
+    using PressHandler = std::function<void(int id)>;
+    virtual ~GlobalKeys() = default;
+    // Called on the thread that created the service (the UI thread) with the
+    // id of each press of a registered combination.
+    virtual void setPressHandler(PressHandler handler) = 0;
+    // Takes `keys` system-wide under `id`, whatever the state of Num Lock,
+    // Caps Lock and Scroll Lock. False, and nothing held, when the key does
+    // not exist on the keyboard or another program or another id already
+    // holds the combination. An id that was registered gives up its old
+    // combination first (also when the new one fails).
+    virtual bool registerKey(int id, const KeyCombination& keys) = 0;
+    // Gives the combination back: once this returns another program can take
+    // it. Unknown ids are ignored.
+    virtual void unregisterKey(int id) = 0;
+    virtual void unregisterAll() = 0;
+    virtual bool isRegistered(int id) const = 0;
+};
+
+// Keeps the pointer inside a rectangle of the desktop (the cursor lock).
+// Holding Ctrl while pushing against the fence lets the pointer out; it is
+// held again once it has come back inside.
+class PointerFence {
+public:
+    virtual ~PointerFence() = default;
+    // Fences the pointer into `area`, every pixel of which the pointer may
+    // reach (root coordinates); an empty `area` holds the pointer at its top
+    // left corner. When `area` touches none of `monitors` (index 0 the
+    // primary) the primary monitor is used instead. Brings a pointer that is
+    // outside back at once. Cheap when called again with the same rectangle.
+    virtual void confine(const QRect& area, const QVector<QRect>& monitors) = 0;
+    // Frees the pointer. Destroying the fence frees it too.
+    virtual void release() = 0;
+    // Moves a pointer found outside the fence to the nearest point inside,
+    // unless Ctrl let it out. True when the pointer was moved.
+    virtual bool bringBack() = 0;
+    // The rectangle in force; a null QRect while the pointer is free.
+    virtual QRect fence() const = 0;
+};
+
 // Everything together. Created by one factory per backend.
 struct Platform {
     std::unique_ptr<Monitors> monitors;
@@ -153,6 +207,8 @@ struct Platform {
     std::unique_ptr<Pointer> capturePointer;
     std::unique_ptr<ScreenChanges> screenChanges;
     std::function<std::unique_ptr<Windows>()> openWindows;
+    std::unique_ptr<GlobalKeys> globalKeys;
+    std::unique_ptr<PointerFence> pointerFence;
 };
 
 }  // namespace vz

@@ -2,7 +2,9 @@
 // tests/e2e/with_display, which provides two RandR monitors, openbox and a tray.
 
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_global_keys.h"
 #include "platform/x11/x11_platform.h"
+#include "platform/x11/x11_pointer_fence.h"
 #include "platform/x11/x11_screen_capture.h"
 #include "x11_test_client.h"
 
@@ -10,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QProcess>
 #include <QRasterWindow>
 #include <QThread>
 
@@ -456,6 +459,245 @@ TEST_F(X11WindowList, DrawingOnTheRootShowsUpOnce) {
     EXPECT_EQ(changes.takeChanges(), QRegion(first) + QRegion(second));
     EXPECT_TRUE(changes.takeChanges().isEmpty());
 }
+// Runs xdotool (synthetic input through XTest) while the event loop turns:
+// the services under test read their events on it.
+bool xdotool(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), args);
+    if (!process.waitForStarted(5000)) return false;
+    if (!waitUntil([&] { return process.state() == QProcess::NotRunning; }, 10000)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// Lets the event loop run for `ms` milliseconds.
+void settle(int ms) {
+    waitUntil([] { return false; }, ms);
+}
+
+std::unique_ptr<vz::x11::X11GlobalKeys> openGlobalKeys() {
+    auto connection = vz::x11::Connection::open(nullptr);
+    return connection ? std::make_unique<vz::x11::X11GlobalKeys>(std::move(connection)) : nullptr;
+}
+
+constexpr std::uint32_t kF7 = 0xffc4, kF8 = 0xffc5, kF9 = 0xffc6, kLetterA = 0x61;
+
+class GlobalKeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        keys = openGlobalKeys();
+        ASSERT_TRUE(keys);
+        keys->setPressHandler([this](int id) { pressed.push_back(id); });
+    }
+    // Presses `combination` (xdotool's spelling) and waits for `id` to arrive.
+    bool pressAndExpect(const QString& combination, int id) {
+        pressed.clear();
+        if (!xdotool({QStringLiteral("key"), combination})) return false;
+        return waitUntil([&] { return !pressed.empty(); }, 3000) && pressed == std::vector<int>{id};
+    }
+    std::unique_ptr<vz::x11::X11GlobalKeys> keys;
+    std::vector<int> pressed;
+};
+
+TEST_F(GlobalKeysTest, PressesArriveWithTheirIdWhateverTheLockKeys) {
+    // Num Lock and Caps Lock are bound to modifiers on the virtual server.
+    const std::vector<unsigned> locks = keys->lockMasks();
+    EXPECT_GE(std::count_if(locks.begin(), locks.end(), [](unsigned m) { return m != 0; }), 2);
+
+    ASSERT_TRUE(keys->registerKey(3, {kF7, vz::KeyModifier::Ctrl}));
+    ASSERT_TRUE(keys->registerKey(4, {kLetterA, vz::KeyModifier::Shift | vz::KeyModifier::Alt}));
+    EXPECT_TRUE(pressAndExpect(QStringLiteral("ctrl+F7"), 3));
+    EXPECT_TRUE(pressAndExpect(QStringLiteral("shift+alt+a"), 4));
+
+    // An unregistered combination, then a registered one: only the second arrives.
+    pressed.clear();
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F8")}));
+    EXPECT_TRUE(pressAndExpect(QStringLiteral("ctrl+F7"), 3));
+
+    for (const char* lock : {"Num_Lock", "Caps_Lock"}) {
+        ASSERT_TRUE(xdotool({QStringLiteral("key"), QString::fromLatin1(lock)}));  // on
+        EXPECT_TRUE(pressAndExpect(QStringLiteral("ctrl+F7"), 3)) << lock;
+        ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}));  // both on, or Num Lock off
+        EXPECT_TRUE(pressAndExpect(QStringLiteral("shift+alt+a"), 4)) << lock;
+    }
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Caps_Lock")}));  // all off again
+
+    // Gone after unregistering: an unrelated press is all that arrives.
+    keys->unregisterKey(3);
+    pressed.clear();
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+F7")}));
+    EXPECT_TRUE(pressAndExpect(QStringLiteral("shift+alt+a"), 4));
+}
+
+TEST_F(GlobalKeysTest, ACombinationHeldElsewhereIsRefused) {
+    auto other = openGlobalKeys();  // another client
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(other->registerKey(1, {kF9, vz::KeyModifier::Ctrl}));
+    EXPECT_FALSE(keys->registerKey(1, {kF9, vz::KeyModifier::Ctrl}));
+    EXPECT_FALSE(keys->isRegistered(1));
+    EXPECT_TRUE(keys->registerKey(2, {kF9, vz::KeyModifier::Ctrl | vz::KeyModifier::Shift}));
+
+    // Two of our own ids cannot share a combination either.
+    EXPECT_TRUE(keys->registerKey(5, {kF8, vz::KeyModifier::Alt}));
+    EXPECT_FALSE(keys->registerKey(6, {kF8, vz::KeyModifier::Alt}));
+
+    // Given back on unregistering and on destruction.
+    other->unregisterKey(1);
+    EXPECT_TRUE(keys->registerKey(1, {kF9, vz::KeyModifier::Ctrl}));
+    EXPECT_TRUE(pressAndExpect(QStringLiteral("ctrl+F9"), 1));
+    keys.reset();
+    EXPECT_TRUE(other->registerKey(1, {kF9, vz::KeyModifier::Ctrl}));
+    EXPECT_TRUE(other->registerKey(2, {kF8, vz::KeyModifier::Alt}));
+
+    EXPECT_FALSE(other->registerKey(3, {0, vz::KeyModifier::Ctrl})) << "no key";
+    EXPECT_FALSE(other->registerKey(3, {0x1234567, {}})) << "a keysym no key produces";
+}
+
+class PointerFenceTest : public X11Platform {
+protected:
+    void SetUp() override {
+        X11Platform::SetUp();
+        if (HasFatalFailure()) return;
+        monitors = platform.monitors->monitors();
+        ASSERT_EQ(monitors.size(), 2);
+    }
+    std::unique_ptr<vz::x11::X11PointerFence> openFence(vz::x11::X11PointerFence::Method method) {
+        auto connection = vz::x11::Connection::open(nullptr);
+        return connection ? std::make_unique<vz::x11::X11PointerFence>(std::move(connection), method) : nullptr;
+    }
+    bool warp(QPoint to) {
+        QCursor::setPos(to);
+        return waitUntil([&] { return platform.pointer->position() == to; });
+    }
+    // Relative motion, as a mouse makes it; barriers stop only that.
+    bool moveBy(int dx, int dy) {
+        return xdotool({QStringLiteral("mousemove_relative"), QStringLiteral("--"), QString::number(dx),
+                        QString::number(dy)});
+    }
+    // Where the pointer comes to rest.
+    QPoint settledPosition() {
+        settle(100);
+        return platform.pointer->position();
+    }
+    QVector<QRect> monitors;
+};
+
+TEST_F(PointerFenceTest, BarriersStopMotionAtEverySide) {
+    auto fence = openFence(vz::x11::X11PointerFence::Method::Auto);
+    ASSERT_TRUE(fence);
+    ASSERT_TRUE(fence->usesBarriers()) << "the virtual server has XFixes 5 and XInput 2.3";
+
+    const QRect area(400, 300, 800, 400);  // x 400..1199, y 300..699
+    struct Case { QPoint by; QPoint expected; };
+    const Case cases[] = {
+        {{1000, 0}, {1199, 500}}, {{-1000, 0}, {400, 500}},
+        {{0, 1000}, {800, 699}},  {{0, -1000}, {800, 300}},
+        {{1000, 1000}, {1199, 699}},  // into a corner
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(warp({800, 500}));
+        fence->confine(area, monitors);
+        ASSERT_TRUE(moveBy(c.by.x(), c.by.y()));
+        EXPECT_EQ(settledPosition(), c.expected) << "moving by " << c.by.x() << "," << c.by.y();
+    }
+
+    // The primary monitor: the pointer stops at its edge with the second one.
+    ASSERT_TRUE(warp({1800, 500}));
+    fence->confine(monitors[0], monitors);
+    EXPECT_EQ(fence->fence(), QRect(0, 0, 1920, 1080));
+    ASSERT_TRUE(moveBy(400, 0));
+    EXPECT_EQ(settledPosition(), QPoint(1919, 500));
+
+    // A rectangle on no monitor: the primary monitor instead.
+    fence->confine(QRect(2000, 1050, 50, 20), monitors);
+    EXPECT_EQ(fence->fence(), monitors[0]);
+}
+
+// The same on a fence with barriers and on one that has only its checks.
+class PointerFenceMethods : public PointerFenceTest,
+                            public ::testing::WithParamInterface<vz::x11::X11PointerFence::Method> {
+protected:
+    void SetUp() override {
+        PointerFenceTest::SetUp();
+        if (HasFatalFailure()) return;
+        fence = openFence(GetParam());
+        ASSERT_TRUE(fence);
+    }
+    // A test that stopped half way must not leave Ctrl held for the next.
+    void TearDown() override { xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl")}); }
+    std::unique_ptr<vz::x11::X11PointerFence> fence;
+};
+
+TEST_P(PointerFenceMethods, AWarpOutIsUndoneAndReleaseFreesThePointer) {
+    ASSERT_TRUE(warp({2500, 600}));
+    fence->confine(monitors[0], monitors);  // brings the pointer in at once
+    EXPECT_EQ(settledPosition(), QPoint(1919, 600));
+
+    ASSERT_TRUE(warp({2600, 700}));  // warps pass any barrier
+    EXPECT_TRUE(fence->bringBack());
+    EXPECT_EQ(settledPosition(), QPoint(1919, 700));
+    EXPECT_FALSE(fence->bringBack());
+
+    if (GetParam() == vz::x11::X11PointerFence::Method::CheckOnly) {
+        ASSERT_TRUE(moveBy(400, 0));  // nothing stops it until the check
+        EXPECT_GT(settledPosition().x(), 1919);
+        EXPECT_TRUE(fence->bringBack());
+        EXPECT_EQ(settledPosition().x(), 1919);
+    }
+
+    fence->release();
+    EXPECT_TRUE(fence->fence().isNull());
+    ASSERT_TRUE(moveBy(400, 0));
+    EXPECT_GT(settledPosition().x(), 1920) << "released";
+    EXPECT_FALSE(fence->bringBack());
+
+    // Destroying a fence frees the pointer too.
+    ASSERT_TRUE(warp({1800, 700}));
+    fence->confine(monitors[0], monitors);
+    fence.reset();
+    ASSERT_TRUE(moveBy(400, 0));
+    EXPECT_GT(settledPosition().x(), 1920) << "destroyed";
+}
+
+TEST_P(PointerFenceMethods, CtrlLetsThePointerThrough) {
+    ASSERT_TRUE(warp({1800, 500}));
+    fence->confine(monitors[0], monitors);
+
+    // Ctrl down, push against the fence, push again, check, Ctrl up.
+    // Between the pushes the fence hears of the hit and opens.
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl")}));
+    ASSERT_TRUE(moveBy(200, 0));
+    settle(300);
+    ASSERT_TRUE(moveBy(200, 0));
+    const QPoint out = settledPosition();
+    EXPECT_GT(out.x(), 1920);
+    EXPECT_FALSE(fence->bringBack()) << "let out while Ctrl is held";
+    ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl")}));
+    EXPECT_FALSE(fence->bringBack()) << "stays out after Ctrl is let go";
+    EXPECT_EQ(settledPosition(), out);
+
+    // Back inside, the fence holds again.
+    ASSERT_TRUE(moveBy(-600, 0));
+    EXPECT_LT(settledPosition().x(), 1920);
+    EXPECT_FALSE(fence->bringBack());
+    if (GetParam() == vz::x11::X11PointerFence::Method::Auto) {
+        ASSERT_TRUE(moveBy(600, 0));
+        EXPECT_EQ(settledPosition().x(), 1919);
+    }
+    ASSERT_TRUE(warp({2500, 500}));
+    EXPECT_TRUE(fence->bringBack());
+    EXPECT_EQ(settledPosition(), QPoint(1919, 500));
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, PointerFenceMethods,
+                         ::testing::Values(vz::x11::X11PointerFence::Method::Auto,
+                                           vz::x11::X11PointerFence::Method::CheckOnly),
+                         [](const auto& info) {
+                             return info.param == vz::x11::X11PointerFence::Method::Auto ? "Barriers" : "ChecksOnly";
+                         });
 
 // Restores $DISPLAY when it goes.
 class DisplayOverride {
@@ -491,6 +733,8 @@ TEST(X11PlatformWithoutDisplay, SaysWhyAndKeepsLockAndPaths) {
         EXPECT_FALSE(platform.screenChanges);
         EXPECT_FALSE(platform.openWindows);
         EXPECT_FALSE(platform.prompter);
+        EXPECT_FALSE(platform.globalKeys);
+        EXPECT_FALSE(platform.pointerFence);
         ASSERT_TRUE(platform.instanceLock);
         ASSERT_TRUE(platform.paths);
         EXPECT_FALSE(platform.paths->executablePath().isEmpty());

@@ -1,5 +1,7 @@
 #include "platform/fake/fake_platform.h"
 
+#include "platform/fence_rules.h"
+
 #include <QFileInfo>
 #include <QPainter>
 
@@ -155,7 +157,64 @@ private:
     FakeDesktop& d_;
 };
 
+class FakeGlobalKeys final : public GlobalKeys {
+public:
+    explicit FakeGlobalKeys(FakeDesktop& d) : d_(d) {}
+    ~FakeGlobalKeys() override {
+        unregisterAll();
+        d_.keyHandler = nullptr;
+    }
+    void setPressHandler(PressHandler handler) override { d_.keyHandler = std::move(handler); }
+    bool registerKey(int id, const KeyCombination& keys) override {
+        unregisterKey(id);
+        if (keys.keysym == 0 || d_.keysHeldElsewhere.contains(keys)) return false;
+        for (const KeyCombination& other : std::as_const(d_.registeredKeys))
+            if (other == keys) return false;
+        d_.registeredKeys.insert(id, keys);
+        return true;
+    }
+    void unregisterKey(int id) override { d_.registeredKeys.remove(id); }
+    void unregisterAll() override { d_.registeredKeys.clear(); }
+    bool isRegistered(int id) const override { return d_.registeredKeys.contains(id); }
+private:
+    FakeDesktop& d_;
+};
+
+class FakePointerFence final : public PointerFence {
+public:
+    explicit FakePointerFence(FakeDesktop& d) : d_(d) {}
+    ~FakePointerFence() override { release(); }
+    void confine(const QRect& area, const QVector<QRect>& monitors) override {
+        const QRect wanted = fence::effectiveArea(area, monitors);
+        if (wanted != d_.pointerFence) {
+            d_.pointerFence = wanted;
+            keeper_.reset();
+        }
+        bringBack();
+    }
+    void release() override {
+        d_.pointerFence = QRect();
+        keeper_.reset();
+    }
+    bool bringBack() override {
+        if (d_.pointerFence.isNull()) return false;
+        const std::optional<QPoint> target = keeper_.check(d_.pointerFence, d_.pointer, d_.ctrlHeld);
+        if (target) d_.pointer = *target;
+        return target.has_value();
+    }
+    QRect fence() const override { return d_.pointerFence; }
+private:
+    FakeDesktop& d_;
+    fence::Keeper keeper_;
+};
+
 }  // namespace
+
+bool pressGlobalKey(FakeDesktop& d, int id) {
+    if (!d.registeredKeys.contains(id)) return false;
+    if (d.keyHandler) d.keyHandler(id);
+    return true;
+}
 
 Platform makeFakePlatform(FakeDesktop& d) {
     Platform p;
@@ -169,6 +228,8 @@ Platform makeFakePlatform(FakeDesktop& d) {
     p.capturePointer = std::make_unique<FakePointer>(d);
     p.screenChanges = std::make_unique<FakeScreenChanges>(d);
     p.openWindows = [&d] { return std::make_unique<FakeWindows>(d); };
+    p.globalKeys = std::make_unique<FakeGlobalKeys>(d);
+    p.pointerFence = std::make_unique<FakePointerFence>(d);
     return p;
 }
 

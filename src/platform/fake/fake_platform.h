@@ -42,7 +42,20 @@ struct FakeDesktop {
     QString executablePath = QStringLiteral("/opt/vivivoz/vivivoz");
     QString configHome = QStringLiteral("/tmp/vivivoz-fake-config");
     QString documentsDir = QStringLiteral("/tmp/vivivoz-fake-docs");
+    // Global keys: combinations other programs hold (registering them fails),
+    // the ones the program holds by id, and where presses go.
+    QVector<KeyCombination> keysHeldElsewhere;
+    QMap<int, KeyCombination> registeredKeys;
+    GlobalKeys::PressHandler keyHandler;
+    // Pointer fence: the rectangle in force (null while the pointer is free)
+    // and whether the user holds Ctrl.
+    QRect pointerFence;
+    bool ctrlHeld = false;
 };
+
+// Presses the combination registered under `id`, as the user would; false
+// (and nothing delivered) when no combination is registered under it.
+bool pressGlobalKey(FakeDesktop& desktop, int id);
 
 // Builds a platform whose services read and write `desktop`, which must
 // outlive it.

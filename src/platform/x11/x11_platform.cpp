@@ -3,8 +3,10 @@
 #include "platform/posix/instance_lock.h"
 #include "platform/posix/paths.h"
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_global_keys.h"
 #include "platform/x11/x11_monitors.h"
 #include "platform/x11/x11_pointer.h"
+#include "platform/x11/x11_pointer_fence.h"
 #include "platform/x11/x11_screen_capture.h"
 #include "platform/x11/x11_screen_changes.h"
 #include "platform/x11/x11_windows.h"
@@ -22,6 +24,12 @@ Platform makeX11Platform(QString* error) {
     if (!shared) return platform;
     auto captureConnection = x11::Connection::open(error);
     if (!captureConnection) return platform;
+    // Grabs and barriers belong to the connection that made them, and so do
+    // their events: each of these services reads its own.
+    auto keysConnection = x11::Connection::open(error);
+    if (!keysConnection) return platform;
+    auto fenceConnection = x11::Connection::open(error);
+    if (!fenceConnection) return platform;
 
     platform.monitors = std::make_unique<x11::X11Monitors>(shared);
     platform.pointer = std::make_unique<x11::X11Pointer>(shared);
@@ -36,6 +44,8 @@ Platform makeX11Platform(QString* error) {
     if (auto changesConnection = x11::Connection::open(nullptr))
         platform.screenChanges = std::make_unique<x11::X11ScreenChanges>(std::move(changesConnection));
     platform.openWindows = [] { return makeX11WindowsOnOwnConnection(nullptr); };
+    platform.globalKeys = std::make_unique<x11::X11GlobalKeys>(std::move(keysConnection));
+    platform.pointerFence = std::make_unique<x11::X11PointerFence>(std::move(fenceConnection));
     return platform;
 }
 

@@ -7,8 +7,10 @@ namespace vz {
 
 // Opens the X display named by $DISPLAY and builds every service except the
 // prompter (left null; the shell supplies a Qt one). When no display can be
-// opened, `monitors`, `screen`, `pointer` and `windows` are null and `*error`
-// says why; the instance lock and the paths work without a display.
+// opened, `monitors`, `screen`, `pointer`, `windows`, `globalKeys` and
+// `pointerFence` are null and `*error` says why; the instance lock and the
+// paths work without a display. Call it on the UI thread: the global keys and
+// the pointer fence deliver their events there.
 Platform makeX11Platform(QString* error);
 
 // A window service on a connection of its own, for a worker thread. It keeps

@@ -70,6 +70,17 @@ bool App::start(QString* error) {
     connect(&toolbar->keepOnTopTimer, &QTimer::timeout, this, &App::keepOnTop);
 
     trayAvailable_ = tray->addTrayIcon();
+    if (!trayAvailable_) {
+        // A tray that starts later (a panel restarted, a session still
+        // starting) gets the icon as soon as it is there.
+        trayRetry_.setInterval(1000);
+        connect(&trayRetry_, &QTimer::timeout, this, [this] {
+            if (!tray->addTrayIcon()) return;
+            trayAvailable_ = true;
+            trayRetry_.stop();
+        });
+        trayRetry_.start();
+    }
     return true;
 }
 

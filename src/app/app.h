@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -75,6 +76,7 @@ private:
     bool closed_ = false;
     int dialogTopBeforeAside_ = 0;
     int toolbarTopBeforeAside_ = 0;
+    QTimer trayRetry_;
 };
 
 }  // namespace vz

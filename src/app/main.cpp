@@ -12,6 +12,9 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,24 +22,23 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t terminationPending = 0;
+// Set once the termination was handled, possibly inside a message box's
+// event loop during start-up (where exit() cannot end the main loop yet).
+bool terminationHandled = false;
 
 void onTerminationSignal(int) {
+    terminationPending = 1;
     const char byte = 1;
     [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
 }
 
 // SIGTERM, SIGINT and SIGHUP end the program the way the end of the desktop
-// session does: the close query runs (the settings are saved), then it quits.
-void installTerminationHandlers(vz::App& app) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [&app, notifier] {
-        char byte;
-        [[maybe_unused]] auto n = ::read(signalPipe[0], &byte, 1);
-        notifier->setEnabled(false);
-        app.closeQuery();
-        QCoreApplication::exit(0);
-    });
+// session does: the settings are saved, then it quits. The handler is
+// installed first thing, so a signal during start-up is never lost: it waits
+// in the pipe until the event loop reads it.
+void installTerminationHandlers() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
     struct sigaction sa = {};
     sa.sa_handler = onTerminationSignal;
     sigemptyset(&sa.sa_mask);
@@ -44,25 +46,50 @@ void installTerminationHandlers(vz::App& app) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
 }
 
+// Reads the termination pipe from the event loop: saves and ends.
+void watchTermination(vz::App& app) {
+    if (signalPipe[0] < 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [&app, notifier] {
+        char byte;
+        [[maybe_unused]] auto n = ::read(signalPipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        terminationHandled = true;
+        app.closeQuery();
+        QCoreApplication::exit(0);
+    });
+}
+
+// Qt's -display option names the X display for our own connections too.
+void takeDisplayOption(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-display") == 0 || std::strcmp(argv[i], "--display") == 0)
+            ::setenv("DISPLAY", argv[i + 1], 1);
+}
+
+bool asksFor(int argc, char** argv, std::initializer_list<const char*> options) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : options)
+            if (std::strcmp(argv[i], option) == 0) return true;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
-    const vz::CommandLine cl = vz::parseCommandLine(args);
-    if (!cl.error.isEmpty()) {
-        std::fprintf(stderr, "vivivoz: %s\nTry 'vivivoz --help'.\n", qPrintable(cl.error));
-        return 2;
-    }
-    if (cl.help) {
+    installTerminationHandlers();
+
+    // Help and version need no display.
+    if (asksFor(argc, argv, {"--help", "-h"})) {
         std::fputs(qPrintable(vz::usageText()), stdout);
         return 0;
     }
-    if (cl.version) {
+    if (asksFor(argc, argv, {"--version"})) {
         std::printf("Vivivoz %s\n", VIVIVOZ_VERSION);
         return 0;
     }
 
+    takeDisplayOption(argc, argv);
     QString error;
     vz::Platform platform = vz::makeX11Platform(&error);
     if (!platform.monitors) {
@@ -73,18 +100,24 @@ int main(int argc, char** argv) {
     // The real program runs on X11 whatever the environment asks for.
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication qapp(argc, argv);
+    // Qt has taken its own options (-display, -platform, ...); the rest are ours.
+    const vz::CommandLine cl = vz::parseCommandLine(QCoreApplication::arguments().mid(1));
+    if (!cl.error.isEmpty()) {
+        std::fprintf(stderr, "vivivoz: %s\nTry 'vivivoz --help'.\n", qPrintable(cl.error));
+        return 2;
+    }
     QApplication::setApplicationName(QStringLiteral("Vivivoz"));
     QApplication::setApplicationVersion(QStringLiteral(VIVIVOZ_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
     platform.prompter = std::make_unique<vz::QtPrompter>();
 
     vz::App app(platform, vz::AppOptions{cl.configDir});
+    watchTermination(app);
     if (!app.start(&error)) {
         if (app.isSecondInstance()) return 0;  // the first copy keeps running
         std::fprintf(stderr, "vivivoz: %s\n", qPrintable(error));
         return 1;
     }
-    installTerminationHandlers(app);
     QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &qapp,
                      [&app](QSessionManager&) { app.closeQuery(); });
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &qapp, [&app] { app.closeQuery(); });
@@ -95,5 +128,8 @@ int main(int argc, char** argv) {
         app.tray->onLeftClick();
     }
     if (cl.start == QLatin1String("desktop")) app.tray->quickStartDesktop();
+    // A signal handled during start-up (inside a message box) ends the
+    // program here; one still waiting is read by the event loop at once.
+    if (terminationHandled) return 0;
     return qapp.exec();
 }

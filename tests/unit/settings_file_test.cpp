@@ -87,8 +87,20 @@ TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
          [](Settings& s) { s.optAutohide = s.OptCursorLimit = s.CbBeep = true; }},
         {"other values do not switch marks on", "[Options]\noptAutohide=2\nOptCursorLimit=-1\nCbBeep=3",
          [](Settings&) {}},
-        {"plain flags take any non-zero", "[Options]\noptShowcursor=7\noptAutohideagain=-1",
-         [](Settings& s) { s.optShowcursor = s.optAutohideagain = true; }},
+        {"the hint flag takes any non-zero", "[Options]\noptAutohideagain=-1",
+         [](Settings& s) { s.optAutohideagain = true; }},
+        {"cursor and red point ticked only by 1", "[Options]\noptShowcursor=7\noptShowredpoint=-1",
+         [](Settings&) {}},
+        {"cursor and red point ticked by 1", "[Options]\noptShowcursor=1\noptShowredpoint=1",
+         [](Settings& s) { s.optShowcursor = s.optShowRedPoint = true; }},
+        {"positions beyond any screen are held to 16 bits",
+         "[Options]\noptLeft=2147483647\noptTop=-2147483648\nCursorx0=-99999\nCursory9=99999",
+         [](Settings& s) {
+             s.optLeft = 32767;
+             s.optTop = 350;
+             s.Cursorx0 = -32767;
+             s.Cursory9 = 32767;
+         }},
         {"red point in any letter case", "[OPTIONS]\nOPTshowredPOINT=1", [](Settings& s) { s.optShowRedPoint = true; }},
         {"load at startup off", "[Config]\nload=0", [](Settings& s) { s.load = false; }},
         {"load at startup: other value leaves the mark", "[Config]\nload=2", [](Settings& s) { s.load = std::nullopt; }},

@@ -2,7 +2,6 @@
 
 #include "app_fixture.h"
 
-#include "app/capture_cycle.h"
 #include "ui/widgets/image_view.h"
 #include "ui/output/output_window.h"
 #include "ui/settings/settings_dialog.h"
@@ -16,31 +15,65 @@
 #include <QAction>
 #include <QFile>
 
+#include <functional>
+
 namespace vz::test {
 namespace {
 
 using Answer = Prompter::Answer;
 const QString SimulationQuestion = QStringLiteral("Vivivoz can't detect second display. Start simulation mode ?");
 
+void writeFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 class AppTest : public AppFixture {
 protected:
     TrayIcon& tray() { return *app->tray; }
 };
 
+// Answers as the fake does, and runs `whileOpen` while the first question is
+// open, as a click reaching the program during a modal box would.
+class PrompterWithClickWhileOpen final : public Prompter {
+public:
+    PrompterWithClickWhileOpen(std::unique_ptr<Prompter> inner, std::function<void()> whileOpen)
+        : inner_(std::move(inner)), whileOpen_(std::move(whileOpen)) {}
+    void beep(Icon icon) override { inner_->beep(icon); }
+    Answer ask(const QString& caption, const QString& text, Buttons buttons, Icon icon, Answer defaultAnswer) override {
+        const Answer answer = inner_->ask(caption, text, buttons, icon, defaultAnswer);
+        if (auto click = std::exchange(whileOpen_, nullptr)) click();
+        return answer;
+    }
+    bool informWithCheckBox(const QString& caption, const QString& text, const QString& box, bool& checked) override {
+        return inner_->informWithCheckBox(caption, text, box, checked);
+    }
+
+private:
+    std::unique_ptr<Prompter> inner_;
+    std::function<void()> whileOpen_;
+};
+
 TEST_F(AppTest, StartsStoppedWithNothingShown) {
     startApp();
-    EXPECT_EQ(state().source, 0);
-    EXPECT_FALSE(state().outputRunning);
-    EXPECT_EQ(state().desktopScope, -1);
-    EXPECT_EQ(state().menuSource, 0);
-    EXPECT_FALSE(app->capture->captureTimer.isActive());
-    EXPECT_EQ(app->capture->captureTimer.interval(), 200);
+    EXPECT_EQ(controller().source(), Source::Stopped);
+    EXPECT_FALSE(controller().outputRunning());
+    EXPECT_EQ(controller().desktopScope(), DesktopScope::NotChosen);
+    EXPECT_EQ(controller().sourceChoice(), SourceChoice::None);
+    EXPECT_FALSE(controller().captureTimer.isActive());
+    EXPECT_EQ(controller().captureTimer.interval(), 200);
     for (QWidget* w : {static_cast<QWidget*>(app->tray.get()), static_cast<QWidget*>(app->toolbar.get()),
                        static_cast<QWidget*>(app->preview.get()), static_cast<QWidget*>(app->output.get()),
                        static_cast<QWidget*>(app->settingsDialog.get())})
         EXPECT_FALSE(w->isVisible()) << qPrintable(w->metaObject()->className());
-    EXPECT_EQ(state().mouseArea, (Rect4{0, 0, 1920, 1080}));
-    EXPECT_EQ(state().configFolder, configDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(controller().mouseArea(), (Rect4{0, 0, 1920, 1080}));
+    EXPECT_EQ(controller().configFolder(), configDir.path() + QLatin1Char('/'));
 }
 
 TEST_F(AppTest, SecondInstanceFromTheSamePathEndsAtOnce) {
@@ -50,27 +83,27 @@ TEST_F(AppTest, SecondInstanceFromTheSamePathEndsAtOnce) {
     FakeDesktop other = desktop;  // a second process on the same machine
     Platform otherPlatform = makeFakePlatform(other);
     {
-        App second(otherPlatform, AppOptions{configDir.path()});
+        App second(otherPlatform, AppOptions{configDir.path(), FramePipeline::Mode::Inline});
         EXPECT_FALSE(second.start());
         EXPECT_TRUE(second.isSecondInstance());
         EXPECT_FALSE(second.toolbar);  // nothing was created, nothing will be saved
     }
     other.executablePath = QStringLiteral("/elsewhere/vivivoz");  // another copy runs
     Platform thirdPlatform = makeFakePlatform(other);
-    App third(thirdPlatform, AppOptions{configDir.path()});
+    App third(thirdPlatform, AppOptions{configDir.path(), FramePipeline::Mode::Inline});
     EXPECT_TRUE(third.start());
 
     app.reset();  // the first copy ends: its lock is free again
     platform = Platform{};
     Platform fourthPlatform = makeFakePlatform(desktop);
-    App fourth(fourthPlatform, AppOptions{configDir.path()});
+    App fourth(fourthPlatform, AppOptions{configDir.path(), FramePipeline::Mode::Inline});
     EXPECT_TRUE(fourth.start());
 }
 
 TEST_F(AppTest, LockThatCannotBeCreatedAbortsWithTheReason) {
     desktop.lockError = QStringLiteral("Permission denied");
     platform = makeFakePlatform(desktop);
-    App a(platform, AppOptions{configDir.path()});
+    App a(platform, AppOptions{configDir.path(), FramePipeline::Mode::Inline});
     QString error;
     EXPECT_FALSE(a.start(&error));
     EXPECT_FALSE(a.isSecondInstance());
@@ -103,7 +136,7 @@ TEST_F(AppTest, LeftClickWithOneMonitorAsksForSimulation) {
     EXPECT_FALSE(app->toolbar->isVisible());
     EXPECT_FALSE(app->settingsDialog->isVisible());
     EXPECT_FALSE(tray().outputAction->isChecked());
-    EXPECT_FALSE(state().simulationPromptOpen);
+    EXPECT_FALSE(controller().simulationPromptOpen());
 
     desktop.answers = {Answer::Yes};
     tray().onLeftClick();
@@ -114,26 +147,53 @@ TEST_F(AppTest, LeftClickWithOneMonitorAsksForSimulation) {
     EXPECT_TRUE(tray().outputAction->isChecked());
 }
 
-TEST_F(AppTest, LeftClickWhileTheQuestionIsOpenDoesNothing) {
+TEST_F(AppTest, ClicksWhileTheQuestionIsOpenDoNothing) {
     useOneMonitor();
     startApp();
-    state().simulationPromptOpen = true;
+    bool sawQuestionOpen = false;
+    platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(std::move(platform.prompter), [&] {
+        sawQuestionOpen = controller().simulationPromptOpen();
+        tray().onLeftClick();
+        tray().outputAction->trigger();
+        EXPECT_FALSE(app->settingsDialog->isVisible());
+    });
+    desktop.answers = {Answer::No};
     tray().onLeftClick();
-    EXPECT_TRUE(desktop.asked.isEmpty());
+    EXPECT_TRUE(sawQuestionOpen);
+    EXPECT_EQ(desktop.asked, QStringList{SimulationQuestion});  // asked once only
+    EXPECT_FALSE(app->output->isVisible());
     EXPECT_FALSE(app->settingsDialog->isVisible());
+    EXPECT_FALSE(controller().simulationPromptOpen());
 }
 
-TEST_F(AppTest, MenuMarksFollowVisibilityAndMenuSource) {
+TEST_F(AppTest, MenuMarksFollowVisibilityAndTheChosenSource) {
     startApp();
     TrayIcon& t = tray();
-    QAction* expected[] = {nullptr, t.desktopAction, t.areaAction, t.windowAction, t.clipboardAction, t.openSlideshowAction, t.makeSlideshowAction};
-    for (int source = 0; source <= 6; ++source) {
-        state().menuSource = source;
+    Controller& c = controller();
+    const QString slideshow = configDir.path() + QStringLiteral("/show.txt");
+    writeFile(slideshow, "[Slideshow]\r\n5\r\n");
+    struct {
+        const char* what;
+        std::function<void()> choose;
+        QAction* marked;
+    } cases[] = {
+        {"desktop", [&] { c.startDesktop(); }, t.desktopAction},
+        {"area", [&] { c.startArea(); }, t.areaAction},
+        {"window", [&] { c.startWindowSource(); }, t.windowAction},
+        {"clipboard", [&] { c.startClipboard(); }, t.clipboardAction},
+        {"open slideshow", [&] { ASSERT_TRUE(c.openSlideshow(slideshow)); }, t.openSlideshowAction},
+        {"make slideshow", [&] { c.makeSlideshow(); }, t.makeSlideshowAction},
+        {"stop all", [&] { c.stopAll(); }, nullptr},
+    };
+    for (const auto& k : cases) {
+        k.choose();
         t.onMenuAboutToShow();
         for (QAction* a : {t.desktopAction, t.areaAction, t.windowAction, t.clipboardAction, t.slideshowMenuAction, t.openSlideshowAction, t.makeSlideshowAction})
-            EXPECT_EQ(a->isChecked(), a == expected[source]) << source << " " << qPrintable(a->text());
+            EXPECT_EQ(a->isChecked(), a == k.marked) << k.what << ": " << qPrintable(a->text());
     }
-    EXPECT_TRUE(state().menuOpen);
+    EXPECT_TRUE(c.menuOpen());
+    t.menu->aboutToHide();
+    EXPECT_FALSE(c.menuOpen());
     EXPECT_FALSE(t.toolbarAction->isChecked());
     app->toolbar->show();
     app->preview->show();
@@ -145,15 +205,15 @@ TEST_F(AppTest, MenuMarksFollowVisibilityAndMenuSource) {
 
 TEST_F(AppTest, QuickStartDesktopMirrorsAtOnce) {
     startApp();
-    tray().quickStartDesktop();
+    tray().desktopAction->trigger();
     EXPECT_TRUE(app->output->isVisible());
     EXPECT_TRUE(tray().desktopAction->isChecked());
-    EXPECT_EQ(state().source, source::Desktop);
-    EXPECT_EQ(state().desktopScope, 0);
-    EXPECT_EQ(state().menuSource, 1);
-    EXPECT_TRUE(state().outputRunning);
+    EXPECT_EQ(controller().source(), Source::Desktop);
+    EXPECT_EQ(controller().desktopScope(), DesktopScope::WholePrimary);
+    EXPECT_EQ(controller().sourceChoice(), SourceChoice::Desktop);
+    EXPECT_TRUE(controller().outputRunning());
     EXPECT_TRUE(app->toolbar->showsStopPicture());
-    EXPECT_TRUE(app->capture->captureTimer.isActive());
+    EXPECT_TRUE(controller().captureTimer.isActive());
 }
 
 TEST_F(AppTest, UnbuiltFeaturesAreVisibleButDisabled) {
@@ -169,21 +229,29 @@ TEST_F(AppTest, UnbuiltFeaturesAreVisibleButDisabled) {
 }
 
 TEST_F(AppTest, LoadAtStartupWritesAndRemovesTheAutostartEntry) {
+    // The settings file's value does not tick the item: only the entry does.
+    writeFile(configDir.path() + QStringLiteral("/Vivivoz.cfg"), "[Config]\r\nload=1\r\n");
     startApp();
     const QString entry = autostartFilePath(desktop.configHome);
-    tray().loadAtStartupAction->setChecked(false);
-    tray().onLoadAtStartup();
+    EXPECT_FALSE(tray().loadAtStartupAction->isChecked());
+    tray().loadAtStartupAction->trigger();
     EXPECT_TRUE(tray().loadAtStartupAction->isChecked());
     EXPECT_TRUE(QFile::exists(entry));
-    tray().onLoadAtStartup();
+    tray().loadAtStartupAction->trigger();
     EXPECT_FALSE(tray().loadAtStartupAction->isChecked());
     EXPECT_FALSE(QFile::exists(entry));
+
+    // An entry made elsewhere shows when the menu opens.
+    ASSERT_TRUE(enableAutostart(desktop.configHome, desktop.executablePath, nullptr));
+    tray().onMenuAboutToShow();
+    EXPECT_TRUE(tray().loadAtStartupAction->isChecked());
+    EXPECT_TRUE(desktop.asked.isEmpty());
 }
 
 TEST_F(AppTest, ViewModeItemsMarkOneModeAndApplyIt) {
     startApp();
-    tray().onViewModeAction(3);
-    EXPECT_EQ(state().viewMode, 3);
+    tray().viewModeActions[3]->trigger();
+    EXPECT_EQ(controller().viewMode(), 3);
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(tray().viewModeActions[n]->isChecked(), n == 3) << n;
@@ -192,49 +260,35 @@ TEST_F(AppTest, ViewModeItemsMarkOneModeAndApplyIt) {
     }
 }
 
-TEST_F(AppTest, ShowPreviewAndToolbarToggle) {
+TEST_F(AppTest, ShowPreviewToolbarAndOutputItemsToggleTheirWindows) {
     startApp();
-    tray().onPreviewAction();
-    EXPECT_TRUE(app->preview->isVisible());
-    EXPECT_TRUE(tray().previewAction->isChecked());
-    tray().onPreviewAction();
-    EXPECT_FALSE(app->preview->isVisible());
-    EXPECT_FALSE(tray().previewAction->isChecked());
-    tray().onToolbarAction();
-    EXPECT_TRUE(app->toolbar->isVisible());
-    EXPECT_TRUE(tray().toolbarAction->isChecked());
+    struct { QAction* item; QWidget* window; } cases[] = {
+        {tray().previewAction, app->preview.get()},
+        {tray().toolbarAction, app->toolbar.get()},
+        {tray().outputAction, app->output.get()},
+    };
+    for (const auto& c : cases) {
+        c.item->trigger();
+        EXPECT_TRUE(c.window->isVisible()) << qPrintable(c.item->text());
+        EXPECT_TRUE(c.item->isChecked()) << qPrintable(c.item->text());
+        c.item->trigger();
+        EXPECT_FALSE(c.window->isVisible()) << qPrintable(c.item->text());
+        EXPECT_FALSE(c.item->isChecked()) << qPrintable(c.item->text());
+    }
 }
 
-TEST_F(AppTest, EnableSecondaryMonitorTogglesTheOutput) {
-    startApp();
-    tray().onOutputAction();
-    EXPECT_TRUE(app->output->isVisible());
-    EXPECT_TRUE(tray().outputAction->isChecked());
-    tray().onOutputAction();
-    EXPECT_FALSE(app->output->isVisible());
-    EXPECT_FALSE(tray().outputAction->isChecked());
-}
-
-TEST_F(AppTest, StopAllBlanksAndLeavesOutputRunningSet) {
+TEST_F(AppTest, StopAllBlanksAndStopsTheOutput) {
     startApp();
     tray().quickStartDesktop();
-    tray().onStopAll();
-    EXPECT_EQ(state().source, 0);
-    EXPECT_EQ(state().menuSource, 0);
-    EXPECT_TRUE(state().outputRunning);
+    tray().stopAllAction->trigger();
+    EXPECT_EQ(controller().source(), Source::Stopped);
+    EXPECT_EQ(controller().sourceChoice(), SourceChoice::None);
+    EXPECT_FALSE(controller().outputRunning());
     EXPECT_FALSE(app->toolbar->showsStopPicture());
+    EXPECT_EQ(app->toolbar->runStopButton->toolTip(), QStringLiteral("Run"));
     EXPECT_EQ(app->output->outputView->picture().pixel(0, 0), qRgb(0, 0, 0));
-}
-
-void writeFile(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    tray().onMenuAboutToShow();
+    EXPECT_FALSE(tray().desktopAction->isChecked());
 }
 
 TEST_F(AppTest, SettingsAreTakenAtStartAndWrittenAtExit) {
@@ -243,8 +297,8 @@ TEST_F(AppTest, SettingsAreTakenAtStartAndWrittenAtExit) {
               "optShowRedPoint=1\r\nHotKey3=Ctrl+F3\r\n\r\n[Display]\r\nDaf=4\r\n");
     startApp();
     EXPECT_EQ(app->toolbar->pos(), QPoint(5, 300));  // beyond the right edge: back at 5
-    EXPECT_EQ(app->capture->captureTimer.interval(), 250);
-    EXPECT_EQ(state().maxUpdateRate, 9);
+    EXPECT_EQ(controller().captureTimer.interval(), 250);
+    EXPECT_EQ(controller().maxUpdateRate(), 9);
     EXPECT_TRUE(app->settingsDialog->redPointBox->isChecked());
     EXPECT_TRUE(app->settingsDialog->viewModeBoxes[4]->isChecked());
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Resize);
@@ -264,7 +318,7 @@ TEST_F(AppTest, FailedSaveAtExitIsReportedWithThePath) {
     const QString blocker = configDir.path() + QStringLiteral("/blocker");
     writeFile(blocker, "x");
     platform = makeFakePlatform(desktop);
-    app = std::make_unique<App>(platform, AppOptions{blocker + QStringLiteral("/cfg")});
+    app = std::make_unique<App>(platform, AppOptions{blocker + QStringLiteral("/cfg"), FramePipeline::Mode::Inline});
     ASSERT_TRUE(app->start());
     app->closeQuery();
     ASSERT_EQ(desktop.asked.size(), 1);
@@ -282,27 +336,44 @@ TEST_F(AppTest, ResetAllSettingsAnsweredNoChangesNothing) {
     EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("All settings will be reset to defaults. Do you want to continue?")});
     EXPECT_EQ(desktop.beeps.value(0), Prompter::Icon::Warning);
     EXPECT_TRUE(QFile::exists(path));
-    EXPECT_EQ(app->capture->captureTimer.interval(), 250);
+    EXPECT_EQ(controller().captureTimer.interval(), 250);
 }
 
 TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
     const QString path = configDir.path() + QStringLiteral("/Vivivoz.cfg");
     writeFile(path, "[Velikost]\r\nLevo=600\r\nGor=600\r\n\r\n[Options]\r\nrefreshRate=4\r\noptAutohide=1\r\n"
-                    "optAutohideagain=1\r\n\r\n[Config]\r\nload=0\r\n");
+                    "optAutohideagain=1\r\n\r\n[Display]\r\nDaf=4\r\n\r\n[Config]\r\nload=0\r\n");
+    // The autostart entry exists: the item shows it whatever the file says, and the reset keeps it.
+    ASSERT_TRUE(enableAutostart(desktop.configHome, desktop.executablePath, nullptr));
     startApp();
     tray().onLeftClick();
-    ASSERT_TRUE(state().toolbarShown);
+    ASSERT_TRUE(controller().toolbarShownOnce());
     ASSERT_TRUE(tray().autoHideAction->isChecked());
+    ASSERT_TRUE(app->toolbar->autoHideTimer.isActive());
+    ASSERT_TRUE(tray().loadAtStartupAction->isChecked());
+    ASSERT_EQ(app->output->outputView->fit(), ViewFit::Resize);
     desktop.answers = {Answer::Yes};
-    tray().onResetAll();
+    tray().resetAction->trigger();
     EXPECT_FALSE(QFile::exists(path));  // the next save writes it again
     EXPECT_EQ(app->toolbar->pos(), QPoint(1920 - 500, 100));
-    EXPECT_EQ(app->capture->captureTimer.interval(), 200);
+    EXPECT_EQ(controller().captureTimer.interval(), 200);
     EXPECT_TRUE(tray().loadAtStartupAction->isChecked());
+    EXPECT_TRUE(QFile::exists(autostartFilePath(desktop.configHome)));
     EXPECT_FALSE(tray().autoHideAction->isChecked());
-    EXPECT_FALSE(app->tray->autoHideTimer.isActive());
-    EXPECT_FALSE(state().toolbarShown);
-    EXPECT_FALSE(state().autoHideHintOff);
+    EXPECT_FALSE(app->toolbar->autoHideTimer.isActive());
+    EXPECT_FALSE(controller().toolbarShownOnce());
+    EXPECT_FALSE(controller().autoHideHintOff());
+    // The default view mode reaches the menu, the dialog and the output.
+    EXPECT_EQ(controller().viewMode(), 2);
+    EXPECT_TRUE(tray().viewModeActions[2]->isChecked());
+    EXPECT_FALSE(tray().viewModeActions[4]->isChecked());
+    EXPECT_EQ(app->settingsDialog->tickedViewMode(), 2);
+    EXPECT_EQ(app->output->outputView->fit(), ViewFit::Stretch);
+
+    // The toolbar comes back with the next left click, as at the first one.
+    app->toolbar->hide();
+    tray().onLeftClick();
+    EXPECT_TRUE(app->toolbar->isVisible());
 }
 
 }  // namespace

@@ -8,14 +8,18 @@
 #include "ui/output/output_window.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/toolbar/toolbar.h"
+#include "ui/widgets/glyph_button.h"
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/spin_edit.h"
 #include "ui/widgets/track_bar.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
+
+#include <functional>
 
 namespace vz::test {
 namespace {
@@ -32,6 +36,32 @@ void activate(QWidget* w) {
     QCoreApplication::processEvents();
 }
 
+void writeFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+// Answers as the fake does, but runs `whileOpen` while the question is on
+// screen, as a click reaching the program during a modal box would.
+class PrompterWithClickWhileOpen final : public Prompter {
+public:
+    PrompterWithClickWhileOpen(std::unique_ptr<Prompter> inner, std::function<void()> whileOpen)
+        : inner_(std::move(inner)), whileOpen_(std::move(whileOpen)) {}
+    void beep(Icon icon) override { inner_->beep(icon); }
+    Answer ask(const QString& caption, const QString& text, Buttons buttons, Icon icon, Answer defaultAnswer) override {
+        if (auto click = std::exchange(whileOpen_, nullptr)) click();
+        return inner_->ask(caption, text, buttons, icon, defaultAnswer);
+    }
+    bool informWithCheckBox(const QString& caption, const QString& text, const QString& box, bool& checked) override {
+        return inner_->informWithCheckBox(caption, text, box, checked);
+    }
+
+private:
+    std::unique_ptr<Prompter> inner_;
+    std::function<void()> whileOpen_;
+};
+
 void doubleClick(QWidget* w) {
     const QPointF p(5, 5);
     QMouseEvent e(QEvent::MouseButtonDblClick, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton,
@@ -44,6 +74,16 @@ protected:
     OutputWindow& out() { return *app->output; }
     SettingsDialog& dialog() { return *app->settingsDialog; }
     bool frameless() { return out().windowFlags().testFlag(Qt::FramelessWindowHint); }
+    // Clicks the dialog's monitor toggle so that it ends up `ticked`.
+    void clickOutputBox(bool ticked) {
+        dialog().outputBox->setChecked(!ticked);
+        dialog().outputBox->click();
+        ASSERT_EQ(dialog().outputBox->isChecked(), ticked);
+    }
+    void loadSavedViewMode(const QByteArray& daf) {
+        writeFile(controller().settingsPath(), "[Display]\r\nDaf=" + daf + "\r\n");
+        controller().loadSettings();
+    }
     // Full screen over `monitor`: borderless and covering it exactly.
     void expectFullOn(const QRect& monitor) {
         EXPECT_TRUE(out().isVisible());
@@ -71,7 +111,7 @@ TEST_F(MonitorTest, CreatedHiddenAsAQuarterOfThePrimaryAtTheLeftEdge) {
     EXPECT_TRUE(out().banner->isHidden());
     EXPECT_FALSE(out().stayOnTopAction->isChecked());
     EXPECT_EQ(out().stayOnTopAction->text(), QStringLiteral("Stay on top"));
-    EXPECT_TRUE(state().desktopFrame.isNull());
+    EXPECT_TRUE(controller().desktopFrame().isNull());
 }
 
 TEST_F(MonitorTest, TakesTheSavedViewModeAtCreationOptimalOutsideTheRange) {
@@ -82,11 +122,11 @@ TEST_F(MonitorTest, TakesTheSavedViewModeAtCreationOptimalOutsideTheRange) {
     } cases[] = {{1, ViewFit::Normal}, {2, ViewFit::Stretch}, {3, ViewFit::Optimal}, {4, ViewFit::Resize},
                  {5, ViewFit::Scale},  {0, ViewFit::Optimal}, {6, ViewFit::Optimal}, {-1, ViewFit::Optimal}};
     for (const auto& c : cases) {
-        state().savedViewMode = c.saved;
-        OutputWindow m(*app);
+        loadSavedViewMode(QByteArray::number(c.saved));
+        OutputWindow m(controller());
         EXPECT_EQ(m.outputView->fit(), c.fit) << c.saved;
     }
-    EXPECT_EQ(state().viewMode, 0);
+    EXPECT_EQ(controller().viewMode(), 0);  // none chosen: no box ticked
 }
 
 TEST_F(MonitorTest, ShowOnSecondaryCoversTheMonitorRightOfThePrimary) {
@@ -136,12 +176,13 @@ TEST_F(MonitorTest, MonitorToggle) {
         desktop.asked.clear();
         desktop.beeps.clear();
         startApp();
-        dialog().outputBox->setText(QStringLiteral("Off"));
-        dialog().outputBox->setChecked(c.ticked);
-        out().onOutputBoxClicked();
+        clickOutputBox(c.ticked);
         EXPECT_EQ(out().isVisible(), c.shown);
+        EXPECT_EQ(controller().isShown(View::Output), c.shown);
+        // The toggle shows whether the output is up, whatever the answer.
+        EXPECT_EQ(dialog().outputBox->isChecked(), c.shown);
         EXPECT_EQ(dialog().outputBox->text(), c.caption);
-        EXPECT_FALSE(state().simulationPromptOpen);
+        EXPECT_FALSE(controller().simulationPromptOpen());
         if (c.asked) {
             EXPECT_EQ(desktop.asked, QStringList{SimulationQuestion});
             EXPECT_EQ(desktop.beeps, QVector<Prompter::Icon>{Prompter::Icon::Question});
@@ -156,25 +197,34 @@ TEST_F(MonitorTest, MonitorToggle) {
 TEST_F(MonitorTest, UntickingHidesAVisibleWindowAndChangesNothingElse) {
     startApp();
     out().showOnSecondary();
-    state().source = source::Desktop;
-    dialog().outputBox->setChecked(false);
-    out().onOutputBoxClicked();
+    controller().startDesktop();
+    ASSERT_TRUE(dialog().outputBox->isChecked());
+    dialog().outputBox->click();
     EXPECT_FALSE(out().isVisible());
+    EXPECT_FALSE(dialog().outputBox->isChecked());
     EXPECT_EQ(dialog().outputBox->text(), QStringLiteral("Off"));
-    EXPECT_EQ(state().source, source::Desktop);
+    EXPECT_EQ(controller().source(), Source::Desktop);
 }
 
 TEST_F(MonitorTest, NoSecondQuestionWhileOneIsOpen) {
     useOneMonitor();
+    desktop.answers = {Answer::No};
     startApp();
-    state().simulationPromptOpen = true;  // a question is on screen
-    dialog().outputBox->setChecked(true);
-    out().onOutputBoxClicked();
-    EXPECT_FALSE(out().askSimulationQuestion());
-    EXPECT_TRUE(desktop.asked.isEmpty());
-    EXPECT_TRUE(desktop.beeps.isEmpty());
+    bool checkedWhileOpen = false;
+    platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(std::move(platform.prompter), [&] {
+        checkedWhileOpen = true;
+        EXPECT_TRUE(controller().simulationPromptOpen());
+        out().bringUp();  // a second request while the question is on screen
+        EXPECT_FALSE(controller().askSimulationQuestion());
+        EXPECT_TRUE(controller().simulationPromptOpen());  // still the open question's
+        EXPECT_FALSE(out().isVisible());
+    });
+    clickOutputBox(true);
+    ASSERT_TRUE(checkedWhileOpen);
+    EXPECT_EQ(desktop.asked, QStringList{SimulationQuestion});
+    EXPECT_EQ(desktop.beeps, QVector<Prompter::Icon>{Prompter::Icon::Question});
     EXPECT_FALSE(out().isVisible());
-    EXPECT_TRUE(state().simulationPromptOpen);  // still the open question's
+    EXPECT_FALSE(controller().simulationPromptOpen());
 }
 
 TEST_F(MonitorTest, DoubleClickTogglesBetweenQuarterSizeAndFullScreen) {
@@ -212,8 +262,7 @@ TEST_F(MonitorTest, SliderWithOneMonitorSizesByThePrimaryAndGoesFullInPlace) {
     useOneMonitor();
     startApp();
     desktop.answers = {Answer::Yes};
-    dialog().outputBox->setChecked(true);
-    out().onOutputBoxClicked();
+    clickOutputBox(true);
     activate(&dialog());
     ASSERT_TRUE(dialog().isActiveWindow());
     dialog().displaySizeSlider->setValue(25);
@@ -234,12 +283,12 @@ TEST_F(MonitorTest, FullButton) {
         SCOPED_TRACE(c.name);
         desktop.monitors = c.monitors == 1 ? QVector<QRect>{Primary} : QVector<QRect>{Primary, Second};
         startApp();
-        out().goFullScreen();  // hidden: nothing happens
+        dialog().fullButton->click();  // hidden: nothing happens
         EXPECT_FALSE(out().isVisible());
         out().showSimulated();
         out().move(200, 300);
         dialog().displaySizeSlider->setValue(30);
-        out().goFullScreen();
+        dialog().fullButton->click();
         expectFullOn(c.expected);
         EXPECT_EQ(dialog().displaySizeSlider->value(), 100);
     }
@@ -248,13 +297,13 @@ TEST_F(MonitorTest, FullButton) {
 TEST_F(MonitorTest, MoveToSecondMonitorNeedsTwoMonitors) {
     useOneMonitor();
     startApp();
-    out().moveToSecondMonitor();
+    dialog().moveToSecondButton->click();
     EXPECT_FALSE(out().isVisible());
 
     desktop.monitors = {Primary, Second};
     startApp();
     out().showSimulated();
-    out().moveToSecondMonitor();
+    dialog().moveToSecondButton->click();
     expectFullOn(Second);
 }
 
@@ -288,16 +337,19 @@ TEST_F(MonitorTest, ResizingTheActiveWindowFeedsTheSliderWithOneMonitor) {
 
 TEST_F(MonitorTest, ViewModeAndScaleReachTheImage) {
     startApp();
-    out().applyViewMode();  // no mode chosen yet: the saved one stays
+    EXPECT_EQ(out().outputView->fit(), ViewFit::Stretch);  // the saved mode
+    loadSavedViewMode("0");  // no mode: the image keeps the one it has
+    out().applyViewMode();
     EXPECT_EQ(out().outputView->fit(), ViewFit::Stretch);
     dialog().scaleSpin->setValue(50);
-    out().chooseViewMode(5);
-    EXPECT_EQ(state().viewMode, 5);
-    EXPECT_EQ(out().outputView->fit(), ViewFit::Scale);
     EXPECT_FLOAT_EQ(out().outputView->scaleFactor(), 0.5f);
-    out().chooseViewMode(9);  // not a mode: ignored
-    EXPECT_EQ(state().viewMode, 5);
-    out().chooseViewMode(4);
+    controller().setViewMode(5);
+    EXPECT_EQ(controller().viewMode(), 5);
+    EXPECT_EQ(out().outputView->fit(), ViewFit::Scale);
+    controller().setViewMode(9);  // not a mode: ignored
+    EXPECT_EQ(controller().viewMode(), 5);
+    EXPECT_EQ(out().outputView->fit(), ViewFit::Scale);
+    controller().setViewMode(4);
     EXPECT_EQ(out().outputView->fit(), ViewFit::Resize);
 }
 
@@ -306,12 +358,12 @@ TEST_F(MonitorTest, StayOnTopKeepsTheWindowWhereItIs) {
     out().showSimulated();
     out().move(100, 200);
     const QRect before = out().geometry();
-    out().toggleStayOnTop();
+    out().stayOnTopAction->trigger();
     EXPECT_TRUE(out().stayOnTopAction->isChecked());
     EXPECT_TRUE(out().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(out().isVisible());
     EXPECT_EQ(out().geometry(), before);
-    out().stayOnTopAction->trigger();  // from the menu
+    out().stayOnTopAction->trigger();
     EXPECT_FALSE(out().stayOnTopAction->isChecked());
     EXPECT_FALSE(out().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(out().geometry(), before);
@@ -320,9 +372,10 @@ TEST_F(MonitorTest, StayOnTopKeepsTheWindowWhereItIs) {
 TEST_F(MonitorTest, ClosingStopsTheOutputButKeepsTheSource) {
     startApp();
     out().showOnSecondary();
-    state().source = source::Desktop;
-    app->toolbar->toggleRun();  // Run
-    ASSERT_TRUE(state().outputRunning);
+    controller().startDesktop();
+    app->toolbar->runStopButton->click();  // Run
+    ASSERT_TRUE(controller().outputRunning());
+    ASSERT_TRUE(app->toolbar->showsStopPicture());
     QImage frame(64, 48, QImage::Format_RGB32);
     frame.fill(Qt::red);
     out().outputView->setPicture(frame);
@@ -330,9 +383,9 @@ TEST_F(MonitorTest, ClosingStopsTheOutputButKeepsTheSource) {
     out().close();
     EXPECT_FALSE(out().isVisible());
     EXPECT_FALSE(out().outputView->hasPicture());
-    EXPECT_FALSE(state().outputRunning);
+    EXPECT_FALSE(controller().outputRunning());
     EXPECT_FALSE(app->toolbar->showsStopPicture());
-    EXPECT_EQ(state().source, source::Desktop);
+    EXPECT_EQ(controller().source(), Source::Desktop);
 }
 
 }  // namespace

@@ -95,10 +95,17 @@ TEST_F(PreviewTest, ActivationPullsTheWindowBackOntoThePrimaryScreen) {
     }
 }
 
-TEST_F(PreviewTest, ActivationUpdatesTheDialogToggles) {
-    app->settingsDialog->previewBox->setChecked(false);
-    preview().onActivated();
-    EXPECT_TRUE(app->settingsDialog->previewBox->isChecked());
+TEST_F(PreviewTest, TheDialogsToggleFollowsThePreviewWithoutActivation) {
+    OnOffCheckBox& box = *app->settingsDialog->previewBox;
+    EXPECT_TRUE(box.isChecked());
+    EXPECT_EQ(box.text(), QStringLiteral("On"));
+    preview().hide();
+    EXPECT_FALSE(box.isChecked());
+    EXPECT_EQ(box.text(), QStringLiteral("Off"));
+    EXPECT_FALSE(controller().isShown(View::Preview));
+    preview().show();
+    EXPECT_TRUE(box.isChecked());
+    EXPECT_TRUE(controller().isShown(View::Preview));
 }
 
 TEST_F(PreviewTest, DraggingThePictureMovesTheWindowWithAnyButton) {

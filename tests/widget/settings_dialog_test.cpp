@@ -4,7 +4,8 @@
 #include "app_fixture.h"
 
 #include "app/features.h"
-#include "app/capture_cycle.h"
+#include "core/settings/ini_document.h"
+#include "core/settings/settings_file.h"
 #include "ui/widgets/image_view.h"
 #include "ui/output/output_window.h"
 #include "ui/settings/settings_dialog.h"
@@ -18,15 +19,50 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
 
 #include <functional>
 
 namespace vz::test {
 namespace {
+
+// Runs the event loop until `done` holds; false when it did not within `ms`.
+bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsed() > ms) loop.quit();
+    });
+    poll.start();
+    if (!done()) loop.exec();
+    return done();
+}
+
+// Clicks a button; one of a feature not built yet (disabled) gets its
+// clicked signal directly, so the command it is wired to still runs.
+void press(QAbstractButton* button) {
+    if (button->isEnabled())
+        button->click();
+    else
+        emit button->clicked(false);
+}
+
+// The same for a menu item.
+void press(QAction* action) {
+    if (action->isEnabled())
+        action->trigger();
+    else
+        emit action->triggered(false);
+}
 
 class OptionsTest : public AppFixture {
 protected:
@@ -35,7 +71,20 @@ protected:
         startApp();
     }
     SettingsDialog& dlg() { return *app->settingsDialog; }
-    bool timerOn() { return app->capture->captureTimer.isActive(); }
+    bool timerOn() { return controller().captureTimer.isActive(); }
+    // Part of Desktop: the selection continues from the event loop once the
+    // windows are out of the picture.
+    void pressArea() {
+        press(dlg().areaButton);
+        ASSERT_TRUE(pumpUntil([&] { return controller().desktopScope() == DesktopScope::Area; }));
+    }
+    // Writes a settings file with `v` where the controller reads it.
+    void writeSettingsFile(const Settings& v) {
+        IniDocument doc;
+        writeSettings(doc, v);
+        QString error;
+        ASSERT_TRUE(doc.save(controller().settingsPath(), &error)) << error.toStdString();
+    }
     QString writeFile(const QString& name, const QByteArray& bytes) {
         const QString path = configDir.path() + QLatin1Char('/') + name;
         QFile f(path);
@@ -45,37 +94,39 @@ protected:
     }
 };
 
-using Command = void (SettingsDialog::*)();
 using ButtonOf = GlyphButton* SettingsDialog::*;
+
+// The source commands, from the dialog's buttons and the Images menu.
+enum class Press { None, StopAll, Desktop, Area, Window, Clipboard, MakeSlideshow };
 
 struct SourceCase {
     const char* name;
-    Command before;  // run first (nullptr: none)
-    Command command;
-    int sourceMode;
-    int menuSource;
-    int desktopScope;
-    bool outputRunning;
+    Press before;  // pressed first
+    Press command;
+    Source source;
+    SourceChoice choice;
+    DesktopScope desktopScope;
     ButtonOf marked;
     bool timerActive;
 };
 
-// The output window is up, as when a source is chosen for real. After Stop
-// All the Run/Stop flag stays set; the next command's clearOutput presses
-// Run/Stop with the new source and so brings it back to false.
+// The output window is up, as when a source is chosen for real. Stop All
+// stops a running output at once and leaves the capture timer running.
 const SourceCase kSourceCases[] = {
-    {"Desktop", nullptr, &SettingsDialog::onDesktopClicked, 2, 1, 0, false, &SettingsDialog::desktopButton, true},
-    {"DesktopAfterStopAll", &SettingsDialog::onStopAllClicked, &SettingsDialog::onDesktopClicked, 2, 1, 0, false,
+    {"Desktop", Press::None, Press::Desktop, Source::Desktop, SourceChoice::Desktop, DesktopScope::WholePrimary,
      &SettingsDialog::desktopButton, true},
-    {"StopAllKeepsTimerAndFlag", &SettingsDialog::onDesktopClicked, &SettingsDialog::onStopAllClicked, 0, 0, 0, true,
-     &SettingsDialog::stopAllButton, true},
-    {"ClipboardStopsTimer", &SettingsDialog::onDesktopClicked, &SettingsDialog::onClipboardClicked, 4, 4, 0, false,
-     &SettingsDialog::clipboardButton, false},
-    {"PartOfDesktop", nullptr, &SettingsDialog::onAreaClicked, 2, 2, 1, false, &SettingsDialog::areaButton, true},
-    {"SingleApplication", &SettingsDialog::onDesktopClicked, &SettingsDialog::onWindowClicked, 3, 3, 0, false,
-     &SettingsDialog::windowButton, false},
-    {"MakeSlideshow", &SettingsDialog::onStopAllClicked, &SettingsDialog::onMakeSlideshow, 5, 6, -1, false,
-     &SettingsDialog::imagesButton, false},
+    {"DesktopAfterStopAll", Press::StopAll, Press::Desktop, Source::Desktop, SourceChoice::Desktop,
+     DesktopScope::WholePrimary, &SettingsDialog::desktopButton, true},
+    {"StopAllKeepsTimer", Press::Desktop, Press::StopAll, Source::Stopped, SourceChoice::None,
+     DesktopScope::WholePrimary, &SettingsDialog::stopAllButton, true},
+    {"ClipboardStopsTimer", Press::Desktop, Press::Clipboard, Source::Clipboard, SourceChoice::Clipboard,
+     DesktopScope::WholePrimary, &SettingsDialog::clipboardButton, false},
+    {"PartOfDesktop", Press::None, Press::Area, Source::Desktop, SourceChoice::Area, DesktopScope::Area,
+     &SettingsDialog::areaButton, true},
+    {"SingleApplication", Press::Desktop, Press::Window, Source::Window, SourceChoice::Window,
+     DesktopScope::WholePrimary, &SettingsDialog::windowButton, false},
+    {"MakeSlideshow", Press::StopAll, Press::MakeSlideshow, Source::Slideshow, SourceChoice::MakeSlideshow,
+     DesktopScope::NotChosen, &SettingsDialog::imagesButton, false},
 };
 
 TEST_F(OptionsTest, SourceCommandsSetTheSharedStateAndTheMarker) {
@@ -83,12 +134,21 @@ TEST_F(OptionsTest, SourceCommandsSetTheSharedStateAndTheMarker) {
         SCOPED_TRACE(c.name);
         startApp();
         app->output->showOnSecondary();
-        if (c.before) (dlg().*c.before)();
-        (dlg().*c.command)();
-        EXPECT_EQ(state().source, c.sourceMode);
-        EXPECT_EQ(state().menuSource, c.menuSource);
-        EXPECT_EQ(state().desktopScope, c.desktopScope);
-        EXPECT_EQ(state().outputRunning, c.outputRunning);
+        for (Press p : {c.before, c.command}) {
+            switch (p) {
+            case Press::None: break;
+            case Press::StopAll: press(dlg().stopAllButton); break;
+            case Press::Desktop: press(dlg().desktopButton); break;
+            case Press::Area: pressArea(); break;
+            case Press::Window: press(dlg().windowButton); break;
+            case Press::Clipboard: press(dlg().clipboardButton); break;
+            case Press::MakeSlideshow: press(dlg().makeSlideshowAction); break;
+            }
+        }
+        EXPECT_EQ(controller().source(), c.source);
+        EXPECT_EQ(controller().sourceChoice(), c.choice);
+        EXPECT_EQ(controller().desktopScope(), c.desktopScope);
+        EXPECT_FALSE(controller().outputRunning());
         EXPECT_EQ(timerOn(), c.timerActive);
         GlyphButton* expected = dlg().*c.marked;
         EXPECT_EQ(dlg().markedSource(), expected);
@@ -110,21 +170,20 @@ TEST_F(OptionsTest, MarkerStartsOverStopAllAndIsADisabledBluePanel) {
 TEST_F(OptionsTest, StopAllShowsTheImageHidesTheBandAndPutsTheRunPictureBack) {
     OutputWindow& out = *app->output;
     out.showOnSecondary();
-    dlg().onDesktopClicked();
-    app->toolbar->toggleRun();  // Run: the toolbar shows Stop
-    ASSERT_TRUE(state().outputRunning);
-    out.outputView->hide();
-    out.transitionSurface->show();
+    press(dlg().desktopButton);
+    app->toolbar->runStopButton->click();  // Run: the toolbar shows Stop
+    ASSERT_TRUE(controller().outputRunning());
+    ASSERT_TRUE(app->toolbar->showsStopPicture());
     out.banner->show();
     app->preview->bannerStrip->show();
 
-    dlg().onStopAllClicked();
+    press(dlg().stopAllButton);
 
     EXPECT_FALSE(out.outputView->isHidden());
     EXPECT_TRUE(out.transitionSurface->isHidden());
     EXPECT_TRUE(out.banner->isHidden());
     EXPECT_TRUE(app->preview->bannerStrip->isHidden());
-    EXPECT_TRUE(state().outputRunning);
+    EXPECT_FALSE(controller().outputRunning());
     EXPECT_FALSE(app->toolbar->showsStopPicture());
 }
 
@@ -133,15 +192,14 @@ TEST_F(OptionsTest, PartOfDesktopBringsAVisibleDialogBackToItsPlace) {
     dlg().show();
     const QPoint before = dlg().pos();
     const int toolbarTop = app->toolbar->y();
-    dlg().onAreaClicked();
+    pressArea();
     EXPECT_TRUE(dlg().isVisible());
     EXPECT_EQ(dlg().pos(), before);
     EXPECT_EQ(app->toolbar->y(), toolbarTop);
-    EXPECT_TRUE(state().areaSnapshot.isNull());
 }
 
 TEST_F(OptionsTest, PartOfDesktopLeavesAHiddenDialogHidden) {
-    dlg().onAreaClicked();
+    pressArea();
     EXPECT_FALSE(dlg().isVisible());
 }
 
@@ -149,14 +207,17 @@ TEST_F(OptionsTest, UpdateRateSetsTheIntervalAndRaisesOnlyTheMaximum) {
     struct {
         int rate, interval, maxAfter;
     } const cases[] = {{10, 100, 10}, {3, 333, 10}, {4, 250, 10}, {1000, 1, 1000}, {1, 1000, 1000}};
-    state().maxUpdateRate = 5;
+    ASSERT_EQ(controller().maxUpdateRate(), 5);  // the default settings
     dlg().updateRateSpin->setValue(5);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
         dlg().updateRateSpin->setValue(c.rate);
-        EXPECT_EQ(app->capture->captureTimer.interval(), c.interval);
-        EXPECT_EQ(state().maxUpdateRate, c.maxAfter);
+        EXPECT_EQ(controller().captureTimer.interval(), c.interval);
+        EXPECT_EQ(controller().maxUpdateRate(), c.maxAfter);
     }
+    // The box follows a rate set elsewhere.
+    controller().setUpdateRate(7);
+    EXPECT_EQ(dlg().updateRateSpin->value(), 7);
 }
 
 TEST_F(OptionsTest, SpinEditsAndSliderHaveTheirRanges) {
@@ -169,7 +230,7 @@ TEST_F(OptionsTest, SpinEditsAndSliderHaveTheirRanges) {
     EXPECT_EQ(dlg().displaySizeSlider->tickInterval(), 10);
 }
 
-TEST_F(OptionsTest, FormCreateTakesTheHeldValues) {
+TEST_F(OptionsTest, LoadedSettingsReachTheBoxes) {
     struct Case {
         const char* name;
         int monitors;
@@ -187,19 +248,21 @@ TEST_F(OptionsTest, FormCreateTakesTheHeldValues) {
         desktop.monitors = {QRect(0, 0, 1920, 1080)};
         if (c.monitors == 2) desktop.monitors.append(QRect(1920, 0, 1280, 1024));
         startApp();
-        // Reset All Settings runs the initialisation again over a used dialog.
-        dlg().tickViewModeBox(3);
-        app->tray->viewModeActions[3]->setChecked(true);
-        dlg().markSource(dlg().desktopButton);
-        state().savedViewMode = c.savedViewMode;
-        state().optShowcursor = true;
-        state().optShowRedPoint = false;
-        state().opScaleValue = 250;
-        state().optLeft = 120;
-        state().optTop = 90;
-        dlg().applyLoadedSettings();
+        // A load over a used dialog (Reset All Settings loads again).
+        press(dlg().desktopButton);
+        press(dlg().viewModeBoxes[3]);
+        press(dlg().redPointBox);
+        Settings v;
+        v.Daf = c.savedViewMode;
+        v.optShowcursor = true;
+        v.optShowRedPoint = false;
+        v.opScaleValue = 250;
+        v.optLeft = 120;
+        v.optTop = 90;
+        writeSettingsFile(v);
+        controller().loadSettings();
 
-        EXPECT_EQ(dlg().markedSource(), dlg().stopAllButton);
+        EXPECT_EQ(dlg().markedSource(), dlg().desktopButton);  // the source goes on
         EXPECT_EQ(dlg().displaySizeSlider->value(), c.slider);
         EXPECT_EQ(dlg().displaySizeLabel->text(), QStringLiteral("%1 %").arg(c.slider));
         EXPECT_EQ(dlg().pos(), QPoint(120, 90));
@@ -218,19 +281,27 @@ TEST_F(OptionsTest, FormCreateTakesTheHeldValues) {
     }
 }
 
-TEST_F(OptionsTest, FormCreateAppliesTheRateEvenWhenItIsUnchanged) {
-    state().refreshRate = dlg().updateRateSpin->value();
-    app->capture->captureTimer.setInterval(999);
-    state().maxUpdateRate = 1;
-    dlg().applyLoadedSettings();
-    EXPECT_EQ(app->capture->captureTimer.interval(), 1000 / state().refreshRate);
-    EXPECT_EQ(state().maxUpdateRate, state().refreshRate);
+TEST_F(OptionsTest, LoadAppliesTheRateEvenWhenItIsUnchanged) {
+    Settings v;
+    v.refreshRate = dlg().updateRateSpin->value();
+    v.MAXrefreshRate = 1;  // below the rate: raised to it
+    writeSettingsFile(v);
+    controller().captureTimer.setInterval(999);
+    controller().loadSettings();
+    EXPECT_EQ(controller().captureTimer.interval(), 1000 / v.refreshRate);
+    EXPECT_EQ(controller().maxUpdateRate(), v.refreshRate);
+    EXPECT_EQ(dlg().updateRateSpin->value(), v.refreshRate);
+
+    v.refreshRate = 8;
+    writeSettingsFile(v);
+    controller().loadSettings();
+    EXPECT_EQ(dlg().updateRateSpin->value(), 8);
+    EXPECT_EQ(controller().captureTimer.interval(), 125);
 }
 
-TEST_F(OptionsTest, TogglesShowAndHideTheirWindowsAndFormActivateFollows) {
+TEST_F(OptionsTest, TogglesShowAndHideTheirWindowsAndFollowThem) {
     app->preview->show();
     app->toolbar->show();
-    dlg().onActivated();
     EXPECT_TRUE(dlg().previewBox->isChecked());
     EXPECT_EQ(dlg().previewBox->text(), QStringLiteral("On"));
     EXPECT_FALSE(dlg().outputBox->isChecked());
@@ -255,7 +326,6 @@ TEST_F(OptionsTest, TogglesShowAndHideTheirWindowsAndFormActivateFollows) {
     dlg().show();
     dlg().close();
     dlg().show();
-    dlg().onActivated();
     EXPECT_FALSE(dlg().previewBox->isChecked());
     EXPECT_EQ(dlg().previewBox->text(), QStringLiteral("Off"));
     EXPECT_TRUE(dlg().outputBox->isChecked());
@@ -263,13 +333,23 @@ TEST_F(OptionsTest, TogglesShowAndHideTheirWindowsAndFormActivateFollows) {
 }
 
 TEST_F(OptionsTest, PointerOptionBoxesCaptionThemselvesOnClick) {
-    for (OnOffCheckBox* box : {dlg().redPointBox, dlg().showCursorBox}) {
-        box->click();
-        EXPECT_TRUE(box->isChecked());
-        EXPECT_EQ(box->text(), QStringLiteral("On"));
-        box->click();
-        EXPECT_EQ(box->text(), QStringLiteral("Off"));
+    struct {
+        OnOffCheckBox* box;
+        bool (Controller::*value)() const;
+    } const boxes[] = {{dlg().redPointBox, &Controller::showRedPoint}, {dlg().showCursorBox, &Controller::showCursor}};
+    for (const auto& b : boxes) {
+        b.box->click();
+        EXPECT_TRUE(b.box->isChecked());
+        EXPECT_EQ(b.box->text(), QStringLiteral("On"));
+        EXPECT_TRUE((controller().*b.value)());
+        b.box->click();
+        EXPECT_EQ(b.box->text(), QStringLiteral("Off"));
+        EXPECT_FALSE((controller().*b.value)());
     }
+    // A change made elsewhere reaches the boxes.
+    controller().setShowCursor(true);
+    EXPECT_TRUE(dlg().showCursorBox->isChecked());
+    EXPECT_EQ(dlg().showCursorBox->text(), QStringLiteral("On"));
 }
 
 TEST_F(OptionsTest, ViewModeBoxClickChoosesTheModeAlone) {
@@ -277,7 +357,7 @@ TEST_F(OptionsTest, ViewModeBoxClickChoosesTheModeAlone) {
     dlg().viewModeBoxes[1]->click();
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Normal);
     dlg().viewModeBoxes[3]->click();
-    EXPECT_EQ(state().viewMode, 3);
+    EXPECT_EQ(controller().viewMode(), 3);
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(dlg().viewModeBoxes[n]->isChecked(), n == 3) << n;
@@ -321,15 +401,14 @@ TEST_F(OptionsTest, ButtonsOfFeaturesNotBuiltStayVisibleAndDisabled) {
 TEST_F(OptionsTest, OpenSlideshowReadsTheFileIntoTheSharedLines) {
     const QString path = writeFile(QStringLiteral("show.vsl"), "5\r\nOn\r\n/pics/a.jpg\r\n/pics/b.png\r\n");
     app->output->showOnSecondary();
-    dlg().onDesktopClicked();
-    ASSERT_TRUE(dlg().openSlideshowFile(path));
-    EXPECT_EQ(state().playList,
+    press(dlg().desktopButton);
+    // "Open Slideshow" asks for the file in a file dialog, then opens it so.
+    ASSERT_TRUE(controller().openSlideshow(path));
+    EXPECT_EQ(controller().playList(),
               QStringList({QStringLiteral("5"), QStringLiteral("On"), QStringLiteral("/pics/a.jpg"),
                            QStringLiteral("/pics/b.png")}));
-    EXPECT_EQ(state().playListCount, 4);
-    EXPECT_TRUE(state().playListLoaded);
-    EXPECT_EQ(state().source, source::Slideshow);
-    EXPECT_EQ(state().menuSource, 5);
+    EXPECT_EQ(controller().source(), Source::Slideshow);
+    EXPECT_EQ(controller().sourceChoice(), SourceChoice::OpenSlideshow);
     EXPECT_EQ(dlg().markedSource(), dlg().imagesButton);
     EXPECT_FALSE(timerOn());  // the slideshow editor's close stops the capture
 }
@@ -337,7 +416,7 @@ TEST_F(OptionsTest, OpenSlideshowReadsTheFileIntoTheSharedLines) {
 TEST_F(OptionsTest, ImagesOpensItsMenuBelowTheButton) {
     dlg().move(100, 100);
     dlg().show();
-    dlg().onImagesClicked();
+    press(dlg().imagesButton);
     ASSERT_TRUE(dlg().imagesMenu->isVisible());
     EXPECT_EQ(dlg().imagesMenu->pos(), dlg().imagesButton->mapToGlobal(QPoint(0, dlg().imagesButton->height())));
     const auto items = dlg().imagesMenu->actions();
@@ -350,33 +429,30 @@ TEST_F(OptionsTest, ImagesOpensItsMenuBelowTheButton) {
 
 TEST_F(OptionsTest, OpenSlideshowEdgeFiles) {
     // No line end after the last line; an empty file loads nothing.
-    ASSERT_TRUE(dlg().openSlideshowFile(writeFile(QStringLiteral("a.vsl"), "3\nOff\n/x.bmp")));
-    EXPECT_EQ(state().playListCount, 3);
-    EXPECT_EQ(state().playList.last(), QStringLiteral("/x.bmp"));
+    ASSERT_TRUE(controller().openSlideshow(writeFile(QStringLiteral("a.vsl"), "3\nOff\n/x.bmp")));
+    EXPECT_EQ(controller().playList().size(), 3);
+    EXPECT_EQ(controller().playList().last(), QStringLiteral("/x.bmp"));
 
-    state().playListLoaded = false;
-    ASSERT_TRUE(dlg().openSlideshowFile(writeFile(QStringLiteral("empty.vsl"), "")));
-    EXPECT_EQ(state().playListCount, 0);
-    EXPECT_FALSE(state().playListLoaded);
+    ASSERT_TRUE(controller().openSlideshow(writeFile(QStringLiteral("empty.vsl"), "")));
+    EXPECT_TRUE(controller().playList().isEmpty());
 
     // Longer than the shared lines can hold: the first 3001 lines are kept.
     QByteArray big = "1\r\nOn\r\n";
     for (int i = 0; i < 3100; ++i) big += "/p/" + QByteArray::number(i) + ".jpg\r\n";
-    ASSERT_TRUE(dlg().openSlideshowFile(writeFile(QStringLiteral("big.vsl"), big)));
-    EXPECT_EQ(state().playListCount, 3001);
-    EXPECT_EQ(state().playList.size(), 3001);
-    EXPECT_EQ(state().playList.last(), QStringLiteral("/p/2998.jpg"));
+    ASSERT_TRUE(controller().openSlideshow(writeFile(QStringLiteral("big.vsl"), big)));
+    EXPECT_EQ(controller().playList().size(), 3001);
+    EXPECT_EQ(controller().playList().last(), QStringLiteral("/p/2998.jpg"));
 }
 
 TEST_F(OptionsTest, OpenSlideshowOfAnUnreadableFileSaysSoAndChangesNothing) {
-    dlg().onDesktopClicked();
-    state().playList = {QStringLiteral("old")};
-    state().playListCount = 1;
-    EXPECT_FALSE(dlg().openSlideshowFile(configDir.path() + QStringLiteral("/missing.vsl")));
+    ASSERT_TRUE(controller().openSlideshow(writeFile(QStringLiteral("old.vsl"), "old")));
+    press(dlg().desktopButton);
+    desktop.asked.clear();
+    EXPECT_FALSE(controller().openSlideshow(configDir.path() + QStringLiteral("/missing.vsl")));
     ASSERT_EQ(desktop.asked.size(), 1);
     EXPECT_TRUE(desktop.asked.first().startsWith(QStringLiteral("Cannot open file \"")));
-    EXPECT_EQ(state().source, source::Desktop);
-    EXPECT_EQ(state().playListCount, 1);
+    EXPECT_EQ(controller().source(), Source::Desktop);
+    EXPECT_EQ(controller().playList(), QStringList{QStringLiteral("old")});
     EXPECT_EQ(dlg().markedSource(), dlg().desktopButton);
 }
 

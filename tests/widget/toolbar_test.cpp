@@ -3,7 +3,6 @@
 
 #include "app_fixture.h"
 
-#include "app/capture_cycle.h"
 #include "ui/widgets/image_view.h"
 #include "ui/output/output_window.h"
 #include "ui/settings/settings_dialog.h"
@@ -15,11 +14,22 @@
 #include "ui/widgets/onoff_checkbox.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
 
 namespace vz::test {
 namespace {
 
 const QString HintText = QStringLiteral(" \n   Move cursor to upper left corner to show hidden Toolbar.          ");
+
+// Activates `w` afresh, as the window manager would on a click.
+void activate(QWidget* w) {
+    QApplication::setActiveWindow(nullptr);
+    w->show();
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    QCoreApplication::processEvents();
+}
 
 class ToolbarTest : public AppFixture {
 protected:
@@ -31,6 +41,31 @@ protected:
     TrayIcon& tray() { return *app->tray; }
     bool showsGlyph(const QPixmap& p) { return bar().runStopButton->glyph().toImage() == p.toImage(); }
     QString hint() { return bar().runStopButton->toolTip(); }
+    bool running() { return controller().outputRunning(); }
+    void clickRunStop() { bar().runStopButton->click(); }
+
+    // Auto-hide on, its hint already switched off.
+    void autoHideOnQuietly() {
+        controller().settings().optAutohideagain = true;
+        if (!controller().autoHide()) tray().autoHideAction->trigger();
+    }
+    // Fades the toolbar down to its resting opacity, the pointer away from it.
+    void fadeAway() {
+        desktop.pointer = {900, 600};
+        for (int i = 0; i < 160; ++i) bar().autoHideTick();
+    }
+    // Whether the fade restarted from fully opaque `stepsTaken` ticks ago:
+    // away from the toolbar it stays opaque up to its 54th step and shows
+    // 198 at the 55th.
+    ::testing::AssertionResult fadesFromOpaque(int stepsTaken = 0) {
+        desktop.pointer = {900, 600};
+        for (int i = stepsTaken; i < 54; ++i) bar().autoHideTick();
+        const int before = bar().opacity();
+        bar().autoHideTick();
+        const int after = bar().opacity();
+        if (before == 255 && after == 198) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "opacity " << before << " then " << after << ", expected 255 then 198";
+    }
 };
 
 TEST_F(ToolbarTest, LayoutAndStartState) {
@@ -66,85 +101,103 @@ TEST_F(ToolbarTest, LayoutAndStartState) {
     EXPECT_TRUE(bar().keepOnTopTimer.isActive());
     EXPECT_EQ(bar().keepOnTopTimer.interval(), 1000);
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_FALSE(tray().autoHideTimer.isActive());
+    EXPECT_FALSE(bar().autoHideTimer.isActive());
+    EXPECT_EQ(bar().autoHideTimer.interval(), 200);
 }
 
 // --- Run/Stop --------------------------------------------------------------
 
 TEST_F(ToolbarTest, RunStopDoesNothingWhileTheOutputIsHidden) {
-    state().source = source::Desktop;
-    bar().toggleRun();
-    EXPECT_FALSE(state().outputRunning);
+    controller().startDesktop();
+    clickRunStop();
+    EXPECT_FALSE(running());
     EXPECT_FALSE(bar().showsStopPicture());
     EXPECT_EQ(hint(), "Run");
 
     app->output->showOnSecondary();
-    bar().toggleRun();
-    ASSERT_TRUE(state().outputRunning);
+    clickRunStop();
+    ASSERT_TRUE(running());
     app->output->hide();
-    bar().toggleRun();  // hidden again: stays running
-    EXPECT_TRUE(state().outputRunning);
+    clickRunStop();  // hidden again: stays running
+    EXPECT_TRUE(running());
     EXPECT_TRUE(bar().showsStopPicture());
 }
 
 TEST_F(ToolbarTest, RunStopFlipsStateGlyphAndHint) {
     app->output->showOnSecondary();
-    state().source = source::Desktop;
+    controller().startDesktop();
 
-    bar().toggleRun();
-    EXPECT_TRUE(state().outputRunning);
+    clickRunStop();
+    EXPECT_TRUE(running());
     EXPECT_TRUE(bar().showsStopPicture());
     EXPECT_TRUE(showsGlyph(glyphs::stop()));
     EXPECT_EQ(hint(), "Stop");
 
-    bar().runStopButton->click();  // the button itself is wired
-    EXPECT_FALSE(state().outputRunning);
+    clickRunStop();
+    EXPECT_FALSE(running());
     EXPECT_FALSE(bar().showsStopPicture());
     EXPECT_TRUE(showsGlyph(glyphs::run()));
     EXPECT_EQ(hint(), "Run");
 }
 
-TEST_F(ToolbarTest, RunStopWithNoSourceOnlyShowsRun) {
+TEST_F(ToolbarTest, RunStopWithNoSourceLeavesTheOutputStopped) {
     app->output->showOnSecondary();
-    state().source = source::Desktop;
-    bar().toggleRun();
-    ASSERT_TRUE(bar().showsStopPicture());
-
-    state().source = source::Stopped;
-    bar().toggleRun();
-    EXPECT_TRUE(state().outputRunning);  // untouched
+    clickRunStop();
+    EXPECT_FALSE(running());
     EXPECT_FALSE(bar().showsStopPicture());
-    EXPECT_TRUE(showsGlyph(glyphs::run()));
-    EXPECT_EQ(hint(), "Stop");  // untouched too
+    EXPECT_EQ(hint(), "Run");
 
-    state().outputRunning = false;
-    bar().toggleRun();
-    EXPECT_FALSE(state().outputRunning);
+    controller().startDesktop();
+    clickRunStop();
+    ASSERT_TRUE(bar().showsStopPicture());
+    controller().stopAll();  // the source goes, and the output stops with it
+    EXPECT_FALSE(running());
+    EXPECT_TRUE(showsGlyph(glyphs::run()));
+    EXPECT_EQ(hint(), "Run");
+
+    clickRunStop();
+    EXPECT_FALSE(running());
+    EXPECT_FALSE(bar().showsStopPicture());
+    EXPECT_EQ(hint(), "Run");
 }
 
 TEST_F(ToolbarTest, RunStopDrivesTheSlideshowStopFlag) {
     app->output->showOnSecondary();
-    state().source = source::Slideshow;
-    state().toolbarStopRequested = true;
-    bar().toggleRun();
-    EXPECT_TRUE(state().outputRunning);
-    EXPECT_FALSE(state().toolbarStopRequested);
-    EXPECT_EQ(hint(), "Stop");
-    bar().toggleRun();
-    EXPECT_TRUE(state().toolbarStopRequested);
+    const QString path = configDir.path() + QStringLiteral("/show.txt");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Slideshow]\r\n5\r\n");
+    }
+    ASSERT_TRUE(controller().openSlideshow(path));
+    for (int round = 0; round < 2; ++round) {  // Run clears what the previous Stop set
+        clickRunStop();
+        EXPECT_TRUE(running()) << round;
+        EXPECT_FALSE(controller().toolbarStopRequested()) << round;
+        EXPECT_EQ(hint(), "Stop");
+        clickRunStop();
+        EXPECT_FALSE(running()) << round;
+        EXPECT_TRUE(controller().toolbarStopRequested()) << round;
+    }
 
     // Other sources leave the flag alone.
-    state().source = source::Desktop;
-    state().toolbarStopRequested = true;
-    bar().toggleRun();
-    EXPECT_TRUE(state().toolbarStopRequested);
+    controller().startDesktop();
+    clickRunStop();
+    ASSERT_TRUE(running());
+    EXPECT_TRUE(controller().toolbarStopRequested());
+    clickRunStop();
+    EXPECT_TRUE(controller().toolbarStopRequested());
 }
 
 TEST_F(ToolbarTest, SendToSecondPutsTheFrameOnTheOutput) {
+    desktop.screen = QImage(1920, 1080, QImage::Format_RGB32);
+    desktop.screen.fill(qRgb(255, 0, 0));
     app->output->showOnSecondary();
-    state().source = source::Desktop;
-    state().outputFrame = QImage(64, 48, QImage::Format_RGB32);
-    state().outputFrame.fill(qRgb(255, 0, 0));
+    controller().startDesktop();
+    controller().captureTick();  // the first capture starts
+    controller().captureTick();  // its frame becomes the one to send
+    ASSERT_FALSE(running());
+    EXPECT_EQ(app->output->outputView->picture().pixel(5, 5), qRgb(0, 0, 0));  // not running: nothing sent yet
     bar().sendButton->click();
     const QImage shown = app->output->outputView->picture();
     ASSERT_FALSE(shown.isNull());
@@ -181,139 +234,147 @@ TEST_F(ToolbarTest, ActivationClampsToThePrimaryScreen) {
     };
     for (const auto& c : cases) {
         bar().move(c.from);
-        bar().onActivated();
+        activate(&bar());
         EXPECT_EQ(bar().pos(), c.expected) << c.from.x() << "," << c.from.y();
     }
 
     // A smaller primary screen (resolution changed): the left rule applies.
     bar().move(1600, 100);
     desktop.monitors = {QRect(0, 0, 1680, 1050)};
-    app->refreshMonitors();  // what a screen change makes the program do
-    bar().onActivated();
+    controller().refreshMonitors();  // what a screen change makes the program do
+    activate(&bar());
     EXPECT_EQ(bar().pos(), QPoint(1430, 100));
 }
 
 TEST_F(ToolbarTest, ActivationResetsOpacityAndFollowsAutoHide) {
-    state().toolbarAlpha = 40;
+    bar().show();
     bar().setOpacity(40);
-    bar().onActivated();
-    EXPECT_EQ(state().toolbarAlpha, 255);
+    activate(&bar());
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_FALSE(tray().autoHideTimer.isActive());
+    EXPECT_FALSE(bar().autoHideTimer.isActive());
 
-    state().autoHideHintOff = true;
-    tray().onAutoHideAction();
-    tray().autoHideTimer.stop();
-    bar().onActivated();
-    EXPECT_TRUE(tray().autoHideTimer.isActive());
+    // A faded toolbar comes back opaque and fades again from the start.
+    autoHideOnQuietly();
+    fadeAway();
+    ASSERT_EQ(bar().opacity(), 3);
+    bar().autoHideTimer.stop();
+    activate(&bar());
+    EXPECT_EQ(bar().opacity(), 255);
+    EXPECT_TRUE(bar().autoHideTimer.isActive());
+    EXPECT_TRUE(fadesFromOpaque());
 }
 
 TEST_F(ToolbarTest, CloseOnlyHidesAndStopsAutoHide) {
-    state().autoHideHintOff = true;
-    tray().onAutoHideAction();
+    autoHideOnQuietly();
     bar().show();
-    app->settingsDialog->onActivated();
-    ASSERT_TRUE(tray().autoHideTimer.isActive());
+    ASSERT_TRUE(bar().autoHideTimer.isActive());
+    ASSERT_TRUE(app->settingsDialog->toolbarBox->isChecked());
     EXPECT_TRUE(bar().close());
     EXPECT_FALSE(bar().isVisible());
-    EXPECT_FALSE(tray().autoHideTimer.isActive());
+    EXPECT_FALSE(bar().autoHideTimer.isActive());
     EXPECT_FALSE(app->settingsDialog->toolbarBox->isChecked());
-    bar().show();  // the same window comes back
+    bar().show();  // the same window comes back, fading again
     EXPECT_TRUE(bar().isVisible());
+    EXPECT_TRUE(bar().autoHideTimer.isActive());
+    EXPECT_TRUE(app->settingsDialog->toolbarBox->isChecked());
 }
 
 // --- Keep-on-top tick ------------------------------------------------------
 
 TEST_F(ToolbarTest, KeepOnTopTickRestoresInTheCornerUnlessTheMenuIsOpen) {
     bar().show();
-    auto faded = [&] {
-        state().toolbarAlpha = 3;
-        bar().setOpacity(3);
-    };
-    faded();
+    autoHideOnQuietly();
+    fadeAway();
+    ASSERT_EQ(bar().opacity(), 3);
     desktop.pointer = {500, 500};
     bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 3);
 
     desktop.pointer = {1, 1};
-    state().menuOpen = true;
+    controller().setMenuOpen(true);
     bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 3);
 
-    state().menuOpen = false;
+    controller().setMenuOpen(false);
     bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_EQ(state().toolbarAlpha, 255);
+    EXPECT_TRUE(fadesFromOpaque());
 }
 
 // --- Auto-hide -------------------------------------------------------------
 
 TEST_F(ToolbarTest, AutoHideCommandTogglesTimerAndOpacity) {
-    tray().onAutoHideAction();
+    tray().autoHideAction->trigger();
     EXPECT_TRUE(tray().autoHideAction->isChecked());
-    EXPECT_TRUE(tray().autoHideTimer.isActive());
+    EXPECT_FALSE(bar().autoHideTimer.isActive());  // the hidden toolbar does not fade
+    bar().show();
+    EXPECT_TRUE(bar().autoHideTimer.isActive());
 
-    state().toolbarAlpha = 50;
-    bar().setOpacity(50);
-    tray().onAutoHideAction();
+    fadeAway();
+    ASSERT_EQ(bar().opacity(), 3);
+    tray().autoHideAction->trigger();
     EXPECT_FALSE(tray().autoHideAction->isChecked());
-    EXPECT_FALSE(tray().autoHideTimer.isActive());
-    EXPECT_EQ(state().toolbarAlpha, 255);
+    EXPECT_FALSE(bar().autoHideTimer.isActive());
     EXPECT_EQ(bar().opacity(), 255);
+
+    tray().autoHideAction->trigger();  // on again: the fade starts from opaque
+    EXPECT_TRUE(bar().autoHideTimer.isActive());
+    EXPECT_TRUE(fadesFromOpaque());
 }
 
 TEST_F(ToolbarTest, AutoHideHintUntilDontShowAgain) {
-    tray().onAutoHideAction();  // on: hint, box left unticked
+    bar().show();
+    tray().autoHideAction->trigger();  // on: hint, box left unticked
     ASSERT_EQ(desktop.asked, QStringList{HintText});
-    EXPECT_FALSE(state().autoHideHintOff);
-    tray().onAutoHideAction();  // off: no hint
+    EXPECT_FALSE(controller().autoHideHintOff());
+    tray().autoHideAction->trigger();  // off: no hint
     EXPECT_EQ(desktop.asked.size(), 1);
 
     desktop.checkBoxAnswers = {true};
-    tray().onAutoHideAction();  // on: hint, "Don't show me again." ticked
+    tray().autoHideAction->trigger();  // on: hint, "Don't show me again." ticked
     EXPECT_EQ(desktop.asked.size(), 2);
-    EXPECT_TRUE(state().autoHideHintOff);
+    EXPECT_TRUE(controller().autoHideHintOff());
 
-    tray().onAutoHideAction();
-    tray().onAutoHideAction();  // on again: no hint any more
+    tray().autoHideAction->trigger();
+    tray().autoHideAction->trigger();  // on again: no hint any more
     EXPECT_EQ(desktop.asked.size(), 2);
-    EXPECT_TRUE(tray().autoHideTimer.isActive());
+    EXPECT_TRUE(bar().autoHideTimer.isActive());
 }
 
 TEST_F(ToolbarTest, AutoHideTickFadesAwayAndRestoresOnTheToolbar) {
-    state().autoHideHintOff = true;
     bar().show();
     bar().move(100, 100);
-    bar().onActivated();
-    tray().onAutoHideAction();
+    activate(&bar());
+    autoHideOnQuietly();
 
     desktop.pointer = {900, 600};
-    for (int i = 0; i < 54; ++i) tray().autoHideTick();
+    for (int i = 0; i < 54; ++i) bar().autoHideTick();
     EXPECT_EQ(bar().opacity(), 255);
-    tray().autoHideTick();
+    bar().autoHideTick();
     EXPECT_EQ(bar().opacity(), 198);
-    for (int i = 0; i < 100; ++i) tray().autoHideTick();
+    for (int i = 0; i < 100; ++i) bar().autoHideTick();
     EXPECT_EQ(bar().opacity(), 3);
 
     // On the right or bottom edge: neither fades nor restores.
     for (QPoint edge : {QPoint(348, 120), QPoint(200, 142)}) {
         desktop.pointer = edge;
-        tray().autoHideTick();
+        bar().autoHideTick();
         EXPECT_EQ(bar().opacity(), 3) << edge.x() << "," << edge.y();
-        EXPECT_EQ(state().toolbarAlpha, 3);
     }
+    desktop.pointer = {900, 600};  // still resting: the edges left the fade where it was
+    bar().autoHideTick();
+    EXPECT_EQ(bar().opacity(), 3);
 
     desktop.pointer = {347, 141};  // just inside
-    tray().autoHideTick();
+    bar().autoHideTick();
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_EQ(state().toolbarAlpha, 255);
+    EXPECT_TRUE(fadesFromOpaque());
 
-    desktop.pointer = {900, 600};
-    for (int i = 0; i < 100; ++i) tray().autoHideTick();
+    fadeAway();
     desktop.pointer = {0, 0};  // the top-left corner restores, then fades one step
-    tray().autoHideTick();
+    bar().autoHideTick();
     EXPECT_EQ(bar().opacity(), 255);
-    EXPECT_EQ(state().toolbarAlpha, 254);
+    EXPECT_TRUE(fadesFromOpaque(1));
 }
 
 }  // namespace

@@ -106,12 +106,27 @@ SettingsEnvironment Controller::environment() const {
 
 void Controller::loadSettings() {
     IniDocument doc;
-    doc.load(settingsPath());
+    const IniDocument::LoadStatus status = doc.load(settingsPath());
+    // A file that is there but could not be read whole is never written
+    // over: the program runs on the defaults and says so once.
+    settingsWritable_ = status == IniDocument::LoadStatus::Loaded || status == IniDocument::LoadStatus::Missing;
+    if (!settingsWritable_ && !settingsProblemReported_) {
+        settingsProblemReported_ = true;
+        const QString reason = status == IniDocument::LoadStatus::TooLarge
+                                   ? QStringLiteral("The file is larger than %1 bytes.").arg(IniDocument::MaxFileSize)
+                                   : doc.loadError();
+        const QString text = QStringLiteral("Cannot open file \"%1\". %2\nVivivoz runs with its default settings "
+                                            "and leaves the file as it is.")
+                                 .arg(settingsPath(), reason);
+        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
+        platform_.prompter->beep(Prompter::Icon::Warning);
+        platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
+    }
     applySettings(readSettings(doc, environment()));
 }
 
 void Controller::resetSettings() {
-    QFile::remove(settingsPath());
+    if (settingsWritable_) QFile::remove(settingsPath());
     // Defaults everywhere: auto-hide and the cursor lock go off too (the load
     // alone only ever switches them on).
     autoHide_ = false;
@@ -135,7 +150,9 @@ void Controller::applySettings(const Settings& v) {
     showRedPoint_ = v.optShowRedPoint;
     scaleValue_ = std::clamp(v.opScaleValue, 1, 1000);
     maxUpdateRate_ = v.MAXrefreshRate;
-    viewMode_ = v.Daf >= 1 && v.Daf <= 5 ? v.Daf : viewMode_;
+    // A saved mode outside 1..5 leaves every view-mode box unticked until
+    // the user chooses one (the output keeps fitting as Optimal).
+    viewMode_ = v.Daf >= 1 && v.Daf <= 5 ? v.Daf : 0;
     displaySize_ = monitorCount() < 2 ? 30 : 100;
     setUpdateRate(std::clamp(v.refreshRate, 1, 1000));
     emit pointerOptionsChanged();
@@ -146,9 +163,16 @@ void Controller::applySettings(const Settings& v) {
 }
 
 bool Controller::saveSettings(QString* error) {
-    // The current content is read again so that keys written by others stay.
+    if (!settingsWritable_) return true;  // the user was told at the load
+    // The current content is read again so that keys written by others stay;
+    // a file that cannot be read again now is left alone.
     IniDocument doc;
-    doc.load(settingsPath());
+    const IniDocument::LoadStatus status = doc.load(settingsPath());
+    if (status != IniDocument::LoadStatus::Loaded && status != IniDocument::LoadStatus::Missing) {
+        if (error)
+            *error = QStringLiteral("Cannot open file \"%1\". %2").arg(settingsPath(), doc.loadError());
+        return false;
+    }
     Settings v = settings_;
     v.optAutohide = autoHide_;
     v.Cursorx0 = mouseArea_.Left;

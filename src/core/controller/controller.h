@@ -140,7 +140,7 @@ public:
     void prepareExit();
 
     // --- View options
-    int viewMode() const { return viewMode_; }       // 1..5
+    int viewMode() const { return viewMode_; }       // 1..5; 0: none chosen yet
     void setViewMode(int mode);                      // 1..5; others ignored
     int scaleValue() const { return scaleValue_; }   // percent, 1..1000
     void setScaleValue(int percent);
@@ -279,6 +279,8 @@ private:
     QSize outputViewSize_;
     CapturedFrame lastScaled_;  // the newest desktop frame, scaled for the output
     bool captureFailureReported_ = false;
+    bool settingsWritable_ = true;         // false: the file could not be read; never written
+    bool settingsProblemReported_ = false;
     std::unique_ptr<Windows> captureWindows_;  // the pipeline's, on a connection of its own
     std::unique_ptr<FramePipeline> pipeline_;
 };

@@ -1,5 +1,7 @@
 #include "core/scaling/output_geometry.h"
 
+#include "core/scaling/rounding.h"
+
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
@@ -8,18 +10,6 @@
 namespace vz {
 
 namespace {
-
-int roundHalfEven(double value) {
-    if (!(value > 0.0)) return 0;  // also NaN
-    constexpr double kMax = double(std::numeric_limits<int>::max());
-    if (value >= kMax) return std::numeric_limits<int>::max();
-    // Make the to-nearest-even mode explicit in case someone changed it.
-    const int saved = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double r = std::nearbyint(value);
-    std::fesetround(saved);
-    return int(r);
-}
 
 double distanceSquared(const QRect& r, QPoint p) {
     const double dx = p.x() < r.left() ? r.left() - p.x() : (p.x() > r.right() ? p.x() - r.right() : 0);

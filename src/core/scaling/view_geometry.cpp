@@ -1,5 +1,7 @@
 #include "core/scaling/view_geometry.h"
 
+#include "core/scaling/rounding.h"
+
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -12,15 +14,7 @@ namespace {
 // overflow. Results below 1 mean "nothing drawn" and come back as 0.
 int roundedExtent(double value) {
     if (!(value >= 1.0)) return 0;  // also NaN
-    constexpr double kMax = double(std::numeric_limits<int>::max() / 2);
-    if (value > kMax) value = kMax;
-    // The default rounding mode is to-nearest-even; make that explicit in
-    // case something changed the thread's mode.
-    const int saved = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double r = std::nearbyint(value);
-    std::fesetround(saved);
-    return r < 1.0 ? 0 : int(r);
+    return roundHalfEven(value, std::numeric_limits<int>::max() / 2);
 }
 
 }  // namespace

@@ -6,6 +6,13 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QStringDecoder>
+
 #include <limits>
 #include <utility>
 
@@ -117,6 +124,21 @@ std::optional<int> parseIniInteger(QByteArrayView text)
     return static_cast<int>(value);
 }
 
+// Text as the parser takes it: UTF-16 (with its byte-order mark) becomes
+// UTF-8, and lone CR line ends (old Mac files) become LF.
+static QByteArray normalisedText(const QByteArray& bytes)
+{
+    QByteArray text = bytes;
+    const bool le = text.startsWith("\xFF\xFE"), be = text.startsWith("\xFE\xFF");
+    if (le || be) {
+        QStringDecoder decode(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        text = QString(decode(QByteArrayView(text).sliced(2))).toUtf8();
+    }
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) text[i] = '\n';
+    return text;
+}
+
 IniDocument::IniDocument(IniReadOptions options) : options_(options) {}
 
 void IniDocument::clear()
@@ -132,26 +154,39 @@ void IniDocument::clear()
 IniDocument::LoadStatus IniDocument::load(const QString& path)
 {
     clear();
-    const QFileInfo info(path);
-    if (!info.exists()) return status_ = LoadStatus::Missing;
-    if (info.isDir()) {
-        loadError_ = QStringLiteral("\"%1\" is a folder.").arg(QDir::toNativeSeparators(path));
+    const QByteArray native = QFile::encodeName(path);
+    // Opened without blocking, so a FIFO or a device never holds us up;
+    // anything but a regular file is refused before a byte is read.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return status_ = LoadStatus::Missing;
+        loadError_ = QString::fromLocal8Bit(std::strerror(errno));
         return status_ = LoadStatus::Unreadable;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        loadError_ = S_ISDIR(st.st_mode) ? QStringLiteral("\"%1\" is a folder.").arg(QDir::toNativeSeparators(path))
+                                         : QStringLiteral("\"%1\" is not a regular file.").arg(QDir::toNativeSeparators(path));
+        ::close(fd);
+        return status_ = LoadStatus::Unreadable;
+    }
+    if (st.st_size > MaxFileSize) {
+        ::close(fd);
+        return status_ = LoadStatus::TooLarge;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         loadError_ = file.errorString();
+        ::close(fd);
         return status_ = LoadStatus::Unreadable;
     }
-    // size() is 0 for devices and pipes, hence the bounded read as well.
-    if (file.size() > MaxFileSize) return status_ = LoadStatus::TooLarge;
     const QByteArray bytes = file.read(MaxFileSize + 1);
     if (bytes.size() > MaxFileSize) return status_ = LoadStatus::TooLarge;
     if (file.error() != QFileDevice::NoError) {
         loadError_ = file.errorString();
         return status_ = LoadStatus::Unreadable;
     }
-    parse(bytes);
+    parse(normalisedText(bytes));
     return status_;
 }
 
@@ -269,9 +304,20 @@ bool IniDocument::save(const QString& path, QString* error) const
         return fail(QStringLiteral("The folder \"%1\" cannot be created.")
                         .arg(QDir::toNativeSeparators(folder)));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+    // Only a regular file is replaced (or one is created where nothing
+    // stands): a device, a FIFO or a link to one is left alone.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return fail(QStringLiteral("It is not a regular file."));
     const QByteArray bytes = toBytes();
+    // What is written must be readable again.
+    if (bytes.size() > MaxFileSize)
+        return fail(QStringLiteral("The text would be larger than %1 bytes.").arg(MaxFileSize));
+    QSaveFile file(path);
+    // Unbuffered: a write error (a full disk) then shows at write(); through
+    // the buffer, the last flush's error could be lost and a short file renamed
+    // into place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return fail(file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();

@@ -47,16 +47,19 @@ public:
         Unreadable,  // it exists but could not be read: empty, loadError() says why
         TooLarge,    // larger than MaxFileSize: empty, treated like an unreadable file
     };
-    // Anything larger cannot be a file of this program; reading stops there.
-    // A settings or scrolling-text file is a few kilobytes; the bound also
-    // bounds memory (at worst some 25 bytes per byte read, for a flood of
-    // one-character lines).
-    static constexpr qint64 MaxFileSize = 4 * 1024 * 1024;
+    // Anything larger cannot be a file of this program; reading stops there,
+    // and a text that would be larger is not written (what is written must
+    // read back). A settings or scrolling-text file is a few kilobytes; the
+    // bound also bounds memory (at worst some 25 bytes per byte read, for a
+    // flood of one-character lines).
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
     explicit IniDocument(IniReadOptions options = {});
 
     // Replaces the content with the file at `path`. A missing, unreadable or
-    // oversized file leaves the document empty; the status says which.
+    // oversized file, or anything but a regular file (a FIFO, a device: never
+    // waited on), leaves the document empty; the status says which. UTF-16
+    // text with a byte-order mark and CR-only line ends are read as well.
     LoadStatus load(const QString& path);
     LoadStatus loadStatus() const { return status_; }
     QString loadError() const { return loadError_; }
@@ -71,6 +74,7 @@ public:
 
     // Writes toBytes() through a temporary file in the same folder that is
     // renamed over the old file, so a failure never leaves a truncated file.
+    // Only a regular file is replaced; a text over MaxFileSize is refused.
     // Creates a missing folder. On failure returns false and, when `error`
     // is given, a message naming the path and the system's reason.
     bool save(const QString& path, QString* error = nullptr) const;

@@ -5,11 +5,14 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <variant>
 
 namespace vz {
 
 namespace {
+
+constexpr int kMaxCoordinate = 32767;
 
 // How a key's value is read.
 enum class Kind {
@@ -48,9 +51,9 @@ const Key kKeys[] = {
     {"Options", "optAutohideagain", Kind::Flag, &Settings::optAutohideagain},
     {"Config", "load", Kind::LoadMark, &Settings::load},
     {"Options", "opScaleValue", Kind::Integer, &Settings::opScaleValue},
-    {"Options", "optShowcursor", Kind::Flag, &Settings::optShowcursor},
+    {"Options", "optShowcursor", Kind::FlagIsOne, &Settings::optShowcursor},
     // Read as "optShowRedPoint"; names match without regard to case.
-    {"Options", "optShowredpoint", Kind::Flag, &Settings::optShowRedPoint},
+    {"Options", "optShowredpoint", Kind::FlagIsOne, &Settings::optShowRedPoint},
     {"Display", "Daf", Kind::Integer, &Settings::Daf},
     {"Options", "optCenter", Kind::WrittenZero, {}},
     {"Options", "optLeft", Kind::Integer, &Settings::optLeft},
@@ -160,6 +163,11 @@ Settings readSettings(const IniDocument& doc, const SettingsEnvironment& env)
     if (s.Gor > env.primaryHeight - 50) s.Gor = 5;
     if (s.Gor < 5) s.Gor = 5;
     if (s.optTop < 50) s.optTop = 350;
+    // Screen coordinates are 16-bit on X11; anything beyond cannot be a
+    // place on a screen, and would overflow the arithmetic that keeps the
+    // windows on it.
+    for (int* v : {&s.optLeft, &s.optTop, &s.Cursorx0, &s.Cursorx9, &s.Cursory0, &s.Cursory9})
+        *v = std::clamp(*v, -kMaxCoordinate, kMaxCoordinate);
     return s;
 }
 
@@ -180,12 +188,6 @@ QString settingsFolder(const QString& configDirOption, const QString& executable
     const QString base =
         userConfigDir.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : userConfigDir;
     return withTrailingSlash(QDir::cleanPath(base) + QStringLiteral("/vivivoz"));
-}
-
-QString settingsFolder(const QString& configDirOption)
-{
-    return settingsFolder(configDirOption, QCoreApplication::applicationDirPath(),
-                          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
 QString settingsFilePath(const QString& folder)

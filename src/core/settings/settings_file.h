@@ -13,9 +13,10 @@
 
 namespace vz {
 
-// Width of the floating toolbar: a saved left beyond the screen width minus
-// this comes back at the default place.
+// Size of the floating toolbar: a saved left beyond the screen width minus
+// its width comes back at the default place.
 constexpr int kToolbarWidth = 248;
+constexpr int kToolbarHeight = 42;
 
 inline constexpr char kSettingsFileName[] = "Vivivoz.cfg";
 
@@ -88,8 +89,6 @@ void writeSettings(IniDocument& doc, const Settings& settings);
 // config home). The folder is not created here: saving creates it.
 QString settingsFolder(const QString& configDirOption, const QString& executableDir,
                        const QString& userConfigDir);
-// The same with the running program's folder and the user's config folder.
-QString settingsFolder(const QString& configDirOption);
 
 // Full path of the settings file in `folder` (which ends with '/').
 QString settingsFilePath(const QString& folder);

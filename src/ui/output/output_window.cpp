@@ -249,8 +249,9 @@ void OutputWindow::applyStayOnTop() {
 }
 
 void OutputWindow::applyViewMode() {
-    ViewFit fit;
-    if (viewFitFromNumber(controller_.viewMode(), &fit)) outputView->setFit(fit);
+    ViewFit fit = ViewFit::Optimal;  // also while no mode is chosen
+    viewFitFromNumber(controller_.viewMode(), &fit);
+    outputView->setFit(fit);
     outputView->setScaleFactor(float(controller_.scaleValue()) / 100.0f);
     outputView->update();
 }

@@ -31,11 +31,11 @@ QRegion roundedOutline(int w, int h) {
 Toolbar::Toolbar(Controller& controller) : controller_(controller) {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
     setWindowTitle(QStringLiteral("Vivivoz"));
-    setFixedSize(ToolbarWidth, ToolbarHeight);
-    setMask(roundedOutline(ToolbarWidth, ToolbarHeight));
+    setFixedSize(kToolbarWidth, kToolbarHeight);
+    setMask(roundedOutline(kToolbarWidth, kToolbarHeight));
 
     panel = new MovablePanel(this);
-    panel->setGeometry(0, 0, ToolbarWidth, ToolbarHeight);
+    panel->setGeometry(0, 0, kToolbarWidth, kToolbarHeight);
     panel->setColor(kPanelColor);
     panel->setDragsWindow(true);
 

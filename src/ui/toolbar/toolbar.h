@@ -54,8 +54,5 @@ private:
     int alpha_ = 0;
 };
 
-// The toolbar's client size.
-constexpr int ToolbarWidth = 248;
-constexpr int ToolbarHeight = 42;
 
 }  // namespace vz

@@ -8,6 +8,9 @@
 #include <QActionGroup>
 #include <QDesktopServices>
 #include <QMenu>
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
 #include <QUrl>
 
 namespace vz {
@@ -126,16 +129,41 @@ TrayIcon::~TrayIcon() {
 
 bool TrayIcon::addTrayIcon() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    if (systemTrayIcon) return true;
+    // No context menu is handed to Qt: it would open the menu at the press
+    // of the right button, and the menu opens at the whole click.
     systemTrayIcon = new QSystemTrayIcon(glyphs::trayIcon(), this);
-    systemTrayIcon->setContextMenu(menu);
     connect(systemTrayIcon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivatedByUser);
     systemTrayIcon->show();
+    // The icon embedded in an X11 tray is a widget of Qt's: the release of
+    // the right button is seen there.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->inherits("QSystemTrayIconSys")) {
+            iconWidget_ = w;
+            w->installEventFilter(this);
+        }
     return true;
 }
 
 void TrayIcon::onActivatedByUser(QSystemTrayIcon::ActivationReason reason) {
-    // The right button opens the context menu (Qt does that itself).
     if (reason == QSystemTrayIcon::Trigger) onLeftClick();
+    // A tray that reports only the click (not an embedded icon of ours).
+    if (reason == QSystemTrayIcon::Context && !iconWidget_) menu->popup(QCursor::pos());
+}
+
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == iconWidget_) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::RightButton) {
+            rightPressed_ = true;
+        } else if (event->type() == QEvent::MouseButtonRelease && me->button() == Qt::RightButton) {
+            // The release must come over the icon that saw the press.
+            if (rightPressed_ && iconWidget_->rect().contains(me->position().toPoint()))
+                menu->popup(me->globalPosition().toPoint());
+            rightPressed_ = false;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TrayIcon::onLeftClick() {

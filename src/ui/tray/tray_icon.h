@@ -61,9 +61,14 @@ public:
     void onOutputAction();
     void onResetAll();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showViewMode(int mode);
     Controller& controller_;
+    QWidget* iconWidget_ = nullptr;  // Qt's embedded icon, when the tray is an X11 one
+    bool rightPressed_ = false;
 };
 
 }  // namespace vz

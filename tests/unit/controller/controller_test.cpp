@@ -1,0 +1,532 @@
+// The controller's command sequences and its capture tick, with no window at
+// all: a Controller on the fake platform (frames made inline), its signals
+// recorded the way the windows would follow them.
+
+#include "core/controller/controller.h"
+#include "platform/fake/fake_platform.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace vz::test {
+namespace {
+
+QImage solid(QSize size, QRgb colour) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(colour);
+    return img;
+}
+
+const QRgb Red = qRgb(255, 0, 0), Blue = qRgb(0, 0, 255), Green = qRgb(0, 255, 0), Black = qRgb(0, 0, 0),
+           White = qRgb(255, 255, 255);
+
+// Runs the event loop until `done` holds; false when it did not within `ms`.
+bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsed() > ms) loop.quit();
+    });
+    poll.start();
+    if (!done()) loop.exec();
+    return done();
+}
+
+// What the windows would show, following the controller's signals.
+struct Views {
+    QImage output;            // the output's picture; a blank is an 8x8 black picture
+    int outputPictures = 0;   // pictures (scaled or not) handed to the output
+    int scaledPictures = 0;   // of them, already scaled for the output view
+    CapturedFrame lastScaled;
+    int fullBlanks = 0, lightBlanks = 0;
+    QImage preview;
+    int previewPictures = 0;
+    int windowSourceLost = 0;
+    QVector<bool> running;    // every runningChanged
+    QVector<OutputSurface> surfaces;
+
+    void follow(Controller& c) {
+        QObject::connect(&c, &Controller::outputPicture, &c, [this](const QImage& p) {
+            output = p;
+            ++outputPictures;
+        });
+        QObject::connect(&c, &Controller::outputScaledPicture, &c, [this](const CapturedFrame& f) {
+            output = f.picture;
+            lastScaled = f;
+            ++outputPictures;
+            ++scaledPictures;
+        });
+        QObject::connect(&c, &Controller::outputBlanked, &c, [this](bool light) {
+            output = solid(QSize(8, 8), Black);
+            ++(light ? lightBlanks : fullBlanks);
+        });
+        QObject::connect(&c, &Controller::outputPictureDropped, &c, [this] { output = QImage(); });
+        QObject::connect(&c, &Controller::previewPicture, &c, [this](const QImage& p) {
+            preview = p;
+            ++previewPictures;
+        });
+        QObject::connect(&c, &Controller::previewCleared, &c, [this] { preview = QImage(); });
+        QObject::connect(&c, &Controller::windowSourceLost, &c, [this] { ++windowSourceLost; });
+        QObject::connect(&c, &Controller::runningChanged, &c, [this](bool on) { running << on; });
+        QObject::connect(&c, &Controller::outputSurfaceChanged, &c, [this](OutputSurface s) { surfaces << s; });
+    }
+};
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform = makeFakePlatform(desktop);
+        c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
+        c->refreshMonitors();
+        views.follow(*c);
+    }
+    void TearDown() override { c.reset(); }
+
+    void tick() { c->captureTick(); }
+    void setScreen(QRgb colour) { desktop.screen = solid(QSize(3200, 1080), colour); }
+    // As the App does when the windows show or hide.
+    void showOutput(bool on = true) { c->setViewShown(View::Output, on); }
+    void showPreview(bool on = true) { c->setViewShown(View::Preview, on); }
+    // The desktop source with the output up and running.
+    void runDesktop() {
+        showOutput();
+        c->startDesktop();
+        c->toggleRun();
+        ASSERT_TRUE(c->outputRunning());
+    }
+    // Part of the desktop: the controller continues from the event loop once
+    // the windows are out of the picture.
+    void startAreaCapture(const Rect4& area) {
+        c->startArea();
+        ASSERT_TRUE(pumpUntil([&] { return c->desktopScope() == DesktopScope::Area; }));
+        c->captureTimer.stop();  // the test drives the ticks
+        c->setCaptureArea(area);
+    }
+
+    FakeDesktop desktop;
+    Platform platform;
+    std::unique_ptr<Controller> c;
+    Views views;
+};
+
+// --- The desktop tick ---------------------------------------------------------
+
+TEST_F(ControllerTest, DesktopModeHandsOffThePreviousTicksFrame) {
+    runDesktop();
+    showPreview();
+
+    setScreen(Red);
+    tick();  // hands off the (empty) frame left from before, then captures red
+    EXPECT_TRUE(views.output.isNull());
+    EXPECT_EQ(c->desktopFrame().size(), QSize(1920, 1080));
+    EXPECT_EQ(views.previewPictures, 0);  // nothing finished yet to preview
+
+    setScreen(Blue);
+    tick();
+    ASSERT_FALSE(views.output.isNull());
+    EXPECT_EQ(views.output.pixel(5, 5), Red);
+    EXPECT_EQ(views.preview.pixel(5, 5), Red);
+    EXPECT_EQ(c->outputFrame().pixel(5, 5), Red);
+    EXPECT_EQ(c->desktopFrame().pixel(5, 5), Blue);
+    EXPECT_EQ(desktop.captureRects.last(), QRect(0, 0, 1920, 1080));
+}
+
+TEST_F(ControllerTest, KnownOutputViewGetsTheFrameAlreadyScaled) {
+    c->setOutputViewSize(QSize(640, 360));
+    runDesktop();
+    setScreen(Green);
+    tick();
+    tick();
+    EXPECT_EQ(views.scaledPictures, 1);  // the first hand-off had nothing scaled yet
+    ASSERT_TRUE(views.lastScaled.scaled);
+    EXPECT_EQ(views.lastScaled.layout, c->outputLayout());
+    EXPECT_EQ(views.lastScaled.picture.pixel(0, 0), Green);
+    ASSERT_FALSE(views.lastScaled.render.scaled.isNull());
+    EXPECT_EQ(views.lastScaled.render.scaled.pixel(0, 0), Green);
+
+    // A changed view mode: the frame scaled for the old layout is not used.
+    c->setViewMode(c->viewMode() == 1 ? 2 : 1);
+    tick();
+    EXPECT_EQ(views.scaledPictures, 1);
+    EXPECT_EQ(views.output.pixel(0, 0), Green);
+}
+
+TEST_F(ControllerTest, PreviewFollowsWhileOutputIsStopped) {
+    showOutput();
+    c->startDesktop();
+    showPreview();
+    const QImage before = views.output;
+    setScreen(Green);
+    tick();
+    tick();
+    EXPECT_EQ(views.preview.pixel(0, 0), Green);
+    EXPECT_EQ(views.outputPictures, 0);  // the output keeps its last picture
+    EXPECT_EQ(views.output, before);
+    EXPECT_EQ(c->outputFrame().pixel(0, 0), Green);
+}
+
+TEST_F(ControllerTest, HiddenOutputLeavesOutputFrameAlone) {
+    c->startDesktop();
+    showPreview();
+    const QImage before = c->outputFrame();
+    setScreen(Green);
+    tick();
+    tick();
+    EXPECT_EQ(views.preview.pixel(0, 0), Green);
+    EXPECT_EQ(c->outputFrame().constBits(), before.constBits());
+    EXPECT_NE(c->outputFrame().pixel(0, 0), Green);
+}
+
+TEST_F(ControllerTest, NothingIsCapturedUntilTheAreaSelectionContinues) {
+    c->startArea();  // the windows are moving aside: no source yet
+    EXPECT_EQ(c->source(), Source::Stopped);
+    EXPECT_EQ(c->desktopScope(), DesktopScope::NotChosen);
+    tick();
+    EXPECT_EQ(desktop.screenCaptures, 0);
+    ASSERT_TRUE(pumpUntil([&] { return c->source() == Source::Desktop; }));
+    EXPECT_EQ(c->desktopScope(), DesktopScope::Area);
+    EXPECT_EQ(c->sourceChoice(), SourceChoice::Area);
+    EXPECT_TRUE(c->captureTimer.isActive());
+}
+
+TEST_F(ControllerTest, AreaScopeCapturesTheAreaOnly) {
+    QImage screen = solid(QSize(3200, 1080), Black);
+    for (int y = 100; y < 200; ++y)
+        for (int x = 300; x < 340; ++x) screen.setPixel(x, y, Red);
+    desktop.screen = screen;
+    startAreaCapture(Rect4{300, 100, 340, 200});
+    tick();
+    ASSERT_EQ(c->desktopFrame().size(), QSize(40, 100));
+    EXPECT_EQ(c->desktopFrame().pixel(0, 0), Red);
+    EXPECT_EQ(c->desktopFrame().pixel(39, 99), Red);
+    EXPECT_EQ(desktop.captureRects.last(), QRect(300, 100, 40, 100));
+
+    c->setCaptureArea(Rect4{300, 100, 300, 100});  // a click without a drag
+    const int captures = desktop.screenCaptures;
+    tick();
+    EXPECT_TRUE(c->desktopFrame().isNull());
+    EXPECT_EQ(desktop.screenCaptures, captures);
+}
+
+TEST_F(ControllerTest, PointerOverlayOfAnAreaCaptureIsPlacedInTheAreasCoordinates) {
+    setScreen(Black);
+    // A 3x3 cursor whose hot spot is its middle pixel, marked white.
+    desktop.cursor = solid(QSize(3, 3), Blue);
+    desktop.cursor.setPixel(1, 1, White);
+    desktop.cursorHotSpot = QPoint(1, 1);
+    desktop.pointer = QPoint(320, 150);
+    startAreaCapture(Rect4{300, 100, 340, 200});
+
+    c->setShowCursor(true);
+    tick();
+    const QImage& frame = c->desktopFrame();
+    ASSERT_EQ(frame.size(), QSize(40, 100));
+    EXPECT_EQ(frame.pixel(20, 50), White);  // the hot spot lies on the pointer
+    EXPECT_EQ(frame.pixel(19, 49), Blue);
+    EXPECT_EQ(frame.pixel(21, 51), Blue);
+    EXPECT_EQ(frame.pixel(18, 48), Black);
+    EXPECT_EQ(frame.pixel(22, 52), Black);
+
+    // The red point is centred on the pointer too; the cursor lies over it.
+    c->setShowRedPoint(true);
+    tick();
+    EXPECT_EQ(c->desktopFrame().pixel(20, 50), White);
+    EXPECT_EQ(c->desktopFrame().pixel(20, 46), Red);
+    EXPECT_EQ(c->desktopFrame().pixel(16, 50), Red);
+    EXPECT_EQ(c->desktopFrame().pixel(30, 50), Black);
+
+    // A pointer outside the area leaves the frame clean.
+    c->setShowRedPoint(false);
+    desktop.pointer = QPoint(100, 100);
+    tick();
+    EXPECT_EQ(c->desktopFrame().pixel(20, 50), Black);
+    EXPECT_EQ(c->desktopFrame().pixel(0, 0), Black);
+}
+
+TEST_F(ControllerTest, OutputSharesTheDesktopFrameWithoutACopy) {
+    runDesktop();
+    setScreen(Red);
+    tick();
+    const uchar* captured = c->desktopFrame().constBits();
+    tick();
+    EXPECT_EQ(c->outputFrame().constBits(), captured);
+    EXPECT_EQ(views.output.constBits(), captured);
+}
+
+TEST_F(ControllerTest, AFailedCaptureKeepsTheFrameAndIsReportedOnce) {
+    c->startDesktop();
+    setScreen(Red);
+    tick();
+    const QImage good = c->desktopFrame();
+    ASSERT_EQ(good.pixel(0, 0), Red);
+
+    desktop.captureFails = true;
+    setScreen(Blue);
+    testing::internal::CaptureStderr();
+    tick();
+    tick();
+    tick();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(c->desktopFrame().constBits(), good.constBits());
+    EXPECT_EQ(c->desktopFrame().pixel(0, 0), Red);
+    const std::string message = "the screen could not be captured";
+    const auto first = err.find(message);
+    EXPECT_NE(first, std::string::npos) << err;
+    EXPECT_EQ(err.find(message, first + 1), std::string::npos) << err;
+
+    desktop.captureFails = false;  // the capture recovers
+    tick();
+    EXPECT_EQ(c->desktopFrame().pixel(0, 0), Blue);
+    EXPECT_EQ(c->pipeline().counters().failures, 3u);
+}
+
+// --- The change tracker ---------------------------------------------------------
+
+class TrackedControllerTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        desktop.screenChangesAvailable = true;
+        ControllerTest::SetUp();
+        setScreen(Black);
+        c->startDesktop();
+        tick();  // the first frame is always a full copy
+        ASSERT_EQ(desktop.captureRects, QVector<QRect>{QRect(0, 0, 1920, 1080)});
+    }
+};
+
+TEST_F(TrackedControllerTest, UnchangedDesktopMakesNoNewFrame) {
+    const uchar* bits = c->desktopFrame().constBits();
+    const auto frames = c->pipeline().counters().frames;
+    tick();
+    desktop.screenChanges = QRegion(2000, 10, 50, 50);  // on the other monitor only
+    tick();
+    EXPECT_EQ(desktop.screenCaptures, 1);
+    EXPECT_EQ(c->pipeline().counters().frames, frames);
+    EXPECT_EQ(c->pipeline().counters().unchanged, 2u);
+    EXPECT_EQ(c->desktopFrame().constBits(), bits);
+}
+
+TEST_F(TrackedControllerTest, SmallChangeCopiesOnlyItsBoundingRectangle) {
+    for (int y = 60; y < 70; ++y)
+        for (int x = 50; x < 60; ++x) desktop.screen.setPixel(x, y, Red);
+    desktop.screen.setPixel(104, 104, Green);
+    desktop.screen.setPixel(700, 700, Blue);  // drawn, but not reported as changed
+    desktop.screenChanges = QRegion(50, 60, 10, 10) | QRegion(100, 100, 5, 5);
+    tick();
+    ASSERT_EQ(desktop.captureRects.size(), 2);
+    EXPECT_EQ(desktop.captureRects.last(), QRect(QPoint(50, 60), QPoint(104, 104)));
+    const QImage& frame = c->desktopFrame();
+    EXPECT_EQ(frame.size(), QSize(1920, 1080));
+    EXPECT_EQ(frame.pixel(50, 60), Red);
+    EXPECT_EQ(frame.pixel(59, 69), Red);
+    EXPECT_EQ(frame.pixel(104, 104), Green);
+    EXPECT_EQ(frame.pixel(49, 60), Black);
+    EXPECT_EQ(frame.pixel(700, 700), Black);
+    EXPECT_EQ(c->pipeline().counters().partial, 1u);
+}
+
+TEST_F(TrackedControllerTest, LargeChangeCopiesTheWholeSource) {
+    setScreen(Green);
+    desktop.screenChanges = QRegion(0, 0, 1920, 600);
+    tick();
+    EXPECT_EQ(desktop.captureRects.last(), QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(c->desktopFrame().pixel(1900, 1070), Green);
+}
+
+TEST_F(TrackedControllerTest, MovedPointerRedrawsTheOverlayWithoutACapture) {
+    c->setShowRedPoint(true);
+    tick();  // a changed request: a full copy with the point drawn
+    const int captures = desktop.screenCaptures;
+    EXPECT_EQ(c->desktopFrame().pixel(100, 100), Red);
+
+    desktop.pointer = QPoint(400, 300);
+    tick();
+    EXPECT_EQ(desktop.screenCaptures, captures);
+    EXPECT_EQ(c->desktopFrame().pixel(400, 300), Red);
+    EXPECT_EQ(c->desktopFrame().pixel(100, 100), Black);  // the old point is gone
+}
+
+// --- The window tick ------------------------------------------------------------
+
+TEST_F(ControllerTest, WindowModeShowsTheSameTicksFrame) {
+    desktop.windows[7] = {QRect(10, 10, 200, 100), solid(QSize(200, 100), Green)};
+    showOutput();
+    showPreview();
+    c->startWindowSource();
+    c->setSelectedWindow(7);
+    c->toggleRun();
+    ASSERT_TRUE(c->outputRunning());
+    tick();
+    ASSERT_EQ(views.output.size(), QSize(200, 100));
+    EXPECT_EQ(views.output.pixel(0, 0), Green);
+    EXPECT_EQ(views.preview.pixel(0, 0), Green);
+
+    // The window closes: frame and output stay as they were.
+    desktop.windows.remove(7);
+    const int pictures = views.outputPictures;
+    tick();
+    EXPECT_EQ(views.outputPictures, pictures);
+    EXPECT_EQ(views.output.pixel(0, 0), Green);
+    EXPECT_EQ(c->outputFrame().size(), QSize(200, 100));
+}
+
+TEST_F(ControllerTest, WindowModeWithoutWindowBlanksAndClearsMarks) {
+    showOutput();
+    c->startWindowSource();
+    c->setSelectedWindow(0);
+    views.output = solid(QSize(4, 4), Red);
+    const int blanks = views.fullBlanks;
+    tick();
+    EXPECT_EQ(views.windowSourceLost, 1);
+    EXPECT_EQ(views.fullBlanks, blanks + 1);
+    EXPECT_EQ(views.output.pixel(0, 0), Black);
+}
+
+TEST_F(ControllerTest, OtherSourcesCaptureNothing) {
+    QTemporaryDir dir;
+    const QString show = dir.path() + QStringLiteral("/show.vsl");
+    {
+        QFile f(show);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("5\r\nOn\r\n/pics/a.jpg\r\n");
+    }
+    showOutput();
+    showPreview();
+    c->startDesktop();  // a chosen desktop scope must not leak into the others
+    const struct {
+        const char* name;
+        std::function<void()> choose;
+        Source source;
+    } cases[] = {
+        {"StopAll", [&] { c->stopAll(); }, Source::Stopped},
+        {"Clipboard", [&] { c->startClipboard(); }, Source::Clipboard},
+        {"OpenSlideshow", [&] { ASSERT_TRUE(c->openSlideshow(show)); }, Source::Slideshow},
+        {"MakeSlideshow", [&] { c->makeSlideshow(); }, Source::Slideshow},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        k.choose();
+        ASSERT_EQ(c->source(), k.source);
+        const int pictures = views.outputPictures, previews = views.previewPictures;
+        tick();
+        tick();
+        EXPECT_EQ(desktop.screenCaptures, 0);
+        EXPECT_EQ(views.outputPictures, pictures);
+        EXPECT_EQ(views.previewPictures, previews);
+    }
+}
+
+// --- Blanking and sending -------------------------------------------------------
+
+TEST_F(ControllerTest, ClearOutputBlanksOutputAndPreview) {
+    c->setPreviewViewSize(QSize(320, 240));
+    views.output = solid(QSize(8, 8), Red);
+    views.preview = solid(QSize(8, 8), Red);
+    c->clearOutput();
+    EXPECT_EQ(views.fullBlanks, 1);
+    EXPECT_EQ(views.output.pixel(0, 0), Black);
+    EXPECT_TRUE(views.preview.isNull());
+    EXPECT_EQ(c->outputFrame().size(), QSize(321, 241));
+    EXPECT_EQ(c->outputFrame().pixel(0, 0), Black);
+    EXPECT_EQ(c->outputFrame().pixel(320, 240), Black);
+    EXPECT_EQ(c->outputSurface(), OutputSurface::Picture);
+    EXPECT_TRUE(views.surfaces.isEmpty());
+}
+
+TEST_F(ControllerTest, ClearOutputStopsARunningOutputAndTheLightOneDoesNot) {
+    runDesktop();
+    views.running.clear();
+    c->clearOutput();
+    EXPECT_FALSE(c->outputRunning());
+    EXPECT_EQ(views.running, QVector<bool>{false});  // the Run/Stop button shows "Run" again
+
+    c->toggleRun();
+    ASSERT_TRUE(c->outputRunning());
+    views.running.clear();
+    c->clearOutputLight();
+    EXPECT_TRUE(c->outputRunning());
+    EXPECT_TRUE(views.running.isEmpty());
+    EXPECT_EQ(views.lightBlanks, 1);
+}
+
+TEST_F(ControllerTest, SendFrameToOutput) {
+    showOutput();
+    c->startDesktop();
+    setScreen(Blue);
+    tick();
+    tick();  // the output frame is now blue
+    ASSERT_EQ(c->outputFrame().pixel(0, 0), Blue);
+
+    c->sendFrameToOutput();
+    EXPECT_EQ(views.output.pixel(0, 0), Blue);
+    EXPECT_EQ(c->outputSurface(), OutputSurface::Picture);
+
+    c->stopAll();  // stopped: the output is blanked instead
+    views.output = solid(QSize(4, 4), Blue);
+    c->sendFrameToOutput();
+    EXPECT_EQ(views.output.pixel(0, 0), Black);
+
+    showOutput(false);  // hidden: nothing happens
+    c->startDesktop();
+    views.output = solid(QSize(4, 4), Red);
+    const int pictures = views.outputPictures, blanks = views.fullBlanks;
+    c->sendFrameToOutput();
+    EXPECT_EQ(views.outputPictures, pictures);
+    EXPECT_EQ(views.fullBlanks, blanks);
+    EXPECT_EQ(views.output.pixel(0, 0), Red);
+}
+
+TEST_F(ControllerTest, StopAllStopsTheSourceAndTheRunningOutput) {
+    runDesktop();
+    views.running.clear();
+    c->stopAll();
+    EXPECT_EQ(c->source(), Source::Stopped);
+    EXPECT_EQ(c->sourceChoice(), SourceChoice::None);
+    EXPECT_FALSE(c->outputRunning());
+    ASSERT_FALSE(views.running.isEmpty());
+    EXPECT_FALSE(views.running.last());
+}
+
+TEST_F(ControllerTest, RunStopWithoutSourceOrHiddenOutputDoesNotRun) {
+    showOutput();
+    c->toggleRun();  // no source
+    EXPECT_FALSE(c->outputRunning());
+
+    c->startDesktop();
+    showOutput(false);
+    c->toggleRun();  // no output window
+    EXPECT_FALSE(c->outputRunning());
+
+    showOutput();
+    c->toggleRun();
+    EXPECT_TRUE(c->outputRunning());
+    c->toggleRun();
+    EXPECT_FALSE(c->outputRunning());
+}
+
+// --- Update rate ----------------------------------------------------------------
+
+TEST_F(ControllerTest, UpdateRateSetsIntervalAndRaisesMaximum) {
+    struct Case { int rate; int interval; int max; };
+    ASSERT_EQ(c->maxUpdateRate(), 5);
+    const Case cases[] = {{10, 100, 10}, {3, 333, 10}, {4, 250, 10}, {7, 142, 10}, {1, 1000, 10},
+                          {1000, 1, 1000}, {0, 1000, 1000}, {5000, 1, 1000}};
+    for (const Case& k : cases) {
+        c->setUpdateRate(k.rate);
+        EXPECT_EQ(c->captureTimer.interval(), k.interval) << k.rate;
+        EXPECT_EQ(c->maxUpdateRate(), k.max) << k.rate;
+    }
+}
+
+}  // namespace
+}  // namespace vz::test

@@ -9,11 +9,13 @@
 #include "core/settings/autostart.h"
 #include "ui/toolbar/toolbar.h"
 #include "ui/tray/tray_icon.h"
+#include "ui/widgets/glyph_button.h"
 #include "ui/widgets/onoff_checkbox.h"
 #include "core/scaling/view_geometry.h"
 
 #include <QAction>
 #include <QFile>
+#include <QMenu>
 
 #include <functional>
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 using vz::ImageView;
@@ -126,6 +128,57 @@ TEST_F(ImageViewTest, ScaledPastTheViewResamplesOnlyWhatIsVisible) {
     QImage whole;
     vz::resample(picture, whole, drawn.size(), scratch);
     EXPECT_EQ(view.rendered(), whole.copy(62, 47, 100, 80));
+}
+
+TEST_F(ImageViewTest, PictureRenderedElsewhereShowsAsSetPictureWouldWithoutResampling) {
+    const struct {
+        const char* name;
+        QSize view, picture;
+        ViewFit fit;
+        float factor;
+    } cases[] = {
+        {"shrunk with bars", {284, 178}, {1920, 1080}, ViewFit::Resize, 1.0f},
+        {"stretched", {300, 100}, {640, 480}, ViewFit::Stretch, 1.0f},
+        {"centre of a larger picture, 1:1", {100, 80}, {400, 300}, ViewFit::Normal, 1.0f},
+        {"scaled past the view", {100, 80}, {90, 70}, ViewFit::Scale, 2.5f},
+        {"scaled to nothing", {100, 80}, {90, 70}, ViewFit::Scale, 0.001f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.resize(c.view);
+        view.setFit(c.fit);
+        view.setScaleFactor(c.factor);
+        view.clearPicture();
+        view.repaint();
+        const int before = view.resampleCount();
+
+        const QImage picture = gradient(c.picture);
+        const vz::ViewLayout layout{view.size(), view.fit(), view.scaleFactor()};
+        vz::ViewRender render;
+        // As the frame pipeline does: computed on a thread of its own.
+        std::thread worker([&] {
+            vz::ResampleScratch scratch;
+            vz::renderView(picture, layout, render, scratch);
+        });
+        worker.join();
+        view.setRenderedPicture(picture, render);
+
+        ImageView reference;
+        reference.resize(c.view);
+        reference.setFit(c.fit);
+        reference.setScaleFactor(c.factor);
+        reference.setPicture(picture);
+
+        view.repaint();
+        EXPECT_EQ(view.rendered(), reference.rendered());
+        EXPECT_EQ(view.resampleCount(), before);
+        EXPECT_EQ(view.drawnRect(), reference.drawnRect());
+
+        // A later change of layout is the view's own to compute again.
+        view.setFit(ViewFit::Stretch);
+        reference.setFit(ViewFit::Stretch);
+        EXPECT_EQ(view.rendered(), reference.rendered());
+    }
 }
 
 TEST_F(ImageViewTest, ScaleFactorIsRaisedToAThousandth) {

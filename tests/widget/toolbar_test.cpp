@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QFile>
 
+#include <functional>
+
 namespace vz::test {
 namespace {
 
@@ -264,15 +266,21 @@ TEST_F(ToolbarTest, ActivationResetsOpacityAndFollowsAutoHide) {
     EXPECT_TRUE(fadesFromOpaque());
 }
 
-TEST_F(ToolbarTest, CloseOnlyHidesAndStopsAutoHide) {
+TEST_F(ToolbarTest, ClosingOrHidingStopsTheFadeAndShowingResumesIt) {
     autoHideOnQuietly();
-    bar().show();
-    ASSERT_TRUE(bar().autoHideTimer.isActive());
-    ASSERT_TRUE(app->settingsDialog->toolbarBox->isChecked());
-    EXPECT_TRUE(bar().close());
-    EXPECT_FALSE(bar().isVisible());
-    EXPECT_FALSE(bar().autoHideTimer.isActive());
-    EXPECT_FALSE(app->settingsDialog->toolbarBox->isChecked());
+    struct { const char* how; std::function<void()> hide; } ways[] = {
+        {"closed", [&] { EXPECT_TRUE(bar().close()); }},  // closing only hides
+        {"tray item", [&] { tray().toolbarAction->trigger(); }},
+    };
+    for (const auto& w : ways) {
+        bar().show();
+        ASSERT_TRUE(bar().autoHideTimer.isActive()) << w.how;
+        ASSERT_TRUE(app->settingsDialog->toolbarBox->isChecked()) << w.how;
+        w.hide();
+        EXPECT_FALSE(bar().isVisible()) << w.how;
+        EXPECT_FALSE(bar().autoHideTimer.isActive()) << w.how;
+        EXPECT_FALSE(app->settingsDialog->toolbarBox->isChecked()) << w.how;
+    }
     bar().show();  // the same window comes back, fading again
     EXPECT_TRUE(bar().isVisible());
     EXPECT_TRUE(bar().autoHideTimer.isActive());

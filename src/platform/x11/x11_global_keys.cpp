@@ -40,6 +40,12 @@ unsigned maskOfKeysym(Display* display, const XModifierKeymap* map, KeySym keysy
 
 X11GlobalKeys::X11GlobalKeys(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {
     readModifierMap();
+}
+
+// The notifier is made at first use: the service is created before the
+// application object, and a notifier needs the event loop's thread set up.
+void X11GlobalKeys::watchEvents() {
+    if (notifier_) return;
     notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(connection_->display()), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { readEvents(); });
 }
@@ -83,6 +89,7 @@ unsigned X11GlobalKeys::modifierMask(KeyModifiers modifiers) const {
 void X11GlobalKeys::setPressHandler(PressHandler handler) { handler_ = std::move(handler); }
 
 bool X11GlobalKeys::registerKey(int id, const KeyCombination& keys) {
+    watchEvents();
     unregisterKey(id);
     Display* display = connection_->display();
     const KeyCode code = keys.keysym ? XKeysymToKeycode(display, KeySym(keys.keysym)) : 0;

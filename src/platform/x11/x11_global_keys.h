@@ -46,6 +46,7 @@ private:
     unsigned modifierMask(KeyModifiers modifiers) const;
     void ungrab(const Grab& grab);
     void readEvents();
+    void watchEvents();
     void readLater();  // events Xlib has already queued wake no notifier
 
     std::unique_ptr<Connection> connection_;

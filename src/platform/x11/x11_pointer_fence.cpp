@@ -55,7 +55,13 @@ X11PointerFence::X11PointerFence(std::unique_ptr<Connection> connection, Method 
     mask.mask = bits;
     XISelectEvents(display, Window(connection_->root()), &mask, 1);
     XFlush(display);
-    notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
+}
+
+// The notifier is made at first use: the service is created before the
+// application object, and a notifier needs the event loop's thread set up.
+void X11PointerFence::watchEvents() {
+    if (notifier_) return;
+    notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(connection_->display()), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { readEvents(); });
 }
 
@@ -66,6 +72,7 @@ X11PointerFence::~X11PointerFence() {
 }
 
 void X11PointerFence::confine(const QRect& area, const QVector<QRect>& monitors) {
+    watchEvents();
     const QRect wanted = fence::effectiveArea(area, monitors);
     if (wanted != fence_) {
         if (mentionChecksOnly_) sayChecksOnlyOnce();

@@ -38,6 +38,7 @@ private:
     void destroyBarriers();
     bool ctrlHeld(QPoint* pointer);
     void readEvents();
+    void watchEvents();
     void readLater();  // events Xlib has already queued wake no notifier
 
     std::unique_ptr<Connection> connection_;

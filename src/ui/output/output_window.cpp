@@ -38,7 +38,6 @@ protected:
     }
 };
 
-QString percentText(int p) { return QString::number(p) + QStringLiteral(" %"); }
 
 }  // namespace
 

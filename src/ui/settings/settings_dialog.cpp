@@ -226,7 +226,12 @@ void SettingsDialog::buildControls() {
     connect(makeSlideshowAction, &QAction::triggered, &c, &Controller::makeSlideshow);
     connect(previewBox, &QAbstractButton::clicked, this, [&c](bool on) { c.requestView(View::Preview, on); });
     connect(toolbarBox, &QAbstractButton::clicked, this, [&c](bool on) { c.requestView(View::Toolbar, on); });
-    connect(outputBox, &QAbstractButton::clicked, this, [&c](bool on) { c.requestView(View::Output, on); });
+    connect(outputBox, &QAbstractButton::clicked, this, [this, &c](bool on) {
+        c.requestView(View::Output, on);
+        // The output may stay hidden (the simulation question answered No):
+        // the box shows what happened, not what was clicked.
+        showViewShown(View::Output, c.isShown(View::Output));
+    });
     connect(redPointBox, &QAbstractButton::clicked, &c, &Controller::setShowRedPoint);
     connect(showCursorBox, &QAbstractButton::clicked, &c, &Controller::setShowCursor);
     for (int n = 1; n <= 5; ++n)

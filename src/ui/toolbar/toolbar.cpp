@@ -163,10 +163,15 @@ void Toolbar::showEvent(QShowEvent* e) {
     updateFade();
 }
 
+void Toolbar::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    // Hidden (closed, or switched off from the tray): nothing to fade.
+    autoHideTimer.stop();
+}
+
 void Toolbar::closeEvent(QCloseEvent* e) {
     // Closing only hides the toolbar; it lives as long as the program.
     hide();
-    autoHideTimer.stop();
     e->accept();
 }
 

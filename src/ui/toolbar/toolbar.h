@@ -40,6 +40,7 @@ public:
 protected:
     void moveEvent(QMoveEvent*) override;
     void showEvent(QShowEvent*) override;
+    void hideEvent(QHideEvent*) override;
     void closeEvent(QCloseEvent*) override;
     void changeEvent(QEvent*) override;
 

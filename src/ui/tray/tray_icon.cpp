@@ -152,11 +152,13 @@ void TrayIcon::onActivatedByUser(QSystemTrayIcon::ActivationReason reason) {
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == iconWidget_) {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    if (watched == iconWidget_ && (press || release)) {
         auto* me = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::RightButton) {
+        if (press && me->button() == Qt::RightButton) {
             rightPressed_ = true;
-        } else if (event->type() == QEvent::MouseButtonRelease && me->button() == Qt::RightButton) {
+        } else if (release && me->button() == Qt::RightButton) {
             // The release must come over the icon that saw the press.
             if (rightPressed_ && iconWidget_->rect().contains(me->position().toPoint()))
                 menu->popup(me->globalPosition().toPoint());

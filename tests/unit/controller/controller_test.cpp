@@ -4,9 +4,8 @@
 
 #include "core/controller/controller.h"
 #include "platform/fake/fake_platform.h"
+#include "pump_events.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -26,21 +25,6 @@ QImage solid(QSize size, QRgb colour) {
 
 const QRgb Red = qRgb(255, 0, 0), Blue = qRgb(0, 0, 255), Green = qRgb(0, 255, 0), Black = qRgb(0, 0, 0),
            White = qRgb(255, 255, 255);
-
-// Runs the event loop until `done` holds; false when it did not within `ms`.
-bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() > ms) loop.quit();
-    });
-    poll.start();
-    if (!done()) loop.exec();
-    return done();
-}
 
 // What the windows would show, following the controller's signals.
 struct Views {

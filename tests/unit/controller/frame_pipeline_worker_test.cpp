@@ -8,10 +8,10 @@
 
 #include "core/capture/frame_pipeline.h"
 #include "platform/fake/fake_platform.h"
+#include "pump_events.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -22,21 +22,6 @@
 
 namespace vz::test {
 namespace {
-
-// Runs the event loop until `done` holds; false when it did not within `ms`.
-bool pumpUntil(const std::function<bool()>& done, int ms = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(2);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() > ms) loop.quit();
-    });
-    poll.start();
-    if (!done()) loop.exec();
-    return done();
-}
 
 class WorkerPipelineTest : public ::testing::Test {
 protected:

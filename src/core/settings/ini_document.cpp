@@ -159,7 +159,7 @@ IniDocument::LoadStatus IniDocument::load(const QString& path)
     // anything but a regular file is refused before a byte is read.
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT) return status_ = LoadStatus::Missing;
+        if (errno == ENOENT || errno == ENOTDIR) return status_ = LoadStatus::Missing;
         loadError_ = QString::fromLocal8Bit(std::strerror(errno));
         return status_ = LoadStatus::Unreadable;
     }

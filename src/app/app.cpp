@@ -1,5 +1,6 @@
 #include "app/app.h"
 
+#include "app/probe.h"
 #include "core/settings/settings_file.h"
 #include "ui/about/about_box.h"
 #include "ui/output/output_window.h"
@@ -68,6 +69,10 @@ bool App::start(QString* error) {
     connect(&c, &Controller::windowsAsideRequested, this, &App::moveWindowsAside);
     connect(&c, &Controller::exitRequested, this, &App::exit);
     connect(&toolbar->keepOnTopTimer, &QTimer::timeout, this, &App::keepOnTop);
+    if (Probe* probe = Probe::createIfAsked(this)) {
+        connect(&c, &Controller::outputPicture, probe, &Probe::countFrame);
+        connect(&c, &Controller::outputScaledPicture, probe, &Probe::countFrame);
+    }
 
     trayAvailable_ = tray->addTrayIcon();
     if (!trayAvailable_) {

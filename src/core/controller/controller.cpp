@@ -197,6 +197,9 @@ void Controller::setViewShown(View view, bool shown) {
     bool& slot = shown_[std::size_t(view)];
     if (slot == shown) return;
     slot = shown;
+    // A view that comes back gets the current frame at the next tick.
+    if (view == View::Output) outputSerial_ = 0;
+    if (view == View::Preview) previewSerial_ = 0;
     emit viewShownChanged(view, shown);
 }
 
@@ -210,6 +213,7 @@ void Controller::setSource(Source source, SourceChoice choice) {
 
 void Controller::setRunning(bool running) {
     running_ = running;
+    outputSerial_ = 0;
     emit runningChanged(running);
 }
 
@@ -347,6 +351,7 @@ void Controller::stopRunning() {
 void Controller::sendFrameToOutput() {
     if (!isShown(View::Output)) return;
     if (source_ != Source::Slideshow) setSurface(OutputSurface::Picture);
+    outputSerial_ = 0;
     if (source_ != Source::Stopped)
         emit outputPicture(outputFrame_);
     else
@@ -358,6 +363,7 @@ void Controller::blankOutput(bool light) {
     if (!light && running_) stopRunning();
     emit outputBlanked(light);
     emit previewCleared();
+    outputSerial_ = previewSerial_ = 0;
     copyInto(blackPicture(previewViewSize_), outputFrame_);
 }
 
@@ -473,11 +479,17 @@ bool Controller::askSimulationQuestion() {
 void Controller::captureTick() {
     if (source_ == Source::Desktop) {
         // The preview and the output get the frame finished since the
-        // previous tick; then the next capture starts.
-        if (isShown(View::Preview) && !desktopFrame_.isNull()) emit previewPicture(desktopFrame_);
+        // previous tick; then the next capture starts. A view that already
+        // shows that frame is left alone (nothing changed on the screen).
+        const std::uint64_t serial = lastScaled_.serial;
+        if (isShown(View::Preview) && !desktopFrame_.isNull() && previewSerial_ != serial) {
+            previewSerial_ = serial;
+            emit previewPicture(desktopFrame_);
+        }
         if (isShown(View::Output)) {
             outputFrame_ = desktopFrame_;
-            if (running_) {
+            if (running_ && outputSerial_ != serial) {
+                outputSerial_ = serial;
                 if (source_ != Source::Slideshow) setSurface(OutputSurface::Picture);
                 if (lastScaled_.scaled && lastScaled_.layout == outputLayout())
                     emit outputScaledPicture(lastScaled_);

@@ -278,6 +278,8 @@ private:
     QSize previewViewSize_;
     QSize outputViewSize_;
     CapturedFrame lastScaled_;  // the newest desktop frame, scaled for the output
+    std::uint64_t outputSerial_ = 0;   // the frame the output shows; 0: none or changed since
+    std::uint64_t previewSerial_ = 0;  // the same for the preview
     bool captureFailureReported_ = false;
     bool settingsWritable_ = true;         // false: the file could not be read; never written
     bool settingsProblemReported_ = false;

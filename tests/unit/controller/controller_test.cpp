@@ -110,8 +110,10 @@ TEST_F(ControllerTest, DesktopModeHandsOffThePreviousTicksFrame) {
     showPreview();
 
     setScreen(Red);
-    tick();  // hands off the (empty) frame left from before, then captures red
-    EXPECT_TRUE(views.output.isNull());
+    const int before = views.outputPictures;
+    tick();  // nothing finished yet: the output keeps its blank; red is captured
+    EXPECT_EQ(views.outputPictures, before);
+    EXPECT_EQ(views.output.pixel(0, 0), Black);
     EXPECT_EQ(c->desktopFrame().size(), QSize(1920, 1080));
     EXPECT_EQ(views.previewPictures, 0);  // nothing finished yet to preview
 
@@ -123,6 +125,20 @@ TEST_F(ControllerTest, DesktopModeHandsOffThePreviousTicksFrame) {
     EXPECT_EQ(c->outputFrame().pixel(5, 5), Red);
     EXPECT_EQ(c->desktopFrame().pixel(5, 5), Blue);
     EXPECT_EQ(desktop.captureRects.last(), QRect(0, 0, 1920, 1080));
+
+    // A frame the output and the preview already show is not handed to them
+    // again; after a blank it is.
+    desktop.screenChangesAvailable = true;
+    tick();  // shows blue; nothing changed since, so no capture
+    const int shown = views.outputPictures, previewed = views.previewPictures;
+    tick();
+    tick();
+    EXPECT_EQ(views.outputPictures, shown);
+    EXPECT_EQ(views.previewPictures, previewed);
+    c->clearOutputLight();
+    tick();
+    EXPECT_EQ(views.outputPictures, shown + 1);
+    EXPECT_EQ(views.output.pixel(5, 5), Blue);
 }
 
 TEST_F(ControllerTest, KnownOutputViewGetsTheFrameAlreadyScaled) {

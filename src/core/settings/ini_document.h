@@ -52,7 +52,7 @@ public:
     // read back). A settings or scrolling-text file is a few kilobytes; the
     // bound also bounds memory (at worst some 25 bytes per byte read, for a
     // flood of one-character lines).
-    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+    static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
 
     explicit IniDocument(IniReadOptions options = {});
 

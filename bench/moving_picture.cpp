@@ -30,7 +30,7 @@ protected:
         QLinearGradient g(QPointF((frame_ * 7) % w, 0), QPointF(w - (frame_ * 5) % w, h));
         g.setColorAt(0, QColor::fromHsv((frame_ * 3) % 360, 200, 230));
         g.setColorAt(1, QColor::fromHsv((frame_ * 3 + 180) % 360, 200, 120));
-        p.fillRect(rect(), g);
+        p.fillRect(QRect(0, 0, w, h), g);
         for (int i = 0; i < 12; ++i) {
             const int x = (frame_ * (3 + i) + i * 150) % w, y = (frame_ * (2 + i % 4) + i * 80) % h;
             p.fillRect(x, y, 120, 90, QColor::fromHsv((i * 30 + frame_) % 360, 255, 255));

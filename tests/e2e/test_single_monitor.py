@@ -40,6 +40,7 @@ class SingleMonitorTest(e2e.DisplayTest):
 
     def assert_simulated_output(self, app):
         wid = e2e.wait_until("the simulated output", lambda: self.outputs(app), 20)[0]
+        self.assertEqual(e2e.window_name(wid), OUTPUT_TITLES[1], "caption of the simulated output")
         extents = e2e.wait_until("the output's frame", lambda: e2e.frame_extents(wid), 10)
         self.assertNotEqual(extents, (0, 0, 0, 0), "the simulated output has no border")
         left, _, top, _ = extents

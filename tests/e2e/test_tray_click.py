@@ -54,7 +54,7 @@ class TrayClickTest(e2e.DisplayTest):
                                 lambda: self.toggle_picture(dialog, "output") == self.toggle_picture(dialog, "toolbar")
                                 and self.toggle_picture(dialog, "toolbar"), 20)
             off = self.toggle_picture(dialog, "preview")
-            self.assertNotEqual(on, off, "a ticked and an unticked toggle look the same")
+            self.assertTrue(on != off, "a ticked and an unticked toggle look the same")
 
             for command, toggle, expected in (("Show Preview", "preview", on),
                                               ("Show Toolbar", "toolbar", off),

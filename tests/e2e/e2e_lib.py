@@ -82,7 +82,16 @@ class Window:
 
 def window_tree():
     """The whole window tree of the root with absolute geometries."""
-    text = run(["xwininfo", "-root", "-tree"])
+    # xwininfo gives up with BadDrawable when a window goes away while it
+    # walks the tree (a message box closing): the walk is repeated.
+    for attempt in range(5):
+        try:
+            text = run(["xwininfo", "-root", "-tree"])
+            break
+        except AssertionError:
+            if attempt == 4:
+                raise
+            time.sleep(0.1)
     root = Window("root", "root", "", 0, 0, 0, 0, -1)
     stack = [root]
     for line in text.splitlines():
@@ -163,6 +172,45 @@ def top_level_windows(pid):
     return result
 
 
+def window_name(wid):
+    return run(["xdotool", "getwindowname", str(wid)], check=False).rstrip("\n")
+
+
+def window_types(wid):
+    """The _NET_WM_WINDOW_TYPE atoms of a window, as a string."""
+    return run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_TYPE"], check=False)
+
+
+def is_override_redirect(wid):
+    return bool(re.search(r"Override Redirect State:\s+yes", run(["xwininfo", "-id", str(wid)], check=False)))
+
+
+def named_windows(pid, name):
+    """Viewable top-level windows of pid (outside the tray) with this exact title."""
+    return [wid for wid in top_level_windows(pid) if window_name(wid) == name]
+
+
+def message_boxes(pid):
+    """The program's open message boxes: dialogs captioned "Vivivoz"."""
+    return [wid for wid in named_windows(pid, "Vivivoz") if "_NET_WM_WINDOW_TYPE_DIALOG" in window_types(wid)]
+
+
+def active_window():
+    out = run(["xdotool", "getactivewindow"], check=False).strip()
+    return int(out) if out.isdigit() else None
+
+
+def opacity_of(wid):
+    """The window's _NET_WM_WINDOW_OPACITY as 0..255 (255 when not set)."""
+    out = run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_OPACITY"], check=False)
+    m = re.search(r"=\s*(\d+)", out)
+    return 255 if not m else round(int(m.group(1)) * 255 / 0xFFFFFFFF)
+
+
+def activate(wid):
+    run(["xdotool", "windowactivate", "--sync", str(wid)], check=False)
+
+
 # --- input -------------------------------------------------------------------
 
 def centre(win):
@@ -179,6 +227,18 @@ def park_pointer():
 
 def keys(*names):
     run(["xdotool", "key", *names])
+
+
+def press(button=1):
+    run(["xdotool", "mousedown", str(button)])
+
+
+def release(button=1):
+    run(["xdotool", "mouseup", str(button)])
+
+
+def move_pointer(x, y):
+    run(["xdotool", "mousemove", str(x), str(y)])
 
 
 # --- pictures ----------------------------------------------------------------
@@ -309,6 +369,55 @@ class Vivivoz:
         if self._own_dir is not None:
             self._own_dir.cleanup()
         return False
+
+
+class TrayMenu:
+    """Opens the program's tray menu and tells when it is open.
+
+    A menu is an override-redirect window of the program that was not there
+    before the first opening (the program's other override-redirect windows,
+    such as the embedded icon, stay)."""
+
+    def __init__(self, app):
+        self.app = app
+        self.resident = set(self.override_windows())
+
+    def override_windows(self):
+        return [wid for wid in visible_windows_of(self.app.proc.pid) if is_override_redirect(wid)]
+
+    def windows(self):
+        return [wid for wid in self.override_windows() if wid not in self.resident]
+
+    def open(self, icon):
+        # The menu's window is reused from one opening to the next; a click that
+        # lands while the last one is still closing is lost, so it is repeated.
+        for attempt in range(3):
+            wait_until("the menu to close", lambda: not self.windows(), 10)
+            click(*centre(icon), button=3)
+            try:
+                return wait_until("the tray menu", self.windows, 8)
+            except AssertionError:
+                if attempt == 2:
+                    raise
+
+    def choose(self, icon, *key_names):
+        """Opens the menu, walks it with the keys and waits for it to close."""
+        self.open(icon)
+        keys(*key_names)
+        wait_until("the menu to close after the command", lambda: not self.windows(), 10)
+
+
+def simple_sections(text):
+    """{section: {key: value}} of an INI text with any line ends."""
+    result, current = {}, None
+    for line in text.replace("\r\n", "\n").split("\n"):
+        m = re.match(r"^\[(.+)\]$", line)
+        if m:
+            current = result.setdefault(m.group(1), {})
+        elif "=" in line and current is not None:
+            key, value = line.split("=", 1)
+            current[key] = value
+    return result
 
 
 class DisplayTest(unittest.TestCase):

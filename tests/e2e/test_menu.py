@@ -33,26 +33,9 @@ def sections_of(text):
 
 class MenuTest(e2e.DisplayTest):
     def open_menu(self, app, icon):
-        # The menu's window is reused from one opening to the next; a click that
-        # lands while the last one is still closing is lost, so it is repeated.
-        if not hasattr(self, "resident"):
-            self.resident = set(self.override_windows(app))  # windows that are not menus
-        for attempt in range(3):
-            e2e.wait_until("the menu to close", lambda: not self.menu_windows(app), 10)
-            e2e.click(*e2e.centre(icon), button=3)
-            try:
-                return e2e.wait_until("the tray menu", lambda: self.menu_windows(app), 8)
-            except AssertionError:
-                if attempt == 2:
-                    raise
-
-    def override_windows(self, app):
-        return [wid for wid in e2e.visible_windows_of(app.proc.pid)
-                if re.search(r"Override Redirect State:\s+yes", e2e.run(["xwininfo", "-id", str(wid)], check=False))]
-
-    def menu_windows(self, app):
-        """The program's open menus: override-redirect windows that come and go."""
-        return [wid for wid in self.override_windows(app) if wid not in self.resident]
+        if not hasattr(self, "menu"):
+            self.menu = e2e.TrayMenu(app)
+        return self.menu.open(icon)
 
     def second_monitor_samples(self):
         sx, sy, sw, sh = e2e.SECOND

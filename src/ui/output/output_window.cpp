@@ -270,6 +270,9 @@ void OutputWindow::closeEvent(QCloseEvent* e) {
 
 void OutputWindow::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
+    // Shown without taking the activation, the window still carries the
+    // caption an activation would give it (the simulation suffix with one monitor).
+    setWindowTitle(controller_.monitorCount() == 1 ? kSimulationCaption : kCaption);
     controller_.setOutputViewSize(outputView->size());
 }
 

@@ -192,9 +192,9 @@ class AreaTest(e2e.DisplayTest):
             move_by(200, 0)
             time.sleep(0.3)
             move_by(200, 0)
+            e2e.run(["xdotool", "keyup", "ctrl"])  # let go at once: no check sees Ctrl outside
             out = settled_pointer()
             self.assertGreater(out[0], 1920, "Ctrl held")
-            e2e.run(["xdotool", "keyup", "ctrl"])
             time.sleep(0.6)
             self.assertEqual(pointer(), out, "still out after two ticks")
 
@@ -208,20 +208,21 @@ class AreaTest(e2e.DisplayTest):
                 return settled_pointer()[0] > 1920
             e2e.wait_until("the pointer free after the lock is off", free, 5, 0)
 
-            # A mouse area dragged on the overlay, then the lock on again:
-            # the pointer is held in that area.
+            # A mouse area dragged on the overlay, released beyond it over
+            # the second monitor; then the lock on again: the pointer is held
+            # in that area, which reaches onto the second monitor.
             self.open_menu(app, icon)
             e2e.keys(*(["Up"] * UP_TO_MOUSE_AREA), "Right", "Return")  # Set Mouse Area > Select Screen Area
             self.wait_for_overlay(app)
-            self.drag((200, 200), (600, 500))
+            self.drag((1800, 900), (2500, 1000))
             e2e.wait_until("the overlay to close", lambda: not self.overlay(app), 10)
             self.open_menu(app, icon)
             e2e.keys(*(["Up"] * UP_TO_LOCK), "Return")
 
             def held_in_area():
-                x11.warp(400, 350)
+                x11.warp(1850, 950)
                 move_by(1000, 1000)
-                return settled_pointer() == (599, 499)
+                return settled_pointer() == (2499, 999)
             e2e.wait_until("the pointer held in the dragged area", held_in_area, 5, 0)
 
             # A termination signal saves the lock and its area and leaves no
@@ -230,7 +231,7 @@ class AreaTest(e2e.DisplayTest):
             self.assertEqual(app.proc.returncode, 0, app.log())
         with open(os.path.join(self.config.name, "Vivivoz.cfg"), "rb") as f:
             saved = f.read().decode("latin-1")
-        for line in ("OptCursorLimit=1", "Cursorx0=200", "Cursory0=200", "Cursorx9=600", "Cursory9=500"):
+        for line in ("OptCursorLimit=1", "Cursorx0=1800", "Cursory0=900", "Cursorx9=2500", "Cursory9=1000"):
             self.assertIn(line + "\r\n", saved)
         x11.warp(400, 350)
         move_by(2000, 0)

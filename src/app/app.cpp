@@ -3,6 +3,7 @@
 #include "app/probe.h"
 #include "core/settings/settings_file.h"
 #include "ui/about/about_box.h"
+#include "ui/area/area_overlay.h"
 #include "ui/output/output_window.h"
 #include "ui/preview/preview_window.h"
 #include "ui/settings/settings_dialog.h"
@@ -26,6 +27,7 @@ App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
 
 App::~App() {
     // Windows go in the reverse order of their creation; the tray icon last.
+    areaOverlay.reset();
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
@@ -60,7 +62,8 @@ bool App::start(QString* error) {
     output = std::make_unique<OutputWindow>(c);
     settingsDialog = std::make_unique<SettingsDialog>(c);
     aboutBox = std::make_unique<AboutBox>();
-    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+    areaOverlay = std::make_unique<AreaOverlay>(c);
+    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay})
         widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
@@ -96,13 +99,14 @@ QWidget* App::widgetOf(View view) const {
     case View::Toolbar: return toolbar.get();
     case View::SettingsDialog: return settingsDialog.get();
     case View::AboutBox: return aboutBox.get();
+    case View::AreaOverlay: return areaOverlay.get();
     default: return nullptr;  // windows not built yet
     }
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay})
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
     return QObject::eventFilter(watched, event);
@@ -125,6 +129,12 @@ void App::showView(View view, bool show) {
     case View::AboutBox:
         if (show && !aboutBox->isVisible()) aboutBox->exec();
         return;
+    case View::AreaOverlay:
+        if (show)
+            areaOverlay->bringUp();
+        else
+            areaOverlay->hide();
+        return;
     default:
         if (QWidget* w = widgetOf(view)) w->setVisible(show);
         return;
@@ -146,6 +156,7 @@ void App::moveWindowsAside(bool aside) {
 void App::keepOnTop() {
     const Controller& c = *controller_;
     if (c.menuOpen() || c.isShown(View::WindowPicker) || c.isShown(View::Shortcuts)) return;
+    if (c.isShown(View::AreaOverlay)) return;  // nothing covers the area overlay
     if (preview->isVisible()) preview->raise();
     if (output->stayOnTopAction->isChecked()) output->raise();
 }
@@ -161,6 +172,8 @@ void App::exit() {
 void App::closeQuery() {
     if (closed_ || !controller_) return;
     closed_ = true;
+    // A selection still running gives the windows their places back first.
+    controller_->cancelAreaSelection();
     controller_->setToolbarPosition(toolbar->pos());
     controller_->setSettingsDialogPosition(settingsDialog->pos());
     QString error;

@@ -1,6 +1,7 @@
 // Start-up, the single-instance rule, the tray icon's clicks and its menu.
 
 #include "app_fixture.h"
+#include "app/features.h"
 
 #include "ui/widgets/image_view.h"
 #include "ui/output/output_window.h"
@@ -200,11 +201,15 @@ TEST_F(AppTest, QuickStartDesktopMirrorsAtOnce) {
 TEST_F(AppTest, UnbuiltFeaturesAreVisibleButDisabled) {
     startApp();
     TrayIcon& t = tray();
-    for (QAction* a : {t.areaAction, t.windowAction, t.clipboardAction, t.openSlideshowAction, t.makeSlideshowAction, t.scrollTextAction, t.captureAction, t.cursorLockAction,
+    for (QAction* a : {t.windowAction, t.clipboardAction, t.openSlideshowAction, t.makeSlideshowAction, t.scrollTextAction, t.captureAction,
                        t.shortcutsAction, t.monitorDetailsAction}) {
         EXPECT_TRUE(a->isVisible()) << qPrintable(a->text());
         EXPECT_FALSE(a->isEnabled()) << qPrintable(a->text());
     }
+    EXPECT_EQ(t.areaAction->isEnabled(), features::AreaSelection);
+    EXPECT_EQ(t.mouseAreaSelectAction->isEnabled(), features::AreaSelection && features::CursorLock);
+    for (QAction* a : {t.cursorLockAction, t.mouseAreaPrimaryAction})
+        EXPECT_EQ(a->isEnabled(), features::CursorLock) << qPrintable(a->text());
     for (QAction* a : {t.desktopAction, t.stopAllAction, t.exitAction, t.settingsAction, t.aboutAction, t.loadAtStartupAction})
         EXPECT_TRUE(a->isEnabled()) << qPrintable(a->text());
 }

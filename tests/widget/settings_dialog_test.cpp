@@ -2,6 +2,7 @@
 // rate, initialisation and the slideshow file reader, on the fake platform.
 
 #include "app_fixture.h"
+#include "area_drag.h"
 
 #include "app/features.h"
 #include "core/settings/ini_document.h"
@@ -76,7 +77,9 @@ protected:
     // windows are out of the picture.
     void pressArea() {
         press(dlg().areaButton);
-        ASSERT_TRUE(pumpUntil([&] { return controller().desktopScope() == DesktopScope::Area; }));
+        ASSERT_TRUE(pumpUntil([&] { return app->areaOverlay->isVisible(); }));
+        dragOnOverlay(*app->areaOverlay, QPoint(10, 10), QPoint(110, 90));
+        ASSERT_EQ(controller().desktopScope(), DesktopScope::Area);
     }
     // Writes a settings file with `v` where the controller reads it.
     void writeSettingsFile(const Settings& v) {

@@ -59,12 +59,21 @@ bool readPlayListLines(const QString& path, int capacity, QStringList& lines, QS
 
 int captureIntervalForRate(int rate) { return 1000 / (rate < 1 ? 1 : rate); }
 
+Rect4 areaBetween(QPoint anchor, QPoint end) {
+    return Rect4{std::min(anchor.x(), end.x()), std::min(anchor.y(), end.y()), std::max(anchor.x(), end.x()),
+                 std::max(anchor.y(), end.y())};
+}
+
 Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* parent)
     : QObject(parent), platform_(platform) {
     captureTimer.setTimerType(Qt::PreciseTimer);
     captureTimer.setInterval(200);
     connect(&captureTimer, &QTimer::timeout, this, &Controller::captureTick);
     cursorLockTimer.setInterval(250);
+    connect(&cursorLockTimer, &QTimer::timeout, this, &Controller::cursorLockTick);
+    areaSnapshotTimer_.setSingleShot(true);
+    areaSnapshotTimer_.setInterval(kWindowsAsideSettleMs);
+    connect(&areaSnapshotTimer_, &QTimer::timeout, this, &Controller::takeAreaSnapshot);
 
     FrameSources sources;
     sources.screen = platform_.screen.get();
@@ -78,7 +87,11 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     connect(pipeline_.get(), &FramePipeline::captureFailed, this, &Controller::reportCaptureFailure);
 }
 
-Controller::~Controller() = default;
+Controller::~Controller() {
+    // No fence outlives the program: a pointer held in a small area would be
+    // trapped with nothing left to free it.
+    if (platform_.pointerFence) platform_.pointerFence->release();
+}
 
 // --- Screens -----------------------------------------------------------------
 
@@ -242,7 +255,12 @@ void Controller::startDesktop() {
     captureTimer.start();
 }
 
-void Controller::startArea() {
+void Controller::startArea() { beginAreaSelection(false); }
+
+void Controller::startAreaAndRun() { beginAreaSelection(true); }
+
+void Controller::beginAreaSelection(bool runWhenChosen) {
+    if (areaSelection_ != AreaPurpose::None) return;  // one selection at a time
     stopAll();
     setRunning(false);
     const bool dialogWasShown = isShown(View::SettingsDialog);
@@ -253,8 +271,58 @@ void Controller::startArea() {
     // is in the snapshot; the snapshot follows once the window system has
     // moved them (continued from the event loop, never by processing events
     // inside this command).
+    dialogWasShownBeforeArea_ = dialogWasShown;
+    runWhenAreaChosen_ = runWhenChosen;
+    areaSelection_ = AreaPurpose::Capture;
     emit windowsAsideRequested(true);
-    QTimer::singleShot(kWindowsAsideSettleMs, this, [this, dialogWasShown] { continueAreaSelection(dialogWasShown); });
+    areaSnapshotTimer_.start();
+}
+
+void Controller::selectMouseArea() {
+    if (areaSelection_ != AreaPurpose::None) return;
+    areaSelection_ = AreaPurpose::MouseArea;
+    // Whatever is on the screen goes into the snapshot, once the menu that
+    // chose this command has left it.
+    areaSnapshotTimer_.start();
+}
+
+void Controller::takeAreaSnapshot() {
+    if (areaSelection_ == AreaPurpose::None) return;
+    const QRect primary = monitorRect(0);
+    ScreenCapture* screen = platform_.screen.get();
+    if (!screen || primary.isEmpty() || !screen->captureScreen(primary, areaSnapshot_)) {
+        // The user can still drag on a black picture.
+        areaSnapshot_ = QImage(primary.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        areaSnapshot_.fill(Qt::black);
+        reportCaptureFailure();
+    }
+    requestView(View::AreaOverlay, true);
+}
+
+void Controller::finishAreaSelection(const Rect4& area) {
+    if (areaSelection_ == AreaPurpose::None || areaSnapshotPending()) return;
+    const AreaPurpose purpose = areaSelection_;
+    captureArea_ = area;
+    if (purpose == AreaPurpose::MouseArea) mouseArea_ = area;
+    endAreaSelection();
+    if (purpose == AreaPurpose::Capture) continueAreaSelection(dialogWasShownBeforeArea_);
+}
+
+void Controller::cancelAreaSelection() {
+    const AreaPurpose purpose = areaSelection_;
+    if (purpose == AreaPurpose::None) return;
+    endAreaSelection();
+    if (purpose != AreaPurpose::Capture) return;
+    // Part of Desktop ends here: its Stop All has run, the windows come back.
+    runWhenAreaChosen_ = false;
+    emit windowsAsideRequested(false);
+}
+
+void Controller::endAreaSelection() {
+    areaSnapshotTimer_.stop();
+    areaSelection_ = AreaPurpose::None;
+    requestView(View::AreaOverlay, false);
+    areaSnapshot_ = QImage();
 }
 
 void Controller::continueAreaSelection(bool dialogWasShown) {
@@ -266,6 +334,10 @@ void Controller::continueAreaSelection(bool dialogWasShown) {
     captureTimer.start();
     emit windowsAsideRequested(false);
     if (dialogWasShown) requestView(View::SettingsDialog, true);
+    if (runWhenAreaChosen_) {
+        runWhenAreaChosen_ = false;
+        toggleRun();
+    }
 }
 
 void Controller::startWindowSource() {
@@ -368,10 +440,12 @@ void Controller::blankOutput(bool light) {
 }
 
 void Controller::prepareExit() {
+    cancelAreaSelection();
     editorStopRequested_ = true;
     source_ = Source::Stopped;
     captureTimer.stop();
     cursorLockTimer.stop();
+    if (platform_.pointerFence) platform_.pointerFence->release();
     requestView(View::Output, false);
     requestView(View::Preview, false);
 }
@@ -443,6 +517,27 @@ void Controller::setCursorLock(bool on) {
     if (cursorLock_ == on) return;
     cursorLock_ = on;
     emit cursorLockChanged(on);
+}
+
+void Controller::toggleCursorLock() {
+    setCursorLock(!cursorLock_);
+    if (!cursorLockTimer.isActive()) cursorLockTimer.start();
+}
+
+void Controller::setMouseAreaToPrimary() { mouseArea_ = Rect4{0, 0, primaryWidth(), primaryHeight()}; }
+
+void Controller::cursorLockTick() {
+    PointerFence* fence = platform_.pointerFence.get();
+    if (!fence) return;
+    if (!cursorLock_) {
+        fence->release();
+        return;
+    }
+    // The mouse area is in the primary monitor's coordinates, as the
+    // capture area is.
+    const Rect4& a = mouseArea_;
+    const QRect area = QRect(a.Left, a.Top, a.Right - a.Left, a.Bottom - a.Top).translated(monitorRect(0).topLeft());
+    fence->confine(area, monitors_);
 }
 
 bool Controller::loadAtStartup() const {

@@ -48,7 +48,14 @@ enum class DesktopScope { NotChosen = -1, WholePrimary = 0, Area = 1 };
 enum class OutputSurface { Picture, Transition };
 
 // The windows whose visibility commands depend on or ask for.
-enum class View { Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts };
+enum class View { Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts, AreaOverlay };
+
+// What a running area selection is for.
+enum class AreaPurpose { None, Capture, MouseArea };
+
+// The area between two corners of a drag, in either order: Left <= Right and
+// Top <= Bottom; a click without motion gives an empty area at the point.
+Rect4 areaBetween(QPoint anchor, QPoint end);
 
 class Controller : public QObject {
     Q_OBJECT
@@ -112,6 +119,8 @@ public:
     // Part of the desktop: clears the way, then continues from the event
     // loop once the windows are out of the picture (see docs/decisions.md).
     void startArea();
+    // The same, then Run once the area is chosen (the tray's quick start).
+    void startAreaAndRun();
     void startWindowSource();
     void startClipboard();
     // Reads a slideshow file; false (nothing changed, the user was told why)
@@ -165,6 +174,25 @@ public:
     bool autoHideHintOff() const { return settings_.optAutohideagain; }
     bool cursorLock() const { return cursorLock_; }
     void setCursorLock(bool on);
+    // "Lock / Unlock cursor onto screen": the mark flips; the tick applies it.
+    void toggleCursorLock();
+    // "Set Mouse Area" > "Primary Monitor".
+    void setMouseAreaToPrimary();
+    // "Set Mouse Area" > "Select Screen Area": the overlay picks the area.
+    void selectMouseArea();
+
+    // --- Area selection (the area overlay is its view)
+    AreaPurpose areaSelection() const { return areaSelection_; }
+    bool pickingMouseArea() const { return areaSelection_ == AreaPurpose::MouseArea; }
+    // True from the command until the overlay is shown.
+    bool areaSnapshotPending() const { return areaSnapshotTimer_.isActive(); }
+    // The primary monitor as it was when the overlay opened; null otherwise.
+    const QImage& areaSnapshot() const { return areaSnapshot_; }
+    // The overlay's result, in the snapshot's pixels: into the capture area
+    // and, while picking the mouse area, into it too.
+    void finishAreaSelection(const Rect4& area);
+    // Escape: the overlay closes and no area changes.
+    void cancelAreaSelection();
     // "Load at Startup" shows whether the autostart entry exists.
     bool loadAtStartup() const;
     void toggleLoadAtStartup();
@@ -186,6 +214,9 @@ public:
     QTimer captureTimer;
     // The cursor lock's tick (250 ms), running from the settings load on.
     QTimer cursorLockTimer;
+    // One tick of the cursor lock: the pointer fenced into the mouse area
+    // while locked, free otherwise.
+    void cursorLockTick();
     // One tick of the capture timer.
     void captureTick();
     const QImage& outputFrame() const { return outputFrame_; }
@@ -234,6 +265,9 @@ private:
     void setRunning(bool running);
     void setSurface(OutputSurface surface);
     void continueAreaSelection(bool dialogWasShown);
+    void beginAreaSelection(bool runWhenChosen);
+    void takeAreaSnapshot();
+    void endAreaSelection();
     void applySettings(const Settings& v);
     SettingsEnvironment environment() const;
     void requestDesktopCapture();
@@ -244,7 +278,7 @@ private:
     QVector<QRect> monitors_;
     QString configFolder_;
     Settings settings_;
-    std::array<bool, 8> shown_{};
+    std::array<bool, 9> shown_{};
 
     Source source_ = Source::Stopped;
     SourceChoice sourceChoice_ = SourceChoice::None;
@@ -254,6 +288,11 @@ private:
     Rect4 captureArea_;
     WindowId selectedWindow_ = 0;
     Rect4 mouseArea_;
+    AreaPurpose areaSelection_ = AreaPurpose::None;
+    QTimer areaSnapshotTimer_;  // running: the snapshot is still to be taken
+    bool dialogWasShownBeforeArea_ = false;
+    bool runWhenAreaChosen_ = false;
+    QImage areaSnapshot_;
 
     int viewMode_ = 2;
     int scaleValue_ = 100;

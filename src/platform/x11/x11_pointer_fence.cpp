@@ -49,6 +49,7 @@ X11PointerFence::X11PointerFence(std::unique_ptr<Connection> connection, Method 
 
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(bits, XI_BarrierHit);
+    XISetMask(bits, XI_BarrierLeave);
     XIEventMask mask;
     mask.deviceid = XIAllMasterDevices;
     mask.mask_len = sizeof(bits);
@@ -158,9 +159,16 @@ void X11PointerFence::readEvents() {
         XGenericEventCookie* cookie = &event.xcookie;
         if (cookie->type != GenericEvent || cookie->extension != inputOpcode_ || !XGetEventData(display, cookie))
             continue;
-        if (cookie->evtype == XI_BarrierHit) {
-            const auto* hit = static_cast<const XIBarrierEvent*>(cookie->data);
-            const bool ours = std::find(barriers_.begin(), barriers_.end(), hit->barrier) != barriers_.end();
+        const bool barrierEvent = cookie->evtype == XI_BarrierHit || cookie->evtype == XI_BarrierLeave;
+        const auto* hit = static_cast<const XIBarrierEvent*>(cookie->data);
+        const bool ours =
+            barrierEvent && std::find(barriers_.begin(), barriers_.end(), hit->barrier) != barriers_.end();
+        if (cookie->evtype == XI_BarrierLeave && ours && (hit->flags & XIBarrierPointerReleased)) {
+            // The pointer went through a barrier we opened: it stays out,
+            // even if a check saw it inside, against the barrier, between
+            // the release and this motion (and Ctrl is let go by now).
+            keeper_.letOut();
+        } else if (cookie->evtype == XI_BarrierHit) {
             if (ours && !(hit->flags & XIBarrierPointerReleased) && ctrlHeld(nullptr)) {
                 // Lets the pointer through at its next motion.
                 XIBarrierReleasePointer(display, hit->deviceid, hit->barrier, hit->eventid);

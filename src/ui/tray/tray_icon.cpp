@@ -86,6 +86,15 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
         });
     };
     on(desktopAction, [this] { quickStartDesktop(); });
+    on(areaAction, [this, &c] {
+        clearSourceMarks();
+        areaAction->setChecked(true);
+        if (!c.isShown(View::Output)) c.requestView(View::Output, true);
+        c.startAreaAndRun();
+    });
+    on(cursorLockAction, [&c] { c.toggleCursorLock(); });
+    connect(mouseAreaSelectAction, &QAction::triggered, &c, &Controller::selectMouseArea);
+    connect(mouseAreaPrimaryAction, &QAction::triggered, &c, &Controller::setMouseAreaToPrimary);
     on(outputAction, [this] { onOutputAction(); });
     on(previewAction, [&c] { c.requestView(View::Preview, !c.isShown(View::Preview)); });
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });

@@ -92,9 +92,10 @@ protected:
     // the windows are out of the picture.
     void startAreaCapture(const Rect4& area) {
         c->startArea();
-        ASSERT_TRUE(pumpUntil([&] { return c->desktopScope() == DesktopScope::Area; }));
+        ASSERT_TRUE(pumpUntil([&] { return !c->areaSnapshotPending(); }));
+        c->finishAreaSelection(area);  // as the overlay does at the release
+        ASSERT_EQ(c->desktopScope(), DesktopScope::Area);
         c->captureTimer.stop();  // the test drives the ticks
-        c->setCaptureArea(area);
     }
 
     FakeDesktop desktop;
@@ -193,7 +194,12 @@ TEST_F(ControllerTest, NothingIsCapturedUntilTheAreaSelectionContinues) {
     EXPECT_EQ(c->desktopScope(), DesktopScope::NotChosen);
     tick();
     EXPECT_EQ(desktop.screenCaptures, 0);
-    ASSERT_TRUE(pumpUntil([&] { return c->source() == Source::Desktop; }));
+    // Then the snapshot, and the overlay, still with no source.
+    ASSERT_TRUE(pumpUntil([&] { return !c->areaSnapshotPending(); }));
+    EXPECT_EQ(desktop.screenCaptures, 1);
+    EXPECT_EQ(c->source(), Source::Stopped);
+    c->finishAreaSelection(Rect4{10, 20, 30, 40});
+    EXPECT_EQ(c->source(), Source::Desktop);
     EXPECT_EQ(c->desktopScope(), DesktopScope::Area);
     EXPECT_EQ(c->sourceChoice(), SourceChoice::Area);
     EXPECT_TRUE(c->captureTimer.isActive());

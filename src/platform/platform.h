@@ -127,6 +127,13 @@ public:
     // box's state (it is left alone otherwise).
     virtual bool informWithCheckBox(const QString& caption, const QString& text,
                                     const QString& checkBoxText, bool& checked) = 0;
+    // A modal "Open" dialog for one existing file, filtered by `filter`
+    // ("Name (*.ext)"); the chosen path, or empty when cancelled.
+    virtual QString chooseOpenFile(const QString& filter, const QString& defaultSuffix) {
+        (void)filter;
+        (void)defaultSuffix;
+        return {};
+    }
 };
 
 // Folders the program uses.

@@ -140,6 +140,13 @@ public:
         d_.checkBoxAnswers.pop_front();
         return true;
     }
+    QString chooseOpenFile(const QString& filter, const QString&) override {
+        d_.fileFilters << filter;
+        if (d_.chosenFiles.empty()) return {};
+        QString path = d_.chosenFiles.front();
+        d_.chosenFiles.pop_front();
+        return path;
+    }
 private:
     FakeDesktop& d_;
 };

@@ -39,6 +39,8 @@ struct FakeDesktop {
     std::deque<bool> checkBoxAnswers;      // informWithCheckBox: box state chosen by the "user"
     QStringList asked;                     // texts of every box shown, in order
     QVector<Prompter::Icon> beeps;
+    std::deque<QString> chosenFiles;       // chooseOpenFile: next paths; empty: cancelled
+    QStringList fileFilters;               // filters of every open dialog shown, in order
     QString executablePath = QStringLiteral("/opt/vivivoz/vivivoz");
     QString configHome = QStringLiteral("/tmp/vivivoz-fake-config");
     QString documentsDir = QStringLiteral("/tmp/vivivoz-fake-docs");

@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -117,7 +116,7 @@ void SettingsDialog::buildControls() {
     separator();
     windowButton = next(glyphs::singleApplication(), QStringLiteral("Single Application"), features::WindowPicker);
     clipboardButton = next(glyphs::clipboard(), QStringLiteral("Clipboard"), features::ClipboardSource);
-    imagesButton = next(glyphs::images(), QStringLiteral("Images"), features::Slideshow);
+    imagesButton = next(glyphs::images(), QStringLiteral("Images"), features::SlideshowPlayback);
     x -= gap;
     separator();
     scrollTextButton = next(glyphs::scrollText(), QStringLiteral("Scroll Text"), features::ScrollText);
@@ -207,7 +206,7 @@ void SettingsDialog::buildControls() {
     openSlideshowAction = imagesMenu->addAction(QStringLiteral("Open Slideshow"));
     imagesMenu->addSeparator();
     makeSlideshowAction = imagesMenu->addAction(QStringLiteral("Make Slideshow"));
-    openSlideshowAction->setEnabled(features::Slideshow);
+    openSlideshowAction->setEnabled(features::SlideshowPlayback);
     makeSlideshowAction->setEnabled(features::Slideshow);
 
     Controller& c = controller_;
@@ -351,12 +350,7 @@ void SettingsDialog::chooseImages() {
 }
 
 void SettingsDialog::openSlideshowFile() {
-    QFileDialog dialog(this, QStringLiteral("Open"), QString(), QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("vsl"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    controller_.openSlideshow(dialog.selectedFiles().first());
+    controller_.chooseAndOpenSlideshow();
 }
 
 // --- Window ----------------------------------------------------------------

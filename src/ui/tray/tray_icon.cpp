@@ -38,8 +38,8 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     QMenu* slides = quick->addMenu(QStringLiteral("Slideshow"));
     slideshowMenuAction = slides->menuAction();
     slideshowMenuAction->setCheckable(true);
-    slideshowMenuAction->setEnabled(features::Slideshow);
-    openSlideshowAction = addItem(slides, "Open Slideshow", features::Slideshow, true);
+    slideshowMenuAction->setEnabled(features::SlideshowPlayback);
+    openSlideshowAction = addItem(slides, "Open Slideshow", features::SlideshowPlayback, true);
     makeSlideshowAction = addItem(slides, "Make Slideshow", features::Slideshow, true);
     scrollTextAction = addItem(quick, "Scroll Text", features::ScrollText);
 
@@ -86,6 +86,7 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
         });
     };
     on(desktopAction, [this] { quickStartDesktop(); });
+    on(openSlideshowAction, [this] { quickStartSlideshow(); });
     on(outputAction, [this] { onOutputAction(); });
     on(previewAction, [&c] { c.requestView(View::Preview, !c.isShown(View::Preview)); });
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });
@@ -210,6 +211,15 @@ void TrayIcon::quickStartDesktop() {
     desktopAction->setChecked(true);
     if (!c.isShown(View::Output)) c.requestView(View::Output, true);
     c.startDesktop();
+    c.toggleRun();
+}
+
+void TrayIcon::quickStartSlideshow() {
+    Controller& c = controller_;
+    clearSourceMarks();
+    openSlideshowAction->setChecked(true);
+    if (!c.chooseAndOpenSlideshow()) return;
+    if (!c.isShown(View::Output)) onOutputAction();
     c.toggleRun();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -61,6 +62,15 @@ bool QtPrompter::informWithCheckBox(const QString& caption, const QString& text,
         return false;
     checked = check->isChecked();
     return true;
+}
+
+QString QtPrompter::chooseOpenFile(const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(nullptr, QStringLiteral("Open"), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 }  // namespace vz

@@ -12,6 +12,7 @@ public:
                Answer defaultAnswer) override;
     bool informWithCheckBox(const QString& caption, const QString& text,
                             const QString& checkBoxText, bool& checked) override;
+    QString chooseOpenFile(const QString& filter, const QString& defaultSuffix) override;
 };
 
 }  // namespace vz

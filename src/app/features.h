@@ -7,8 +7,7 @@ namespace vz::features {
 constexpr bool AreaSelection = false;   // "Part of Desktop", "Select Screen Area"
 constexpr bool WindowPicker = false;    // "Single Application"
 constexpr bool ClipboardSource = false; // "Clipboard"
-constexpr bool Slideshow = false;       // "Make Slideshow" (the slideshow editor)
-constexpr bool SlideshowPlayback = true; // "Images", "Slideshow", "Open Slideshow" (the toolbar's player)
+constexpr bool Slideshow = true;        // "Images", "Open Slideshow", "Make Slideshow"
 constexpr bool ScrollText = false;      // "Scroll Text"
 constexpr bool ImageCapture = false;    // "Capture an Image"
 constexpr bool CursorLock = false;      // "Lock / Unlock cursor onto screen", "Set Mouse Area"

@@ -134,6 +134,19 @@ public:
         (void)defaultSuffix;
         return {};
     }
+    // The same for several files at once; empty when cancelled.
+    virtual QStringList chooseOpenFiles(const QString& filter) {
+        (void)filter;
+        return {};
+    }
+    // A modal "Save" dialog; asks before overwriting a file when
+    // `confirmOverwrite`. The path, or empty when cancelled.
+    virtual QString chooseSaveFile(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite) {
+        (void)filter;
+        (void)defaultSuffix;
+        (void)confirmOverwrite;
+        return {};
+    }
 };
 
 // Folders the program uses.

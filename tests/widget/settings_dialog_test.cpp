@@ -381,7 +381,7 @@ TEST_F(OptionsTest, ButtonsOfFeaturesNotBuiltStayVisibleAndDisabled) {
         {&SettingsDialog::areaButton, "Part of Desktop", features::AreaSelection},
         {&SettingsDialog::windowButton, "Single Application", features::WindowPicker},
         {&SettingsDialog::clipboardButton, "Clipboard", features::ClipboardSource},
-        {&SettingsDialog::imagesButton, "Images", features::SlideshowPlayback},
+        {&SettingsDialog::imagesButton, "Images", features::Slideshow},
         {&SettingsDialog::scrollTextButton, "Scroll Text", features::ScrollText},
         {&SettingsDialog::captureButton, "Capture an Image from a second display", features::ImageCapture},
     };

@@ -198,6 +198,10 @@ public:
     QSize outputPictureBound() const;
     // The output shows its transition view instead of its picture view.
     void showTransitionSurface() { setSurface(OutputSurface::Transition); }
+    // And back to the picture view (the slideshow editor's closing).
+    void showPictureSurface() { setSurface(OutputSurface::Picture); }
+    // The slideshow editor became active: the source is the slideshow.
+    void slideshowEditorActivated() { setSource(Source::Slideshow, sourceChoice_); }
 
     // --- Frames
     QTimer captureTimer;

@@ -116,7 +116,7 @@ void SettingsDialog::buildControls() {
     separator();
     windowButton = next(glyphs::singleApplication(), QStringLiteral("Single Application"), features::WindowPicker);
     clipboardButton = next(glyphs::clipboard(), QStringLiteral("Clipboard"), features::ClipboardSource);
-    imagesButton = next(glyphs::images(), QStringLiteral("Images"), features::SlideshowPlayback);
+    imagesButton = next(glyphs::images(), QStringLiteral("Images"), features::Slideshow);
     x -= gap;
     separator();
     scrollTextButton = next(glyphs::scrollText(), QStringLiteral("Scroll Text"), features::ScrollText);
@@ -206,7 +206,7 @@ void SettingsDialog::buildControls() {
     openSlideshowAction = imagesMenu->addAction(QStringLiteral("Open Slideshow"));
     imagesMenu->addSeparator();
     makeSlideshowAction = imagesMenu->addAction(QStringLiteral("Make Slideshow"));
-    openSlideshowAction->setEnabled(features::SlideshowPlayback);
+    openSlideshowAction->setEnabled(features::Slideshow);
     makeSlideshowAction->setEnabled(features::Slideshow);
 
     Controller& c = controller_;

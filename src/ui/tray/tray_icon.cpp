@@ -38,8 +38,8 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     QMenu* slides = quick->addMenu(QStringLiteral("Slideshow"));
     slideshowMenuAction = slides->menuAction();
     slideshowMenuAction->setCheckable(true);
-    slideshowMenuAction->setEnabled(features::SlideshowPlayback);
-    openSlideshowAction = addItem(slides, "Open Slideshow", features::SlideshowPlayback, true);
+    slideshowMenuAction->setEnabled(features::Slideshow);
+    openSlideshowAction = addItem(slides, "Open Slideshow", features::Slideshow, true);
     makeSlideshowAction = addItem(slides, "Make Slideshow", features::Slideshow, true);
     scrollTextAction = addItem(quick, "Scroll Text", features::ScrollText);
 
@@ -87,6 +87,11 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     };
     on(desktopAction, [this] { quickStartDesktop(); });
     on(openSlideshowAction, [this] { quickStartSlideshow(); });
+    on(makeSlideshowAction, [this, &c] {
+        clearSourceMarks();
+        makeSlideshowAction->setChecked(true);
+        c.makeSlideshow();
+    });
     on(outputAction, [this] { onOutputAction(); });
     on(previewAction, [&c] { c.requestView(View::Preview, !c.isShown(View::Preview)); });
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });

@@ -89,6 +89,11 @@ SlideshowEditor::SlideshowEditor(Controller& controller)
 
     previewBox = new QGroupBox(QStringLiteral(" Preview "), this);
     previewBox->setGeometry(728, 8, 240, 430);
+    // The option boxes draw white on the dark panel colour.
+    fillBackground(previewBox, QColor(0x40, 0x40, 0x40));
+    QPalette light = previewBox->palette();
+    light.setColor(QPalette::WindowText, Qt::white);
+    previewBox->setPalette(light);
     preview = new QLabel(previewBox);
     preview->setGeometry(15, 22, 209, 209);
     preview->setAlignment(Qt::AlignCenter);
@@ -104,18 +109,18 @@ SlideshowEditor::SlideshowEditor(Controller& controller)
     loopBox = new OnOffCheckBox(QStringLiteral("On"), previewBox);
     loopBox->setCheckable(true);
     loopBox->setChecked(true);
-    loopBox->setGeometry(150, 300, 74, 20);
+    loopBox->setGeometry(175, 300, 50, 20);
     auto* durationLabel = new QLabel(QStringLiteral("Slide duration (S)"), previewBox);
     durationLabel->setGeometry(15, 330, 130, 22);
     durationEdit = new SpinEdit(1, 300, previewBox);
     durationEdit->setValue(5);
-    durationEdit->setGeometry(150, 330, 74, 22);
+    durationEdit->setGeometry(175, 330, 50, 22);
     auto* monitorLabel = new QLabel(QStringLiteral("Show on secondary sonitor"), previewBox);
-    monitorLabel->setGeometry(15, 362, 140, 20);
+    monitorLabel->setGeometry(15, 362, 160, 20);
     monitorBox = new OnOffCheckBox(QStringLiteral("Of"), previewBox);
     monitorBox->setCheckable(true);
     monitorBox->setChecked(true);
-    monitorBox->setGeometry(150, 362, 74, 20);
+    monitorBox->setGeometry(175, 362, 50, 20);
 
     upButton = new QToolButton(this);
     upButton->setArrowType(Qt::UpArrow);

@@ -10,6 +10,7 @@
 #include "ui/widgets/glyph_button.h"
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/spin_edit.h"
+#include "ui/widgets/transition_view.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -33,6 +34,8 @@ protected:
     void SetUp() override {
         AppFixture::SetUp();
         startApp();
+        // Transitions step on this thread's timer: no frame thread here.
+        app->output->transitionView->engine().setThreaded(false);
         app->output->showOnSecondary();
         controller().makeSlideshow();
         ASSERT_TRUE(editor().isVisible());

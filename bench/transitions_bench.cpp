@@ -5,7 +5,10 @@
 // deadlines over a 2 s transition at delay 80 while another thread is busy).
 //
 // Options: --rounds=N (repeats per style and progress, default 3),
-//          --styles=A-B (default 1-176), --no-pacing.
+//          --styles=A-B (default 1-176), --no-pacing,
+//          --best (each frame's best time over the rounds instead of the
+//          median: on a machine shared with other work, the best of many
+//          rounds is the time the composition itself takes).
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -103,11 +106,13 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     int rounds = 3, first = 1, last = kStyleCount;
     bool withPacing = true;
+    bool best = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--rounds=", 0) == 0) rounds = std::max(1, std::stoi(arg.substr(9)));
         else if (arg.rfind("--styles=", 0) == 0) std::sscanf(arg.c_str() + 9, "%d-%d", &first, &last);
         else if (arg == "--no-pacing") withPacing = false;
+        else if (arg == "--best") best = true;
     }
     first = std::clamp(first, 1, kStyleCount);
     last = std::clamp(last, first, kStyleCount);
@@ -136,7 +141,7 @@ int main(int argc, char** argv) {
                 paintStyle(style, pixelsOf(frame), pixelsOf(newPicture), p, 777, random);
                 t.push_back(ms(Clock::now() - a));
             }
-            at[k++] = median(t);
+            at[k++] = best ? *std::min_element(t.begin(), t.end()) : median(t);
         }
         const double worst = std::max({at[0], at[1], at[2]});
         results.push_back({style, worst});

@@ -7,6 +7,7 @@
 #include "ui/output/output_window.h"
 #include "ui/preview/preview_window.h"
 #include "ui/settings/settings_dialog.h"
+#include "ui/slideshow/slideshow_editor.h"
 #include "ui/toolbar/toolbar.h"
 #include "ui/tray/tray_icon.h"
 
@@ -28,6 +29,7 @@ App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
 App::~App() {
     // Windows go in the reverse order of their creation; the tray icon last.
     areaOverlay.reset();
+    slideshowEditor.reset();
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
@@ -63,7 +65,8 @@ bool App::start(QString* error) {
     settingsDialog = std::make_unique<SettingsDialog>(c);
     aboutBox = std::make_unique<AboutBox>();
     areaOverlay = std::make_unique<AreaOverlay>(c);
-    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay})
+    slideshowEditor = std::make_unique<SlideshowEditor>(c);
+    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay, View::SlideshowEditor})
         widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
@@ -100,13 +103,14 @@ QWidget* App::widgetOf(View view) const {
     case View::SettingsDialog: return settingsDialog.get();
     case View::AboutBox: return aboutBox.get();
     case View::AreaOverlay: return areaOverlay.get();
+    case View::SlideshowEditor: return slideshowEditor.get();
     default: return nullptr;  // windows not built yet
     }
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay})
+        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay, View::SlideshowEditor})
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
     return QObject::eventFilter(watched, event);
@@ -134,6 +138,11 @@ void App::showView(View view, bool show) {
             areaOverlay->bringUp();
         else
             areaOverlay->hide();
+    case View::SlideshowEditor:
+        if (show)
+            slideshowEditor->bringUp();
+        else
+            slideshowEditor->close();
         return;
     default:
         if (QWidget* w = widgetOf(view)) w->setVisible(show);

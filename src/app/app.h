@@ -24,6 +24,7 @@ class OutputWindow;
 class SettingsDialog;
 class AboutBox;
 class AreaOverlay;
+class SlideshowEditor;
 
 struct AppOptions {
     QString configDir;  // --config-dir: folder of Vivivoz.cfg; empty: the default rule
@@ -63,6 +64,7 @@ public:
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<AboutBox> aboutBox;
     std::unique_ptr<AreaOverlay> areaOverlay;
+    std::unique_ptr<SlideshowEditor> slideshowEditor;
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;

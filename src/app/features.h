@@ -7,7 +7,7 @@ namespace vz::features {
 constexpr bool AreaSelection = true;    // "Part of Desktop", "Select Screen Area"
 constexpr bool WindowPicker = false;    // "Single Application"
 constexpr bool ClipboardSource = false; // "Clipboard"
-constexpr bool Slideshow = false;       // "Images", "Open Slideshow", "Make Slideshow"
+constexpr bool Slideshow = true;        // "Images", "Open Slideshow", "Make Slideshow"
 constexpr bool ScrollText = false;      // "Scroll Text"
 constexpr bool ImageCapture = false;    // "Capture an Image"
 constexpr bool CursorLock = true;       // "Lock / Unlock cursor onto screen", "Set Mouse Area"

@@ -127,6 +127,26 @@ public:
     // box's state (it is left alone otherwise).
     virtual bool informWithCheckBox(const QString& caption, const QString& text,
                                     const QString& checkBoxText, bool& checked) = 0;
+    // A modal "Open" dialog for one existing file, filtered by `filter`
+    // ("Name (*.ext)"); the chosen path, or empty when cancelled.
+    virtual QString chooseOpenFile(const QString& filter, const QString& defaultSuffix) {
+        (void)filter;
+        (void)defaultSuffix;
+        return {};
+    }
+    // The same for several files at once; empty when cancelled.
+    virtual QStringList chooseOpenFiles(const QString& filter) {
+        (void)filter;
+        return {};
+    }
+    // A modal "Save" dialog; asks before overwriting a file when
+    // `confirmOverwrite`. The path, or empty when cancelled.
+    virtual QString chooseSaveFile(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite) {
+        (void)filter;
+        (void)defaultSuffix;
+        (void)confirmOverwrite;
+        return {};
+    }
 };
 
 // Folders the program uses.

@@ -3,6 +3,7 @@
 // Two monitors by default (1920x1080 primary, 1280x1024 to its right).
 
 #include "app/app.h"
+#include "core/controller/slideshow_playback.h"
 #include "platform/fake/fake_platform.h"
 
 #include <QTemporaryDir>
@@ -51,6 +52,17 @@ protected:
     void TearDown() override { app.reset(); }
     void useOneMonitor() { desktop.monitors = {QRect(0, 0, 1920, 1080)}; }
     Controller& controller() { return app->controller(); }
+    // Slideshow pictures decoded on this thread (no read-ahead worker), the
+    // players on real timers of this thread's event loop.
+    void playSlideshowsOnThisThread() {
+        PlaybackServices s;
+        s.clock = std::make_unique<slideshow::SteadyTickClock>();
+        s.pictures = std::make_unique<slideshow::ImmediatePictures>();
+        s.makeTimer = [](std::function<void()> onTick) -> std::unique_ptr<slideshow::PlaybackTimer> {
+            return std::make_unique<slideshow::QtPlaybackTimer>(std::move(onTick));
+        };
+        controller().slideshowPlayback().setServices(std::move(s));
+    }
 
     QTemporaryDir configDir;
     QSet<QString> heldLocks;  // instance locks of all "processes" of a test

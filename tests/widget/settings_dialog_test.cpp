@@ -405,8 +405,12 @@ TEST_F(OptionsTest, OpenSlideshowReadsTheFileIntoTheSharedLines) {
     const QString path = writeFile(QStringLiteral("show.vsl"), "5\r\nOn\r\n/pics/a.jpg\r\n/pics/b.png\r\n");
     app->output->showOnSecondary();
     press(dlg().desktopButton);
-    // "Open Slideshow" asks for the file in a file dialog, then opens it so.
-    ASSERT_TRUE(controller().openSlideshow(path));
+    // "Open Slideshow" asks for the file in an open dialog, then reads it;
+    // playback waits for Run.
+    desktop.chosenFiles = {path};
+    press(dlg().openSlideshowAction);
+    EXPECT_EQ(desktop.fileFilters, QStringList{QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)")});
+    EXPECT_FALSE(controller().outputRunning());
     EXPECT_EQ(controller().playList(),
               QStringList({QStringLiteral("5"), QStringLiteral("On"), QStringLiteral("/pics/a.jpg"),
                            QStringLiteral("/pics/b.png")}));

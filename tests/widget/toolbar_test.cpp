@@ -169,13 +169,15 @@ TEST_F(ToolbarTest, RunStopDrivesTheSlideshowStopFlag) {
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[Slideshow]\r\n5\r\n");
+        f.write("5\r\nOn\r\n");
     }
     ASSERT_TRUE(controller().openSlideshow(path));
+    playSlideshowsOnThisThread();
     for (int round = 0; round < 2; ++round) {  // Run clears what the previous Stop set
         clickRunStop();
         EXPECT_TRUE(running()) << round;
         EXPECT_FALSE(controller().toolbarStopRequested()) << round;
+        EXPECT_TRUE(controller().slideshowPlayback().toolbarPlaying()) << round;
         EXPECT_EQ(hint(), "Stop");
         clickRunStop();
         EXPECT_FALSE(running()) << round;

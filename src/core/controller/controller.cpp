@@ -1,6 +1,7 @@
 #include "core/controller/controller.h"
 
 #include "core/capture/image_copy.h"
+#include "core/controller/slideshow_playback.h"
 #include "core/settings/autostart.h"
 
 #include <QFile>
@@ -85,9 +86,11 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     // Direct from the inline pipeline, queued from the worker.
     connect(pipeline_.get(), &FramePipeline::frameReady, this, &Controller::takeFinishedFrame);
     connect(pipeline_.get(), &FramePipeline::captureFailed, this, &Controller::reportCaptureFailure);
+    playback_ = std::make_unique<SlideshowPlayback>(*this);
 }
 
 Controller::~Controller() {
+    playback_.reset();
     // No fence outlives the program: a pointer held in a small area would be
     // trapped with nothing left to free it.
     if (platform_.pointerFence) platform_.pointerFence->release();
@@ -377,6 +380,12 @@ bool Controller::openSlideshow(const QString& path) {
     return true;
 }
 
+bool Controller::chooseAndOpenSlideshow() {
+    const QString path =
+        platform_.prompter->chooseOpenFile(QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)"), QStringLiteral("vsl"));
+    return !path.isEmpty() && openSlideshow(path) && !playList_.isEmpty();
+}
+
 void Controller::makeSlideshow() {
     setSource(Source::Slideshow, SourceChoice::MakeSlideshow);
     clearOutput();
@@ -412,7 +421,33 @@ void Controller::toggleRun() {
         return;
     }
     setRunning(true);
-    if (source_ == Source::Slideshow) toolbarStopRequested_ = false;
+    if (source_ == Source::Slideshow) {
+        toolbarStopRequested_ = false;
+        QString error;
+        if (!playback_->startToolbar(playList_, &error)) {
+            Prompter& prompter = *platform_.prompter;
+            prompter.beep(Prompter::Icon::Error);
+            prompter.ask(kCaption, error, Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
+        }
+    }
+}
+
+void Controller::toggleEditorPlayback(const QStringList& fullPaths) {
+    if (fullPaths.isEmpty()) return;
+    if (playback_->editorPlaying() && !editorStopRequested_) {
+        editorStopRequested_ = true;
+        return;
+    }
+    editorStopRequested_ = false;
+    setSource(Source::Slideshow, sourceChoice_);
+    playList_ = fullPaths.mid(0, kPlayListCapacity);
+    playback_->startEditor(fullPaths);
+}
+
+QSize Controller::outputPictureBound() const {
+    if (!outputViewSize_.isEmpty()) return outputViewSize_;
+    const QRect second = monitorRect(1);
+    return second.isEmpty() ? monitorRect(0).size() : second.size();
 }
 
 void Controller::stopRunning() {
@@ -442,6 +477,7 @@ void Controller::blankOutput(bool light) {
 void Controller::prepareExit() {
     cancelAreaSelection();
     editorStopRequested_ = true;
+    playback_->stopAll();
     source_ = Source::Stopped;
     captureTimer.stop();
     cursorLockTimer.stop();

@@ -28,6 +28,8 @@
 
 namespace vz {
 
+class SlideshowPlayback;
+
 // Left, Top, Right, Bottom in pixels; Right and Bottom excluded.
 struct Rect4 {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -126,6 +128,9 @@ public:
     // Reads a slideshow file; false (nothing changed, the user was told why)
     // when it cannot be read.
     bool openSlideshow(const QString& path);
+    // "Open Slideshow": asks for a slideshow file, then opens it; true when
+    // it was read and holds at least one line.
+    bool chooseAndOpenSlideshow();
     void makeSlideshow();
     // Scroll Text and Capture an Image open their windows; other sources stay.
     void openScrollText();
@@ -209,6 +214,22 @@ public:
     const QStringList& playList() const { return playList_; }
     bool editorStopRequested() const { return editorStopRequested_; }
     bool toolbarStopRequested() const { return toolbarStopRequested_; }
+    // The two players (the toolbar's and the editor's).
+    SlideshowPlayback& slideshowPlayback() { return *playback_; }
+    // The editor's play button: starts the editor's player on the rows'
+    // full paths (the source becomes Slideshow), or asks the running one to
+    // stop. An empty list does nothing.
+    void toggleEditorPlayback(const QStringList& fullPaths);
+    // A row click, Send or Close asks the editor's player to stop.
+    void requestEditorStop() { editorStopRequested_ = true; }
+    // The size slideshow pictures are decoded for: the output's picture area.
+    QSize outputPictureBound() const;
+    // The output shows its transition view instead of its picture view.
+    void showTransitionSurface() { setSurface(OutputSurface::Transition); }
+    // And back to the picture view (the slideshow editor's closing).
+    void showPictureSurface() { setSurface(OutputSurface::Picture); }
+    // The slideshow editor became active: the source is the slideshow.
+    void slideshowEditorActivated() { setSource(Source::Slideshow, sourceChoice_); }
 
     // --- Frames
     QTimer captureTimer;
@@ -234,6 +255,8 @@ signals:
     void runningChanged(bool running);
     void outputSurfaceChanged(OutputSurface surface);
     void outputPicture(const QImage& picture);      // show this on the output
+    // Start a transition to `picture` on the output, then set `style`.
+    void outputTransition(const QImage& picture, int style);
     void outputScaledPicture(const CapturedFrame& frame);  // already scaled for the output view
     void outputBlanked(bool light);                 // black output, picture dropped
     void outputPictureDropped();                    // the output's picture removed
@@ -324,6 +347,7 @@ private:
     bool settingsProblemReported_ = false;
     std::unique_ptr<Windows> captureWindows_;  // the pipeline's, on a connection of its own
     std::unique_ptr<FramePipeline> pipeline_;
+    std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
 };
 
 // The capture interval in milliseconds for an update rate (1..1000 per second).

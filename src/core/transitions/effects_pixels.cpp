@@ -45,27 +45,57 @@ void channelMix(EffectFrame& f) {
     blendWhole(f, weights);
 }
 
+namespace {
+
+// The x range [lo, hi) within [0, n) where floor((a + x*d) / 65536) lies in
+// [0, limit): an interval, since the value is linear in x.
+void clipLinear(long long a, long long d, long long limit, int n, int& lo, int& hi) {
+    const long long top = limit * 65536 - 1;  // largest fixed-point value inside
+    auto floorDiv = [](long long p, long long q) { return p / q - ((p % q != 0) && ((p < 0) != (q < 0))); };
+    auto ceilDiv = [&](long long p, long long q) { return -floorDiv(-p, q); };
+    long long first = 0, last = n - 1;
+    if (d == 0) {
+        if (a < 0 || a > top) first = 1, last = 0;
+    } else if (d > 0) {
+        first = std::max(first, ceilDiv(-a, d));
+        last = std::min(last, floorDiv(top - a, d));
+    } else {
+        first = std::max(first, ceilDiv(top - a, d));
+        last = std::min(last, floorDiv(-a, d));
+    }
+    lo = std::max(lo, int(std::clamp(first, 0LL, (long long)n)));
+    hi = std::min(hi, int(std::clamp(last + 1, 0LL, (long long)n)));
+}
+
+}  // namespace
+
 void pivot(EffectFrame& f, const Canvas& c) {
     // Destination pixels are turned back by the angle about the corner
     // (16.16 fixed point) and take the new picture's pixel found there.
+    // Each row's pixels that land inside the picture form one interval,
+    // found by arithmetic, so the inner loop tests nothing.
     const double angle = (100 - f.progress) * std::numbers::pi / 200;
     const long long cs = (long long)(std::cos(angle) * 65536), sn = (long long)(std::sin(angle) * 65536);
     const int W = f.w, H = f.h;
     const bool fx = c.o.flipX, fy = c.o.flipY;
+    const long long step = fx ? -1 : 1;
+    const long long dsx = step * cs, dsy = step * sn;
+    const uint32_t* const bits = f.image.bits;
+    const long long stride = f.image.stride;
     forRows(H, (long long)W * H, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             const long long cy = fy ? H - 1 - y : y;
+            const long long cx = fx ? W - 1 : 0;
+            const long long sx0 = cx * cs - cy * sn, sy0 = cx * sn + cy * cs;
+            int x0 = 0, x1 = W;
+            clipLinear(sx0, dsx, W, W, x0, x1);
+            clipLinear(sy0, dsy, H, W, x0, x1);
             uint32_t* out = f.display.row(y);
-            // Canonical x runs up or down with the real x.
-            const long long step = fx ? -1 : 1;
-            long long cx = fx ? W - 1 : 0;
-            long long sxf = cx * cs - cy * sn, syf = cx * sn + cy * cs;
-            const long long dsx = step * cs, dsy = step * sn;
-            for (int x = 0; x < W; ++x, sxf += dsx, syf += dsy) {
+            long long sxf = sx0 + x0 * dsx, syf = sy0 + x0 * dsy;
+            for (int x = x0; x < x1; ++x, sxf += dsx, syf += dsy) {
                 const long long sx = sxf >> 16, sy = syf >> 16;
-                if (sx < 0 || sx >= W || sy < 0 || sy >= H) continue;
-                const int rx = fx ? W - 1 - int(sx) : int(sx), ry = fy ? H - 1 - int(sy) : int(sy);
-                out[x] = f.image.row(ry)[rx];
+                const long long rx = fx ? W - 1 - sx : sx, ry = fy ? H - 1 - sy : sy;
+                out[x] = bits[ry * stride + rx];
             }
         }
     });

@@ -106,7 +106,8 @@ void crossedBars(EffectFrame& f) {
 
 namespace {
 
-void addShreds(SpanRegion& region, EffectFrame& f, bool columns, int kind) {
+// The shreds' rectangles in picture coordinates, drawn in order.
+void addShreds(std::vector<Rect>& rects, EffectFrame& f, bool columns, int kind) {
     if (kind == 0) return;
     const Canvas c = canvasOf(f, columns, false, false);
     const int W = c.w, H = c.h, X = c.x;
@@ -117,12 +118,12 @@ void addShreds(SpanRegion& region, EffectFrame& f, bool columns, int kind) {
         const int r = X - l + f.random->below(2 * l);
         const int b = t + reach;
         switch (kind) {
-        case 1: addMapped(region, c.o, {W - r, t, W, b}); break;
-        case 2: addMapped(region, c.o, {0, t, r, b}); break;
-        case 3: addMapped(region, c.o, {W / 2 - r / 2, t, W / 2 + r / 2, b}); break;
+        case 1: rects.push_back(c.o.map(Rect{W - r, t, W, b})); break;
+        case 2: rects.push_back(c.o.map(Rect{0, t, r, b})); break;
+        case 3: rects.push_back(c.o.map(Rect{W / 2 - r / 2, t, W / 2 + r / 2, b})); break;
         case 4:
-            addMapped(region, c.o, {0, t, r / 2, b});
-            addMapped(region, c.o, {W - r / 2, t, W, b});
+            rects.push_back(c.o.map(Rect{0, t, r / 2, b}));
+            rects.push_back(c.o.map(Rect{W - r / 2, t, W, b}));
             break;
         }
     }
@@ -131,9 +132,15 @@ void addShreds(SpanRegion& region, EffectFrame& f, bool columns, int kind) {
 }  // namespace
 
 void unevenShred(EffectFrame& f, int rowKind, int columnKind) {
+    std::vector<Rect> rects;
+    addShreds(rects, f, false, rowKind);
+    addShreds(rects, f, true, columnKind);
+    // Added from left to right, every row's spans arrive in order and are
+    // appended or merged as they come: no per-row sort of hundreds of
+    // column shreds.
+    std::stable_sort(rects.begin(), rects.end(), [](const Rect& a, const Rect& b) { return a.l < b.l; });
     SpanRegion region(f.w, f.h);
-    addShreds(region, f, false, rowKind);
-    addShreds(region, f, true, columnKind);
+    for (const Rect& r : rects) region.addRect(r);
     paint(f, region);
 }
 

@@ -140,7 +140,23 @@ public:
         d_.checkBoxAnswers.pop_front();
         return true;
     }
+    QString chooseOpenFile(const QString& filter, const QString&) override { return nextFile(filter); }
+    QString chooseSaveFile(const QString& filter, const QString&, bool) override { return nextFile(filter); }
+    QStringList chooseOpenFiles(const QString& filter) override {
+        d_.fileFilters << filter;
+        if (d_.chosenFileLists.empty()) return {};
+        QStringList paths = d_.chosenFileLists.front();
+        d_.chosenFileLists.pop_front();
+        return paths;
+    }
 private:
+    QString nextFile(const QString& filter) {
+        d_.fileFilters << filter;
+        if (d_.chosenFiles.empty()) return {};
+        QString path = d_.chosenFiles.front();
+        d_.chosenFiles.pop_front();
+        return path;
+    }
     FakeDesktop& d_;
 };
 

@@ -39,6 +39,9 @@ struct FakeDesktop {
     std::deque<bool> checkBoxAnswers;      // informWithCheckBox: box state chosen by the "user"
     QStringList asked;                     // texts of every box shown, in order
     QVector<Prompter::Icon> beeps;
+    std::deque<QString> chosenFiles;       // chooseOpenFile, chooseSaveFile: next paths; empty: cancelled
+    std::deque<QStringList> chosenFileLists;  // chooseOpenFiles: next choices; empty: cancelled
+    QStringList fileFilters;               // filters of every open dialog shown, in order
     QString executablePath = QStringLiteral("/opt/vivivoz/vivivoz");
     QString configHome = QStringLiteral("/tmp/vivivoz-fake-config");
     QString documentsDir = QStringLiteral("/tmp/vivivoz-fake-docs");

@@ -3,6 +3,7 @@
 #include "core/scaling/output_geometry.h"
 #include "ui/widgets/background.h"
 #include "ui/widgets/image_view.h"
+#include "ui/widgets/transition_view.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -54,8 +55,9 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
 
     surface_ = new SurfaceArea(this);
     outputView = new ImageView(surface_);
-    transitionSurface = new QWidget(surface_);
-    fillBackground(transitionSurface, Qt::black);
+    transitionView = new TransitionView(surface_);
+    configureOutputTransitions(*transitionView);
+    transitionSurface = transitionView;
     transitionSurface->hide();
     transitionSurface->installEventFilter(this);
     layout->addWidget(surface_, 1);
@@ -88,6 +90,7 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
 
     Controller& c = controller_;
     connect(&c, &Controller::outputPicture, outputView, &ImageView::setPicture);
+    connect(&c, &Controller::outputTransition, transitionView, &TransitionView::play);
     connect(&c, &Controller::outputScaledPicture, this, [this](const CapturedFrame& frame) {
         if (frame.scaled && frame.layout == ViewLayout{outputView->size(), outputView->fit(), outputView->scaleFactor()})
             outputView->setRenderedPicture(frame.picture, frame.render);

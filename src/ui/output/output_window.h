@@ -11,6 +11,7 @@ class QMenu;
 namespace vz {
 
 class ImageView;
+class TransitionView;
 
 class OutputWindow : public QWidget {
     Q_OBJECT
@@ -19,6 +20,7 @@ public:
 
     ImageView* outputView = nullptr;   // mirrored frames and clipboard pictures
     QWidget* transitionSurface = nullptr;      // transition player (slideshow); hidden
+    TransitionView* transitionView = nullptr;  // the same widget as the transition player
     QWidget* banner = nullptr;    // scrolling text band; hidden
     QMenu* contextMenu = nullptr;  // context menu: "Stay on top"
     QAction* stayOnTopAction = nullptr;

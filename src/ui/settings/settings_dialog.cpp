@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -351,12 +350,7 @@ void SettingsDialog::chooseImages() {
 }
 
 void SettingsDialog::openSlideshowFile() {
-    QFileDialog dialog(this, QStringLiteral("Open"), QString(), QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("vsl"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    controller_.openSlideshow(dialog.selectedFiles().first());
+    controller_.chooseAndOpenSlideshow();
 }
 
 // --- Window ----------------------------------------------------------------

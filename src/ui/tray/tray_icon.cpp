@@ -95,6 +95,12 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     on(cursorLockAction, [&c] { c.toggleCursorLock(); });
     connect(mouseAreaSelectAction, &QAction::triggered, &c, &Controller::selectMouseArea);
     connect(mouseAreaPrimaryAction, &QAction::triggered, &c, &Controller::setMouseAreaToPrimary);
+    on(openSlideshowAction, [this] { quickStartSlideshow(); });
+    on(makeSlideshowAction, [this, &c] {
+        clearSourceMarks();
+        makeSlideshowAction->setChecked(true);
+        c.makeSlideshow();
+    });
     on(outputAction, [this] { onOutputAction(); });
     on(previewAction, [&c] { c.requestView(View::Preview, !c.isShown(View::Preview)); });
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });
@@ -219,6 +225,15 @@ void TrayIcon::quickStartDesktop() {
     desktopAction->setChecked(true);
     if (!c.isShown(View::Output)) c.requestView(View::Output, true);
     c.startDesktop();
+    c.toggleRun();
+}
+
+void TrayIcon::quickStartSlideshow() {
+    Controller& c = controller_;
+    clearSourceMarks();
+    openSlideshowAction->setChecked(true);
+    if (!c.chooseAndOpenSlideshow()) return;
+    if (!c.isShown(View::Output)) onOutputAction();
     c.toggleRun();
 }
 

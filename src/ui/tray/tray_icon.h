@@ -58,6 +58,7 @@ public:
     void onMenuAboutToShow();
     void clearSourceMarks();
     void quickStartDesktop();
+    void quickStartSlideshow();  // "Open Slideshow": the file, the output, Run
     void onOutputAction();
     void onResetAll();
 

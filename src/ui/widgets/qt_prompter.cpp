@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -61,6 +62,33 @@ bool QtPrompter::informWithCheckBox(const QString& caption, const QString& text,
         return false;
     checked = check->isChecked();
     return true;
+}
+
+QString QtPrompter::chooseOpenFile(const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(nullptr, QStringLiteral("Open"), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+QStringList QtPrompter::chooseOpenFiles(const QString& filter) {
+    QFileDialog dialog(nullptr, QStringLiteral("Open"), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+QString QtPrompter::chooseSaveFile(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite) {
+    QFileDialog dialog(nullptr, QStringLiteral("Save As"), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 }  // namespace vz

@@ -12,6 +12,9 @@ public:
                Answer defaultAnswer) override;
     bool informWithCheckBox(const QString& caption, const QString& text,
                             const QString& checkBoxText, bool& checked) override;
+    QString chooseOpenFile(const QString& filter, const QString& defaultSuffix) override;
+    QStringList chooseOpenFiles(const QString& filter) override;
+    QString chooseSaveFile(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite) override;
 };
 
 }  // namespace vz

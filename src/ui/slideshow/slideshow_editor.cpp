@@ -1,0 +1,491 @@
+#include "ui/slideshow/slideshow_editor.h"
+
+#include "core/controller/slideshow_playback.h"
+#include "core/slideshow/picture_decoder.h"
+#include "core/slideshow/slideshow_files.h"
+#include "ui/widgets/background.h"
+#include "ui/widgets/glyph_button.h"
+#include "ui/widgets/glyphs.h"
+#include "ui/widgets/onoff_checkbox.h"
+#include "ui/widgets/spin_edit.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace vz {
+
+using namespace vz::slideshow;
+
+namespace {
+
+const QString kCaption = QStringLiteral("Vivivoz");
+const QString kAddFilter = QStringLiteral(
+    "All (*.jpg;*.jpeg;*.bmp;*.png) (*.jpg *.jpeg *.bmp *.png *.JPG *.JPEG *.BMP *.PNG);;"
+    "JPEG Image File (*.jpg) (*.jpg *.JPG);;JPEG Image File (*.jpeg) (*.jpeg *.JPEG);;"
+    "Bitmaps (*.bmp) (*.bmp *.BMP);;Png Images(*.png) (*.png *.PNG)");
+const QString kOpenProjectFilter = QStringLiteral("Rezazuve Slide Show (*mef) (*.mef)");
+const QString kSaveProjectFilter = QStringLiteral("Vivivoz Slideshow project (*mef) (*.mef)");
+const QString kSlideshowFilter = QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)");
+constexpr QSize kClientSize(976, 581);
+
+QPushButton* makeButton(QWidget* parent, const char* caption, QRect geometry) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setGeometry(geometry);
+    return b;
+}
+
+QString onOff(bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"); }
+
+}  // namespace
+
+SlideshowEditor::SlideshowEditor(Controller& controller)
+    : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint), controller_(controller) {
+    setWindowTitle(QStringLiteral("Vivivoz - Slideshow"));
+    setFixedSize(kClientSize);
+    setAcceptDrops(true);
+
+    list = new QTreeWidget(this);
+    list->setGeometry(8, 8, 712, 520);
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setAcceptDrops(false);  // drops go to the window
+    list->setColumnCount(kColumnCount);
+    QStringList headers;
+    for (const ColumnInfo& c : listColumns()) headers << QString::fromUtf8(c.header);
+    list->setHeaderLabels(headers);
+    for (int c = 0; c < kColumnCount; ++c) {
+        list->setColumnWidth(c, listColumns()[c].width);
+        if (listColumns()[c].rightAligned) list->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    list->header()->setSectionsClickable(true);
+    list->header()->setSortIndicatorShown(false);
+    connect(list->header(), &QHeaderView::sectionClicked, this, &SlideshowEditor::sortByColumn);
+    connect(list, &QTreeWidget::itemClicked, this, [this] { showSelected(); });
+    connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { showSelected(); });
+    list->installEventFilter(this);
+
+    addButton = makeButton(this, "Add Images", {8, 540, 110, 32});
+    removeButton = makeButton(this, "Remove Image", {124, 540, 110, 32});
+    saveSlideshowButton = makeButton(this, "Save Slideshow", {240, 540, 110, 32});
+    openProjectButton = makeButton(this, "Open Project", {356, 540, 110, 32});
+    saveProjectButton = makeButton(this, "Save Project", {472, 540, 110, 32});
+    clearButton = makeButton(this, "Clear All", {588, 540, 110, 32});
+    closeButton = makeButton(this, "Close", {858, 540, 110, 32});
+
+    previewBox = new QGroupBox(QStringLiteral(" Preview "), this);
+    previewBox->setGeometry(728, 8, 240, 430);
+    // The option boxes draw white on the dark panel colour.
+    fillBackground(previewBox, QColor(0x40, 0x40, 0x40));
+    QPalette light = previewBox->palette();
+    light.setColor(QPalette::WindowText, Qt::white);
+    previewBox->setPalette(light);
+    preview = new QLabel(previewBox);
+    preview->setGeometry(15, 22, 209, 209);
+    preview->setAlignment(Qt::AlignCenter);
+    counter = new QLabel(QStringLiteral("0/0"), previewBox);
+    counter->setGeometry(15, 236, 209, 20);
+    counter->setAlignment(Qt::AlignCenter);
+    playButton = new GlyphButton(previewBox);
+    playButton->setGeometry(15, 262, 40, 28);
+    playButton->setGlyph(glyphs::run());
+    playButton->setFaceColor(QColor(0x40, 0x40, 0x40));
+    auto* loopLabel = new QLabel(QStringLiteral("Loop"), previewBox);
+    loopLabel->setGeometry(15, 300, 120, 20);
+    loopBox = new OnOffCheckBox(QStringLiteral("On"), previewBox);
+    loopBox->setCheckable(true);
+    loopBox->setChecked(true);
+    loopBox->setGeometry(175, 300, 50, 20);
+    auto* durationLabel = new QLabel(QStringLiteral("Slide duration (S)"), previewBox);
+    durationLabel->setGeometry(15, 330, 130, 22);
+    durationEdit = new SpinEdit(1, 300, previewBox);
+    durationEdit->setValue(5);
+    durationEdit->setGeometry(175, 330, 50, 22);
+    auto* monitorLabel = new QLabel(QStringLiteral("Show on secondary sonitor"), previewBox);
+    monitorLabel->setGeometry(15, 362, 160, 20);
+    monitorBox = new OnOffCheckBox(QStringLiteral("Of"), previewBox);
+    monitorBox->setCheckable(true);
+    monitorBox->setChecked(true);
+    monitorBox->setGeometry(175, 362, 50, 20);
+
+    upButton = new QToolButton(this);
+    upButton->setArrowType(Qt::UpArrow);
+    upButton->setGeometry(736, 448, 36, 30);
+    downButton = new QToolButton(this);
+    downButton->setArrowType(Qt::DownArrow);
+    downButton->setGeometry(778, 448, 36, 30);
+    sendButton = makeButton(this, "Send ", {858, 448, 110, 30});
+
+    connect(addButton, &QPushButton::clicked, this, &SlideshowEditor::addImages);
+    connect(removeButton, &QPushButton::clicked, this, &SlideshowEditor::removeImages);
+    connect(clearButton, &QPushButton::clicked, this, &SlideshowEditor::clearAll);
+    connect(saveSlideshowButton, &QPushButton::clicked, this, &SlideshowEditor::saveSlideshow);
+    connect(saveProjectButton, &QPushButton::clicked, this, &SlideshowEditor::saveProject);
+    connect(openProjectButton, &QPushButton::clicked, this, &SlideshowEditor::openProject);
+    connect(upButton, &QToolButton::clicked, this, &SlideshowEditor::moveUp);
+    connect(downButton, &QToolButton::clicked, this, &SlideshowEditor::moveDown);
+    connect(sendButton, &QPushButton::clicked, this, &SlideshowEditor::send);
+    connect(playButton, &GlyphButton::clicked, this, &SlideshowEditor::togglePlay);
+    connect(closeButton, &QPushButton::clicked, this, [this] {
+        controller_.requestEditorStop();
+        close();
+    });
+    connect(loopBox, &OnOffCheckBox::clicked, this, [this](bool on) { loopBox->setText(onOff(on)); });
+    connect(monitorBox, &OnOffCheckBox::clicked, this, [this](bool on) {
+        monitorBox->setText(onOff(on));
+        if (!on) controller_.clearOutput();
+    });
+
+    glyphTimer.setInterval(250);
+    connect(&glyphTimer, &QTimer::timeout, this, &SlideshowEditor::refreshPlayGlyph);
+
+    // The editor's player reads these controls while it plays.
+    SlideshowPlayback& playback = controller_.slideshowPlayback();
+    playback.editorSeconds = [this] { return durationEdit->value(); };
+    playback.editorLoop = [this] { return loopBox->isChecked(); };
+    playback.editorOutputFed = [this] { return monitorBox->isChecked(); };
+    connect(&playback, &SlideshowPlayback::editorCounter, counter, &QLabel::setText);
+    connect(&playback, &SlideshowPlayback::editorPreview, this, &SlideshowEditor::showPreviewPicture);
+}
+
+SlideshowEditor::~SlideshowEditor() {
+    SlideshowPlayback& playback = controller_.slideshowPlayback();
+    playback.stopAll();
+    playback.editorSeconds = [] { return 5; };
+    playback.editorLoop = [] { return false; };
+    playback.editorOutputFed = [] { return true; };
+}
+
+void SlideshowEditor::bringUp() {
+    const QRect screen = controller_.monitorRect(0);
+    if (!isVisible() && !screen.isEmpty()) move(screen.center() - QPoint(width() / 2, height() / 2));
+    show();
+    raise();
+    activateWindow();
+    // A fresh session of editing: nothing to save yet, the source is the
+    // slideshow, the play button shows "run".
+    listChanged_ = false;
+    projectMode_ = false;
+    controller_.slideshowEditorActivated();
+    glyphTimer.start();
+    refreshPlayGlyph();
+}
+
+void SlideshowEditor::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        controller_.slideshowEditorActivated();
+        refreshPlayGlyph();
+    }
+}
+
+// --- the list ------------------------------------------------------------------
+
+int SlideshowEditor::addFile(const QString& path, bool opening, QString* error) {
+    const FileKind kind = fileKindOf(path);
+    if (!isListableKind(kind) || QFileInfo(path).isDir()) return -1;
+    if (!opening && isListed(rows_, path)) return -1;
+    ListRow row = makeRow(path, mime_);
+    if (isPictureKind(kind)) {
+        // The smallest decode that still reads the picture's own size.
+        const DecodedPicture picture = decodePictureFile(path, QSize(1, 1));
+        if (picture.ok())
+            row.text[DimensionsColumn] = dimensionsText(picture.fullSize);
+        else if (error)
+            *error = picture.error;
+    }
+    rows_.push_back(std::move(row));
+    return int(rows_.size()) - 1;
+}
+
+QStringList SlideshowEditor::addFiles(const QStringList& paths) {
+    QStringList errors;
+    for (const QString& path : paths) {
+        QString error;
+        addFile(path, false, &error);
+        if (!error.isEmpty()) errors << error;
+    }
+    refreshList();
+    return errors;
+}
+
+void SlideshowEditor::refreshList() {
+    const QList<int> keep = selectedRows();
+    list->clear();
+    QList<QTreeWidgetItem*> items;
+    for (const ListRow& row : rows_) {
+        auto* item = new QTreeWidgetItem;
+        for (int c = 0; c < kColumnCount; ++c) {
+            item->setText(c, row.text[c]);
+            if (listColumns()[c].rightAligned) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        items << item;
+    }
+    list->addTopLevelItems(items);
+    selectRows(keep);
+}
+
+QList<int> SlideshowEditor::selectedRows() const {
+    QList<int> rows;
+    for (QTreeWidgetItem* item : list->selectedItems()) rows << list->indexOfTopLevelItem(item);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void SlideshowEditor::selectRows(const QList<int>& rows) {
+    list->clearSelection();
+    for (int r : rows)
+        if (QTreeWidgetItem* item = list->topLevelItem(r)) item->setSelected(true);
+    if (!rows.isEmpty())
+        if (QTreeWidgetItem* item = list->topLevelItem(rows.first())) list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+}
+
+void SlideshowEditor::showCounter() {
+    const QList<int> sel = selectedRows();
+    if (!sel.isEmpty()) counter->setText(counterText(sel.first() + 1, int(rows_.size())));
+}
+
+// --- buttons -------------------------------------------------------------------
+
+void SlideshowEditor::addImages() {
+    const QStringList paths = controller_.platform().prompter->chooseOpenFiles(kAddFilter);
+    const QStringList errors = addFiles(paths);
+    listChanged_ = true;
+    showCounter();
+    // Every chosen file is listed; the pictures that could not be read are
+    // named together once the whole choice is in.
+    if (!errors.isEmpty()) say(kCaption, errors.join(QLatin1Char('\n')), Prompter::Icon::Error);
+}
+
+void SlideshowEditor::removeImages() {
+    const QList<int> sel = selectedRows();
+    for (auto it = sel.rbegin(); it != sel.rend(); ++it) rows_.erase(rows_.begin() + *it);
+    list->clearSelection();
+    refreshList();
+    showSelected();
+    listChanged_ = true;
+    showCounter();
+}
+
+void SlideshowEditor::clearAll() {
+    if (rows_.empty()) return;
+    Prompter& prompter = *controller_.platform().prompter;
+    prompter.beep(Prompter::Icon::Warning);
+    const auto answer = prompter.ask(kCaption, QStringLiteral("All images will be deleted. OK? "),
+                                     Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
+    if (answer == Prompter::Answer::No) return;
+    rows_.clear();
+    refreshList();
+    listChanged_ = true;
+    counter->setText(emptyCounterText());
+}
+
+void SlideshowEditor::moveUp() { moveSelected(moveRowUp); }
+
+void SlideshowEditor::moveDown() { moveSelected(moveRowDown); }
+
+void SlideshowEditor::moveSelected(int (*move)(std::vector<ListRow>&, int)) {
+    const QList<int> sel = selectedRows();
+    if (sel.isEmpty()) return;
+    const int to = move(rows_, sel.first());
+    list->clearSelection();
+    refreshList();
+    selectRows({to});
+}
+
+void SlideshowEditor::sortByColumn(int column) {
+    sortDescending_ = !sortDescending_;
+    sortRows(rows_, column, sortDescending_);
+    list->clearSelection();
+    refreshList();
+}
+
+void SlideshowEditor::showSelected() { previewRow(monitorBox->isChecked()); }
+
+void SlideshowEditor::send() {
+    // While the box is checked the preview has already sent the picture.
+    if (monitorBox->isChecked()) return;
+    previewRow(true);
+}
+
+void SlideshowEditor::previewRow(bool toOutput) {
+    controller_.requestEditorStop();
+    preview->clear();
+    const QList<int> sel = selectedRows();
+    if (sel.size() != 1) return;
+    showCounter();
+    const QString path = rows_[size_t(sel.first())].fullPath();
+    if (!isPictureKind(fileKindOf(path))) return;
+    const DecodedPicture picture = decodePictureFile(path, controller_.outputPictureBound());
+    if (!picture.ok()) {
+        say(kCaption, picture.error, Prompter::Icon::Error);
+        return;
+    }
+    showPreviewPicture(picture.image);
+    if (toOutput && controller_.isShown(View::Output)) {
+        controller_.showTransitionSurface();
+        std::uniform_int_distribution<int> style(0, SlideshowPlayer::kHighestStyle);
+        emit controller_.outputTransition(picture.image, style(random_));
+    }
+}
+
+void SlideshowEditor::showPreviewPicture(const QImage& picture) {
+    const QSize size = previewSize(picture.size());
+    if (size.isEmpty()) {
+        preview->clear();
+        return;
+    }
+    preview->setPixmap(QPixmap::fromImage(picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+void SlideshowEditor::togglePlay() {
+    glyphTimer.start();
+    QStringList paths;
+    for (const ListRow& row : rows_) paths << row.fullPath();
+    controller_.toggleEditorPlayback(paths);
+    refreshPlayGlyph();
+}
+
+void SlideshowEditor::refreshPlayGlyph() {
+    const bool playing = controller_.slideshowPlayback().editorPlaying() && !controller_.editorStopRequested();
+    if (playing == showsStop_) return;
+    showsStop_ = playing;
+    playButton->setGlyph(playing ? glyphs::stop() : glyphs::run());
+}
+
+// --- files ---------------------------------------------------------------------
+
+SlideshowContent SlideshowEditor::content() const {
+    SlideshowContent c;
+    c.loop = loopBox->isChecked();
+    c.durationSeconds = durationEdit->value();
+    for (const ListRow& row : rows_) c.paths << row.fullPath();
+    return c;
+}
+
+bool SlideshowEditor::writeFile(const QString& filter, const QString& suffix, bool confirmOverwrite,
+                                const QByteArray& bytes) {
+    const QString path = controller_.platform().prompter->chooseSaveFile(filter, suffix, confirmOverwrite);
+    if (path.isEmpty()) return false;
+    QString error;
+    if (!writeWholeFile(path, bytes, &error)) {
+        say(kCaption, error, Prompter::Icon::Error);
+        return false;
+    }
+    return true;
+}
+
+void SlideshowEditor::saveProject() {
+    if (rows_.empty()) return;
+    if (!writeFile(kSaveProjectFilter, QStringLiteral("mef"), true, projectFileBytes(content()))) return;
+    projectMode_ = true;
+    listChanged_ = false;
+}
+
+void SlideshowEditor::saveSlideshow() {
+    if (rows_.empty()) return;
+    if (!writeFile(kSlideshowFilter, QStringLiteral("vsl"), false, slideshowFileBytes(content()))) return;
+    projectMode_ = false;
+    listChanged_ = false;
+}
+
+void SlideshowEditor::openProject() {
+    Prompter& prompter = *controller_.platform().prompter;
+    const QString path = prompter.chooseOpenFile(kOpenProjectFilter, QStringLiteral("mef"));
+    if (path.isEmpty()) return;
+    projectMode_ = true;
+    rows_.clear();
+    list->clearSelection();
+    refreshList();
+    QString error;
+    const std::optional<QByteArray> bytes = readWholeFile(path, &error);
+    const std::optional<SlideshowContent> project = bytes ? parseProjectFile(*bytes, &error) : std::nullopt;
+    if (!project) {
+        say(kCaption, error, Prompter::Icon::Error);
+        return;
+    }
+    loopBox->setChecked(project->loop);
+    loopBox->setText(onOff(project->loop));
+    durationEdit->setValue(project->durationSeconds);
+    QStringList errors;
+    for (const QString& file : project->paths) {
+        if (QFileInfo::exists(file)) {
+            QString decodeError;
+            addFile(file, true, &decodeError);
+            if (!decodeError.isEmpty()) errors << decodeError;
+        } else {
+            say(QStringLiteral("Zeriz Oduruve"), QStringLiteral("File does not exist ") + file, Prompter::Icon::Warning);
+        }
+        refreshList();
+        showSelected();
+    }
+    if (!errors.isEmpty()) say(kCaption, errors.join(QLatin1Char('\n')), Prompter::Icon::Error);
+}
+
+void SlideshowEditor::say(const QString& caption, const QString& text, Prompter::Icon icon) {
+    Prompter& prompter = *controller_.platform().prompter;
+    prompter.beep(icon);
+    prompter.ask(caption, text, Prompter::Buttons::Ok, icon, Prompter::Answer::Ok);
+}
+
+// --- window --------------------------------------------------------------------
+
+void SlideshowEditor::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    closing_ = true;
+    if (listChanged_) {
+        Prompter& prompter = *controller_.platform().prompter;
+        prompter.beep(Prompter::Icon::Question);
+        const auto answer = prompter.ask(kCaption, QStringLiteral("Do you want to save changes ?"),
+                                         Prompter::Buttons::YesNo, Prompter::Icon::Question, Prompter::Answer::Yes);
+        if (answer == Prompter::Answer::Yes) {
+            if (projectMode_)
+                saveProject();
+            else
+                saveSlideshow();
+        }
+        listChanged_ = false;
+    }
+    controller_.showPictureSurface();
+    controller_.closeSlideshowEditor();
+    glyphTimer.stop();
+    closing_ = false;
+    QWidget::closeEvent(event);
+}
+
+bool SlideshowEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list && event->type() == QEvent::KeyRelease) showSelected();
+    return QWidget::eventFilter(watched, event);
+}
+
+void SlideshowEditor::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void SlideshowEditor::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    event->acceptProposedAction();
+    const QStringList errors = addFiles(paths);
+    if (!errors.isEmpty()) say(kCaption, errors.join(QLatin1Char('\n')), Prompter::Icon::Error);
+}
+
+}  // namespace vz

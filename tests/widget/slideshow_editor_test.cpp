@@ -1,0 +1,276 @@
+// The slideshow editor on the fake platform: adding files (dialog and
+// drops), the list buttons, sorting, the preview and Send, the two files,
+// Open Project's messages and the save prompt on closing.
+
+#include "app_fixture.h"
+
+#include "ui/output/output_window.h"
+#include "ui/slideshow/slideshow_editor.h"
+#include "ui/tray/tray_icon.h"
+#include "ui/widgets/glyph_button.h"
+#include "ui/widgets/onoff_checkbox.h"
+#include "ui/widgets/spin_edit.h"
+#include "ui/widgets/transition_view.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace vz::test {
+namespace {
+
+using Answer = Prompter::Answer;
+
+class EditorTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        startApp();
+        // Transitions step on this thread's timer: no frame thread here.
+        app->output->transitionView->engine().setThreaded(false);
+        app->output->showOnSecondary();
+        controller().makeSlideshow();
+        ASSERT_TRUE(editor().isVisible());
+        QObject::connect(&controller(), &Controller::outputTransition, app.get(),
+                         [this](const QImage& p, int) { sent << p.size(); });
+    }
+    SlideshowEditor& editor() { return *app->slideshowEditor; }
+    QString dir() const { return configDir.path(); }
+    QString picture(const QString& name, QSize size) {
+        QImage img(size, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        const QString path = dir() + QLatin1Char('/') + name;
+        EXPECT_TRUE(img.save(path, "PNG"));
+        return path;
+    }
+    QString file(const QString& name, const QByteArray& bytes) {
+        const QString path = dir() + QLatin1Char('/') + name;
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QByteArray read(const QString& path) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    QStringList column(int c) const {
+        QStringList texts;
+        for (int i = 0; i < editorConst().list->topLevelItemCount(); ++i)
+            texts << editorConst().list->topLevelItem(i)->text(c);
+        return texts;
+    }
+    const SlideshowEditor& editorConst() const { return *app->slideshowEditor; }
+    void addChosen(const QStringList& paths) {
+        desktop.chosenFileLists = {paths};
+        editor().addButton->click();
+    }
+    QList<QSize> sent;
+};
+
+TEST_F(EditorTest, AddImagesListsEveryChosenFileAndNamesThoseItCouldNotRead) {
+    const QString a = picture(QStringLiteral("a.png"), {64, 48});
+    const QString bad = file(QStringLiteral("bad.png"), "not a picture at all");
+    const QString c = picture(QStringLiteral("c.png"), {30, 40});
+    const QString gif = file(QStringLiteral("d.gif"), "GIF89a");
+    const QString txt = file(QStringLiteral("notes.txt"), "hello");
+    desktop.asked.clear();
+    addChosen({a, bad, gif, txt, c, a});  // the GIF and the second a.png are refused
+    EXPECT_TRUE(desktop.fileFilters.last().startsWith(QStringLiteral("All (*.jpg;*.jpeg;*.bmp;*.png)")));
+    EXPECT_EQ(column(0), QStringList({"a.png", "bad.png", "notes.txt", "c.png"}));
+    EXPECT_EQ(column(1)[1], QStringLiteral("20"));
+    EXPECT_EQ(column(3), QStringList(4, QDir(dir()).absolutePath()));
+    EXPECT_EQ(column(4), QStringList({"64 X 48", "", "", "30 X 40"}));
+    EXPECT_FALSE(column(2)[0].isEmpty());
+    ASSERT_EQ(desktop.asked.size(), 1);  // one message for the whole choice, naming the file
+    EXPECT_TRUE(desktop.asked[0].contains(bad)) << qPrintable(desktop.asked[0]);
+    EXPECT_TRUE(editor().listChanged());
+
+    // Cancelled: nothing added, the list still counts as changed.
+    desktop.chosenFileLists.clear();
+    editor().addButton->click();
+    EXPECT_EQ(editor().rows().size(), 4u);
+}
+
+TEST_F(EditorTest, RemoveMoveAndClearAll) {
+    QStringList paths;
+    for (const char* n : {"p0.png", "p1.png", "p2.png", "p3.png"}) paths << picture(QString::fromLatin1(n), {8, 8});
+    addChosen(paths);
+    editor().selectRows({0});
+    editor().upButton->click();  // the first row up goes to the end
+    EXPECT_EQ(column(0), QStringList({"p1.png", "p2.png", "p3.png", "p0.png"}));
+    EXPECT_EQ(editor().selectedRows(), QList<int>{3});
+    editor().downButton->click();  // the last row down stays last
+    EXPECT_EQ(column(0), QStringList({"p1.png", "p2.png", "p3.png", "p0.png"}));
+    editor().selectRows({1});
+    editor().downButton->click();
+    EXPECT_EQ(column(0), QStringList({"p1.png", "p3.png", "p2.png", "p0.png"}));
+
+    editor().selectRows({0, 2});
+    editor().removeButton->click();
+    EXPECT_EQ(column(0), QStringList({"p3.png", "p0.png"}));
+
+    desktop.asked.clear();
+    desktop.answers = {Answer::No};
+    editor().clearButton->click();
+    EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("All images will be deleted. OK? ")});
+    EXPECT_EQ(editor().rows().size(), 2u);
+    desktop.answers = {Answer::Yes};
+    editor().clearButton->click();
+    EXPECT_TRUE(editor().rows().empty());
+    EXPECT_EQ(editor().counter->text(), QStringLiteral("0/0"));
+}
+
+TEST_F(EditorTest, HeaderClicksShareOneFlagAndTheFirstSortsDescending) {
+    addChosen({file(QStringLiteral("b.txt"), "22"), file(QStringLiteral("a.txt"), "333"),
+               file(QStringLiteral("c.txt"), "1")});
+    editor().sortByColumn(1);  // Size, first click: largest first
+    EXPECT_EQ(column(0), QStringList({"a.txt", "b.txt", "c.txt"}));
+    editor().sortByColumn(0);  // File, second click: ascending
+    EXPECT_EQ(column(0), QStringList({"a.txt", "b.txt", "c.txt"}));
+    editor().sortByColumn(1);  // third click: descending again
+    EXPECT_EQ(column(1), QStringList({"3", "2", "1"}));
+}
+
+TEST_F(EditorTest, PreviewShowsOneSelectedPictureAndSendsItWhileTheBoxIsChecked) {
+    addChosen({picture(QStringLiteral("wide.png"), {300, 200}), picture(QStringLiteral("tall.png"), {60, 80})});
+    struct {
+        QList<int> rows;
+        QSize preview;  // empty: nothing shown
+    } const cases[] = {{{0}, {209, 139}}, {{1}, {156, 209}}, {{0, 1}, {}}};
+    for (const auto& k : cases) {
+        sent.clear();
+        editor().selectRows(k.rows);
+        editor().showSelected();
+        const QPixmap shown = editor().preview->pixmap();
+        EXPECT_EQ(shown.isNull() ? QSize() : shown.size(), k.preview);
+        EXPECT_EQ(sent.size(), k.preview.isEmpty() ? 0 : 1);
+    }
+    editor().selectRows({1});
+    editor().showSelected();
+    EXPECT_EQ(editor().counter->text(), QStringLiteral("2 / 2"));
+    EXPECT_EQ(controller().outputSurface(), OutputSurface::Transition);
+
+    // Unchecked: the preview alone; Send puts it on the output.
+    editor().monitorBox->click();
+    EXPECT_EQ(editor().monitorBox->text(), QStringLiteral("Off"));
+    sent.clear();
+    editor().showSelected();
+    EXPECT_TRUE(sent.isEmpty());
+    editor().sendButton->click();
+    EXPECT_EQ(sent.size(), 1);
+    editor().monitorBox->click();  // checked again: Send does nothing
+    editor().sendButton->click();
+    EXPECT_EQ(sent.size(), 1);
+}
+
+TEST_F(EditorTest, SavesWriteBothFormatsAndOpenProjectReadsOne) {
+    const QString a = picture(QStringLiteral("a.png"), {8, 8});
+    addChosen({a});
+    editor().durationEdit->setValue(7);
+    editor().loopBox->click();  // off
+    const QString vsl = dir() + QStringLiteral("/out.vsl"), mef = dir() + QStringLiteral("/out.mef");
+    desktop.chosenFiles = {vsl};
+    editor().saveSlideshowButton->click();
+    EXPECT_EQ(read(vsl), "7\r\nOff\r\n" + a.toUtf8() + "\r\n");
+    EXPECT_FALSE(editor().listChanged());
+    EXPECT_FALSE(editor().projectMode());
+    desktop.chosenFiles = {mef};
+    editor().saveProjectButton->click();
+    EXPECT_EQ(read(mef), "0\r\n7\r\n" + a.toUtf8() + "\r\n");
+    EXPECT_TRUE(editor().projectMode());
+
+    // " 1" is not "1": Loop off. Missing files are named one by one, the
+    // same file twice is listed twice.
+    const QString project = file(QStringLiteral("p.mef"), " 1\r\n12\r\n" + a.toUtf8() + "\r\n/nowhere/x.png\r\n" +
+                                                              a.toUtf8() + "\r\n");
+    editor().loopBox->click();  // on
+    desktop.asked.clear();
+    desktop.chosenFiles = {project};
+    editor().openProjectButton->click();
+    EXPECT_FALSE(editor().loopBox->isChecked());
+    EXPECT_EQ(editor().loopBox->text(), QStringLiteral("Off"));
+    EXPECT_EQ(editor().durationEdit->value(), 12);
+    EXPECT_EQ(column(0), QStringList({"a.png", "a.png"}));
+    EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("File does not exist /nowhere/x.png")});
+
+    // A second line that is no integer: the message, and the list stays emptied.
+    desktop.asked.clear();
+    desktop.chosenFiles = {file(QStringLiteral("bad.mef"), "1\r\nfive\r\n" + a.toUtf8() + "\r\n")};
+    editor().openProjectButton->click();
+    EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("'five' is not a valid integer value")});
+    EXPECT_TRUE(editor().rows().empty());
+}
+
+TEST_F(EditorTest, DroppedFilesAreListedWithoutMarkingTheListChanged) {
+    const QString sub = dir() + QStringLiteral("/folder.jpg");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file(QStringLiteral("t.txt"), "x")), QUrl::fromLocalFile(file(QStringLiteral("r.rtf"), "x")),
+                  QUrl::fromLocalFile(file(QStringLiteral("g.gif"), "x")), QUrl::fromLocalFile(sub),
+                  QUrl::fromLocalFile(picture(QStringLiteral("p.png"), {5, 4}))});
+    // As a file manager's drag arrives: it enters the window, then drops.
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&editor(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&editor(), &drop);
+    EXPECT_EQ(column(0), QStringList({"t.txt", "r.rtf", "p.png"}));
+    EXPECT_EQ(column(4), QStringList({"", "", "5 X 4"}));
+    EXPECT_FALSE(editor().listChanged());
+}
+
+TEST_F(EditorTest, ClosingAsksToSaveChangesAndStopsTheSource) {
+    addChosen({picture(QStringLiteral("a.png"), {8, 8})});
+    const QString vsl = dir() + QStringLiteral("/saved.vsl");
+    desktop.asked.clear();
+    desktop.answers = {Answer::Yes};
+    desktop.chosenFiles = {vsl};
+    editor().closeButton->click();
+    EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("Do you want to save changes ?")});
+    EXPECT_TRUE(QFile::exists(vsl));  // not a project: saved as a slideshow
+    EXPECT_FALSE(editor().isVisible());
+    EXPECT_FALSE(controller().isShown(View::SlideshowEditor));
+    EXPECT_EQ(controller().source(), Source::Stopped);
+    EXPECT_EQ(controller().outputSurface(), OutputSurface::Picture);
+
+    // Unchanged: no question. Another source closes the editor too.
+    controller().makeSlideshow();
+    ASSERT_TRUE(editor().isVisible());
+    desktop.asked.clear();
+    controller().startDesktop();
+    EXPECT_FALSE(editor().isVisible());
+    EXPECT_TRUE(desktop.asked.isEmpty());
+    EXPECT_EQ(controller().source(), Source::Desktop);
+}
+
+TEST_F(EditorTest, TrayMakeSlideshowShowsTheEditorAndItsPlayButtonPlaysTheList) {
+    editor().close();
+    app->tray->makeSlideshowAction->trigger();
+    EXPECT_TRUE(editor().isVisible());
+    EXPECT_EQ(controller().source(), Source::Slideshow);
+    EXPECT_EQ(controller().sourceChoice(), SourceChoice::MakeSlideshow);
+
+    playSlideshowsOnThisThread();
+    editor().playButton->click();  // empty list: nothing
+    EXPECT_FALSE(controller().slideshowPlayback().editorPlaying());
+    addChosen({picture(QStringLiteral("a.png"), {8, 8}), picture(QStringLiteral("b.png"), {8, 8})});
+    editor().playButton->click();
+    EXPECT_TRUE(controller().slideshowPlayback().editorPlaying());
+    EXPECT_TRUE(editor().playButtonShowsStop());
+    editor().playButton->click();
+    EXPECT_TRUE(controller().editorStopRequested());
+    EXPECT_FALSE(editor().playButtonShowsStop());
+}
+
+}  // namespace
+}  // namespace vz::test

@@ -3,6 +3,7 @@
 #include "core/settings/settings_file.h"
 #include "ui/about/about_box.h"
 #include "ui/output/output_window.h"
+#include "ui/picker/window_picker.h"
 #include "ui/preview/preview_window.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/toolbar/toolbar.h"
@@ -25,6 +26,7 @@ App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
 
 App::~App() {
     // Windows go in the reverse order of their creation; the tray icon last.
+    windowPicker.reset();
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
@@ -59,7 +61,13 @@ bool App::start(QString* error) {
     output = std::make_unique<OutputWindow>(c);
     settingsDialog = std::make_unique<SettingsDialog>(c);
     aboutBox = std::make_unique<AboutBox>();
-    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+    // Thumbnails on a thread of their own, except with the inline pipeline
+    // of the tests (the fake platform is used from one thread only).
+    windowPicker = std::make_unique<WindowPicker>(c, options.pipelineMode == FramePipeline::Mode::Inline
+                                                         ? picker::WindowThumbnails::Mode::Inline
+                                                         : picker::WindowThumbnails::Mode::Worker);
+    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox,
+                   View::WindowPicker})
         widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
@@ -91,13 +99,15 @@ QWidget* App::widgetOf(View view) const {
     case View::Toolbar: return toolbar.get();
     case View::SettingsDialog: return settingsDialog.get();
     case View::AboutBox: return aboutBox.get();
+    case View::WindowPicker: return windowPicker.get();
     default: return nullptr;  // windows not built yet
     }
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox,
+                       View::WindowPicker})
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
     return QObject::eventFilter(watched, event);
@@ -119,6 +129,21 @@ void App::showView(View view, bool show) {
         return;
     case View::AboutBox:
         if (show && !aboutBox->isVisible()) aboutBox->exec();
+        return;
+    case View::WindowPicker:
+        if (!show) {
+            windowPicker->reject();
+        } else if (controller_->pickWindowModal()) {
+            // The tray's Single Application waits for the choice.
+            if (windowPicker->isVisible()) windowPicker->hide();
+            windowPicker->exec();
+        } else if (windowPicker->isVisible()) {
+            windowPicker->raise();
+            windowPicker->activateWindow();
+        } else {
+            windowPicker->show();
+            windowPicker->activateWindow();
+        }
         return;
     default:
         if (QWidget* w = widgetOf(view)) w->setVisible(show);

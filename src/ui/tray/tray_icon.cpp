@@ -86,6 +86,8 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
         });
     };
     on(desktopAction, [this] { quickStartDesktop(); });
+    on(windowAction, [this] { quickStartWindow(); });
+    on(clipboardAction, [this] { quickStartClipboard(); });
     on(outputAction, [this] { onOutputAction(); });
     on(previewAction, [&c] { c.requestView(View::Preview, !c.isShown(View::Preview)); });
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });
@@ -204,13 +206,30 @@ void TrayIcon::showViewMode(int mode) {
     for (int n = 1; n <= 5; ++n) viewModeActions[n]->setChecked(n == mode);
 }
 
-void TrayIcon::quickStartDesktop() {
+template <typename Command> void TrayIcon::quickStart(QAction* item, Command command) {
     Controller& c = controller_;
     clearSourceMarks();
-    desktopAction->setChecked(true);
+    item->setChecked(true);
     if (!c.isShown(View::Output)) c.requestView(View::Output, true);
-    c.startDesktop();
+    command(c);
     c.toggleRun();
+}
+
+void TrayIcon::quickStartDesktop() {
+    quickStart(desktopAction, [](Controller& c) { c.startDesktop(); });
+}
+
+void TrayIcon::quickStartWindow() {
+    quickStart(windowAction, [](Controller& c) {
+        c.startWindowSource();
+        c.setPickWindowModal(true);
+        c.requestView(View::WindowPicker, true);
+        c.setPickWindowModal(false);
+    });
+}
+
+void TrayIcon::quickStartClipboard() {
+    quickStart(clipboardAction, [](Controller& c) { c.startClipboard(); });
 }
 
 void TrayIcon::onOutputAction() {

@@ -58,6 +58,9 @@ public:
     void onMenuAboutToShow();
     void clearSourceMarks();
     void quickStartDesktop();
+    // Single Application: the picker is shown modally, then Run is pressed.
+    void quickStartWindow();
+    void quickStartClipboard();
     void onOutputAction();
     void onResetAll();
 
@@ -66,6 +69,8 @@ protected:
 
 private:
     void showViewMode(int mode);
+    // The quick starts' common steps round `command`.
+    template <typename Command> void quickStart(QAction* item, Command command);
     Controller& controller_;
     QWidget* iconWidget_ = nullptr;  // Qt's embedded icon, when the tray is an X11 one
     bool rightPressed_ = false;

@@ -51,6 +51,11 @@ class ShowWindow:
         out = e2e.wait_until(f"the window {title!r}", lambda: e2e.run(
             ["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], check=False).split(), 20)
         self.wid = int(out[0])
+        # display does not say which process it is; applications that do set
+        # _NET_WM_PID, and the picker shows that process's program.
+        e2e.run(["xprop", "-id", str(self.wid), "-f", "_NET_WM_PID", "32c", "-set", "_NET_WM_PID",
+                 str(self.proc.pid)])
+        self.program = os.path.realpath(f"/proc/{self.proc.pid}/exe")
 
     def close(self):
         if self.proc.poll() is None:
@@ -107,6 +112,17 @@ class SourcesTest(e2e.DisplayTest):
                        for dy in (-18, 22) for dx in (-30, 30)]
                 return all(e2e.close_to(g, w, TOLERANCE) for g, w in zip(got, QUADRANTS))
             e2e.wait_until("the target's thumbnail as the picker's first entry", thumbnail_shown, 20, 0.5)
+            # Its title bar carries white text on the bar colour, and its path
+            # row dark text on white: both rows hold text across their middle.
+            shot = e2e.grab(px, py, pw, ph)
+            row = lambda y: [e2e.pixel(shot, x, y - py) for x in range(px + 40 - px, pw - 60)]
+            title_y, path_y = py + 20 + 1 + 6, py + 20 + 1 + 13 + 9
+            self.assertTrue(any(e2e.close_to(p, (255, 255, 255), 60) for p in row(title_y)), "no title text")
+            bar = sum(e2e.close_to(p, (101, 104, 120), 20) for p in row(title_y))
+            self.assertGreater(bar, len(row(title_y)) // 2, "the title bar's colour")
+            path_pixels = row(path_y)
+            self.assertTrue(any(not e2e.close_to(p, (255, 255, 255), 40) for p in path_pixels),
+                            f"no program path drawn for {target.program}")
 
             e2e.click(thumb_x, thumb_y)
             e2e.park_pointer()

@@ -153,6 +153,24 @@ TEST_F(PickerTest, CloseEscapeAndHelpEndWithoutAChoice) {
     EXPECT_TRUE(picker().isVisible());
 }
 
+TEST_F(PickerTest, ReturningToThePickerMakesTheListAgainAndForgetsTheChoice) {
+    app->settingsDialog->windowButton->click();
+    ASSERT_EQ(picker().entryWidgets().size(), 3);
+    controller().setSelectedWindow(11);
+    desktop.windows[17] = {QRect(0, 0, 640, 480), striped({640, 480}, 7, 8, 9), "Opened meanwhile", "New", "/bin/new"};
+    QEvent activate(QEvent::WindowActivate), deactivate(QEvent::WindowDeactivate);
+    // An activation without leaving first (the show's own) changes nothing.
+    QApplication::sendEvent(&picker(), &activate);
+    EXPECT_EQ(picker().entryWidgets().size(), 3);
+    EXPECT_EQ(controller().selectedWindow(), 11u);
+    QApplication::sendEvent(&picker(), &deactivate);
+    QApplication::sendEvent(&picker(), &activate);
+    const QList<QWidget*> entries = picker().entryWidgets();
+    ASSERT_EQ(entries.size(), 4);
+    EXPECT_EQ(idOf(entries.last()), 17u);
+    EXPECT_EQ(controller().selectedWindow(), 0u);
+}
+
 TEST_F(PickerTest, OtherSourcesHideThePicker) {
     app->settingsDialog->windowButton->click();
     ASSERT_TRUE(picker().isVisible());

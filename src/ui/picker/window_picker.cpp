@@ -172,9 +172,9 @@ void WindowPicker::rebuild() {
     deactivatedSinceRebuild_ = false;
     complete_ = false;
     entryCount_ = 0;
-    // A new list widget: the old one goes with every entry in it. Entries
-    // of an older list still being made are never handed over.
-    if (list_) list_->deleteLater();
+    // A new list widget: the scroll area deletes the old one with every
+    // entry in it. Entries of an older list still being made are never
+    // handed over.
     list_ = new QWidget;
     paintBackground(list_, Qt::white);
     listLayout_ = new QVBoxLayout(list_);

@@ -5,6 +5,8 @@ A test program's window is picked in the window picker and mirrored onto the
 second monitor, also while another window covers it; a picture put on the
 clipboard appears on the second monitor and text leaves it alone."""
 
+import ctypes
+import ctypes.util
 import os
 import subprocess
 import tempfile
@@ -61,6 +63,35 @@ class ShowWindow:
         if self.proc.poll() is None:
             self.proc.terminate()
             self.proc.wait(timeout=10)
+
+
+class SilentClipboardOwner:
+    """Takes the clipboard and never answers a request for its content."""
+
+    def __init__(self):
+        x = ctypes.CDLL(ctypes.util.find_library("X11"))
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XCreateSimpleWindow.restype = ctypes.c_ulong
+        x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
+            [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
+        x.XInternAtom.restype = ctypes.c_ulong
+        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x.XSetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong]
+        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.x = x
+        self.display = x.XOpenDisplay(None)
+        window = x.XCreateSimpleWindow(self.display, x.XDefaultRootWindow(self.display), 0, 0, 1, 1, 0, 0, 0)
+        x.XSetSelectionOwner(self.display, x.XInternAtom(self.display, b"CLIPBOARD", 0), window, 0)
+        x.XSync(self.display, 0)
+
+    def close(self):
+        if self.display:
+            self.x.XCloseDisplay(self.display)
+            self.display = None
 
 
 class SourcesTest(e2e.DisplayTest):
@@ -172,6 +203,24 @@ class SourcesTest(e2e.DisplayTest):
             time.sleep(2)
             self.assertTrue(app.running(), app.log())
             self.assertTrue(shows_quadrants(), f"text changed the output: {second_monitor_quadrants()}")
+
+            # An owner that never answers: the output keeps its picture, and
+            # once Qt's clipboard timeout has passed the next picture shows.
+            silent = SilentClipboardOwner()
+            self.cleanups.append(silent.close)
+            time.sleep(1)
+            self.assertTrue(shows_quadrants(), "a silent owner changed the output")
+            other_png = os.path.join(self.folder.name, "other.png")
+            e2e.run(["convert", "-size", "320x200", "xc:rgb(%d,%d,%d)" % COVER, other_png])
+            started = time.monotonic()
+            with open(other_png, "rb") as f:
+                own_clipboard("-t", "image/png", data=f.read())
+
+            def shows_other():
+                return all(e2e.close_to(got, COVER, TOLERANCE) for got in second_monitor_quadrants())
+            e2e.wait_until("the next picture after the silent owner", shows_other, 30, 0.5)
+            self.assertTrue(app.running(), app.log())
+            print(f"next picture shown {time.monotonic() - started:.1f} s after the silent owner's turn")
 
 
 if __name__ == "__main__":

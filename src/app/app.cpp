@@ -5,6 +5,7 @@
 #include "ui/about/about_box.h"
 #include "ui/area/area_overlay.h"
 #include "ui/output/output_window.h"
+#include "ui/picker/window_picker.h"
 #include "ui/preview/preview_window.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/slideshow/slideshow_editor.h"
@@ -30,6 +31,7 @@ App::~App() {
     // Windows go in the reverse order of their creation; the tray icon last.
     areaOverlay.reset();
     slideshowEditor.reset();
+    windowPicker.reset();
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
@@ -66,7 +68,13 @@ bool App::start(QString* error) {
     aboutBox = std::make_unique<AboutBox>();
     areaOverlay = std::make_unique<AreaOverlay>(c);
     slideshowEditor = std::make_unique<SlideshowEditor>(c);
-    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay, View::SlideshowEditor})
+    // Thumbnails on a thread of their own, except with the inline pipeline
+    // of the tests (the fake platform is used from one thread only).
+    windowPicker = std::make_unique<WindowPicker>(c, options.pipelineMode == FramePipeline::Mode::Inline
+                                                         ? picker::WindowThumbnails::Mode::Inline
+                                                         : picker::WindowThumbnails::Mode::Worker);
+    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay,
+                   View::SlideshowEditor, View::WindowPicker})
         widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
@@ -104,13 +112,15 @@ QWidget* App::widgetOf(View view) const {
     case View::AboutBox: return aboutBox.get();
     case View::AreaOverlay: return areaOverlay.get();
     case View::SlideshowEditor: return slideshowEditor.get();
+    case View::WindowPicker: return windowPicker.get();
     default: return nullptr;  // windows not built yet
     }
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay, View::SlideshowEditor})
+        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay,
+                       View::SlideshowEditor, View::WindowPicker})
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
     return QObject::eventFilter(watched, event);
@@ -138,11 +148,27 @@ void App::showView(View view, bool show) {
             areaOverlay->bringUp();
         else
             areaOverlay->hide();
+        return;
     case View::SlideshowEditor:
         if (show)
             slideshowEditor->bringUp();
         else
             slideshowEditor->close();
+        return;
+    case View::WindowPicker:
+        if (!show) {
+            windowPicker->reject();
+        } else if (controller_->pickWindowModal()) {
+            // The tray's Single Application waits for the choice.
+            if (windowPicker->isVisible()) windowPicker->hide();
+            windowPicker->exec();
+        } else if (windowPicker->isVisible()) {
+            windowPicker->raise();
+            windowPicker->activateWindow();
+        } else {
+            windowPicker->show();
+            windowPicker->activateWindow();
+        }
         return;
     default:
         if (QWidget* w = widgetOf(view)) w->setVisible(show);

@@ -25,6 +25,7 @@ class SettingsDialog;
 class AboutBox;
 class AreaOverlay;
 class SlideshowEditor;
+class WindowPicker;
 
 struct AppOptions {
     QString configDir;  // --config-dir: folder of Vivivoz.cfg; empty: the default rule
@@ -65,6 +66,7 @@ public:
     std::unique_ptr<AboutBox> aboutBox;
     std::unique_ptr<AreaOverlay> areaOverlay;
     std::unique_ptr<SlideshowEditor> slideshowEditor;
+    std::unique_ptr<WindowPicker> windowPicker;
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -5,8 +5,8 @@
 namespace vz::features {
 
 constexpr bool AreaSelection = true;    // "Part of Desktop", "Select Screen Area"
-constexpr bool WindowPicker = false;    // "Single Application"
-constexpr bool ClipboardSource = false; // "Clipboard"
+constexpr bool WindowPicker = true;     // "Single Application"
+constexpr bool ClipboardSource = true;  // "Clipboard"
 constexpr bool Slideshow = true;        // "Images", "Open Slideshow", "Make Slideshow"
 constexpr bool ScrollText = false;      // "Scroll Text"
 constexpr bool ImageCapture = false;    // "Capture an Image"

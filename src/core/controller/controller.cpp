@@ -2,10 +2,13 @@
 
 #include "core/capture/image_copy.h"
 #include "core/controller/slideshow_playback.h"
+#include "core/clipboard/clipboard_picture.h"
 #include "core/settings/autostart.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstdio>
@@ -87,6 +90,14 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     connect(pipeline_.get(), &FramePipeline::frameReady, this, &Controller::takeFinishedFrame);
     connect(pipeline_.get(), &FramePipeline::captureFailed, this, &Controller::reportCaptureFailure);
     playback_ = std::make_unique<SlideshowPlayback>(*this);
+    // The clipboard selection's changes (X11: XFixes selection events).
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        connect(clipboard, &QClipboard::dataChanged, this, [this, clipboard] {
+            // Other sources never ask the clipboard's owner for anything.
+            if (source_ == Source::Clipboard) clipboardChanged(clipboard->mimeData(QClipboard::Clipboard));
+        });
+    }
 }
 
 Controller::~Controller() {
@@ -360,6 +371,29 @@ void Controller::startClipboard() {
     requestView(View::WindowPicker, false);
     setSource(Source::Clipboard, SourceChoice::Clipboard);
     clearOutput();
+}
+
+void Controller::clipboardChanged(const QMimeData* data) {
+    if (source_ != Source::Clipboard) return;
+    ClipboardPicture taken = readClipboardPicture(data);
+    if (taken.status == ClipboardPicture::Status::NoPicture) return;
+    if (taken.status == ClipboardPicture::Status::Refused) {
+        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(taken.error));
+        platform_.prompter->beep(Prompter::Icon::Warning);
+        platform_.prompter->ask(kCaption, taken.error, Prompter::Buttons::Ok, Prompter::Icon::Warning,
+                                Prompter::Answer::Ok);
+        return;
+    }
+    clearOutputLight();
+    outputFrame_ = std::move(taken.picture);
+    if (running_) sendFrameToOutput();
+    if (isShown(View::Preview)) emit previewPicture(outputFrame_);
+}
+
+void Controller::chooseWindow(WindowId w) {
+    selectedWindow_ = w;
+    pipeline_->reset();
+    captureTimer.start();
 }
 
 bool Controller::openSlideshow(const QString& path) {

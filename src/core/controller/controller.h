@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 
 #include <QImage>
+#include <QMimeData>
 #include <QObject>
 #include <QPoint>
 #include <QRect>
@@ -112,6 +113,13 @@ public:
     void setCaptureArea(const Rect4& r) { captureArea_ = r; }
     WindowId selectedWindow() const { return selectedWindow_; }
     void setSelectedWindow(WindowId w) { selectedWindow_ = w; }
+    // The window picker's choice: this window is mirrored from the next
+    // tick of the capture timer, which is switched on.
+    void chooseWindow(WindowId w);
+    // Set while the tray's Single Application runs: the picker is then
+    // shown modally.
+    bool pickWindowModal() const { return pickWindowModal_; }
+    void setPickWindowModal(bool modal) { pickWindowModal_ = modal; }
     const Rect4& mouseArea() const { return mouseArea_; }
     void setMouseArea(const Rect4& r) { mouseArea_ = r; }
 
@@ -125,6 +133,12 @@ public:
     void startAreaAndRun();
     void startWindowSource();
     void startClipboard();
+    // The clipboard changed. Only while the source is Clipboard: a picture
+    // on it becomes the frame (light clear first), goes to the output when
+    // running and to the preview when shown; anything else changes nothing.
+    // A picture too large to take is refused with a message, and the output
+    // keeps its picture.
+    void clipboardChanged(const QMimeData* data);
     // Reads a slideshow file; false (nothing changed, the user was told why)
     // when it cannot be read.
     bool openSlideshow(const QString& path);
@@ -329,6 +343,7 @@ private:
     bool simulationPromptOpen_ = false;
     bool menuOpen_ = false;
     bool toolbarShownOnce_ = false;
+    bool pickWindowModal_ = false;
 
     QStringList playList_;
     bool editorStopRequested_ = false;

@@ -101,6 +101,8 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
         makeSlideshowAction->setChecked(true);
         c.makeSlideshow();
     });
+    on(windowAction, [this] { quickStartWindow(); });
+    on(clipboardAction, [this] { quickStartClipboard(); });
     on(outputAction, [this] { onOutputAction(); });
     on(previewAction, [&c] { c.requestView(View::Preview, !c.isShown(View::Preview)); });
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });
@@ -219,12 +221,12 @@ void TrayIcon::showViewMode(int mode) {
     for (int n = 1; n <= 5; ++n) viewModeActions[n]->setChecked(n == mode);
 }
 
-void TrayIcon::quickStartDesktop() {
+template <typename Command> void TrayIcon::quickStart(QAction* item, Command command) {
     Controller& c = controller_;
     clearSourceMarks();
-    desktopAction->setChecked(true);
+    item->setChecked(true);
     if (!c.isShown(View::Output)) c.requestView(View::Output, true);
-    c.startDesktop();
+    command(c);
     c.toggleRun();
 }
 
@@ -235,6 +237,23 @@ void TrayIcon::quickStartSlideshow() {
     if (!c.chooseAndOpenSlideshow()) return;
     if (!c.isShown(View::Output)) onOutputAction();
     c.toggleRun();
+}
+
+void TrayIcon::quickStartDesktop() {
+    quickStart(desktopAction, [](Controller& c) { c.startDesktop(); });
+}
+
+void TrayIcon::quickStartWindow() {
+    quickStart(windowAction, [](Controller& c) {
+        c.startWindowSource();
+        c.setPickWindowModal(true);
+        c.requestView(View::WindowPicker, true);
+        c.setPickWindowModal(false);
+    });
+}
+
+void TrayIcon::quickStartClipboard() {
+    quickStart(clipboardAction, [](Controller& c) { c.startClipboard(); });
 }
 
 void TrayIcon::onOutputAction() {

@@ -59,6 +59,9 @@ public:
     void clearSourceMarks();
     void quickStartDesktop();
     void quickStartSlideshow();  // "Open Slideshow": the file, the output, Run
+    // Single Application: the picker is shown modally, then Run is pressed.
+    void quickStartWindow();
+    void quickStartClipboard();
     void onOutputAction();
     void onResetAll();
 
@@ -67,6 +70,8 @@ protected:
 
 private:
     void showViewMode(int mode);
+    // The quick starts' common steps round `command`.
+    template <typename Command> void quickStart(QAction* item, Command command);
     Controller& controller_;
     QWidget* iconWidget_ = nullptr;  // Qt's embedded icon, when the tray is an X11 one
     bool rightPressed_ = false;

@@ -5,6 +5,13 @@
 #include "core/controller/controller.h"
 #include "platform/fake/fake_platform.h"
 #include "pump_events.h"
+#include "core/clipboard/clipboard_picture.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <sys/resource.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -532,6 +539,147 @@ TEST_F(ControllerTest, UpdateRateSetsIntervalAndRaisesMaximum) {
         EXPECT_EQ(c->captureTimer.interval(), k.interval) << k.rate;
         EXPECT_EQ(c->maxUpdateRate(), k.max) << k.rate;
     }
+}
+
+// --- Clipboard source -------------------------------------------------------------
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+std::unique_ptr<QMimeData> clipboardWith(const QString& type, const QByteArray& bytes) {
+    auto data = std::make_unique<QMimeData>();
+    data->setData(type, bytes);
+    return data;
+}
+
+// A PNG that declares `size` and carries almost nothing: what a decompression
+// bomb looks like before it is unpacked.
+QByteArray pngDeclaring(QSize size) {
+    QByteArray png = encoded(solid(QSize(1, 1), Red), "PNG");
+    // IHDR's width and height follow the 8-byte signature, length and type.
+    auto put = [&png](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i) png[at + i] = char(v >> (24 - 8 * i));
+    };
+    put(16, quint32(size.width()));
+    put(20, quint32(size.height()));
+    // The chunk's checksum over type and data.
+    quint32 crc = 0xffffffffu;
+    for (int i = 12; i < 29; ++i) {
+        crc ^= quint8(png[i]);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    put(29, ~crc);
+    return png;
+}
+
+long peakResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST_F(ControllerTest, ClipboardPictureGoesToTheOutputOnlyWhileTheSourceIsClipboard) {
+    const QImage picture = solid(QSize(64, 48), Green);
+    const struct {
+        const char* what;
+        bool clipboardSource, running, previewShown;
+        QString type;
+        QByteArray bytes;
+        bool taken;           // the picture became the frame
+        int outputPictures;   // handed to the output
+        int previewPictures;
+    } cases[] = {
+        {"picture while running", true, true, true, "image/png", encoded(picture, "PNG"), true, 1, 1},
+        {"picture while stopped", true, false, true, "image/png", encoded(picture, "PNG"), true, 0, 1},
+        {"picture, preview hidden", true, true, false, "image/bmp", encoded(picture, "BMP"), true, 1, 0},
+        {"text", true, true, true, "text/plain", QByteArray("hello"), false, 0, 0},
+        {"picture while another source", false, true, true, "image/png", encoded(picture, "PNG"), false, 0, 0},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        views = Views();  // its connections stay
+        showOutput();
+        showPreview(k.previewShown);
+        if (k.clipboardSource) c->startClipboard(); else c->startDesktop();
+        c->captureTimer.stop();
+        if (k.running) c->toggleRun();
+        ASSERT_EQ(c->outputRunning(), k.running);
+        const int lightBefore = views.lightBlanks;
+        const QImage frameBefore = c->outputFrame();
+        const auto data = clipboardWith(k.type, k.bytes);
+        c->clipboardChanged(data.get());
+        if (k.taken) {
+            EXPECT_EQ(views.lightBlanks, lightBefore + 1);
+            EXPECT_EQ(c->outputFrame().size(), picture.size());
+            EXPECT_EQ(c->outputFrame().pixel(3, 3), Green);
+        } else {
+            EXPECT_EQ(views.lightBlanks, lightBefore);
+            EXPECT_EQ(c->outputFrame(), frameBefore);
+        }
+        EXPECT_EQ(views.outputPictures, k.outputPictures);
+        EXPECT_EQ(views.previewPictures, k.previewPictures);
+        if (k.outputPictures) EXPECT_EQ(views.output.pixel(3, 3), Green);
+        if (k.previewPictures) EXPECT_EQ(views.preview.pixel(3, 3), Green);
+        EXPECT_TRUE(desktop.asked.isEmpty());
+        c->stopAll();
+    }
+}
+
+TEST_F(ControllerTest, ClipboardChangesReachTheControllerFromTheSystemClipboard) {
+    showOutput();
+    c->startClipboard();
+    c->toggleRun();
+    QGuiApplication::clipboard()->setImage(solid(QSize(30, 20), Blue));
+    ASSERT_TRUE(pumpUntil([&] { return views.outputPictures > 0; }, 2000));
+    EXPECT_EQ(views.output.pixel(1, 1), Blue);
+    QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
+    pumpUntil([] { return false; }, 50);
+    EXPECT_EQ(views.outputPictures, 1);
+}
+
+TEST_F(ControllerTest, TooLargeOrBrokenClipboardPictureIsRefusedWithOneMessage) {
+    showOutput();
+    c->startClipboard();
+    c->toggleRun();
+    auto good = clipboardWith("image/png", encoded(solid(QSize(16, 16), Red), "PNG"));
+    c->clipboardChanged(good.get());
+    ASSERT_EQ(views.output.pixel(1, 1), Red);
+    const long peakBefore = peakResidentKiB();
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        const char* says;
+    } cases[] = {
+        {"40000 x 40000", pngDeclaring(QSize(40000, 40000)), "too large"},
+        {"one pixel over", pngDeclaring(QSize(8193, 4096)), "too large"},
+        {"a side over", pngDeclaring(QSize(32768, 1)), "too large"},
+        {"garbage", QByteArray("\x89PNG\r\n\x1a\n garbage", 16), "cannot be read"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        desktop.asked.clear();
+        const int blanks = views.lightBlanks, pictures = views.outputPictures;
+        auto data = clipboardWith("image/png", k.bytes);
+        c->clipboardChanged(data.get());
+        ASSERT_EQ(desktop.asked.size(), 1);
+        EXPECT_TRUE(desktop.asked.first().contains(QLatin1String(k.says))) << qPrintable(desktop.asked.first());
+        // The output keeps its picture.
+        EXPECT_EQ(views.lightBlanks, blanks);
+        EXPECT_EQ(views.outputPictures, pictures);
+        EXPECT_EQ(views.output.pixel(1, 1), Red);
+        EXPECT_EQ(c->outputFrame().pixel(1, 1), Red);
+    }
+    // Nothing near the declared sizes was ever allocated (6.4 GB for the first).
+    EXPECT_LT(peakResidentKiB() - peakBefore, 64 * 1024);
+    EXPECT_TRUE(clipboardPictureSizeAllowed(QSize(7680, 4320)));
+    EXPECT_TRUE(clipboardPictureSizeAllowed(QSize(8192, 4096)));
+    EXPECT_FALSE(clipboardPictureSizeAllowed(QSize(8192, 4097)));
+    EXPECT_FALSE(clipboardPictureSizeAllowed(QSize(0, 10)));
 }
 
 }  // namespace

@@ -1,0 +1,105 @@
+#include "core/picker/window_thumbnails.h"
+
+namespace vz::picker {
+
+WindowThumbnails::WindowThumbnails(Mode mode, OpenWindows open, Windows* inlineWindows, qint64 ownProcessId,
+                                   QObject* parent)
+    : QObject(parent), mode_(mode), open_(std::move(open)), inlineWindows_(inlineWindows),
+      ownProcessId_(ownProcessId) {
+    // The service is opened at once, so that a first rebuild finds its
+    // connection made and the windows' off-screen copies settled.
+    if (mode_ == Mode::Worker) worker_ = std::thread([this] { run(); });
+}
+
+WindowThumbnails::~WindowThumbnails() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (worker_.joinable()) worker_.join();
+}
+
+std::uint64_t WindowThumbnails::rebuild() {
+    std::uint64_t generation;
+    {
+        std::lock_guard lock(mutex_);
+        generation = ++generation_;
+        ready_.clear();
+        finished_ = false;
+    }
+    if (mode_ == Mode::Inline) {
+        if (inlineWindows_) build(*inlineWindows_, generation);
+        else deliver(generation, std::nullopt, true);
+        return generation;
+    }
+    wake_.notify_all();
+    return generation;
+}
+
+void WindowThumbnails::stop() {
+    std::lock_guard lock(mutex_);
+    built_ = ++generation_;
+    ready_.clear();
+    finished_ = true;
+}
+
+std::uint64_t WindowThumbnails::generation() const {
+    std::lock_guard lock(mutex_);
+    return generation_;
+}
+
+void WindowThumbnails::take(std::vector<Entry>& into, bool& finished) {
+    std::lock_guard lock(mutex_);
+    for (Entry& e : ready_) into.push_back(std::move(e));
+    ready_.clear();
+    finished = finished_;
+    signalled_ = false;
+}
+
+bool WindowThumbnails::current(std::uint64_t generation) const {
+    std::lock_guard lock(mutex_);
+    return generation == generation_ && !stopping_;
+}
+
+void WindowThumbnails::deliver(std::uint64_t generation, std::optional<Entry> entry, bool last) {
+    bool signal = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (generation != generation_) return;
+        if (entry) ready_.push_back(std::move(*entry));
+        if (last) finished_ = true;
+        if ((entry || last) && !signalled_) signalled_ = signal = true;
+    }
+    if (signal) emit entriesReady();
+}
+
+void WindowThumbnails::build(Windows& windows, std::uint64_t generation) {
+    const QVector<WindowInfo> list = candidates(windows.listWindows());
+    for (const WindowInfo& window : list) {
+        if (!current(generation)) return;
+        deliver(generation, makeEntry(windows, window, ownProcessId_), false);
+    }
+    deliver(generation, std::nullopt, true);
+}
+
+void WindowThumbnails::run() {
+    std::unique_ptr<Windows> windows = open_ ? open_() : nullptr;
+    for (;;) {
+        std::uint64_t generation;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || generation_ != built_; });
+            if (stopping_) break;
+            generation = built_ = generation_;
+        }
+        // Without a connection the list stays empty.
+        if (windows)
+            build(*windows, generation);
+        else
+            deliver(generation, std::nullopt, true);
+    }
+    windows.reset();  // closed on the thread that used it
+}
+
+}  // namespace vz::picker

@@ -1,0 +1,73 @@
+#pragma once
+// Makes the window picker's entries away from the user-interface thread:
+// lists the windows and takes their pictures on a worker thread with a
+// Windows service of its own, handing each entry over as soon as it is
+// made, so that a long list never holds up the picker.
+//
+// A rebuild started while another runs replaces it: the older one stops
+// after the window it is working on, and nothing of it is handed over.
+
+#include "core/picker/window_list.h"
+#include "platform/platform.h"
+
+#include <QObject>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace vz::picker {
+
+class WindowThumbnails : public QObject {
+    Q_OBJECT
+public:
+    using OpenWindows = std::function<std::unique_ptr<Windows>()>;
+    // Inline: a rebuild is carried out at once on the calling thread with
+    // `inlineWindows` (the fake platform in tests). Worker: on a thread of
+    // its own, which opens its service with `open` at its start.
+    enum class Mode { Inline, Worker };
+    WindowThumbnails(Mode mode, OpenWindows open, Windows* inlineWindows, qint64 ownProcessId,
+                     QObject* parent = nullptr);
+    ~WindowThumbnails() override;
+
+    // Starts a new list; returns its number.
+    std::uint64_t rebuild();
+    // Stops the list being made; nothing more of it is handed over.
+    void stop();
+    // Moves the entries of the newest list made since the last call into
+    // `into`, in list order. `finished` becomes true once that list is
+    // complete and every entry of it was taken.
+    void take(std::vector<Entry>& into, bool& finished);
+    std::uint64_t generation() const;
+
+signals:
+    // Entries are waiting (sent once until they are taken), or the list is
+    // complete.
+    void entriesReady();
+
+private:
+    void run();
+    void build(Windows& windows, std::uint64_t generation);
+    bool current(std::uint64_t generation) const;
+    void deliver(std::uint64_t generation, std::optional<Entry> entry, bool last);
+
+    Mode mode_;
+    OpenWindows open_;
+    Windows* inlineWindows_;
+    qint64 ownProcessId_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::uint64_t generation_ = 0;   // the newest list asked for
+    std::uint64_t built_ = 0;        // the newest list the worker started
+    std::vector<Entry> ready_;
+    bool finished_ = false;
+    bool signalled_ = false;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+}  // namespace vz::picker

@@ -2,6 +2,9 @@
 
 #include "core/settings/settings_file.h"
 #include "ui/about/about_box.h"
+#include "ui/capture/capture_dialog.h"
+#include "ui/details/monitor_details_window.h"
+#include "ui/shortcuts/shortcuts_dialog.h"
 #include "ui/output/output_window.h"
 #include "ui/preview/preview_window.h"
 #include "ui/settings/settings_dialog.h"
@@ -19,12 +22,18 @@ namespace vz {
 namespace {
 // Off the screen while the area snapshot is taken.
 constexpr int kAsideTop = -1500;
+// The windows whose showing and hiding the controller is told of.
+constexpr View kWatchedViews[] = {View::Output,    View::Preview,      View::Toolbar,       View::SettingsDialog,
+                                  View::AboutBox,  View::Shortcuts,    View::ImageCapture,  View::MonitorDetails};
 }  // namespace
 
 App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
 
 App::~App() {
     // Windows go in the reverse order of their creation; the tray icon last.
+    monitorDetails.reset();
+    captureDialog.reset();
+    shortcutsDialog.reset();
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
@@ -59,8 +68,10 @@ bool App::start(QString* error) {
     output = std::make_unique<OutputWindow>(c);
     settingsDialog = std::make_unique<SettingsDialog>(c);
     aboutBox = std::make_unique<AboutBox>();
-    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
-        widgetOf(v)->installEventFilter(this);
+    shortcutsDialog = std::make_unique<ShortcutsDialog>(c);
+    captureDialog = std::make_unique<CaptureDialog>(c);
+    monitorDetails = std::make_unique<MonitorDetailsWindow>(c);
+    for (View v : kWatchedViews) widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
 
@@ -91,13 +102,16 @@ QWidget* App::widgetOf(View view) const {
     case View::Toolbar: return toolbar.get();
     case View::SettingsDialog: return settingsDialog.get();
     case View::AboutBox: return aboutBox.get();
+    case View::Shortcuts: return shortcutsDialog.get();
+    case View::ImageCapture: return captureDialog.get();
+    case View::MonitorDetails: return monitorDetails.get();
     default: return nullptr;  // windows not built yet
     }
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+        for (View v : kWatchedViews)
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
     return QObject::eventFilter(watched, event);
@@ -119,6 +133,19 @@ void App::showView(View view, bool show) {
         return;
     case View::AboutBox:
         if (show && !aboutBox->isVisible()) aboutBox->exec();
+        return;
+    case View::Shortcuts:
+        if (show && !shortcutsDialog->isVisible()) shortcutsDialog->exec();
+        return;
+    case View::ImageCapture:
+    case View::MonitorDetails:
+        if (QWidget* w = widgetOf(view); show) {
+            w->show();
+            w->raise();
+            w->activateWindow();
+        } else {
+            w->hide();
+        }
         return;
     default:
         if (QWidget* w = widgetOf(view)) w->setVisible(show);

@@ -23,6 +23,9 @@ class PreviewWindow;
 class OutputWindow;
 class SettingsDialog;
 class AboutBox;
+class ShortcutsDialog;
+class CaptureDialog;
+class MonitorDetailsWindow;
 
 struct AppOptions {
     QString configDir;  // --config-dir: folder of Vivivoz.cfg; empty: the default rule
@@ -61,6 +64,9 @@ public:
     std::unique_ptr<OutputWindow> output;
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<AboutBox> aboutBox;
+    std::unique_ptr<ShortcutsDialog> shortcutsDialog;
+    std::unique_ptr<CaptureDialog> captureDialog;
+    std::unique_ptr<MonitorDetailsWindow> monitorDetails;
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,9 +9,9 @@ constexpr bool WindowPicker = false;    // "Single Application"
 constexpr bool ClipboardSource = false; // "Clipboard"
 constexpr bool Slideshow = false;       // "Images", "Open Slideshow", "Make Slideshow"
 constexpr bool ScrollText = false;      // "Scroll Text"
-constexpr bool ImageCapture = false;    // "Capture an Image"
+constexpr bool ImageCapture = true;     // "Capture an Image"
 constexpr bool CursorLock = false;      // "Lock / Unlock cursor onto screen", "Set Mouse Area"
-constexpr bool Shortcuts = false;       // "Shortcuts"
-constexpr bool MonitorDetails = false;  // "Monitor Details"
+constexpr bool Shortcuts = true;        // "Shortcuts"
+constexpr bool MonitorDetails = true;   // "Monitor Details"
 
 }  // namespace vz::features

@@ -1,6 +1,7 @@
 #include "core/controller/controller.h"
 
 #include "core/capture/image_copy.h"
+#include "core/shortcuts/shortcut_keys.h"
 #include "core/settings/autostart.h"
 
 #include <QFile>
@@ -76,9 +77,16 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     // Direct from the inline pipeline, queued from the worker.
     connect(pipeline_.get(), &FramePipeline::frameReady, this, &Controller::takeFinishedFrame);
     connect(pipeline_.get(), &FramePipeline::captureFailed, this, &Controller::reportCaptureFailure);
+    startGlobalKeys();
 }
 
-Controller::~Controller() = default;
+Controller::~Controller() {
+    // The combinations go back to the system with the program.
+    if (GlobalKeys* keys = platform_.globalKeys.get()) {
+        keys->setPressHandler(nullptr);
+        keys->unregisterAll();
+    }
+}
 
 // --- Screens -----------------------------------------------------------------
 
@@ -123,6 +131,7 @@ void Controller::loadSettings() {
         platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
     }
     applySettings(readSettings(doc, environment()));
+    setShortcutKeys(readShortcutKeys(doc));
 }
 
 void Controller::resetSettings() {
@@ -155,6 +164,11 @@ void Controller::applySettings(const Settings& v) {
     viewMode_ = v.Daf >= 1 && v.Daf <= 5 ? v.Daf : 0;
     displaySize_ = monitorCount() < 2 ? 30 : 100;
     setUpdateRate(std::clamp(v.refreshRate, 1, 1000));
+    captureForm_.folder = v.ImageSavePath;
+    captureForm_.beep = v.CbBeep;
+    captureForm_.number = v.ImgCounter;
+    captureSequence_.setCounter(v.ImgCounter);
+    captureKey_ = shortcutFromText(v.HotKey);
     emit pointerOptionsChanged();
     emit scaleValueChanged(scaleValue_);
     emit viewModeChanged(viewMode_);
@@ -187,6 +201,9 @@ bool Controller::saveSettings(QString* error) {
     v.Daf = viewMode_;
     v.refreshRate = updateRate_;
     v.MAXrefreshRate = maxUpdateRate_;
+    v.ImgCounter = captureSequence_.counter();
+    v.ImageSavePath = captureForm_.folder;
+    v.CbBeep = captureForm_.beep;
     writeSettings(doc, v);
     return doc.save(settingsPath(), error);
 }
@@ -315,6 +332,7 @@ void Controller::openScrollText() {
 void Controller::openImageCapture() {
     if (isShown(View::SlideshowEditor)) closeSlideshowEditor();
     requestView(View::WindowPicker, false);
+    requestView(View::ImageCapture, true);
 }
 
 void Controller::closeSlideshowEditor() {

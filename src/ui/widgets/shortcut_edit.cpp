@@ -65,7 +65,11 @@ void ShortcutEdit::keyPressEvent(QKeyEvent* e) {
         return;
     }
     const Qt::KeyboardModifiers plain = mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (plain == Qt::NoModifier && (key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Escape)) {
+    if (plain == Qt::NoModifier && key == Qt::Key_Escape) {
+        e->ignore();  // Esc alone goes to the dialog (its Cancel)
+        return;
+    }
+    if (plain == Qt::NoModifier && (key == Qt::Key_Backspace || key == Qt::Key_Delete)) {
         setShortcut(0);
         emit shortcutEdited(0);
         return;

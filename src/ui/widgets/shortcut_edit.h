@@ -1,7 +1,8 @@
 #pragma once
 // A box that records a key combination as it is pressed: modifiers held
-// alone show as "Ctrl+" until a key completes them; Backspace, Delete or Esc
-// without a modifier empties the box. The value is the stored 16-bit form.
+// alone show as "Ctrl+" until a key completes them; Backspace or Delete
+// without a modifier empties the box, Esc alone is left to the dialog. The
+// value is the stored 16-bit form.
 
 #include <QLineEdit>
 

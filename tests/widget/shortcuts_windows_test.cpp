@@ -295,10 +295,6 @@ TEST_F(ShortcutsWindowsTest, MonitorDetailsAppendAListingEachTime) {
 TEST_F(ShortcutsWindowsTest, TrayAndSettingsOpenTheWindows) {
     startApp();
     TrayIcon& tray = *app->tray;
-    for (QAction* a : {tray.captureAction, tray.shortcutsAction, tray.monitorDetailsAction})
-        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
-    EXPECT_TRUE(app->settingsDialog->captureButton->isEnabled());
-
     tray.monitorDetailsAction->trigger();
     EXPECT_TRUE(controller().isShown(View::MonitorDetails));
     tray.captureAction->trigger();

@@ -168,7 +168,7 @@ void Controller::applySettings(const Settings& v) {
     captureForm_.beep = v.CbBeep;
     captureForm_.number = v.ImgCounter;
     captureSequence_.setCounter(v.ImgCounter);
-    captureKey_ = shortcutFromText(v.HotKey);
+    setCaptureKey(shortcutFromText(v.HotKey));  // an armed key follows
     emit pointerOptionsChanged();
     emit scaleValueChanged(scaleValue_);
     emit viewModeChanged(viewMode_);

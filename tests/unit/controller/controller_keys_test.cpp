@@ -291,6 +291,14 @@ TEST_F(CaptureKeyTest, KeyHeldByAnActionIsReportedAndChangedKeyIsTakenAgain) {
     EXPECT_FALSE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
 }
 
+TEST_F(CaptureKeyTest, ResetAllGivesBackAnArmedKey) {
+    c->toggleCaptureArmed(CtrlF10);
+    ASSERT_TRUE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    c->resetSettings();
+    EXPECT_EQ(c->captureKey(), 0);
+    EXPECT_FALSE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+}
+
 // --- Monitor details -------------------------------------------------------
 
 TEST_F(ControllerKeysTest, MonitorDetailsListTheOutputsForEachMonitorPlusOne) {

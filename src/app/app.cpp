@@ -4,6 +4,9 @@
 #include "core/settings/settings_file.h"
 #include "ui/about/about_box.h"
 #include "ui/area/area_overlay.h"
+#include "ui/capture/capture_dialog.h"
+#include "ui/details/monitor_details_window.h"
+#include "ui/shortcuts/shortcuts_dialog.h"
 #include "ui/output/output_window.h"
 #include "ui/picker/window_picker.h"
 #include "ui/preview/preview_window.h"
@@ -23,6 +26,10 @@ namespace vz {
 namespace {
 // Off the screen while the area snapshot is taken.
 constexpr int kAsideTop = -1500;
+// The windows whose showing and hiding the controller is told of.
+constexpr View kWatchedViews[] = {View::Output,       View::Preview,         View::Toolbar,      View::SettingsDialog,
+                                  View::AboutBox,     View::AreaOverlay,     View::SlideshowEditor, View::WindowPicker,
+                                  View::Shortcuts,    View::ImageCapture,    View::MonitorDetails};
 }  // namespace
 
 App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
@@ -32,6 +39,9 @@ App::~App() {
     areaOverlay.reset();
     slideshowEditor.reset();
     windowPicker.reset();
+    monitorDetails.reset();
+    captureDialog.reset();
+    shortcutsDialog.reset();
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
@@ -73,9 +83,10 @@ bool App::start(QString* error) {
     windowPicker = std::make_unique<WindowPicker>(c, options.pipelineMode == FramePipeline::Mode::Inline
                                                          ? picker::WindowThumbnails::Mode::Inline
                                                          : picker::WindowThumbnails::Mode::Worker);
-    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay,
-                   View::SlideshowEditor, View::WindowPicker})
-        widgetOf(v)->installEventFilter(this);
+    shortcutsDialog = std::make_unique<ShortcutsDialog>(c);
+    captureDialog = std::make_unique<CaptureDialog>(c);
+    monitorDetails = std::make_unique<MonitorDetailsWindow>(c);
+    for (View v : kWatchedViews) widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
 
@@ -113,14 +124,16 @@ QWidget* App::widgetOf(View view) const {
     case View::AreaOverlay: return areaOverlay.get();
     case View::SlideshowEditor: return slideshowEditor.get();
     case View::WindowPicker: return windowPicker.get();
+    case View::Shortcuts: return shortcutsDialog.get();
+    case View::ImageCapture: return captureDialog.get();
+    case View::MonitorDetails: return monitorDetails.get();
     default: return nullptr;  // windows not built yet
     }
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::AreaOverlay,
-                       View::SlideshowEditor, View::WindowPicker})
+        for (View v : kWatchedViews)
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
     return QObject::eventFilter(watched, event);
@@ -168,6 +181,19 @@ void App::showView(View view, bool show) {
         } else {
             windowPicker->show();
             windowPicker->activateWindow();
+        }
+        return;
+    case View::Shortcuts:
+        if (show && !shortcutsDialog->isVisible()) shortcutsDialog->exec();
+        return;
+    case View::ImageCapture:
+    case View::MonitorDetails:
+        if (QWidget* w = widgetOf(view); show) {
+            w->show();
+            w->raise();
+            w->activateWindow();
+        } else {
+            w->hide();
         }
         return;
     default:

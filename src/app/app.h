@@ -26,6 +26,9 @@ class AboutBox;
 class AreaOverlay;
 class SlideshowEditor;
 class WindowPicker;
+class ShortcutsDialog;
+class CaptureDialog;
+class MonitorDetailsWindow;
 
 struct AppOptions {
     QString configDir;  // --config-dir: folder of Vivivoz.cfg; empty: the default rule
@@ -67,6 +70,9 @@ public:
     std::unique_ptr<AreaOverlay> areaOverlay;
     std::unique_ptr<SlideshowEditor> slideshowEditor;
     std::unique_ptr<WindowPicker> windowPicker;
+    std::unique_ptr<ShortcutsDialog> shortcutsDialog;
+    std::unique_ptr<CaptureDialog> captureDialog;
+    std::unique_ptr<MonitorDetailsWindow> monitorDetails;
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,9 +9,9 @@ constexpr bool WindowPicker = true;     // "Single Application"
 constexpr bool ClipboardSource = true;  // "Clipboard"
 constexpr bool Slideshow = true;        // "Images", "Open Slideshow", "Make Slideshow"
 constexpr bool ScrollText = false;      // "Scroll Text"
-constexpr bool ImageCapture = false;    // "Capture an Image"
+constexpr bool ImageCapture = true;     // "Capture an Image"
 constexpr bool CursorLock = true;       // "Lock / Unlock cursor onto screen", "Set Mouse Area"
-constexpr bool Shortcuts = false;       // "Shortcuts"
-constexpr bool MonitorDetails = false;  // "Monitor Details"
+constexpr bool Shortcuts = true;        // "Shortcuts"
+constexpr bool MonitorDetails = true;   // "Monitor Details"
 
 }  // namespace vz::features

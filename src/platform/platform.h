@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRegion>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -19,12 +20,26 @@
 
 namespace vz {
 
+// One display output (a connector of a graphics adapter).
+struct DisplayOutput {
+    QString name;         // e.g. "HDMI-1"
+    QString adapter;      // the adapter's name; empty when unknown
+    bool connected = false;
+    bool active = false;  // shows part of the desktop
+    QSize mode;           // the current mode; empty when there is none
+    double refreshHz = 0;
+    int depth = 0;        // bits per pixel
+};
+
 // Monitors of the desktop. Index 0 is the primary monitor; the others follow
 // in the system's order (RandR monitor order on X11).
 class Monitors {
 public:
     virtual ~Monitors() = default;
     virtual QVector<QRect> monitors() const = 0;  // geometry of each monitor
+    // The outputs: the primary's first, then the other active ones, then the
+    // connected ones, then the rest. Empty when the system cannot tell.
+    virtual QVector<DisplayOutput> outputs() const { return {}; }
     int count() const { return int(monitors().size()); }
     // The primary screen: the first monitor; 0x0 when nothing is known.
     QRect primary() const {

@@ -3,6 +3,7 @@
 #include "core/capture/image_copy.h"
 #include "core/controller/slideshow_playback.h"
 #include "core/clipboard/clipboard_picture.h"
+#include "core/shortcuts/shortcut_keys.h"
 #include "core/settings/autostart.h"
 
 #include <QClipboard>
@@ -98,10 +99,16 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
             if (source_ == Source::Clipboard) clipboardChanged(clipboard->mimeData(QClipboard::Clipboard));
         });
     }
+    startGlobalKeys();
 }
 
 Controller::~Controller() {
     playback_.reset();
+    // The combinations go back to the system with the program.
+    if (GlobalKeys* keys = platform_.globalKeys.get()) {
+        keys->setPressHandler(nullptr);
+        keys->unregisterAll();
+    }
     // No fence outlives the program: a pointer held in a small area would be
     // trapped with nothing left to free it.
     if (platform_.pointerFence) platform_.pointerFence->release();
@@ -150,6 +157,7 @@ void Controller::loadSettings() {
         platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
     }
     applySettings(readSettings(doc, environment()));
+    setShortcutKeys(readShortcutKeys(doc));
 }
 
 void Controller::resetSettings() {
@@ -182,6 +190,11 @@ void Controller::applySettings(const Settings& v) {
     viewMode_ = v.Daf >= 1 && v.Daf <= 5 ? v.Daf : 0;
     displaySize_ = monitorCount() < 2 ? 30 : 100;
     setUpdateRate(std::clamp(v.refreshRate, 1, 1000));
+    captureForm_.folder = v.ImageSavePath;
+    captureForm_.beep = v.CbBeep;
+    captureForm_.number = v.ImgCounter;
+    captureSequence_.setCounter(v.ImgCounter);
+    setCaptureKey(shortcutFromText(v.HotKey));  // an armed key follows
     emit pointerOptionsChanged();
     emit scaleValueChanged(scaleValue_);
     emit viewModeChanged(viewMode_);
@@ -214,6 +227,9 @@ bool Controller::saveSettings(QString* error) {
     v.Daf = viewMode_;
     v.refreshRate = updateRate_;
     v.MAXrefreshRate = maxUpdateRate_;
+    v.ImgCounter = captureSequence_.counter();
+    v.ImageSavePath = captureForm_.folder;
+    v.CbBeep = captureForm_.beep;
     writeSettings(doc, v);
     return doc.save(settingsPath(), error);
 }
@@ -434,6 +450,7 @@ void Controller::openScrollText() {
 void Controller::openImageCapture() {
     if (isShown(View::SlideshowEditor)) closeSlideshowEditor();
     requestView(View::WindowPicker, false);
+    requestView(View::ImageCapture, true);
 }
 
 void Controller::closeSlideshowEditor() {

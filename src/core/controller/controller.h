@@ -9,6 +9,8 @@
 // several commands depend on it.
 
 #include "core/capture/frame_pipeline.h"
+#include "core/imagefiles/capture_sequence.h"
+#include "core/shortcuts/shortcut_actions.h"
 #include "core/settings/settings_file.h"
 #include "platform/platform.h"
 
@@ -51,7 +53,10 @@ enum class DesktopScope { NotChosen = -1, WholePrimary = 0, Area = 1 };
 enum class OutputSurface { Picture, Transition };
 
 // The windows whose visibility commands depend on or ask for.
-enum class View { Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts, AreaOverlay };
+enum class View {
+    Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts, AreaOverlay,
+    ImageCapture, MonitorDetails
+};
 
 // What a running area selection is for.
 enum class AreaPurpose { None, Capture, MouseArea };
@@ -59,6 +64,15 @@ enum class AreaPurpose { None, Capture, MouseArea };
 // The area between two corners of a drag, in either order: Left <= Right and
 // Top <= Bottom; a click without motion gives an empty area at the point.
 Rect4 areaBetween(QPoint anchor, QPoint end);
+
+// The capture dialog's fields, as the capture reads them at each press.
+struct ImageCaptureForm {
+    QString folder;                              // the destination field
+    QString baseName = QStringLiteral("image");  // the file-name base
+    qint32 number = 10;                          // the counter box
+    int typeEntry = 0;                           // the file-type box; -1 for typed text
+    bool beep = false;
+};
 
 class Controller : public QObject {
     Q_OBJECT
@@ -245,6 +259,43 @@ public:
     // The slideshow editor became active: the source is the slideshow.
     void slideshowEditorActivated() { setSource(Source::Slideshow, sourceChoice_); }
 
+    // --- Global shortcuts: the ten actions under the ids 1..10, the capture
+    // key under kCaptureKeyId. Implemented in controller_keys.cpp.
+    static constexpr int kCaptureKeyId = 11;
+    const ShortcutKeys& shortcutKeys() const { return shortcutKeys_; }
+    // Reads the stored keys from the settings file again and takes them.
+    void reloadShortcutKeys();
+    // Takes `keys`: every changed combination is given back before the new
+    // ones are taken, so that keys can move between actions. Combinations
+    // that cannot be taken are reported to the user (once while they fail).
+    void setShortcutKeys(const ShortcutKeys& keys);
+    // Takes `keys` and writes them to the settings file (its other contents
+    // stay); false with the path and the reason in `error`.
+    bool saveShortcutKeys(const ShortcutKeys& keys, QString* error);
+    // The action's combination is held (false for no key).
+    bool shortcutTaken(ShortcutAction action) const;
+    void runShortcut(ShortcutAction action);
+    bool rateWarningShowing() const { return rateKeys_.warningShowing(); }
+
+    // --- Capture an Image
+    const ImageCaptureForm& imageCaptureForm() const { return captureForm_; }
+    void setImageCaptureForm(const ImageCaptureForm& form);
+    qint32 captureCounter() const { return captureSequence_.counter(); }
+    quint16 captureKey() const { return captureKey_; }
+    bool captureArmed() const { return captureArmed_; }
+    // The capture key takes `key` (taken again at once when armed and
+    // changed); its text is what the settings file keeps.
+    void setCaptureKey(quint16 key);
+    // Start/Stop: takes `key`, then arms or disarms it; nothing more with no
+    // key. A combination that cannot be taken is reported.
+    void toggleCaptureArmed(quint16 key);
+    // One press of the capture key: writes the output's picture to the next
+    // numbered file; failures are reported with a message.
+    CaptureOutcome captureImage();
+
+    // --- Monitor details: one listing of the display outputs.
+    QStringList monitorDetailsListing() const;
+
     // --- Frames
     QTimer captureTimer;
     // The cursor lock's tick (250 ms), running from the settings load on.
@@ -295,6 +346,9 @@ signals:
     void outputOnSecondMonitorRequested();
     void windowsAsideRequested(bool aside);
     void exitRequested();  // out of the screen's picture, or back
+    void shortcutKeysChanged();          // keys or what of them is held
+    void captureCounterChanged(qint32 counter);
+    void captureArmedChanged(bool armed);
 
 private:
     void blankOutput(bool light);
@@ -310,12 +364,15 @@ private:
     void requestDesktopCapture();
     void takeFinishedFrame();
     void reportCaptureFailure();
+    void startGlobalKeys();
+    void reportKeysNotTaken(const QStringList& lines);
+    void showError(const QString& text);
 
     Platform& platform_;
     QVector<QRect> monitors_;
     QString configFolder_;
     Settings settings_;
-    std::array<bool, 9> shown_{};
+    std::array<bool, 16> shown_{};
 
     Source source_ = Source::Stopped;
     SourceChoice sourceChoice_ = SourceChoice::None;
@@ -363,7 +420,18 @@ private:
     std::unique_ptr<Windows> captureWindows_;  // the pipeline's, on a connection of its own
     std::unique_ptr<FramePipeline> pipeline_;
     std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
+
+    ShortcutKeys shortcutKeys_{};
+    QStringList keysNotTaken_;  // as last reported
+    UpdateRateKeys rateKeys_;
+    ImageCaptureForm captureForm_;
+    CaptureSequence captureSequence_;
+    quint16 captureKey_ = 0;
+    bool captureArmed_ = false;
 };
+
+// The combination the global keys take for a stored shortcut value.
+KeyCombination keyCombinationOf(quint16 shortcut);
 
 // The capture interval in milliseconds for an update rate (1..1000 per second).
 int captureIntervalForRate(int rate);

@@ -53,7 +53,7 @@ QString captureFolderText(const QString& chosenFolder)
 
 CaptureSequence::CaptureSequence(qint32 counter, Writer writer) : counter_(counter), writer_(std::move(writer)) {}
 
-CaptureOutcome CaptureSequence::capture(const CaptureRequest& request, const QImage& picture)
+CaptureOutcome CaptureSequence::capture(const CaptureFileRequest& request, const QImage& picture)
 {
     if (!request.outputVisible) return outcome(Status::OutputHidden);
     if (inProgress_) return outcome(Status::Busy);

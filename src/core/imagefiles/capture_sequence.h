@@ -29,7 +29,7 @@ QString captureNamePreview(const QString& base, qint32 number);
 // with a trailing "/" unless it already has one (the root "/").
 QString captureFolderText(const QString& chosenFolder);
 
-struct CaptureRequest {
+struct CaptureFileRequest {
     bool outputVisible = false;
     QString folder;        // the destination field
     QString baseName;      // the file-name base
@@ -71,7 +71,7 @@ public:
     // One press of the capture key. Only a written file advances the counter,
     // to the number of that file + 1; every other outcome leaves it unchanged.
     // The in-progress mark is cleared however the capture ends.
-    CaptureOutcome capture(const CaptureRequest& request, const QImage& picture);
+    CaptureOutcome capture(const CaptureFileRequest& request, const QImage& picture);
 
 private:
     qint32 counter_;

@@ -14,6 +14,7 @@ class FakeMonitors final : public Monitors {
 public:
     explicit FakeMonitors(FakeDesktop& d) : d_(d) {}
     QVector<QRect> monitors() const override { return d_.monitors; }
+    QVector<DisplayOutput> outputs() const override { return d_.outputs; }
 private:
     FakeDesktop& d_;
 };

@@ -13,6 +13,7 @@ namespace vz {
 
 struct FakeDesktop {
     QVector<QRect> monitors{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    QVector<DisplayOutput> outputs;  // what outputs() reports
     QImage screen;                 // root-window content; null means all black
     bool captureFails = false;     // makes captureScreen fail
     int screenCaptures = 0;        // how many captures were made

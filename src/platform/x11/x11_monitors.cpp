@@ -3,6 +3,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
+
 namespace vz::x11 {
 
 X11Monitors::X11Monitors(std::shared_ptr<Connection> connection) : connection_(std::move(connection)) {}
@@ -23,6 +25,74 @@ QVector<QRect> X11Monitors::monitors() const {
         if (info) XRRFreeMonitors(info);
     }
     if (list.isEmpty()) list.append(QRect(QPoint(0, 0), connection_->rootSize()));
+    return list;
+}
+
+}  // namespace vz::x11
+
+namespace vz::x11 {
+
+namespace {
+
+int orderOf(const DisplayOutput& o, bool primary) {
+    if (primary && o.active) return 0;
+    if (o.active) return 1;
+    return o.connected ? 2 : 3;
+}
+
+}  // namespace
+
+QVector<DisplayOutput> X11Monitors::outputs() const {
+    QVector<DisplayOutput> list;
+    if (!connection_->hasRandrMonitors()) return list;
+    Display* dpy = connection_->display();
+    const Window root = connection_->root();
+    XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, root);
+    if (!res) return list;
+    const RROutput primary = XRRGetOutputPrimary(dpy, root);
+    const int depth = DefaultDepth(dpy, DefaultScreen(dpy));
+
+    // The adapter: the first provider's name (one adapter is the common case).
+    QString adapter;
+    if (XRRProviderResources* providers = XRRGetProviderResources(dpy, root)) {
+        if (providers->nproviders > 0) {
+            if (XRRProviderInfo* info = XRRGetProviderInfo(dpy, res, providers->providers[0])) {
+                adapter = QString::fromLocal8Bit(info->name, info->nameLen);
+                XRRFreeProviderInfo(info);
+            }
+        }
+        XRRFreeProviderResources(providers);
+    }
+
+    QVector<std::pair<int, DisplayOutput>> ranked;
+    for (int i = 0; i < res->noutput; ++i) {
+        XRROutputInfo* info = XRRGetOutputInfo(dpy, res, res->outputs[i]);
+        if (!info) continue;
+        DisplayOutput o;
+        o.name = QString::fromLocal8Bit(info->name, info->nameLen);
+        o.adapter = adapter;
+        o.connected = info->connection == RR_Connected;
+        if (info->crtc) {
+            if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(dpy, res, info->crtc)) {
+                if (crtc->mode && crtc->width > 0 && crtc->height > 0) {
+                    o.active = true;
+                    o.mode = QSize(int(crtc->width), int(crtc->height));
+                    o.depth = depth;
+                    for (int m = 0; m < res->nmode; ++m) {
+                        const XRRModeInfo& mode = res->modes[m];
+                        if (mode.id == crtc->mode && mode.hTotal && mode.vTotal)
+                            o.refreshHz = double(mode.dotClock) / (double(mode.hTotal) * mode.vTotal);
+                    }
+                }
+                XRRFreeCrtcInfo(crtc);
+            }
+        }
+        ranked.append({orderOf(o, res->outputs[i] == primary), o});
+        XRRFreeOutputInfo(info);
+    }
+    XRRFreeScreenResources(res);
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& r : ranked) list.append(r.second);
     return list;
 }
 

@@ -14,6 +14,9 @@ public:
     // The primary monitor first, the others in RandR's order; one monitor
     // of the root window's size when RandR lists none.
     QVector<QRect> monitors() const override;
+    // From the screen resources: each output's connection, its CRTC's mode
+    // and the adapter (RandR provider) name; the root's depth.
+    QVector<DisplayOutput> outputs() const override;
 
 private:
     std::shared_ptr<Connection> connection_;

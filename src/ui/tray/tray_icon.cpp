@@ -116,6 +116,9 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
             [] { QDesktopServices::openUrl(QUrl(QStringLiteral(VIVIVOZ_WEBSITE))); });
     connect(aboutAction, &QAction::triggered, this, [&c] { c.requestView(View::AboutBox, true); });
     connect(exitAction, &QAction::triggered, &c, &Controller::requestExit);
+    connect(captureAction, &QAction::triggered, &c, &Controller::openImageCapture);
+    connect(shortcutsAction, &QAction::triggered, this, [&c] { c.requestView(View::Shortcuts, true); });
+    connect(monitorDetailsAction, &QAction::triggered, this, [&c] { c.requestView(View::MonitorDetails, true); });
 
     // menuOpen covers the time from the menu's opening to its closing.
     connect(menu, &QMenu::aboutToShow, this, &TrayIcon::onMenuAboutToShow);

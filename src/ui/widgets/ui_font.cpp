@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
 
 namespace vz {
 
@@ -27,6 +29,23 @@ QFont uiFont(int pointSize, bool bold) {
     font.setPointSize(pointSize > 0 ? pointSize : 9);
     font.setBold(bold);
     return font;
+}
+
+QLabel* panelLabel(const QString& text, QWidget* parent, const QRect& at, int pointSize, bool bold) {
+    auto* label = new QLabel(text, parent);
+    label->setFont(uiFont(pointSize, bold));
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(pal);
+    label->setGeometry(at);
+    return label;
+}
+
+QPushButton* panelButton(const QString& text, QWidget* parent, const QRect& at) {
+    auto* button = new QPushButton(text, parent);
+    button->setGeometry(at);
+    button->setAutoDefault(false);
+    return button;
 }
 
 }  // namespace vz

@@ -62,7 +62,7 @@ protected:
     FakeWriter files;
     CaptureSequence sequence{10, files.writer()};
     QImage picture{4, 3, QImage::Format_RGB32};
-    CaptureRequest request{true, "/shots/", "image", 10, 0};
+    CaptureFileRequest request{true, "/shots/", "image", 10, 0};
 };
 
 TEST_F(CaptureSequenceTest, WrittenFileAdvancesTheCounter)
@@ -84,7 +84,7 @@ TEST_F(CaptureSequenceTest, RefusedCapturesWriteNothingAndKeepTheCounter)
 {
     struct Case {
         const char* what;
-        CaptureRequest request;
+        CaptureFileRequest request;
         QImage picture;
         Status status;
         QString message;

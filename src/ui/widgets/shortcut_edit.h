@@ -1,0 +1,38 @@
+#pragma once
+// A box that records a key combination as it is pressed: modifiers held
+// alone show as "Ctrl+" until a key completes them; Backspace or Delete
+// without a modifier empties the box, Esc alone is left to the dialog. The
+// value is the stored 16-bit form.
+
+#include <QLineEdit>
+
+namespace vz {
+
+class ShortcutEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit ShortcutEdit(QWidget* parent = nullptr);
+
+    quint16 shortcut() const { return shortcut_; }
+    void setShortcut(quint16 shortcut);
+    // Marks the box as holding a combination that does nothing (the reason
+    // goes into the box's hint).
+    void setNotTaken(bool notTaken);
+    bool notTaken() const { return notTaken_; }
+
+signals:
+    void shortcutEdited(quint16 shortcut);
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void showModifiers(Qt::KeyboardModifiers modifiers);
+    quint16 shortcut_ = 0;
+    bool notTaken_ = false;
+};
+
+}  // namespace vz

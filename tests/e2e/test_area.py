@@ -77,8 +77,6 @@ def write_config(folder, text):
 class AreaTest(e2e.DisplayTest):
     # The tray menu's helpers, shared with the menu test.
     open_menu = menu.MenuTest.open_menu
-    override_windows = menu.MenuTest.override_windows
-    menu_windows = menu.MenuTest.menu_windows
 
     def setUp(self):
         super().setUp()

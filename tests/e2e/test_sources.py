@@ -96,8 +96,6 @@ class SilentClipboardOwner:
 
 class SourcesTest(e2e.DisplayTest):
     open_menu = test_menu.MenuTest.open_menu
-    override_windows = test_menu.MenuTest.override_windows
-    menu_windows = test_menu.MenuTest.menu_windows
 
     def setUp(self):
         super().setUp()

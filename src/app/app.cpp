@@ -4,6 +4,7 @@
 #include "ui/about/about_box.h"
 #include "ui/output/output_window.h"
 #include "ui/preview/preview_window.h"
+#include "ui/scrolltext/scroll_text_dialog.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/toolbar/toolbar.h"
 #include "ui/tray/tray_icon.h"
@@ -25,6 +26,7 @@ App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
 
 App::~App() {
     // Windows go in the reverse order of their creation; the tray icon last.
+    scrollTextDialog.reset();
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
@@ -59,7 +61,8 @@ bool App::start(QString* error) {
     output = std::make_unique<OutputWindow>(c);
     settingsDialog = std::make_unique<SettingsDialog>(c);
     aboutBox = std::make_unique<AboutBox>();
-    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+    scrollTextDialog = std::make_unique<ScrollTextDialog>(c);
+    for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::ScrollText})
         widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
@@ -91,13 +94,14 @@ QWidget* App::widgetOf(View view) const {
     case View::Toolbar: return toolbar.get();
     case View::SettingsDialog: return settingsDialog.get();
     case View::AboutBox: return aboutBox.get();
+    case View::ScrollText: return scrollTextDialog.get();
     default: return nullptr;  // windows not built yet
     }
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox})
+        for (View v : {View::Output, View::Preview, View::Toolbar, View::SettingsDialog, View::AboutBox, View::ScrollText})
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
     return QObject::eventFilter(watched, event);
@@ -119,6 +123,12 @@ void App::showView(View view, bool show) {
         return;
     case View::AboutBox:
         if (show && !aboutBox->isVisible()) aboutBox->exec();
+        return;
+    case View::ScrollText:
+        if (show)
+            scrollTextDialog->bringUp();
+        else
+            scrollTextDialog->close();
         return;
     default:
         if (QWidget* w = widgetOf(view)) w->setVisible(show);

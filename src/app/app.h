@@ -23,6 +23,7 @@ class PreviewWindow;
 class OutputWindow;
 class SettingsDialog;
 class AboutBox;
+class ScrollTextDialog;
 
 struct AppOptions {
     QString configDir;  // --config-dir: folder of Vivivoz.cfg; empty: the default rule
@@ -61,6 +62,7 @@ public:
     std::unique_ptr<OutputWindow> output;
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<AboutBox> aboutBox;
+    std::unique_ptr<ScrollTextDialog> scrollTextDialog;
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -221,12 +221,12 @@ TEST_F(AppTest, QuickStartDesktopMirrorsAtOnce) {
 TEST_F(AppTest, UnbuiltFeaturesAreVisibleButDisabled) {
     startApp();
     TrayIcon& t = tray();
-    for (QAction* a : {t.areaAction, t.windowAction, t.clipboardAction, t.openSlideshowAction, t.makeSlideshowAction, t.scrollTextAction, t.captureAction, t.cursorLockAction,
+    for (QAction* a : {t.areaAction, t.windowAction, t.clipboardAction, t.openSlideshowAction, t.makeSlideshowAction, t.captureAction, t.cursorLockAction,
                        t.shortcutsAction, t.monitorDetailsAction}) {
         EXPECT_TRUE(a->isVisible()) << qPrintable(a->text());
         EXPECT_FALSE(a->isEnabled()) << qPrintable(a->text());
     }
-    for (QAction* a : {t.desktopAction, t.stopAllAction, t.exitAction, t.settingsAction, t.aboutAction, t.loadAtStartupAction})
+    for (QAction* a : {t.desktopAction, t.stopAllAction, t.exitAction, t.settingsAction, t.aboutAction, t.loadAtStartupAction, t.scrollTextAction})
         EXPECT_TRUE(a->isEnabled()) << qPrintable(a->text());
 }
 

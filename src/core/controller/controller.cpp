@@ -310,6 +310,7 @@ void Controller::makeSlideshow() {
 void Controller::openScrollText() {
     if (isShown(View::SlideshowEditor)) closeSlideshowEditor();
     requestView(View::WindowPicker, false);
+    requestView(View::ScrollText, true);
 }
 
 void Controller::openImageCapture() {

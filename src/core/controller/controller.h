@@ -9,6 +9,7 @@
 // several commands depend on it.
 
 #include "core/capture/frame_pipeline.h"
+#include "core/scrolltext/item_picture.h"
 #include "core/settings/settings_file.h"
 #include "platform/platform.h"
 
@@ -48,7 +49,17 @@ enum class DesktopScope { NotChosen = -1, WholePrimary = 0, Area = 1 };
 enum class OutputSurface { Picture, Transition };
 
 // The windows whose visibility commands depend on or ask for.
-enum class View { Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts };
+enum class View { Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts, ScrollText };
+
+// What Send Text puts on the output window's banner and the preview's strip.
+struct BannerOrder {
+    QString text;
+    unsigned interval = 10;  // ms per tick
+    unsigned step = 1;       // pixels per tick
+    int height = 20;         // pixels
+    BandLook look;
+    bool top = false;        // docked to the top edge, else the bottom
+};
 
 class Controller : public QObject {
     Q_OBJECT
@@ -121,6 +132,10 @@ public:
     // Scroll Text and Capture an Image open their windows; other sources stay.
     void openScrollText();
     void openImageCapture();
+    // Send Text: the banner docks to its edge of the output window and
+    // scrolls; the preview shows its strip. Hide takes both away.
+    void sendBanner(const BannerOrder& order) { emit bannerSendRequested(order); }
+    void hideBanner() { emit bannerHideRequested(); }
     // The slideshow editor's closing: capture timer off, output blanked,
     // source stopped, the editor's player asked to stop.
     void closeSlideshowEditor();
@@ -209,6 +224,7 @@ signals:
     void previewPicture(const QImage& picture);
     void previewCleared();
     void bannerHideRequested();                     // the scrolling text goes
+    void bannerSendRequested(const vz::BannerOrder& order);  // the scrolling text comes
     void windowSourceLost();                        // no window chosen: marks off
     void viewModeChanged(int mode);
     void scaleValueChanged(int percent);
@@ -244,7 +260,7 @@ private:
     QVector<QRect> monitors_;
     QString configFolder_;
     Settings settings_;
-    std::array<bool, 8> shown_{};
+    std::array<bool, 9> shown_{};
 
     Source source_ = Source::Stopped;
     SourceChoice sourceChoice_ = SourceChoice::None;

@@ -11,6 +11,7 @@ class QMenu;
 namespace vz {
 
 class ImageView;
+class ScrollBand;
 
 class OutputWindow : public QWidget {
     Q_OBJECT
@@ -19,7 +20,7 @@ public:
 
     ImageView* outputView = nullptr;   // mirrored frames and clipboard pictures
     QWidget* transitionSurface = nullptr;      // transition player (slideshow); hidden
-    QWidget* banner = nullptr;    // scrolling text band; hidden
+    ScrollBand* banner = nullptr;    // scrolling text band; hidden
     QMenu* contextMenu = nullptr;  // context menu: "Stay on top"
     QAction* stayOnTopAction = nullptr;
 
@@ -62,6 +63,8 @@ private:
     void applyStayOnTop();
     void onActivated();
     void showBlack();
+    void showBanner(const BannerOrder& order);
+    void hideBanner();
     QRect restoreBounds() const { return {normalPos_, normalSize_}; }
     Controller& controller_;
     QMenu* surfaceMenu_ = nullptr;  // the transition surface's: "Close" closes the preview

@@ -801,7 +801,10 @@ TEST_F(BandSurfaceTest, TicksDrawTheWindowAsTheyDrawAnImage) {
         band->addItem(QStringLiteral("Scrolling band — one, two, three"));
         band->setActive(true);
     }
+    // The window's first tick draws everything (nothing is on it yet); the
+    // image starts with the background instead.
     vz::ImageBandSink image(kWindow.size());
+    image.fill(QRect(QPoint(0, 0), kWindow.size()), QColor(255, 255, 200));
     for (int tick = 0; tick < 90; ++tick) {
         onWindow.tick(*surface);
         surface->flush();

@@ -13,6 +13,7 @@
 // Usage: scrolltext_bench [--seconds=N] [Google Benchmark flags]
 
 #include "core/scrolltext/band_ticker.h"
+#include "lateness_stats.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,23 +57,8 @@ void setUp(vz::BandState& band)
     band.setActive(true);
 }
 
-struct Stats {
-    double p50 = 0, p99 = 0, max = 0;
-    size_t count = 0;
-};
-
-Stats stats(std::vector<double> ms)
-{
-    Stats s;
-    s.count = ms.size();
-    if (ms.empty()) return s;
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
-    s.p50 = at(0.50);
-    s.p99 = at(0.99);
-    s.max = ms.back();
-    return s;
-}
+using bench::Stats;
+using bench::stats;
 
 // Runs the band's thread and a QTimer loop side by side for `seconds`.
 void measureLateness(const char* phase, int seconds)

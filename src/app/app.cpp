@@ -10,6 +10,7 @@
 #include "ui/output/output_window.h"
 #include "ui/picker/window_picker.h"
 #include "ui/preview/preview_window.h"
+#include "ui/scrolltext/scroll_text_dialog.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/slideshow/slideshow_editor.h"
 #include "ui/toolbar/toolbar.h"
@@ -29,7 +30,7 @@ constexpr int kAsideTop = -1500;
 // The windows whose showing and hiding the controller is told of.
 constexpr View kWatchedViews[] = {View::Output,       View::Preview,         View::Toolbar,      View::SettingsDialog,
                                   View::AboutBox,     View::AreaOverlay,     View::SlideshowEditor, View::WindowPicker,
-                                  View::Shortcuts,    View::ImageCapture,    View::MonitorDetails};
+                                  View::Shortcuts,    View::ImageCapture,    View::MonitorDetails,  View::ScrollText};
 }  // namespace
 
 App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
@@ -42,6 +43,7 @@ App::~App() {
     monitorDetails.reset();
     captureDialog.reset();
     shortcutsDialog.reset();
+    scrollTextDialog.reset();
     aboutBox.reset();
     settingsDialog.reset();
     output.reset();
@@ -86,6 +88,7 @@ bool App::start(QString* error) {
     shortcutsDialog = std::make_unique<ShortcutsDialog>(c);
     captureDialog = std::make_unique<CaptureDialog>(c);
     monitorDetails = std::make_unique<MonitorDetailsWindow>(c);
+    scrollTextDialog = std::make_unique<ScrollTextDialog>(c);
     for (View v : kWatchedViews) widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
@@ -127,6 +130,7 @@ QWidget* App::widgetOf(View view) const {
     case View::Shortcuts: return shortcutsDialog.get();
     case View::ImageCapture: return captureDialog.get();
     case View::MonitorDetails: return monitorDetails.get();
+    case View::ScrollText: return scrollTextDialog.get();
     default: return nullptr;  // windows not built yet
     }
 }
@@ -195,6 +199,12 @@ void App::showView(View view, bool show) {
         } else {
             w->hide();
         }
+        return;
+    case View::ScrollText:
+        if (show)
+            scrollTextDialog->bringUp();
+        else
+            scrollTextDialog->close();
         return;
     default:
         if (QWidget* w = widgetOf(view)) w->setVisible(show);

@@ -29,6 +29,7 @@ class WindowPicker;
 class ShortcutsDialog;
 class CaptureDialog;
 class MonitorDetailsWindow;
+class ScrollTextDialog;
 
 struct AppOptions {
     QString configDir;  // --config-dir: folder of Vivivoz.cfg; empty: the default rule
@@ -73,6 +74,7 @@ public:
     std::unique_ptr<ShortcutsDialog> shortcutsDialog;
     std::unique_ptr<CaptureDialog> captureDialog;
     std::unique_ptr<MonitorDetailsWindow> monitorDetails;
+    std::unique_ptr<ScrollTextDialog> scrollTextDialog;
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,8 @@
 // outside src/platform/ may assume X11. Implementations: x11/ (real) and
 // fake/ (deterministic, scriptable, for tests).
 
+#include "core/scrolltext/band_sink.h"
+
 #include <QFlags>
 #include <QImage>
 #include <QPoint>
@@ -244,6 +246,11 @@ struct Platform {
     std::function<std::unique_ptr<Windows>()> openWindows;
     std::unique_ptr<GlobalKeys> globalKeys;
     std::unique_ptr<PointerFence> pointerFence;
+    // A scroll band's surface: draws into the native window `window` over a
+    // connection of its own, from one thread at a time (the band's tick
+    // thread and its paint, serialised by the band's lock). Null when there
+    // is no display; the function returns null when the window cannot be used.
+    std::function<std::unique_ptr<BandSink>(WindowId window)> openBandSurface;
 };
 
 }  // namespace vz

@@ -749,3 +749,91 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+// --- The scroll band's surface -----------------------------------------------
+
+#include "core/scrolltext/band_state.h"
+#include "platform/x11/x11_band_surface.h"
+
+namespace {
+
+class BandSurfaceTest : public X11Platform {
+protected:
+    static constexpr QRect kWindow{200, 300, 400, 24};
+    void SetUp() override {
+        X11Platform::SetUp();
+        ASSERT_TRUE(client.ok());
+        X11TestClient::WindowSetup setup;
+        setup.geometry = kWindow;
+        setup.background = kBlack;
+        setup.overrideRedirect = true;
+        window = client.createWindow(setup);
+        client.sync();
+        surface = vz::x11::X11BandSurface::open(vz::x11::Connection::open(nullptr), window);
+        ASSERT_TRUE(surface);
+    }
+    void TearDown() override {
+        surface.reset();
+        if (window) client.destroyWindow(window);
+    }
+    QImage shot() {
+        QImage image;
+        EXPECT_TRUE(platform.screen->captureScreen(kWindow, image));
+        return image;
+    }
+    X11TestClient client;
+    unsigned long window = 0;
+    std::unique_ptr<vz::x11::X11BandSurface> surface;
+};
+
+// Tick by tick, the window shows what the same band draws into an image:
+// scrolled pixels, filled strips and copies from the uploaded pictures.
+TEST_F(BandSurfaceTest, TicksDrawTheWindowAsTheyDrawAnImage) {
+    vz::BandState onWindow, onImage;
+    for (vz::BandState* band : {&onWindow, &onImage}) {
+        vz::BandLook look;
+        look.font.setPixelSize(14);
+        look.background = QColor(255, 255, 200);
+        band->setLook(look);
+        band->setSize(kWindow.size());
+        band->setLoopSpacing(1);
+        band->setStep(7);
+        band->addItem(QStringLiteral("Scrolling band — one, two, three"));
+        band->setActive(true);
+    }
+    // The window's first tick draws everything (nothing is on it yet); the
+    // image starts with the background instead.
+    vz::ImageBandSink image(kWindow.size());
+    image.fill(QRect(QPoint(0, 0), kWindow.size()), QColor(255, 255, 200));
+    for (int tick = 0; tick < 90; ++tick) {
+        onWindow.tick(*surface);
+        surface->flush();
+        onImage.tick(image);
+        if (tick % 30 != 29) continue;
+        client.sync();
+        QImage got;
+        ASSERT_TRUE(waitUntil([&] {
+            got = shot();
+            return got == image.image();
+        })) << "tick " << tick;
+    }
+    // Each tile of the picture went to the server once.
+    EXPECT_LE(surface->uploads(), 2);
+}
+
+TEST_F(BandSurfaceTest, ExposeAndResizeAskForAWholeRepaint) {
+    EXPECT_TRUE(surface->hasPendingRepaint());  // the first tick draws everything
+    EXPECT_FALSE(surface->hasPendingRepaint());
+
+    X11TestClient::WindowSetup cover;
+    cover.geometry = kWindow.adjusted(10, 0, -10, 0);
+    cover.overrideRedirect = true;
+    const unsigned long coverWindow = client.createWindow(cover);
+    client.sync();
+    client.destroyWindow(coverWindow);
+    client.sync();
+    EXPECT_TRUE(waitUntil([&] { return surface->hasPendingRepaint(); }));
+    EXPECT_FALSE(surface->hasPendingRepaint());
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 
 #include "ui/widgets/image_view.h"
 #include "ui/output/output_window.h"
+#include "ui/widgets/scroll_band.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/toolbar/toolbar.h"
 #include "ui/widgets/glyph_button.h"

@@ -9,6 +9,7 @@
 #include "core/settings/settings_file.h"
 #include "ui/widgets/image_view.h"
 #include "ui/output/output_window.h"
+#include "ui/widgets/scroll_band.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/preview/preview_window.h"
 #include "ui/toolbar/toolbar.h"

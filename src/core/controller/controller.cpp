@@ -445,6 +445,7 @@ void Controller::makeSlideshow() {
 void Controller::openScrollText() {
     if (isShown(View::SlideshowEditor)) closeSlideshowEditor();
     requestView(View::WindowPicker, false);
+    requestView(View::ScrollText, true);
 }
 
 void Controller::openImageCapture() {

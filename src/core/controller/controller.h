@@ -11,6 +11,7 @@
 #include "core/capture/frame_pipeline.h"
 #include "core/imagefiles/capture_sequence.h"
 #include "core/shortcuts/shortcut_actions.h"
+#include "core/scrolltext/item_picture.h"
 #include "core/settings/settings_file.h"
 #include "platform/platform.h"
 
@@ -55,7 +56,7 @@ enum class OutputSurface { Picture, Transition };
 // The windows whose visibility commands depend on or ask for.
 enum class View {
     Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts, AreaOverlay,
-    ImageCapture, MonitorDetails
+    ImageCapture, MonitorDetails, ScrollText
 };
 
 // What a running area selection is for.
@@ -64,6 +65,16 @@ enum class AreaPurpose { None, Capture, MouseArea };
 // The area between two corners of a drag, in either order: Left <= Right and
 // Top <= Bottom; a click without motion gives an empty area at the point.
 Rect4 areaBetween(QPoint anchor, QPoint end);
+
+// What Send Text puts on the output window's banner and the preview's strip.
+struct BannerOrder {
+    QString text;
+    unsigned interval = 10;  // ms per tick
+    unsigned step = 1;       // pixels per tick
+    int height = 20;         // pixels
+    BandLook look;
+    bool top = false;        // docked to the top edge, else the bottom
+};
 
 // The capture dialog's fields, as the capture reads them at each press.
 struct ImageCaptureForm {
@@ -163,6 +174,10 @@ public:
     // Scroll Text and Capture an Image open their windows; other sources stay.
     void openScrollText();
     void openImageCapture();
+    // Send Text: the banner docks to its edge of the output window and
+    // scrolls; the preview shows its strip. Hide takes both away.
+    void sendBanner(const BannerOrder& order) { emit bannerSendRequested(order); }
+    void hideBanner() { emit bannerHideRequested(); }
     // The slideshow editor's closing: capture timer off, output blanked,
     // source stopped, the editor's player asked to stop.
     void closeSlideshowEditor();
@@ -328,6 +343,7 @@ signals:
     void previewPicture(const QImage& picture);
     void previewCleared();
     void bannerHideRequested();                     // the scrolling text goes
+    void bannerSendRequested(const vz::BannerOrder& order);  // the scrolling text comes
     void windowSourceLost();                        // no window chosen: marks off
     void viewModeChanged(int mode);
     void scaleValueChanged(int percent);

@@ -25,6 +25,9 @@ public:
     // Copies the part `source` of `picture` so that its top-left corner
     // lands on `dest`. `source` lies inside the picture.
     virtual void blit(const QImage& picture, const QRect& source, const QPoint& dest) = 0;
+    // The drawing of one tick or paint is complete: a surface that queues
+    // its operations sends them now.
+    virtual void flush() {}
 };
 
 // A sink that draws into an RGB32 image of the band's size.

@@ -128,6 +128,7 @@ void BandTicker::paint(BandSink& sink, const QRect& rect)
 {
     std::lock_guard lock(lock_);
     state_.paint(sink, rect);
+    sink.flush();
 }
 
 BandState::Positions BandTicker::positions() const
@@ -196,6 +197,7 @@ void BandTicker::tickOnce(TickClock::TimePoint deadline)
     }
     if (!sink_ || state_.itemCount() == 0) return;
     const int wraps = state_.tick(*sink_);
+    sink_->flush();
     lock.unlock();
     ++ticksRun_;
     if (wraps > 0 && callbacks_.wrapped) callbacks_.wrapped();

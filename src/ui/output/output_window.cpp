@@ -4,6 +4,7 @@
 #include "ui/widgets/background.h"
 #include "ui/widgets/image_view.h"
 #include "ui/widgets/transition_view.h"
+#include "ui/widgets/scroll_band.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -62,9 +63,8 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     transitionSurface->installEventFilter(this);
     layout->addWidget(surface_, 1);
 
-    banner = new QWidget(this);
+    banner = new ScrollBand(controller_.platform(), this);
     banner->setFixedHeight(kBandHeight);
-    fillBackground(banner, Qt::gray);
     banner->hide();
     layout->addWidget(banner);
 
@@ -111,7 +111,26 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     });
     connect(&c, &Controller::outputFullScreenRequested, this, &OutputWindow::goFullScreen);
     connect(&c, &Controller::outputOnSecondMonitorRequested, this, &OutputWindow::moveToSecondMonitor);
-    connect(&c, &Controller::bannerHideRequested, banner, &QWidget::hide);
+    connect(&c, &Controller::bannerHideRequested, this, &OutputWindow::hideBanner);
+    connect(&c, &Controller::bannerSendRequested, this, &OutputWindow::showBanner);
+}
+
+void OutputWindow::showBanner(const BannerOrder& order) {
+    BandTicker& ticker = banner->ticker();
+    banner->setText(order.text);
+    ticker.setInterval(order.interval);
+    ticker.setStep(order.step);
+    banner->setFixedHeight(order.height);
+    banner->setLook(order.look);
+    dockBand(order.top);
+    banner->show();
+    // Resumes from the positions the banner last had.
+    ticker.setActive(true);
+}
+
+void OutputWindow::hideBanner() {
+    banner->hide();
+    banner->ticker().setActive(false);
 }
 
 void OutputWindow::showBlack() {

@@ -12,6 +12,7 @@ namespace vz {
 
 class ImageView;
 class TransitionView;
+class ScrollBand;
 
 class OutputWindow : public QWidget {
     Q_OBJECT
@@ -21,7 +22,7 @@ public:
     ImageView* outputView = nullptr;   // mirrored frames and clipboard pictures
     QWidget* transitionSurface = nullptr;      // transition player (slideshow); hidden
     TransitionView* transitionView = nullptr;  // the same widget as the transition player
-    QWidget* banner = nullptr;    // scrolling text band; hidden
+    ScrollBand* banner = nullptr;    // scrolling text band; hidden
     QMenu* contextMenu = nullptr;  // context menu: "Stay on top"
     QAction* stayOnTopAction = nullptr;
 
@@ -64,6 +65,8 @@ private:
     void applyStayOnTop();
     void onActivated();
     void showBlack();
+    void showBanner(const BannerOrder& order);
+    void hideBanner();
     QRect restoreBounds() const { return {normalPos_, normalSize_}; }
     Controller& controller_;
     QMenu* surfaceMenu_ = nullptr;  // the transition surface's: "Close" closes the preview

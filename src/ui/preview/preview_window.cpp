@@ -82,6 +82,16 @@ PreviewWindow::PreviewWindow(Controller& controller)
     connect(&controller_, &Controller::previewPicture, previewView, &ImageView::setPicture);
     connect(&controller_, &Controller::previewCleared, previewView, &ImageView::clearPicture);
     connect(&controller_, &Controller::bannerHideRequested, bannerStrip, &QWidget::hide);
+    connect(&controller_, &Controller::bannerSendRequested, this, [this](const BannerOrder& order) {
+        // The strip only stands for the banner: its own height and face, no scrolling.
+        fillBackground(bannerStrip, order.look.background);
+        bannerStrip->setText(order.text);
+        QPalette palette = bannerStrip->palette();
+        palette.setColor(QPalette::WindowText, order.look.textColour);
+        bannerStrip->setPalette(palette);
+        dockBand(order.top);
+        bannerStrip->show();
+    });
 }
 
 void PreviewWindow::dockBand(bool atTop) {

@@ -110,6 +110,7 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     on(loadAtStartupAction, [&c] { c.toggleLoadAtStartup(); });
     for (int n = 1; n <= 5; ++n) on(viewModeActions[n], [&c, n] { c.setViewMode(n); });
     connect(stopAllAction, &QAction::triggered, &c, &Controller::stopAll);
+    connect(scrollTextAction, &QAction::triggered, &c, &Controller::openScrollText);
     connect(resetAction, &QAction::triggered, this, &TrayIcon::onResetAll);
     connect(settingsAction, &QAction::triggered, this, [&c] { c.requestView(View::SettingsDialog, true); });
     connect(websiteAction, &QAction::triggered, this,

@@ -25,7 +25,9 @@ Probe::Probe(const QString& path, QObject* parent) : QObject(parent), path_(path
         frames_ = 0;
         clock_.start();
         last_ = clock_.nsecsElapsed();
-        timer_.start();
+        // VIVIVOZ_PROBE_TIMER=0: frames only, no timer of our own (the
+        // timer's wake-ups would count in an idle program's CPU).
+        if (qEnvironmentVariable("VIVIVOZ_PROBE_TIMER") != QLatin1String("0")) timer_.start();
     });
 }
 

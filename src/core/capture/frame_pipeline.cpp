@@ -7,6 +7,7 @@
 #include <QRegion>
 
 #include <cstring>
+#include <utility>
 
 namespace vz {
 
@@ -14,6 +15,10 @@ namespace {
 
 // A change covering less than this share of the source is copied on its own.
 constexpr double kPartialShare = 0.25;
+
+// Buffers kept for reuse, per kind: the view holding one frame, the
+// controller the newest, and one being written.
+constexpr std::size_t kPooledBuffers = 4;
 
 bool sameRequestShape(const CaptureRequest& a, const CaptureRequest& b) {
     return a.kind == b.kind && a.source == b.source && a.window == b.window && a.cursor == b.cursor &&
@@ -103,15 +108,26 @@ void FramePipeline::run() {
 void FramePipeline::process(const CaptureRequest& request) {
     CapturedFrame frame;
     if (request.kind == CaptureRequest::Kind::Window) {
+        Windows* windows = sources_.windows;
+        if (sources_.openWindows) {
+            if (!ownWindows_) ownWindows_ = sources_.openWindows();
+            windows = ownWindows_.get();
+        }
         // A window that is gone or cannot be read leaves the frame as it was.
-        if (!sources_.windows || !sources_.windows->captureWindow(request.window, raw_)) return;
+        if (!windows || !windows->captureWindow(request.window, raw_)) return;
         rawValid_ = false;  // window contents are not tracked for changes
-        frame.picture = raw_.copy();
-    } else {
-        if (!captureScreen(request)) return;
-        frame.picture = QImage(raw_.size(), QImage::Format_RGB32);
+        frame.picture = freeBuffer(picturePool_);
         copyInto(raw_, frame.picture);
-        if (request.cursor || request.redPoint) {
+    } else {
+        ownWindows_.reset();
+        if (!captureScreen(request)) return;
+        if (!(request.cursor || request.redPoint)) {
+            // The copy itself is the frame: shared, so the next capture
+            // writes into a buffer of its own.
+            frame.picture = raw_;
+        } else {
+            frame.picture = freeBuffer(picturePool_);
+            copyInto(raw_, frame.picture);
             PointerOverlay overlay;
             overlay.position = lastPointer_ - request.source.topLeft();
             overlay.redPoint = request.redPoint;
@@ -122,6 +138,7 @@ void FramePipeline::process(const CaptureRequest& request) {
     }
     if (!request.output.view.isEmpty()) {
         frame.layout = request.output;
+        frame.render.scaled = freeBuffer(scaledPool_);
         renderView(frame.picture, frame.layout, frame.render, scratch_);
         if (frame.render.direct) {
             // The user-interface thread gets a picture of its own to paint.
@@ -129,9 +146,31 @@ void FramePipeline::process(const CaptureRequest& request) {
             frame.render.direct = false;
         }
         frame.scaled = true;
+        keepBuffer(scaledPool_, frame.render.scaled);
     }
+    keepBuffer(picturePool_, frame.picture);
     frame.serial = ++serial_;
     publish(std::move(frame));
+}
+
+// The frames handed out are shared, never written again while anyone holds
+// them; a buffer whose every holder has let go is written anew. So a steady
+// stream of frames allocates nothing (a fresh 8 MB buffer a frame costs its
+// page faults), and the user-interface thread never sees a buffer change.
+QImage FramePipeline::freeBuffer(std::vector<QImage>& pool) {
+    for (QImage& slot : pool)
+        if (slot.isDetached()) return std::exchange(slot, QImage());
+    return QImage();
+}
+
+void FramePipeline::keepBuffer(std::vector<QImage>& pool, const QImage& buffer) {
+    if (buffer.isNull()) return;
+    for (QImage& slot : pool)
+        if (slot.isNull()) {
+            slot = buffer;
+            return;
+        }
+    if (pool.size() < kPooledBuffers) pool.push_back(buffer);
 }
 
 bool FramePipeline::captureScreen(const CaptureRequest& request) {
@@ -187,11 +226,14 @@ bool FramePipeline::captureScreen(const CaptureRequest& request) {
             return true;
         }
     }
-    if (!sources_.screen->captureScreen(request.source, raw_)) {
+    // A full copy goes into a free buffer, never into one a view still holds.
+    QImage target = freeBuffer(picturePool_);
+    if (!sources_.screen->captureScreen(request.source, target)) {
         rawValid_ = false;
         failed();
         return false;
     }
+    raw_ = std::move(target);
     rawValid_ = true;
     rawSource_ = request.source;
     return true;

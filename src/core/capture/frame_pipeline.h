@@ -20,10 +20,12 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace vz {
 
@@ -51,7 +53,11 @@ struct CapturedFrame {
 struct FrameSources {
     ScreenCapture* screen = nullptr;
     Pointer* pointer = nullptr;
-    Windows* windows = nullptr;
+    Windows* windows = nullptr;  // used when there is no openWindows
+    // Opens a window service of the worker's own while a window is mirrored,
+    // closed again when the source changes (while it lives the server keeps
+    // off-screen copies of the windows).
+    std::function<std::unique_ptr<Windows>()> openWindows;
     ScreenChanges* changes = nullptr;  // may be null: everything counts as changed
 };
 
@@ -90,6 +96,8 @@ private:
     void process(const CaptureRequest& request);
     bool captureScreen(const CaptureRequest& request);
     void publish(CapturedFrame&& frame);
+    static QImage freeBuffer(std::vector<QImage>& pool);
+    static void keepBuffer(std::vector<QImage>& pool, const QImage& buffer);
     void failed();
 
     FrameSources sources_;
@@ -116,6 +124,8 @@ private:
     QImage part_;
     std::uint64_t serial_ = 0;
     ResampleScratch scratch_;
+    std::unique_ptr<Windows> ownWindows_;
+    std::vector<QImage> picturePool_, scaledPool_;
     std::optional<CaptureRequest> lastRequest_;
 };
 

@@ -83,8 +83,8 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     FrameSources sources;
     sources.screen = platform_.screen.get();
     sources.pointer = platform_.capturePointer ? platform_.capturePointer.get() : platform_.pointer.get();
-    if (platform_.openWindows) captureWindows_ = platform_.openWindows();
-    sources.windows = captureWindows_ ? captureWindows_.get() : platform_.windows.get();
+    sources.windows = platform_.windows.get();
+    sources.openWindows = platform_.openWindows;
     sources.changes = platform_.screenChanges.get();
     pipeline_ = std::make_unique<FramePipeline>(sources, mode);
     // Direct from the inline pipeline, queued from the worker.

@@ -433,7 +433,6 @@ private:
     bool captureFailureReported_ = false;
     bool settingsWritable_ = true;         // false: the file could not be read; never written
     bool settingsProblemReported_ = false;
-    std::unique_ptr<Windows> captureWindows_;  // the pipeline's, on a connection of its own
     std::unique_ptr<FramePipeline> pipeline_;
     std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
 

@@ -6,8 +6,9 @@ WindowThumbnails::WindowThumbnails(Mode mode, OpenWindows open, Windows* inlineW
                                    QObject* parent)
     : QObject(parent), mode_(mode), open_(std::move(open)), inlineWindows_(inlineWindows),
       ownProcessId_(ownProcessId) {
-    // The service is opened at once, so that a first rebuild finds its
-    // connection made and the windows' off-screen copies settled.
+    // The service is opened at the first rebuild and closed again when the
+    // list is stopped (the picker hides): while it lives, the server keeps
+    // an off-screen copy of every window, which costs the whole desktop.
     if (mode_ == Mode::Worker) worker_ = std::thread([this] { run(); });
 }
 
@@ -38,10 +39,14 @@ std::uint64_t WindowThumbnails::rebuild() {
 }
 
 void WindowThumbnails::stop() {
-    std::lock_guard lock(mutex_);
-    built_ = ++generation_;
-    ready_.clear();
-    finished_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        built_ = ++generation_;
+        ready_.clear();
+        finished_ = true;
+        release_ = true;
+    }
+    wake_.notify_all();
 }
 
 std::uint64_t WindowThumbnails::generation() const {
@@ -84,15 +89,23 @@ void WindowThumbnails::build(Windows& windows, std::uint64_t generation) {
 }
 
 void WindowThumbnails::run() {
-    std::unique_ptr<Windows> windows = open_ ? open_() : nullptr;
+    std::unique_ptr<Windows> windows;
     for (;;) {
         std::uint64_t generation;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || generation_ != built_; });
+            wake_.wait(lock, [this] { return stopping_ || release_ || generation_ != built_; });
             if (stopping_) break;
+            const bool release = release_ && generation_ == built_;
+            release_ = false;
+            if (release) {
+                lock.unlock();
+                windows.reset();
+                continue;
+            }
             generation = built_ = generation_;
         }
+        if (!windows && open_) windows = open_();
         // Without a connection the list stays empty.
         if (windows)
             build(*windows, generation);

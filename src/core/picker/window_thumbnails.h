@@ -28,7 +28,8 @@ public:
     using OpenWindows = std::function<std::unique_ptr<Windows>()>;
     // Inline: a rebuild is carried out at once on the calling thread with
     // `inlineWindows` (the fake platform in tests). Worker: on a thread of
-    // its own, which opens its service with `open` at its start.
+    // its own, which opens its service with `open` at a rebuild and closes
+    // it when the list is stopped.
     enum class Mode { Inline, Worker };
     WindowThumbnails(Mode mode, OpenWindows open, Windows* inlineWindows, qint64 ownProcessId,
                      QObject* parent = nullptr);
@@ -67,6 +68,7 @@ private:
     bool finished_ = false;
     bool signalled_ = false;
     bool stopping_ = false;
+    bool release_ = false;  // the list was stopped: close the service
     std::thread worker_;
 };
 

@@ -371,6 +371,60 @@ class Vivivoz:
         return False
 
 
+# The tray menu's layout: (caption, submenu or None); None alone is a
+# separator, which the keyboard skips.  Every item is enabled.
+TRAY_MENU = [
+    ("Quick start mirroring", [
+        ("Desktop", None), ("Part of Desktop", None), ("Single Application", None), ("Clipboard", None),
+        ("Slideshow", [("Open Slideshow", None), ("Make Slideshow", None)]),
+        ("Scroll Text", None)]),
+    ("View Mode", [("Normal", None), ("Stretch", None), ("Optimal", None), ("Resize", None), ("Scale", None)]),
+    None,
+    ("Enable Secondary Monitor", None), ("Show Preview", None), ("Show Toolbar", None),
+    ("Auto Hide Toolbar", None),
+    None,
+    ("Capture an Image", None), ("Lock / Unlock cursor onto screen", None),
+    ("Set Mouse Area", [("Select Screen Area", None), ("Primary Monitor", None)]),
+    None,
+    ("Stop All", None), ("Reset All Settings", None), ("Load at Startup", None),
+    None,
+    ("Settings", None), ("Shortcuts", None), ("Monitor Details", None),
+    None,
+    ("Visit the Vivivoz website", None), ("About", None),
+    None,
+    ("Exit", None),
+]
+
+
+def menu_keys(*path):
+    """The key presses that choose the item at `path` (captions from the top
+    level down) in the just opened tray menu, ending with Return.
+
+    The open menu has no current item: Down makes the first one current, Up
+    the last; the shorter way is taken.  Right opens a submenu with its first
+    item current."""
+    moves, items, top = [], TRAY_MENU, True
+    for depth, caption in enumerate(path):
+        entries = [item for item in items if item is not None]
+        names = [name for name, _ in entries]
+        if caption not in names:
+            raise AssertionError(f"no item {caption!r} in the tray menu among {names}")
+        index = names.index(caption)
+        if top:
+            down, up = index + 1, len(entries) - index
+            moves += ["Down"] * down if down <= up else ["Up"] * up
+            top = False
+        else:
+            moves += ["Down"] * index
+        submenu = entries[index][1]
+        if depth + 1 < len(path):
+            if submenu is None:
+                raise AssertionError(f"{caption!r} has no submenu")
+            moves.append("Right")
+            items = submenu
+    return [*moves, "Return"]
+
+
 class TrayMenu:
     """Opens the program's tray menu and tells when it is open.
 
@@ -405,6 +459,11 @@ class TrayMenu:
         self.open(icon)
         keys(*key_names)
         wait_until("the menu to close after the command", lambda: not self.windows(), 10)
+
+    def choose_item(self, icon, *path):
+        """Opens the menu and chooses the item at `path`, e.g.
+        ("Quick start mirroring", "Clipboard")."""
+        self.choose(icon, *menu_keys(*path))
 
 
 def simple_sections(text):

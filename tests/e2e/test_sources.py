@@ -13,7 +13,6 @@ import tempfile
 import time
 
 import e2e_lib as e2e
-import test_menu
 
 # Four large cells of distinct colours: sampling their centres is immune to
 # the window frame and to filtering.
@@ -95,8 +94,6 @@ class SilentClipboardOwner:
 
 
 class SourcesTest(e2e.DisplayTest):
-    open_menu = test_menu.MenuTest.open_menu
-
     def setUp(self):
         super().setUp()
         self.folder = tempfile.TemporaryDirectory(prefix="vivivoz-e2e-src-")
@@ -107,10 +104,9 @@ class SourcesTest(e2e.DisplayTest):
             close()
         self.folder.cleanup()
 
-    def quick_start(self, app, icon, downs):
-        """Quick start mirroring > the item `downs` enabled items below "Desktop"."""
-        self.open_menu(app, icon)
-        e2e.keys("Down", "Right", *(["Down"] * downs), "Return")
+    def quick_start(self, app, icon, source):
+        """Chooses Quick start mirroring > `source` in the tray menu."""
+        e2e.TrayMenu(app).choose_item(icon, "Quick start mirroring", source)
 
     def picker_window(self, app):
         def find():
@@ -128,7 +124,7 @@ class SourcesTest(e2e.DisplayTest):
 
         with self.vivivoz() as app:
             icon = app.wait_for_tray_icon()
-            self.quick_start(app, icon, 1)  # "Single Application"
+            self.quick_start(app, icon, "Single Application")
             _, (px, py, pw, ph) = self.picker_window(app)
             # The first entry's thumbnail: below the 20-pixel header, its
             # separator, title bar and path row, in the list's middle.
@@ -179,7 +175,7 @@ class SourcesTest(e2e.DisplayTest):
         quadrant_picture(picture_png, 320, 200)
         with self.vivivoz() as app:
             icon = app.wait_for_tray_icon()
-            self.quick_start(app, icon, 2)  # "Clipboard"
+            self.quick_start(app, icon, "Clipboard")
             e2e.park_pointer()
             time.sleep(1)
 

@@ -14,7 +14,6 @@ import tempfile
 import time
 
 import e2e_lib as e2e
-import test_menu as menu
 import test_mirror as mirror
 
 RED, GREEN, MAGENTA, CYAN = (255, 0, 0), (0, 255, 0), (255, 0, 255), (0, 255, 255)
@@ -24,10 +23,6 @@ RED, GREEN, MAGENTA, CYAN = (255, 0, 0), (0, 255, 0), (255, 0, 255), (0, 255, 25
 # of the test grid meet, 100 pixels from its left and top.
 AREA = (380, 260, 580, 420)
 CORNER = (480, 360)
-
-# Menu items counted from the bottom with Up (the keyboard skips disabled ones).
-UP_TO_LOCK = 9
-UP_TO_MOUSE_AREA = 8
 
 
 def pointer():
@@ -75,8 +70,11 @@ def write_config(folder, text):
 
 
 class AreaTest(e2e.DisplayTest):
-    # The tray menu's helpers, shared with the menu test.
-    open_menu = menu.MenuTest.open_menu
+    def choose(self, app, icon, *path):
+        """Chooses the tray menu's item at `path` (captions from the top level down)."""
+        if not hasattr(self, "menu"):
+            self.menu = e2e.TrayMenu(app)
+        self.menu.choose_item(icon, *path)
 
     def setUp(self):
         super().setUp()
@@ -114,8 +112,7 @@ class AreaTest(e2e.DisplayTest):
             icon = app.wait_for_tray_icon()
 
             # Escape first: the overlay goes and nothing is mirrored.
-            self.open_menu(app, icon)
-            e2e.keys("Down", "Right", "Down", "Return")  # Quick start mirroring > Part of Desktop
+            self.choose(app, icon, "Quick start mirroring", "Part of Desktop")
             self.wait_for_overlay(app)
             banner = e2e.grab(40, 40, 800, 16)
             self.assertTrue(e2e.close_to(e2e.pixel(banner, 2, 2), RED, 8), "the red banner")
@@ -123,8 +120,7 @@ class AreaTest(e2e.DisplayTest):
             e2e.wait_until("the overlay to close on Escape", lambda: not self.overlay(app), 10)
 
             # Then a drag up and to the left, from the bottom right corner.
-            self.open_menu(app, icon)
-            e2e.keys("Down", "Right", "Down", "Return")
+            self.choose(app, icon, "Quick start mirroring", "Part of Desktop")
             self.wait_for_overlay(app)
             self.drag((AREA[2], AREA[3]), (AREA[0], AREA[1]))
             e2e.park_pointer()
@@ -197,8 +193,7 @@ class AreaTest(e2e.DisplayTest):
             self.assertEqual(pointer(), out, "still out after two ticks")
 
             # The lock off frees the pointer at the next tick.
-            self.open_menu(app, icon)
-            e2e.keys(*(["Up"] * UP_TO_LOCK), "Return")  # Lock / Unlock cursor onto screen
+            self.choose(app, icon, "Lock / Unlock cursor onto screen")
 
             def free():
                 x11.warp(1800, 500)
@@ -209,13 +204,11 @@ class AreaTest(e2e.DisplayTest):
             # A mouse area dragged on the overlay, released beyond it over
             # the second monitor; then the lock on again: the pointer is held
             # in that area, which reaches onto the second monitor.
-            self.open_menu(app, icon)
-            e2e.keys(*(["Up"] * UP_TO_MOUSE_AREA), "Right", "Return")  # Set Mouse Area > Select Screen Area
+            self.choose(app, icon, "Set Mouse Area", "Select Screen Area")
             self.wait_for_overlay(app)
             self.drag((1800, 900), (2500, 1000))
             e2e.wait_until("the overlay to close", lambda: not self.overlay(app), 10)
-            self.open_menu(app, icon)
-            e2e.keys(*(["Up"] * UP_TO_LOCK), "Return")
+            self.choose(app, icon, "Lock / Unlock cursor onto screen")
 
             def held_in_area():
                 x11.warp(1850, 950)

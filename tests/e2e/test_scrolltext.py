@@ -5,7 +5,6 @@ monitor, Hide takes it away."""
 import time
 
 import e2e_lib as e2e
-import test_menu as menu
 
 BANNER_HEIGHT = 20        # the dialog's height at its start position
 SEND_TEXT = (452, 489)    # button centres in the dialog's client area
@@ -43,10 +42,6 @@ def has_text(picture, background=(255, 255, 255)):
 
 
 class ScrollTextTest(e2e.DisplayTest):
-    open_menu = menu.MenuTest.open_menu
-    override_windows = menu.MenuTest.override_windows
-    menu_windows = menu.MenuTest.menu_windows
-
     def dialog(self):
         out = e2e.run(["xdotool", "search", "--onlyvisible", "--name", "^Vivivoz - Scrolling text$"], check=False)
         ids = [int(v) for v in out.split()]
@@ -59,18 +54,15 @@ class ScrollTextTest(e2e.DisplayTest):
     def test_send_text_scrolls_a_banner_on_the_second_monitor_and_hide_removes_it(self):
         with self.vivivoz() as app:
             icon = app.wait_for_tray_icon()
-            # "Enable Secondary Monitor": the third item of the menu.
-            self.open_menu(app, icon)
-            e2e.keys("Down", "Down", "Down", "Return")
+            tray = e2e.TrayMenu(app)
+            tray.choose_item(icon, "Enable Secondary Monitor")
             sx, sy, sw, sh = e2e.SECOND
 
             def output_up():
                 return any(g[0] == sx and g[2] == sw for g in e2e.top_level_windows(app.proc.pid).values())
             e2e.wait_until("the output window on the second monitor", output_up, 30)
 
-            # Quick start mirroring > Scroll Text (the last enabled item of the submenu).
-            self.open_menu(app, icon)
-            e2e.keys("Down", "Right", "Up", "Return")
+            tray.choose_item(icon, "Quick start mirroring", "Scroll Text")
             dialog = e2e.wait_until("the scrolling-text dialog", self.dialog, 20)
 
             self.click_in(dialog, TEXT_EDIT)

@@ -264,13 +264,7 @@ void SettingsDialog::connectController() {
         setTicked(showCursorBox, controller_.showCursor());
         setTicked(redPointBox, controller_.showRedPoint());
     });
-    connect(&c, &Controller::displaySizeChanged, this, [this](int p) {
-        {
-            const QSignalBlocker quiet(displaySizeSlider);
-            displaySizeSlider->setValue(p);
-        }
-        displaySizeLabel->setText(QStringLiteral("%1 %").arg(p));
-    });
+    connect(&c, &Controller::displaySizeChanged, this, &SettingsDialog::showDisplaySize);
     connect(&c, &Controller::settingsApplied, this, &SettingsDialog::applyLoadedSettings);
 }
 
@@ -301,6 +295,14 @@ void SettingsDialog::showViewShown(View view, bool shown) {
     }
 }
 
+void SettingsDialog::showDisplaySize(int percent) {
+    {
+        const QSignalBlocker quiet(displaySizeSlider);
+        displaySizeSlider->setValue(percent);
+    }
+    displaySizeLabel->setText(QStringLiteral("%1 %").arg(percent));
+}
+
 void SettingsDialog::showViewMode(int mode) {
     for (int i = 1; i <= 5; ++i) setTicked(viewModeBoxes[i], i == mode);
 }
@@ -314,12 +316,7 @@ int SettingsDialog::tickedViewMode() const {
 
 void SettingsDialog::applyLoadedSettings() {
     showSourceChoice();
-    const int p = controller_.displaySize();
-    {
-        const QSignalBlocker quiet(displaySizeSlider);
-        displaySizeSlider->setValue(p);
-    }
-    displaySizeLabel->setText(QStringLiteral("%1 %").arg(p));
+    showDisplaySize(controller_.displaySize());
     move(controller_.settingsDialogPosition());
     keepOnScreen();
     setTicked(showCursorBox, controller_.showCursor());

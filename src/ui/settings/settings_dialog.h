@@ -77,6 +77,7 @@ private:
     void showSourceChoice();
     void showViewShown(View view, bool shown);
     void showViewMode(int mode);
+    void showDisplaySize(int percent);
     // Applies the rule that keeps the dialog's left edge on the primary screen.
     void keepOnScreen();
     Controller& controller_;

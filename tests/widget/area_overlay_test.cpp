@@ -9,7 +9,7 @@
 #include "ui/settings/settings_dialog.h"
 #include "ui/tray/tray_icon.h"
 #include "ui/toolbar/toolbar.h"
-#include "unit/controller/pump_events.h"
+#include "pump_events.h"
 
 #include <QAction>
 #include <QKeyEvent>

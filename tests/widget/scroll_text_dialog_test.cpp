@@ -25,22 +25,10 @@
 
 #include <functional>
 
+#include "pump_events.h"
+
 namespace vz::test {
 namespace {
-
-bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() > ms) loop.quit();
-    });
-    poll.start();
-    if (!done()) loop.exec();
-    return done();
-}
 
 class ScrollTextDialogTest : public AppFixture {
 protected:

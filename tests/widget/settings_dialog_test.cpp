@@ -31,23 +31,10 @@
 
 #include <functional>
 
+#include "pump_events.h"
+
 namespace vz::test {
 namespace {
-
-// Runs the event loop until `done` holds; false when it did not within `ms`.
-bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() > ms) loop.quit();
-    });
-    poll.start();
-    if (!done()) loop.exec();
-    return done();
-}
 
 // Clicks a button; one of a feature not built yet (disabled) gets its
 // clicked signal directly, so the command it is wired to still runs.

@@ -298,8 +298,6 @@ void OutputWindow::showEvent(QShowEvent* e) {
     controller_.setOutputViewSize(outputView->size());
 }
 
-void OutputWindow::hideEvent(QHideEvent* e) { QWidget::hideEvent(e); }
-
 void OutputWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // With one monitor the user sizes the simulated output by hand: the

@@ -50,7 +50,6 @@ protected:
     void resizeEvent(QResizeEvent*) override;
     void changeEvent(QEvent*) override;
     void showEvent(QShowEvent*) override;
-    void hideEvent(QHideEvent*) override;
     void contextMenuEvent(QContextMenuEvent*) override;
 
 private:

@@ -370,8 +370,4 @@ void SettingsDialog::keyPressEvent(QKeyEvent* e) {
     QWidget::keyPressEvent(e);
 }
 
-void SettingsDialog::closeEvent(QCloseEvent* e) { QWidget::closeEvent(e); }
-
-void SettingsDialog::changeEvent(QEvent* e) { QWidget::changeEvent(e); }
-
 }  // namespace vz

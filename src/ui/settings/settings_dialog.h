@@ -65,8 +65,6 @@ public:
 protected:
     void moveEvent(QMoveEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
-    void closeEvent(QCloseEvent*) override;
-    void changeEvent(QEvent*) override;
 
 private:
     void buildControls();

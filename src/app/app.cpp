@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include "app/command_line.h"
+#include "app/instance_channel.h"
 #include "app/probe.h"
 #include "core/settings/settings_file.h"
 #include "ui/about/about_box.h"
@@ -21,6 +23,8 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <cstdio>
 
 namespace vz {
 
@@ -102,6 +106,7 @@ bool App::start(QString* error) {
         connect(&c, &Controller::outputScaledPicture, probe, &Probe::countFrame);
     }
 
+    listenForLaterStarts();
     trayAvailable_ = tray->addTrayIcon();
     if (!trayAvailable_) {
         // A tray that starts later (a panel restarted, a session still
@@ -254,6 +259,21 @@ void App::closeQuery() {
         platform.prompter->ask(QStringLiteral("Vivivoz"), error, Prompter::Buttons::Ok, Prompter::Icon::Error,
                                Prompter::Answer::Ok);
     }
+}
+
+void App::listenForLaterStarts() {
+    const QString path = platform.instanceLock->channelPath(platform.paths->executablePath());
+    if (path.isEmpty()) return;
+    Controller* c = controller_.get();
+    auto* server = new InstanceServer(
+        [c](const QStringList& arguments) {
+            const CommandLine cl = parseCommandLine(arguments);
+            return cl.error.isEmpty() ? c->carryOut(cl.request) : cl.error;
+        },
+        this);
+    QString error;
+    if (!server->listen(path, &error))
+        std::fprintf(stderr, "vivivoz: later starts cannot reach this copy: %s\n", qPrintable(error));
 }
 
 void App::watchScreens() {

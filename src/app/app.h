@@ -82,6 +82,7 @@ private:
     void moveWindowsAside(bool aside);
     void keepOnTop();
     void watchScreens();
+    void listenForLaterStarts();
     QWidget* widgetOf(View view) const;
 
     std::unique_ptr<Controller> controller_;

@@ -1,5 +1,8 @@
 #pragma once
-// The program's command line: --help, --version, --config-dir DIR, --start desktop.
+// The program's command line: --help, --version, --config-dir DIR, and what
+// to start (--start, --view, --rate).
+
+#include "core/controller/start_request.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,13 +12,19 @@ namespace vz {
 struct CommandLine {
     bool help = false;
     bool version = false;
-    QString configDir;  // folder of Vivivoz.cfg
-    QString start;      // quick start to run after start-up: "desktop" or empty
-    QString error;      // non-empty: the arguments are wrong; exit with status 2
+    QString configDir;     // folder of Vivivoz.cfg
+    StartRequest request;  // what to start once the program is up
+    QString error;         // non-empty: the arguments are wrong; exit with status 2
 };
 
-// Parses argv without its program name.
-CommandLine parseCommandLine(const QStringList& args);
+// Parses argv without its program name. Relative file names are made
+// absolute against `workingDir` (the current folder when empty).
+CommandLine parseCommandLine(const QStringList& args, const QString& workingDir = QString());
+
+// The arguments that make `request` again: what a second start hands to the
+// copy that runs (parseCommandLine reads them back to the same request).
+QStringList requestArguments(const StartRequest& request);
+
 QString usageText();
 
 }  // namespace vz

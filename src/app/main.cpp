@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/command_line.h"
+#include "app/instance_channel.h"
 #include "platform/x11/x11_platform.h"
 #include "ui/widgets/qt_prompter.h"
 #include "ui/tray/tray_icon.h"
@@ -67,6 +68,25 @@ void takeDisplayOption(int argc, char** argv) {
             ::setenv("DISPLAY", argv[i + 1], 1);
 }
 
+// A Wayland session without an X display: Vivivoz cannot work there.
+bool waylandWithoutX11() {
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) return false;
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    return (wayland && *wayland) || (session && std::strcmp(session, "wayland") == 0);
+}
+
+const char kWaylandMessage[] =
+    "vivivoz: this is a Wayland session without an X11 display, and Vivivoz needs X11:\n"
+    "it reads the screen, the pointer and the windows through the X server.\n"
+    "Log in to an X11 session (\"GNOME on Xorg\", \"Plasma (X11)\", ...), or run it under\n"
+    "XWayland: DISPLAY=:0 QT_QPA_PLATFORM=xcb vivivoz\n"
+    "Under XWayland the output window, slideshows, the scrolling text and the clipboard\n"
+    "work; the desktop, area and window mirrors show only X11 programs' windows (Wayland\n"
+    "windows stay black), and the global keys and the cursor fence act only while an X11\n"
+    "window has the focus.\n";
+
 bool asksFor(int argc, char** argv, std::initializer_list<const char*> options) {
     for (int i = 1; i < argc; ++i)
         for (const char* option : options)
@@ -90,6 +110,10 @@ int main(int argc, char** argv) {
     }
 
     takeDisplayOption(argc, argv);
+    if (waylandWithoutX11()) {
+        std::fputs(kWaylandMessage, stderr);
+        return 1;
+    }
     QString error;
     vz::Platform platform = vz::makeX11Platform(&error);
     if (!platform.monitors) {
@@ -114,9 +138,23 @@ int main(int argc, char** argv) {
     vz::App app(platform, vz::AppOptions{cl.configDir});
     watchTermination(app);
     if (!app.start(&error)) {
-        if (app.isSecondInstance()) return 0;  // the first copy keeps running
-        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(error));
-        return 1;
+        if (!app.isSecondInstance()) {
+            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(error));
+            return 1;
+        }
+        // The first copy keeps running; what this start asks goes to it.
+        if (cl.request.isEmpty()) return 0;
+        const QString channel = platform.instanceLock->channelPath(platform.paths->executablePath());
+        const vz::ForwardResult sent = vz::forwardToRunningCopy(channel, vz::requestArguments(cl.request));
+        switch (sent.status) {
+        case vz::ForwardResult::Status::Taken: return 0;
+        case vz::ForwardResult::Status::Refused:
+            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(sent.message));
+            return 2;
+        case vz::ForwardResult::Status::NoAnswer:
+            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(sent.message));
+            return 1;
+        }
     }
     QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &qapp,
                      [&app](QSessionManager&) { app.closeQuery(); });
@@ -127,7 +165,13 @@ int main(int argc, char** argv) {
                              "showing the windows instead\n");
         app.tray->onLeftClick();
     }
-    if (cl.start == QLatin1String("desktop")) app.tray->quickStartDesktop();
+    if (!cl.request.isEmpty()) {
+        const QString refused = app.controller().carryOut(cl.request);
+        if (!refused.isEmpty()) {
+            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(refused));
+            return 2;
+        }
+    }
     // A signal handled during start-up (inside a message box) ends the
     // program here; one still waiting is read by the event loop at once.
     if (terminationHandled) return 0;

@@ -125,6 +125,9 @@ public:
     // process holds it. `error` receives the system's reason when the lock
     // cannot be created at all (then the result is also false).
     virtual bool acquire(const QString& executablePath, QString* error) = 0;
+    // Where the copy holding the lock listens for later starts (a local
+    // socket named like the lock); empty when there is none.
+    virtual QString channelPath(const QString& executablePath) const { (void)executablePath; return {}; }
 };
 
 // Questions, messages and beeps. The real one shows message boxes; the fake

@@ -5,32 +5,95 @@
 namespace vz {
 namespace {
 
+using S = StartRequest::Source;
+
+StartRequest request(S source, QRect area = {}, QString window = {}, QString file = {}) {
+    StartRequest r;
+    r.source = source;
+    r.area = area;
+    r.window = window;
+    r.file = file;
+    return r;
+}
+
+StartRequest viewAndRate(int mode, int percent, int rate) {
+    StartRequest r;
+    r.viewMode = mode;
+    r.scalePercent = percent;
+    r.rate = rate;
+    return r;
+}
+
 TEST(CommandLine, ParsesEveryOption) {
-    struct Case { QStringList args; bool help, version; const char* dir; const char* start; bool error; };
+    struct Case { QStringList args; bool help, version; const char* dir; StartRequest request; };
     const Case cases[] = {
-        {{}, false, false, "", "", false},
-        {{"--help"}, true, false, "", "", false},
-        {{"-h"}, true, false, "", "", false},
-        {{"--version"}, false, true, "", "", false},
-        {{"--config-dir", "/tmp/c"}, false, false, "/tmp/c", "", false},
-        {{"--config-dir=/tmp/d", "--start", "desktop"}, false, false, "/tmp/d", "desktop", false},
-        {{"--start=desktop"}, false, false, "", "desktop", false},
-        {{"--start", "window"}, false, false, "", "window", true},
-        {{"--config-dir"}, false, false, "", "", true},
-        {{"--bogus"}, false, false, "", "", true},
-        {{"stray"}, false, false, "", "", true},
+        {{}, false, false, "", {}},
+        {{"--help"}, true, false, "", {}},
+        {{"-h"}, true, false, "", {}},
+        {{"--version"}, false, true, "", {}},
+        {{"--config-dir", "/tmp/c"}, false, false, "/tmp/c", {}},
+        {{"--config-dir=/tmp/d", "--start", "desktop"}, false, false, "/tmp/d", request(S::Desktop)},
+        {{"--start=desktop"}, false, false, "", request(S::Desktop)},
+        {{"--start", "clipboard"}, false, false, "", request(S::Clipboard)},
+        {{"--start", "area", "100,100,400,300"}, false, false, "", request(S::Area, QRect(100, 100, 400, 300))},
+        {{"--start=area", "-50, 0,1,1"}, false, false, "", request(S::Area, QRect(-50, 0, 1, 1))},
+        {{"--start", "window", "0x1a00007"}, false, false, "", request(S::Window, {}, "0x1a00007")},
+        {{"--start", "window", "Mozilla Firefox"}, false, false, "", request(S::Window, {}, "Mozilla Firefox")},
+        // Files are made absolute against the working folder.
+        {{"--start", "slideshow", "shows/a.vsl"}, false, false, "", request(S::Slideshow, {}, {}, "/work/here/shows/a.vsl")},
+        {{"--start", "text", "/x/../y/b.sct"}, false, false, "", request(S::Text, {}, {}, "/y/b.sct")},
+        // The last --start wins, and leaves nothing of the one before.
+        {{"--start", "window", "x", "--start", "desktop"}, false, false, "", request(S::Desktop)},
+        {{"--view", "stretch", "--rate", "25"}, false, false, "", viewAndRate(2, 0, 25)},
+        {{"--view=Scale:250"}, false, false, "", viewAndRate(5, 250, 0)},
+        {{"--view", "scale", "--rate=1000"}, false, false, "", viewAndRate(5, 0, 1000)},
+        {{"--view", "normal", "--rate", "1"}, false, false, "", viewAndRate(1, 0, 1)},
     };
     for (const Case& c : cases) {
-        const CommandLine cl = parseCommandLine(c.args);
+        const CommandLine cl = parseCommandLine(c.args, QStringLiteral("/work/here"));
         const QString what = c.args.join(QLatin1Char(' '));
+        EXPECT_TRUE(cl.error.isEmpty()) << qPrintable(what) << ": " << qPrintable(cl.error);
         EXPECT_EQ(cl.help, c.help) << qPrintable(what);
         EXPECT_EQ(cl.version, c.version) << qPrintable(what);
-        EXPECT_EQ(!cl.error.isEmpty(), c.error) << qPrintable(what);
-        if (!c.error) {
-            EXPECT_EQ(cl.configDir, QString::fromUtf8(c.dir)) << qPrintable(what);
-            EXPECT_EQ(cl.start, QString::fromUtf8(c.start)) << qPrintable(what);
-        }
+        EXPECT_EQ(cl.configDir, QString::fromUtf8(c.dir)) << qPrintable(what);
+        EXPECT_TRUE(cl.request == c.request) << qPrintable(what);
+        // What a second start hands on reads back as the same request.
+        EXPECT_TRUE(parseCommandLine(requestArguments(cl.request)).request == cl.request) << qPrintable(what);
     }
+}
+
+TEST(CommandLine, RefusesWrongValuesWithAMessage) {
+    const QStringList cases[] = {
+        {"--start", "window"},          // no value
+        {"--start", "windows", "x"},    // unknown source
+        {"--start", "area", "1,2"},     // too few numbers
+        {"--start", "area", "1,2,0,5"},  // empty
+        {"--start", "area", "1,2,-3,5"},
+        {"--start", "area", "a,b,c,d"},
+        {"--start", "area", "32000,0,1000,10"},  // beyond X11's coordinates
+        {"--start", "area", "1,2,3,99999999999"},
+        {"--start", "window", " "},
+        {"--start", "slideshow", ""},
+        {"--start", "text"},
+        {"--view", "zoom"},
+        {"--view", "stretch:50"},  // only scale takes a percentage
+        {"--view", "scale:0"},
+        {"--view", "scale:1001"},
+        {"--view", "scale:"},
+        {"--rate", "0"},
+        {"--rate", "1001"},
+        {"--rate", "fast"},
+        {"--rate"},
+        {"--config-dir"},
+        {"--bogus"},
+        {"stray"},
+    };
+    for (const QStringList& args : cases) {
+        const CommandLine cl = parseCommandLine(args);
+        EXPECT_FALSE(cl.error.isEmpty()) << qPrintable(args.join(QLatin1Char(' ')));
+    }
+    EXPECT_EQ(parseCommandLine({"--start", "area", "1,2"}).error,
+              QStringLiteral("--start area needs X,Y,WIDTH,HEIGHT (whole numbers, width and height at least 1), not '1,2'"));
 }
 
 }  // namespace

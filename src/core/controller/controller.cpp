@@ -5,6 +5,8 @@
 #include "core/clipboard/clipboard_picture.h"
 #include "core/shortcuts/shortcut_keys.h"
 #include "core/settings/autostart.h"
+#include "core/scaling/output_geometry.h"
+#include "core/slideshow/slideshow_files.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -21,10 +23,6 @@ namespace {
 const QString kCaption = QStringLiteral("Vivivoz");
 const QString kSimulationQuestion = QStringLiteral("Vivivoz can't detect second display. Start simulation mode ?");
 
-// The shared slideshow lines hold at most this many lines (two header lines
-// and 2999 pictures).
-constexpr int kPlayListCapacity = 3001;
-
 // How long the windows get to leave the screen before the area snapshot.
 constexpr int kWindowsAsideSettleMs = 150;
 
@@ -32,32 +30,6 @@ QImage blackPicture(QSize size) {
     QImage black(size.expandedTo(QSize(0, 0)) + QSize(1, 1), QImage::Format_RGB32);
     black.fill(Qt::black);
     return black;
-}
-
-// The lines of a slideshow file: CR LF or LF line ends, no empty line after
-// the last line end, at most `capacity` lines.
-bool readPlayListLines(const QString& path, int capacity, QStringList& lines, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return false;
-    }
-    lines.clear();
-    qsizetype start = 0;
-    while (start < data.size() && lines.size() < capacity) {
-        qsizetype end = data.indexOf('\n', start);
-        if (end < 0) end = data.size();
-        qsizetype stop = end;
-        if (stop > start && data[stop - 1] == '\r') --stop;
-        lines.append(QString::fromUtf8(data.constData() + start, stop - start));
-        start = end + 1;
-    }
-    return true;
 }
 
 }  // namespace
@@ -117,8 +89,42 @@ Controller::~Controller() {
 // --- Screens -----------------------------------------------------------------
 
 void Controller::refreshMonitors() {
+    const QVector<QRect> before = monitors_;
     monitors_ = platform_.monitors->monitors();
     pipeline_->reset();
+    if (before.isEmpty() || before == monitors_) return;
+    const bool hadSecond = before.size() > 1;
+    const bool hasSecond = monitors_.size() > 1;
+    if (hadSecond && !hasSecond)
+        secondMonitorLost();
+    else if (!hadSecond && hasSecond)
+        secondMonitorCame();
+    else
+        emit monitorsResized();
+}
+
+void Controller::secondMonitorLost() {
+    if (!isShown(View::Output)) return;
+    outputAwayForLostMonitor_ = true;
+    QString text;
+    if (outputOnPrimaryWhenLost()) {
+        emit outputOnPrimaryRequested();
+        text = QStringLiteral("The second monitor is gone: the output window is on the primary monitor until "
+                              "a second monitor is back.");
+    } else {
+        requestView(View::Output, false);
+        text = QStringLiteral("The second monitor is gone: the output window is hidden until a second monitor "
+                              "is back. The source keeps running.");
+    }
+    emit trayMessageRequested(kCaption, text);
+}
+
+void Controller::secondMonitorCame() {
+    // The output that went with its monitor comes back; one shown as a
+    // simulation goes to the real monitor.
+    if (!outputAwayForLostMonitor_ && !isShown(View::Output)) return;
+    outputAwayForLostMonitor_ = false;
+    requestView(View::Output, true);
 }
 
 int Controller::monitorCount() const {
@@ -188,7 +194,7 @@ void Controller::applySettings(const Settings& v) {
     // A saved mode outside 1..5 leaves every view-mode box unticked until
     // the user chooses one (the output keeps fitting as Optimal).
     viewMode_ = v.Daf >= 1 && v.Daf <= 5 ? v.Daf : 0;
-    displaySize_ = monitorCount() < 2 ? 30 : 100;
+    displaySize_ = monitorCount() < 2 ? SimulationPercent : 100;
     setUpdateRate(std::clamp(v.refreshRate, 1, 1000));
     captureForm_.folder = v.ImageSavePath;
     captureForm_.beep = v.CbBeep;
@@ -414,20 +420,24 @@ void Controller::chooseWindow(WindowId w) {
 
 bool Controller::openSlideshow(const QString& path) {
     // Read first: a file that cannot be read leaves the current source alone.
-    QStringList lines;
-    QString error;
-    if (!readPlayListLines(path, kPlayListCapacity, lines, error)) {
+    QString why;
+    const std::optional<QByteArray> bytes = slideshow::readFileBytes(path, slideshow::kMaxPlayListBytes, &why);
+    if (!bytes) {
         Prompter& prompter = *platform_.prompter;
         prompter.beep(Prompter::Icon::Error);
-        prompter.ask(kCaption, QStringLiteral("Cannot open file \"%1\". %2").arg(path, error), Prompter::Buttons::Ok,
+        prompter.ask(kCaption, QStringLiteral("Cannot open file \"%1\". %2").arg(path, why), Prompter::Buttons::Ok,
                      Prompter::Icon::Error, Prompter::Answer::Ok);
         return false;
     }
+    takePlayList(slideshow::parsePlayListFile(*bytes).lines);
+    return true;
+}
+
+void Controller::takePlayList(const QStringList& lines) {
     closeSlideshowEditor();
     setSource(Source::Slideshow, SourceChoice::OpenSlideshow);
     clearOutput();
     playList_ = lines;
-    return true;
 }
 
 bool Controller::chooseAndOpenSlideshow() {
@@ -492,7 +502,7 @@ void Controller::toggleEditorPlayback(const QStringList& fullPaths) {
     }
     editorStopRequested_ = false;
     setSource(Source::Slideshow, sourceChoice_);
-    playList_ = fullPaths.mid(0, kPlayListCapacity);
+    playList_ = fullPaths.mid(0, slideshow::kPlayListCapacity);
     playback_->startEditor(fullPaths);
 }
 

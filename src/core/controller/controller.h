@@ -9,6 +9,7 @@
 // several commands depend on it.
 
 #include "core/capture/frame_pipeline.h"
+#include "core/controller/start_request.h"
 #include "core/imagefiles/capture_sequence.h"
 #include "core/shortcuts/shortcut_actions.h"
 #include "core/scrolltext/item_picture.h"
@@ -29,6 +30,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace vz {
 
@@ -101,6 +103,14 @@ public:
     QRect monitorRect(int index) const;     // empty when there is no such monitor
     int primaryWidth() const { return monitorRect(0).width(); }
     int primaryHeight() const { return monitorRect(0).height(); }
+    // When the second monitor goes, a shown output window hides (or moves to
+    // the primary monitor, as the user chose) and the tray says so once;
+    // when a second monitor comes (back), the output goes to it, full
+    // screen. The source keeps running throughout.
+    bool outputOnPrimaryWhenLost() const { return settings_.outputOnPrimaryWhenLost; }
+    void setOutputOnPrimaryWhenLost(bool on) { settings_.outputOnPrimaryWhenLost = on; }
+    // True while the output is away because its monitor went.
+    bool outputAwayForLostMonitor() const { return outputAwayForLostMonitor_; }
 
     // --- Settings
     void setConfigFolder(const QString& folder) { configFolder_ = folder; }
@@ -171,6 +181,15 @@ public:
     // it was read and holds at least one line.
     bool chooseAndOpenSlideshow();
     void makeSlideshow();
+    // A start asked on the command line or by a second start: everything is
+    // checked first, so one that cannot be carried out changes nothing and
+    // the message says why (empty when done). The output is shown and the
+    // source runs; --view and --rate take effect. In controller_start.cpp.
+    QString carryOut(const StartRequest& request);
+    // The window an id (decimal or 0x hex) or a part of a title names among
+    // the windows the picker would list; the first match in the window
+    // manager's order.
+    std::optional<WindowId> findWindow(const QString& idOrTitle, QString* error);
     // Scroll Text and Capture an Image open their windows; other sources stay.
     void openScrollText();
     void openImageCapture();
@@ -360,6 +379,9 @@ signals:
     void viewRequested(View view, bool show);
     void outputFullScreenRequested();
     void outputOnSecondMonitorRequested();
+    void outputOnPrimaryRequested();     // the simulation window, for a monitor that went
+    void monitorsResized();              // same monitors, other sizes: the output re-fits
+    void trayMessageRequested(const QString& title, const QString& text);
     void windowsAsideRequested(bool aside);
     void exitRequested();  // out of the screen's picture, or back
     void shortcutKeysChanged();          // keys or what of them is held
@@ -368,6 +390,9 @@ signals:
 
 private:
     void blankOutput(bool light);
+    void takePlayList(const QStringList& lines);
+    void secondMonitorLost();
+    void secondMonitorCame();
     void setSource(Source source, SourceChoice choice);
     void setRunning(bool running);
     void setSurface(OutputSurface surface);
@@ -398,6 +423,7 @@ private:
     Rect4 captureArea_;
     WindowId selectedWindow_ = 0;
     Rect4 mouseArea_;
+    bool outputAwayForLostMonitor_ = false;
     AreaPurpose areaSelection_ = AreaPurpose::None;
     QTimer areaSnapshotTimer_;  // running: the snapshot is still to be taken
     bool dialogWasShownBeforeArea_ = false;

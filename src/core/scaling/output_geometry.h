@@ -11,6 +11,8 @@ namespace vz {
 
 // Slider positions from this one up mean "full screen".
 constexpr int FullScreenPercent = 96;
+// The display size of the output window with one monitor (simulation).
+constexpr int SimulationPercent = 30;
 
 // Round(extent / 100 * percent) in double precision, rounding half to even.
 // The percent is clamped to 1..100 and the result is never negative.

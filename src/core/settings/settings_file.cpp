@@ -21,7 +21,10 @@ enum class Kind {
     FlagIsOne,   // true only for the value 1
     LoadMark,    // 1 true, 0 false, anything else: leave the mark (nullopt)
     String,
-    WrittenZero  // always written as 0, never read
+    WrittenZero,  // always written as 0, never read
+    // Read like FlagIsOne; written only when on or already in the file, so a
+    // file that never had it keeps its usual keys.
+    ExtraFlag
 };
 
 using Field = std::variant<std::monostate, int Settings::*, bool Settings::*,
@@ -64,6 +67,7 @@ const Key kKeys[] = {
     {"Options", "ImageSavePath", Kind::String, &Settings::ImageSavePath},
     {"Options", "HotKey", Kind::String, &Settings::HotKey},
     {"Options", "CbBeep", Kind::FlagIsOne, &Settings::CbBeep},
+    {"Options", "OutputOnPrimaryWhenLost", Kind::ExtraFlag, &Settings::outputOnPrimaryWhenLost},
 };
 
 void readKey(const IniDocument& doc, const Key& k, Settings& s)
@@ -79,7 +83,8 @@ void readKey(const IniDocument& doc, const Key& k, Settings& s)
         v = doc.readBool(k.section, k.name, v);
         break;
     }
-    case Kind::FlagIsOne: {
+    case Kind::FlagIsOne:
+    case Kind::ExtraFlag: {
         bool& v = s.*std::get<bool Settings::*>(k.field);
         if (const std::optional<int> n = doc.integer(k.section, k.name)) v = *n == 1;
         break;
@@ -126,6 +131,11 @@ void writeKey(IniDocument& doc, const Key& k, const Settings& s)
     case Kind::WrittenZero:
         doc.writeInteger(k.section, k.name, 0);
         break;
+    case Kind::ExtraFlag: {
+        const bool on = s.*std::get<bool Settings::*>(k.field);
+        if (on || doc.hasKey(k.section, k.name)) doc.writeBool(k.section, k.name, on);
+        break;
+    }
     }
 }
 

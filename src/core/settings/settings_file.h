@@ -60,6 +60,9 @@ struct Settings {
     QString ImageSavePath;
     QString HotKey = QStringLiteral("None");
     bool CbBeep = false;  // captureBeep: true only for the value 1
+    // Ours: when the second monitor goes, the output window moves to the
+    // primary monitor (simulation) instead of hiding.
+    bool outputOnPrimaryWhenLost = false;
 
     bool operator==(const Settings&) const = default;
 };

@@ -151,6 +151,8 @@ std::optional<QByteArray> readFileBytes(const QString& path, qint64 maxBytes, QS
     };
     if (info.isDir()) return fail(QStringLiteral("it is a folder"));
     if (!info.exists()) return fail(QStringLiteral("the file does not exist"));
+    // A pipe or a device would block the reader or never end.
+    if (!info.isFile()) return fail(QStringLiteral("it is not a regular file"));
     if (info.size() > maxBytes) return fail(QStringLiteral("the file is too large"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());

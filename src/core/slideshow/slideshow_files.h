@@ -37,6 +37,9 @@ bool isListableKind(FileKind kind);
 // pictures. Longer slideshow files are cut there and the reader says how
 // many lines it left out.
 constexpr int kPlayListCapacity = 3001;
+// A slideshow file larger than this cannot be one (3001 lines of long paths
+// take a few megabytes); it is refused unread.
+constexpr qint64 kMaxPlayListBytes = 64ll * 1024 * 1024;
 
 // UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise.
 QString decodeFileText(const QByteArray& bytes);

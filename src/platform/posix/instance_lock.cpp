@@ -68,9 +68,19 @@ QString PosixInstanceLock::lockFileName(const QString& executablePath) {
         if (c != QLatin1Char('/') && !c.isSpace()) readable.append(c);
     constexpr int maxReadable = 80;
     if (readable.size() > maxReadable) readable = readable.right(maxReadable);  // the end names the program
-    const QByteArray hash =
-        QCryptographicHash::hash(executablePath.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    return QStringLiteral("vivivoz-%1-%2.lock").arg(readable, QString::fromLatin1(hash));
+    return QStringLiteral("vivivoz-%1-%2.lock").arg(readable, pathHash(executablePath));
+}
+
+QString PosixInstanceLock::pathHash(const QString& executablePath) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(executablePath.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
+}
+
+QString PosixInstanceLock::channelPath(const QString& executablePath) const {
+    QString dir = directory_;
+    if (dir.isEmpty()) dir = defaultDirectory(nullptr);
+    if (dir.isEmpty()) return {};
+    return dir + QStringLiteral("/vivivoz-%1.socket").arg(pathHash(executablePath));
 }
 
 bool PosixInstanceLock::acquire(const QString& executablePath, QString* error) {

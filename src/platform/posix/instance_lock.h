@@ -25,8 +25,12 @@ public:
     // "vivivoz-" + the path without '/' and blanks (cut short when long)
     // + "-" + a hash of the whole path, so that two paths never share a name.
     static QString lockFileName(const QString& executablePath);
+    // "vivivoz-" + the same hash + ".socket", beside the lock file (short:
+    // a socket's path is limited to about 100 bytes).
+    QString channelPath(const QString& executablePath) const override;
 
 private:
+    static QString pathHash(const QString& executablePath);
     void release();
     QString directory_;
     int fd_ = -1;

@@ -73,6 +73,10 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     stayOnTopAction->setCheckable(true);
     // A menu click has already inverted the mark.
     connect(stayOnTopAction, &QAction::triggered, this, [this] { applyStayOnTop(); });
+    primaryWhenLostAction = contextMenu->addAction(QStringLiteral("Stay on the primary monitor when the second one goes"));
+    primaryWhenLostAction->setCheckable(true);
+    connect(primaryWhenLostAction, &QAction::triggered, this,
+            [this](bool on) { controller_.setOutputOnPrimaryWhenLost(on); });
 
     connect(outputView, &ImageView::doubleClicked, this, &OutputWindow::toggleFullScreen);
     surfaceMenu_ = new QMenu(this);
@@ -106,6 +110,10 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     connect(&c, &Controller::viewModeChanged, this, &OutputWindow::applyViewMode);
     connect(&c, &Controller::scaleValueChanged, this, &OutputWindow::applyViewMode);
     connect(&c, &Controller::settingsApplied, this, &OutputWindow::applyViewMode);
+    connect(&c, &Controller::settingsApplied, this,
+            [this] { primaryWhenLostAction->setChecked(controller_.outputOnPrimaryWhenLost()); });
+    connect(&c, &Controller::outputOnPrimaryRequested, this, &OutputWindow::showOnPrimaryForLostMonitor);
+    connect(&c, &Controller::monitorsResized, this, &OutputWindow::refitToMonitors);
     connect(&c, &Controller::displaySizeChanged, this, [this](int percent, bool byUser) {
         if (byUser) applyDisplaySize(percent);
     });
@@ -201,6 +209,20 @@ void OutputWindow::showSimulated() {
     keepNormalBounds();
     setNormalState(QRect(QPoint(0, 0), normalSize_));
     show();
+}
+
+void OutputWindow::showOnPrimaryForLostMonitor() {
+    const QSize primary(controller_.primaryWidth(), controller_.primaryHeight());
+    setNormalState(QRect(QPoint(0, 0), displaySizeForPercent(primary, SimulationPercent)));
+    show();
+}
+
+void OutputWindow::refitToMonitors() {
+    if (!isVisible() || !fullScreen_) return;
+    const QVector<QRect> monitors = controller_.monitors();
+    const QRect monitor = controller_.monitorCount() > 1 ? secondaryMonitor(monitors, controller_.primaryWidth())
+                                                         : monitorHolding(monitors, frameGeometry());
+    if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
 void OutputWindow::toggleFullScreen() {

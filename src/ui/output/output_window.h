@@ -25,11 +25,16 @@ public:
     ScrollBand* banner = nullptr;    // scrolling text band; hidden
     QMenu* contextMenu = nullptr;  // context menu: "Stay on top"
     QAction* stayOnTopAction = nullptr;
+    QAction* primaryWhenLostAction = nullptr;
 
     // Shows the window borderless over the monitor right of the primary.
     void showOnSecondary();
     // Shows the window as an ordinary sizeable window at 0,0 (one monitor).
     void showSimulated();
+    // The second monitor went: a normal window on the primary monitor.
+    void showOnPrimaryForLostMonitor();
+    // The monitors changed size: a full-screen output fills its monitor again.
+    void refitToMonitors();
     // Brings the output up: on the second monitor, or with one monitor, after
     // the simulation question, as a window on the primary.
     void bringUp();

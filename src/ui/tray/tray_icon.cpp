@@ -13,9 +13,14 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include <cstdio>
+
 namespace vz {
 
 namespace {
+
+// How long a message of the tray stays up.
+constexpr int kTrayMessageMs = 10000;
 QAction* addItem(QMenu* menu, const char* caption, bool enabled = true, bool checkable = false) {
     QAction* a = menu->addAction(QString::fromUtf8(caption));
     a->setEnabled(enabled);
@@ -120,6 +125,7 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     connect(captureAction, &QAction::triggered, &c, &Controller::openImageCapture);
     connect(shortcutsAction, &QAction::triggered, this, [&c] { c.requestView(View::Shortcuts, true); });
     connect(monitorDetailsAction, &QAction::triggered, this, [&c] { c.requestView(View::MonitorDetails, true); });
+    connect(&c, &Controller::trayMessageRequested, this, &TrayIcon::showTrayMessage);
 
     // menuOpen covers the time from the menu's opening to its closing.
     connect(menu, &QMenu::aboutToShow, this, &TrayIcon::onMenuAboutToShow);
@@ -187,6 +193,11 @@ bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TrayIcon::showTrayMessage(const QString& title, const QString& text) {
+    std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
+    if (systemTrayIcon) systemTrayIcon->showMessage(title, text, QSystemTrayIcon::Information, kTrayMessageMs);
 }
 
 void TrayIcon::onLeftClick() {

@@ -55,6 +55,8 @@ public:
     void onActivatedByUser(QSystemTrayIcon::ActivationReason reason);
     // The left button: the output, the toolbar and the settings dialog come up.
     void onLeftClick();
+    // A message from the tray icon (a balloon, or the desktop's notification).
+    void showTrayMessage(const QString& title, const QString& text);
     void onMenuAboutToShow();
     void clearSourceMarks();
     void quickStartDesktop();

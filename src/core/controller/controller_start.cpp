@@ -1,0 +1,130 @@
+// Start requests: what the command line, or a second start of the program,
+// asks the running copy to do.
+
+#include "core/controller/controller.h"
+#include "core/picker/window_list.h"
+#include "core/scrolltext/scroll_text_file.h"
+#include "core/scrolltext/scroll_text_form.h"
+#include "core/scrolltext/scroll_text_look.h"
+#include "core/slideshow/slideshow_files.h"
+
+#include <QCoreApplication>
+
+#include <optional>
+
+namespace vz {
+
+namespace {
+
+std::optional<WindowId> windowIdOf(const QString& text) {
+    bool ok = false;
+    const qulonglong id = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toULongLong(&ok, 16)
+                                                                                     : text.toULongLong(&ok, 10);
+    if (!ok || id == 0) return std::nullopt;
+    return WindowId(id);
+}
+
+}  // namespace
+
+std::optional<WindowId> Controller::findWindow(const QString& idOrTitle, QString* error) {
+    const std::unique_ptr<Windows> windows = platform_.openWindows ? platform_.openWindows() : nullptr;
+    if (!windows) {
+        if (error) *error = QStringLiteral("the window list cannot be read");
+        return std::nullopt;
+    }
+    const qint64 ownProcess = QCoreApplication::applicationPid();
+    QVector<WindowInfo> listed;
+    for (const WindowInfo& w : windows->listWindows())
+        if (!picker::excludedWindow(w, ownProcess)) listed << w;
+    // A number names a window by its id; one that names none may still be
+    // part of a title ("2026").
+    if (const std::optional<WindowId> id = windowIdOf(idOrTitle.trimmed())) {
+        for (const WindowInfo& w : listed)
+            if (w.id == *id) return w.id;
+    }
+    for (const WindowInfo& w : listed)
+        if (w.title.contains(idOrTitle, Qt::CaseInsensitive)) return w.id;
+    if (error) *error = QStringLiteral("no window has the id or a title containing '%1'").arg(idOrTitle);
+    return std::nullopt;
+}
+
+QString Controller::carryOut(const StartRequest& r) {
+    using S = StartRequest::Source;
+    // Everything is checked before anything changes.
+    WindowId window = 0;
+    QStringList playList;
+    BannerOrder banner;
+    switch (r.source) {
+    case S::Window: {
+        QString error;
+        const std::optional<WindowId> found = findWindow(r.window, &error);
+        if (!found) return error;
+        window = *found;
+        break;
+    }
+    case S::Slideshow: {
+        QString why;
+        const std::optional<QByteArray> bytes = slideshow::readFileBytes(r.file, slideshow::kMaxPlayListBytes, &why);
+        if (!bytes) return QStringLiteral("cannot open the slideshow file %1: %2").arg(r.file, why);
+        playList = slideshow::parsePlayListFile(*bytes).lines;
+        // Line 1 the duration, line 2 the loop, then the pictures.
+        if (playList.size() < 3) return QStringLiteral("the slideshow file %1 lists no pictures").arg(r.file);
+        break;
+    }
+    case S::Text: {
+        IniDocument doc = scrollTextDocument();
+        const IniDocument::LoadStatus status = doc.load(r.file);
+        if (status == IniDocument::LoadStatus::Missing)
+            return QStringLiteral("cannot open the scroll-text file %1: the file does not exist").arg(r.file);
+        if (status != IniDocument::LoadStatus::Loaded)
+            return QStringLiteral("cannot open the scroll-text file %1: %2").arg(r.file, doc.loadError());
+        ScrollTextSettings s;
+        applyScrollText(doc, s);
+        banner.text = s.text;
+        banner.interval = unsigned(s.interval);
+        banner.step = unsigned(s.step);
+        banner.height = scrolltextform::bannerHeight(s.trackPosition);
+        banner.look = bandLook(s);
+        banner.top = !s.bottom;
+        break;
+    }
+    default: break;
+    }
+
+    if (r.viewMode) setViewMode(r.viewMode);
+    if (r.scalePercent) setScaleValue(r.scalePercent);
+    if (r.rate) setUpdateRate(r.rate);
+    if (r.source == S::None) return {};
+
+    if (!isShown(View::Output)) requestView(View::Output, true);
+    switch (r.source) {
+    case S::Desktop: startDesktop(); break;
+    case S::Area:
+        closeSlideshowEditor();
+        requestView(View::WindowPicker, false);
+        captureArea_ = Rect4{r.area.left(), r.area.top(), r.area.left() + r.area.width(), r.area.top() + r.area.height()};
+        scope_ = DesktopScope::Area;
+        setSource(Source::Desktop, SourceChoice::Area);
+        clearOutput();
+        pipeline_->reset();
+        captureTimer.start();
+        break;
+    case S::Window:
+        startWindowSource();
+        chooseWindow(window);
+        break;
+    case S::Clipboard: startClipboard(); break;
+    case S::Slideshow:
+        takePlayList(playList);
+        break;
+    case S::Text:
+        // The banner goes over whatever the output shows; the source stays.
+        sendBanner(banner);
+        return {};
+    case S::None: break;
+    }
+    if (!running_) toggleRun();
+    return {};
+}
+
+}  // namespace vz

@@ -104,6 +104,16 @@ public:
     virtual bool captureWindow(WindowId window, QImage& into) = 0;
 };
 
+// Tells when monitors come, go or change size. Used on the user-interface
+// thread.
+class MonitorChanges {
+public:
+    virtual ~MonitorChanges() = default;
+    // `changed` runs from the event loop after the monitors changed (once
+    // for a burst of changes).
+    virtual void watch(std::function<void()> changed) = 0;
+};
+
 // What changed on the screen. Used from one thread (any thread, not only the
 // user-interface thread); needs no event loop.
 class ScreenChanges {
@@ -246,6 +256,7 @@ struct Platform {
     // display; openWindows() returns null when its connection fails.
     std::unique_ptr<Pointer> capturePointer;
     std::unique_ptr<ScreenChanges> screenChanges;
+    std::unique_ptr<MonitorChanges> monitorChanges;  // null when the system cannot tell
     std::function<std::unique_ptr<Windows>()> openWindows;
     std::unique_ptr<GlobalKeys> globalKeys;
     std::unique_ptr<PointerFence> pointerFence;

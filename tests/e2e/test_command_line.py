@@ -104,6 +104,22 @@ class CommandLineTest(e2e.DisplayTest):
                 self.wait_for_picture(app, "the mirror back on the second monitor", area_stretched)
                 self.assertIn("The second monitor is gone", app.log())
 
+                # Another resolution of the second monitor (this server replaces
+                # a monitor only by deleting it first): the output fills it again.
+                smaller = (sx, sy, 1024, 768)
+
+                def resize_second(w, h):
+                    e2e.run(["xrandr", "--delmonitor", "SECOND",
+                             "--setmonitor", "SECOND", f"{w}/{w * 338 // sw}x{h}/{h * 270 // sh}+{sx}+{sy}", "none"])
+                resize_second(1024, 768)
+                try:
+                    e2e.wait_until("the output window re-fitted to 1024x768",
+                                   lambda: smaller in e2e.top_level_windows(app.proc.pid).values(), 20)
+                finally:
+                    resize_second(sw, sh)
+                e2e.wait_until("the output window full screen on the second monitor again",
+                               lambda: self.output_window(app), 20)
+
                 # A second start switches the running copy to the clipboard and ends.
                 status, err = self.second_start(app, "--start", "clipboard")
                 self.assertEqual((status, err), (0, ""))

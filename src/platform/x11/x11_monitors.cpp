@@ -1,5 +1,7 @@
 #include "platform/x11/x11_monitors.h"
 
+#include <QSocketNotifier>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -94,6 +96,58 @@ QVector<DisplayOutput> X11Monitors::outputs() const {
     std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& r : ranked) list.append(r.second);
     return list;
+}
+
+}  // namespace vz::x11
+
+namespace vz::x11 {
+
+std::unique_ptr<X11MonitorChanges> X11MonitorChanges::open(std::unique_ptr<Connection> connection) {
+    if (!connection) return nullptr;
+    int eventBase = 0, errorBase = 0;
+    if (!XRRQueryExtension(connection->display(), &eventBase, &errorBase)) return nullptr;
+    return std::unique_ptr<X11MonitorChanges>(new X11MonitorChanges(std::move(connection)));
+}
+
+X11MonitorChanges::X11MonitorChanges(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {
+    // Monitors set or deleted, modes changed, outputs plugged: each reaches
+    // us as one of these.
+    _XDisplay* display = connection_->display();
+    XRRSelectInput(display, connection_->root(),
+                   RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    // A monitor set or deleted without a change of outputs (xrandr
+    // --setmonitor) sends no RandR event; the window manager then updates the
+    // desktop's geometry and work area on the root window.
+    XSelectInput(display, connection_->root(), PropertyChangeMask);
+    workAreaAtom_ = XInternAtom(display, "_NET_WORKAREA", False);
+    desktopGeometryAtom_ = XInternAtom(display, "_NET_DESKTOP_GEOMETRY", False);
+    XFlush(display);
+}
+
+X11MonitorChanges::~X11MonitorChanges() = default;
+
+void X11MonitorChanges::watch(std::function<void()> changed) {
+    changed_ = std::move(changed);
+    if (notifier_) return;
+    notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(connection_->display()), QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { readEvents(); });
+}
+
+void X11MonitorChanges::readEvents() {
+    _XDisplay* display = connection_->display();
+    bool any = false;
+    while (XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == PropertyNotify) {
+            const Atom atom = event.xproperty.atom;
+            if (atom == workAreaAtom_ || atom == desktopGeometryAtom_) any = true;
+            continue;
+        }
+        XRRUpdateConfiguration(&event);
+        any = true;
+    }
+    if (any && changed_) changed_();
 }
 
 }  // namespace vz::x11

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QSocketNotifier;
+
 namespace vz::x11 {
 
 class X11Monitors final : public Monitors {
@@ -20,6 +22,24 @@ public:
 
 private:
     std::shared_ptr<Connection> connection_;
+};
+
+// RandR's screen, CRTC and output change events, read from the event loop.
+class X11MonitorChanges final : public MonitorChanges {
+public:
+    // Null when the server has no RandR.
+    static std::unique_ptr<X11MonitorChanges> open(std::unique_ptr<Connection> connection);
+    ~X11MonitorChanges() override;
+    void watch(std::function<void()> changed) override;
+
+private:
+    explicit X11MonitorChanges(std::unique_ptr<Connection> connection);
+    void readEvents();
+    std::unique_ptr<Connection> connection_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::function<void()> changed_;
+    unsigned long workAreaAtom_ = 0;
+    unsigned long desktopGeometryAtom_ = 0;
 };
 
 }  // namespace vz::x11

@@ -44,6 +44,7 @@ Platform makeX11Platform(QString* error) {
     // Its events are read by whichever thread asks for the changes.
     if (auto changesConnection = x11::Connection::open(nullptr))
         platform.screenChanges = std::make_unique<x11::X11ScreenChanges>(std::move(changesConnection));
+    platform.monitorChanges = x11::X11MonitorChanges::open(x11::Connection::open(nullptr));
     platform.openWindows = [] { return makeX11WindowsOnOwnConnection(nullptr); };
     platform.globalKeys = std::make_unique<x11::X11GlobalKeys>(std::move(keysConnection));
     platform.pointerFence = std::make_unique<x11::X11PointerFence>(std::move(fenceConnection));

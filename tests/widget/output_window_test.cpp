@@ -126,6 +126,31 @@ TEST_F(MonitorTest, ShowOnSecondaryFindsTheRightHandMonitorWhateverItsPlaceInThe
     expectFullOn(Second);
 }
 
+TEST_F(MonitorTest, FollowsTheSecondMonitorAwayAndBackAndReFitsItsSize) {
+    startApp();
+    controller().requestView(View::Output, true);
+    expectFullOn(Second);
+    auto monitorsBecome = [&](QVector<QRect> monitors) {
+        desktop.monitors = std::move(monitors);
+        controller().refreshMonitors();
+    };
+    monitorsBecome({Primary});
+    EXPECT_FALSE(out().isVisible());
+    monitorsBecome({Primary, Second});
+    expectFullOn(Second);
+    const QRect smaller(1920, 0, 1024, 768);
+    monitorsBecome({Primary, smaller});
+    expectFullOn(smaller);
+
+    // The other choice, from the context menu: a window on the primary monitor.
+    out().primaryWhenLostAction->trigger();
+    EXPECT_TRUE(controller().outputOnPrimaryWhenLost());
+    monitorsBecome({Primary});
+    expectNormal(QPoint(0, 0), QSize(576, 324));
+    monitorsBecome({Primary, Second});
+    expectFullOn(Second);
+}
+
 TEST_F(MonitorTest, ShowSimulatedIsASizeableWindowAtTheTopLeftCorner) {
     useOneMonitor();
     startApp();

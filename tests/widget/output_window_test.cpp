@@ -27,6 +27,7 @@ namespace {
 
 using Answer = Prompter::Answer;
 const QString SimulationQuestion = QStringLiteral("Vivivoz can't detect second display. Start simulation mode ?");
+const QString SimulationCaption = QStringLiteral("Vivivoz  - Simulation Mode");
 const QRect Primary(0, 0, 1920, 1080);
 const QRect Second(1920, 0, 1280, 1024);
 
@@ -147,8 +148,20 @@ TEST_F(MonitorTest, FollowsTheSecondMonitorAwayAndBackAndReFitsItsSize) {
     EXPECT_TRUE(controller().outputOnPrimaryWhenLost());
     monitorsBecome({Primary});
     expectNormal(QPoint(0, 0), QSize(576, 324));
+    EXPECT_EQ(out().windowTitle(), SimulationCaption);
     monitorsBecome({Primary, Second});
     expectFullOn(Second);
+    EXPECT_EQ(out().windowTitle(), QStringLiteral("Vivivoz "));
+}
+
+TEST_F(MonitorTest, SimulationMovesToASecondMonitorPluggedIn) {
+    useOneMonitor();
+    startApp();
+    out().showSimulated();
+    desktop.monitors = {Primary, Second};
+    controller().refreshMonitors();
+    expectFullOn(Second);
+    EXPECT_EQ(out().windowTitle(), QStringLiteral("Vivivoz "));
 }
 
 TEST_F(MonitorTest, ShowSimulatedIsASizeableWindowAtTheTopLeftCorner) {

@@ -202,6 +202,7 @@ void OutputWindow::showOnSecondary() {
     if (!monitor.isNull()) normalPos_ = monitor.topLeft();
     setFullScreenOn(monitor.isNull() ? QRect(normalPos_, normalSize_) : monitor);
     show();
+    showCaption();
     controller_.setDisplaySize(100, false);
 }
 
@@ -215,6 +216,11 @@ void OutputWindow::showOnPrimaryForLostMonitor() {
     const QSize primary(controller_.primaryWidth(), controller_.primaryHeight());
     setNormalState(QRect(QPoint(0, 0), displaySizeForPercent(primary, SimulationPercent)));
     show();
+    showCaption();
+}
+
+void OutputWindow::showCaption() {
+    setWindowTitle(controller_.monitorCount() == 1 ? kSimulationCaption : kCaption);
 }
 
 void OutputWindow::refitToMonitors() {
@@ -300,7 +306,7 @@ void OutputWindow::applyViewMode() {
 }
 
 void OutputWindow::onActivated() {
-    setWindowTitle(controller_.monitorCount() == 1 ? kSimulationCaption : kCaption);
+    showCaption();
     applyViewMode();
 }
 
@@ -316,7 +322,7 @@ void OutputWindow::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     // Shown without taking the activation, the window still carries the
     // caption an activation would give it (the simulation suffix with one monitor).
-    setWindowTitle(controller_.monitorCount() == 1 ? kSimulationCaption : kCaption);
+    showCaption();
     controller_.setOutputViewSize(outputView->size());
 }
 

@@ -35,6 +35,8 @@ public:
     void showOnPrimaryForLostMonitor();
     // The monitors changed size: a full-screen output fills its monitor again.
     void refitToMonitors();
+    // "Vivivoz " with two monitors or more, the simulation caption with one.
+    void showCaption();
     // Brings the output up: on the second monitor, or with one monitor, after
     // the simulation question, as a window on the primary.
     void bringUp();

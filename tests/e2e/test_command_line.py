@@ -8,6 +8,7 @@ import subprocess
 import tempfile
 
 import e2e_lib as e2e
+import test_sources
 
 # The rectangle asked for, and a picture of four quadrants inside it on a
 # grey root: only an exact mirror of the rectangle fills the second monitor
@@ -138,6 +139,18 @@ class CommandLineTest(e2e.DisplayTest):
                 finally:
                     copier.terminate()
                     copier.wait(10)
+
+                # A window named by a part of its title, case ignored.
+                picture = os.path.join(folder, "window.png")
+                test_sources.quadrant_picture(picture, 400, 300)
+                window = test_sources.ShowWindow(picture, "Quarterly Figures", (300, 200))
+                try:
+                    status, err = self.second_start(app, "--start", "window", "quarterly figures")
+                    self.assertEqual((status, err), (0, ""))
+                    e2e.wait_until("the window mirrored on the second monitor", test_sources.shows_quadrants, 45,
+                                   interval=1)
+                finally:
+                    window.close()
 
 
 if __name__ == "__main__":

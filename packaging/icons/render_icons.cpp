@@ -1,7 +1,7 @@
 // Renders the tray picture as the program's icon in the hicolor theme:
 //   render_icons OUT SIZE...
 //   OUT/<N>x<N>/apps/vivivoz.png    for every SIZE
-//   <out>/scalable/apps/vivivoz.svg traced from the 32 px picture
+//   OUT/scalable/apps/vivivoz.svg   traced from the 32 px picture
 // The tray picture is drawn pixel by pixel for a few sizes; every theme size
 // is made from one of those without blurring: an exact multiple is scaled up
 // pixel by pixel, otherwise the largest smaller picture is centred.
@@ -21,7 +21,9 @@
 
 namespace {
 
-constexpr int kDrawnSizes[] = {32, 22, 16};  // largest first
+// The sizes glyphs::trayPixmap draws pixel by pixel (others it scales
+// smoothly), largest first.
+constexpr int kDrawnSizes[] = {32, 22, 16};
 
 QImage trayImage(int size) {
     return vz::glyphs::trayPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);

@@ -13,6 +13,7 @@
 
 #include "core/scrolltext/band_ticker.h"
 #include "lateness_stats.h"
+#include "seconds_option.h"
 #include "platform/x11/x11_band_surface.h"
 #include "platform/x11/x11_connection.h"
 
@@ -205,14 +206,8 @@ void measureCpu(int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int seconds = 5;
     std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--seconds=", 10) == 0)
-            seconds = std::max(1, std::atoi(argv[i] + 10));
-        else
-            rest.push_back(argv[i]);
-    }
+    const int seconds = bench::takeSecondsOption(argc, argv, rest);
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         std::fprintf(stderr, "band_window_bench: DISPLAY is not set (scripts/bench-band starts a virtual display)\n");
         return 2;

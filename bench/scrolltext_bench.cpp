@@ -14,6 +14,7 @@
 
 #include "core/scrolltext/band_ticker.h"
 #include "lateness_stats.h"
+#include "seconds_option.h"
 
 #include <benchmark/benchmark.h>
 
@@ -195,14 +196,8 @@ BENCHMARK(BM_TickFullRepaint);
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int seconds = 5;
     std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--seconds=", 10) == 0)
-            seconds = std::max(1, std::atoi(argv[i] + 10));
-        else
-            rest.push_back(argv[i]);
-    }
+    const int seconds = bench::takeSecondsOption(argc, argv, rest);
     int restCount = int(rest.size());
     QGuiApplication app(restCount, rest.data());
 

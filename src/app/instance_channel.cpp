@@ -4,13 +4,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QThread>
+#include <QTimer>
 
 namespace vz {
 
 namespace {
 // A request is a few file names long; anything longer is not one of ours.
 constexpr qint64 kMaxRequestBytes = 64 * 1024;
+// A caller that connects and sends nothing is let go after this long.
+constexpr int kIdleMs = 10000;
 }  // namespace
 
 InstanceServer::InstanceServer(Handler handler, QObject* parent) : QObject(parent), handler_(std::move(handler)) {
@@ -29,11 +33,19 @@ bool InstanceServer::listen(const QString& path, QString* error) {
 
 void InstanceServer::take(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(kIdleMs, socket, [socket] {
+        if (!socket->property("taken").toBool()) socket->abort();
+    });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        if (socket->property("taken").toBool()) return;  // one request per connection
         if (!socket->canReadLine()) {
             if (socket->bytesAvailable() > kMaxRequestBytes) socket->abort();
             return;
         }
+        socket->setProperty("taken", true);
+        // The handler may open a message box, whose event loop may see the
+        // caller hang up and the socket go.
+        const QPointer<QLocalSocket> guard(socket);
         const QByteArray line = socket->readLine(kMaxRequestBytes);
         QJsonParseError parseError;
         const QJsonDocument doc = QJsonDocument::fromJson(line, &parseError);
@@ -43,9 +55,9 @@ void InstanceServer::take(QLocalSocket* socket) {
         } else {
             QStringList arguments;
             for (const QJsonValue& v : doc.array()) arguments << v.toString();
-            // The handler may open a message box; the socket waits for it.
             reason = handler_(arguments);
         }
+        if (!guard) return;
         const QByteArray answer = reason.isEmpty() ? QByteArray("ok\n") : "error " + reason.toUtf8().replace('\n', ' ') + '\n';
         socket->write(answer);
         socket->disconnectFromServer();

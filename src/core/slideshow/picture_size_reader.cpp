@@ -1,0 +1,64 @@
+#include "core/slideshow/picture_size_reader.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+
+namespace vz::slideshow {
+
+PictureSizeReader::PictureSizeReader(int threads, DecodeLimits limits, QObject* parent)
+    : QObject(parent), limits_(limits) {
+    pool_.setMaxThreadCount(std::max(1, threads));
+}
+
+PictureSizeReader::~PictureSizeReader() {
+    {
+        std::lock_guard lock(mutex_);
+        wanted_.clear();
+    }
+    pool_.clear();
+    pool_.waitForDone();
+}
+
+quint64 PictureSizeReader::read(const QString& path) {
+    const quint64 ticket = ++lastTicket_;
+    {
+        std::lock_guard lock(mutex_);
+        wanted_.insert(ticket);
+    }
+    pool_.start([this, ticket, path] {
+        {
+            std::lock_guard lock(mutex_);
+            if (!wanted_.contains(ticket)) return;
+        }
+        DecodedPicture picture = probePictureFile(path, limits_);
+        bool first = false;
+        {
+            std::lock_guard lock(mutex_);
+            if (!wanted_.contains(ticket)) return;
+            first = done_.isEmpty();
+            done_.append(Result{ticket, std::move(picture)});
+        }
+        // One hand-over per batch: the results that arrive before it runs join it.
+        if (first) QMetaObject::invokeMethod(this, [this] { deliver(); }, Qt::QueuedConnection);
+    });
+    return ticket;
+}
+
+void PictureSizeReader::cancel(quint64 ticket) {
+    std::lock_guard lock(mutex_);
+    wanted_.remove(ticket);
+    done_.removeIf([ticket](const Result& r) { return r.ticket == ticket; });
+}
+
+void PictureSizeReader::deliver() {
+    QList<Result> batch;
+    {
+        std::lock_guard lock(mutex_);
+        batch.swap(done_);
+        for (const Result& r : batch) wanted_.remove(r.ticket);
+    }
+    if (!batch.isEmpty()) emit sizesRead(batch);
+}
+
+}  // namespace vz::slideshow

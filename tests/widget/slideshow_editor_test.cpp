@@ -112,28 +112,31 @@ TEST_F(EditorTest, AddImagesListsEveryChosenFileAndNamesThoseItCouldNotRead) {
 }
 
 TEST_F(EditorTest, SizesArriveInBatchesWithProgressAndFollowTheirRowsThroughEdits) {
-    // Widths 11..22 name the rows, whatever order the list is in.
+    // Widths 11..40 name the rows, whatever order the list is in. More files
+    // than one slice: the rest are listed from the event loop.
     QStringList paths;
-    for (int i = 1; i <= 12; ++i) paths << picture(QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0')), {10 + i, 5});
+    for (int i = 1; i <= 30; ++i) paths << picture(QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0')), {10 + i, 5});
     const QString bad = file(QStringLiteral("bad.jpg"), "no picture");
     int batches = 0;
     QObject::connect(&editor(), &SlideshowEditor::sizesShown, app.get(), [&] { ++batches; });
     desktop.asked.clear();
     addChosen(paths + QStringList{bad});
+    EXPECT_EQ(editor().rows().size(), size_t(SlideshowEditor::kListSlice));
+    EXPECT_EQ(editor().readsPending(), 31);
     EXPECT_FALSE(editor().readProgress->isHidden());
-    EXPECT_EQ(editor().readProgress->maximum(), 13);
+    EXPECT_EQ(editor().readProgress->maximum(), 31);
     EXPECT_EQ(editor().readProgress->value(), 0);
     editor().sortByColumn(0);  // descending, while the reads are under way
     ASSERT_TRUE(pumpUntil([&] { return batches > 0; }));
     if (editor().readsPending() > 0) {
-        EXPECT_EQ(editor().readProgress->value(), 13 - editor().readsPending());
+        EXPECT_EQ(editor().readProgress->value(), 31 - editor().readsPending());
         EXPECT_FALSE(editor().readProgress->isHidden());
     }
     waitForSizes();
     EXPECT_TRUE(editor().readProgress->isHidden());
     const QStringList names = column(0), sizes = column(4);
-    ASSERT_EQ(names.size(), 13);
-    for (int r = 0; r < 13; ++r) {
+    ASSERT_EQ(names.size(), 31);
+    for (int r = 0; r < 31; ++r) {
         const QString want = names[r] == QStringLiteral("bad.jpg")
                                  ? QString()
                                  : QStringLiteral("%1 X 5").arg(10 + names[r].mid(1, 2).toInt());
@@ -159,12 +162,15 @@ TEST_F(EditorTest, RowsThatLeaveBeforeTheirSizeIsReadDropTheirResultsAndMessages
     EXPECT_TRUE(desktop.asked[0].contains(badB));
     EXPECT_FALSE(desktop.asked[0].contains(badA));
 
-    // Clear All and Open Project while reads are pending: nothing arrives
-    // later, no message, the progress bar goes at once.
+    // Clear All and Open Project while files are still being listed and
+    // read: nothing arrives later, no message, the progress bar goes at once.
+    QStringList many{picture(QStringLiteral("c.png"), {3, 3}), file(QStringLiteral("bad3.jpg"), "z")};
+    for (int i = 0; i < 2 * SlideshowEditor::kListSlice; ++i)
+        many << file(QStringLiteral("n%1.txt").arg(i), "t");
     for (const bool clear : {true, false}) {
         desktop.asked.clear();
-        addChosen({picture(QStringLiteral("c.png"), {3, 3}), file(QStringLiteral("bad3.jpg"), "z")});
-        EXPECT_EQ(editor().readsPending(), 2);
+        addChosen(many);
+        EXPECT_EQ(editor().readsPending(), 2 + SlideshowEditor::kListSlice + 2);
         if (clear) {
             desktop.answers = {Answer::Yes};
             editor().clearButton->click();

@@ -1,8 +1,8 @@
 #pragma once
 // Reads the sizes of many pictures on a small pool of worker threads (the
 // header probe, no decoding) and hands the results to the thread that owns
-// the reader. Results that finish while that thread is busy are handed over
-// together, as one batch.
+// the reader in batches: at most one hand-over per kBatchMs, so a window
+// that shows them repaints a few times a second, not once per picture.
 
 #include "core/slideshow/picture_decoder.h"
 
@@ -10,7 +10,9 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QElapsedTimer>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <mutex>
 
@@ -23,6 +25,8 @@ public:
         quint64 ticket = 0;
         DecodedPicture picture;  // fullSize or error; no image
     };
+
+    static constexpr int kBatchMs = 100;
 
     explicit PictureSizeReader(int threads = 2, DecodeLimits limits = {}, QObject* parent = nullptr);
     ~PictureSizeReader() override;  // waits for the reads under way
@@ -42,6 +46,8 @@ private:
 
     const DecodeLimits limits_;
     QThreadPool pool_;
+    QTimer batchTimer_;       // the next hand-over, when the last was recent
+    QElapsedTimer sinceLast_; // since the last hand-over
     quint64 lastTicket_ = 0;
     std::mutex mutex_;
     QSet<quint64> wanted_;   // queued or under way, not cancelled

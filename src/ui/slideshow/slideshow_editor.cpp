@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QThread>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -60,16 +61,16 @@ QTreeWidgetItem* makeItem(const ListRow& row) {
     return item;
 }
 
-// Two workers read sizes: enough to keep ahead of the list, and the rest of
-// the machine stays free for the window.
-constexpr int kSizeReaders = 2;
+// Workers that read sizes: one core is left to the window, and two are
+// plenty to keep ahead of the list.
+int sizeReaders() { return std::clamp(QThread::idealThreadCount() - 1, 1, 2); }
 
 }  // namespace
 
 SlideshowEditor::SlideshowEditor(Controller& controller)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
       controller_(controller),
-      sizeReader_(kSizeReaders) {
+      sizeReader_(sizeReaders()) {
     setWindowTitle(QStringLiteral("Vivivoz - Slideshow"));
     setFixedSize(kClientSize);
     setAcceptDrops(true);
@@ -108,6 +109,9 @@ SlideshowEditor::SlideshowEditor(Controller& controller)
     readProgress->setTextVisible(false);
     readProgress->hide();
     connect(&sizeReader_, &PictureSizeReader::sizesRead, this, &SlideshowEditor::showSizes);
+    listTimer_.setSingleShot(true);
+    listTimer_.setInterval(0);
+    connect(&listTimer_, &QTimer::timeout, this, &SlideshowEditor::listSlice);
 
     previewBox = new QGroupBox(QStringLiteral(" Preview "), this);
     previewBox->setGeometry(728, 8, 240, 430);
@@ -223,10 +227,43 @@ quint64 SlideshowEditor::beginGroup() {
     return id;
 }
 
+void SlideshowEditor::queueFile(const QString& path, bool opening, quint64 group) {
+    toList_.push_back(QueuedFile{path, opening, group, false});
+    if (!listTimer_.isActive()) listTimer_.start();
+}
+
+void SlideshowEditor::closeGroup(quint64 group) {
+    if (!toList_.empty() && toList_.back().group == group)
+        toList_.back().last = true;
+    else
+        endGroup(group);
+}
+
 void SlideshowEditor::endGroup(quint64 group) {
     if (auto it = groups_.find(group); it != groups_.end()) it->second.listing = false;
+}
+
+void SlideshowEditor::listSlice() {
+    for (int n = 0; n < kListSlice && !toList_.empty(); ++n) {
+        const QueuedFile file = std::move(toList_.front());
+        toList_.pop_front();
+        addFile(file.path, file.opening, file.group);
+        if (file.last) endGroup(file.group);
+    }
+    appendItems();
+    if (toList_.empty())
+        listTimer_.stop();
+    else if (!listTimer_.isActive())
+        listTimer_.start();
     showReadProgress();
     finishGroups();
+}
+
+void SlideshowEditor::dropQueuedFiles() {
+    for (const QueuedFile& file : toList_)
+        if (file.last) endGroup(file.group);
+    toList_.clear();
+    listTimer_.stop();
 }
 
 void SlideshowEditor::addFile(const QString& path, bool opening, quint64 group) {
@@ -246,9 +283,9 @@ void SlideshowEditor::addFile(const QString& path, bool opening, quint64 group) 
 
 void SlideshowEditor::addFiles(const QStringList& paths) {
     const quint64 group = beginGroup();
-    for (const QString& path : paths) addFile(path, false, group);
-    appendItems();
-    endGroup(group);
+    for (const QString& path : paths) queueFile(path, false, group);
+    closeGroup(group);
+    listSlice();
 }
 
 void SlideshowEditor::showSizes(const QList<PictureSizeReader::Result>& results) {
@@ -314,13 +351,19 @@ void SlideshowEditor::finishGroups() {
 }
 
 void SlideshowEditor::showReadProgress() {
-    if (pendingReads_.isEmpty()) {
+    if (pendingReads_.isEmpty() && toList_.empty()) {
         readsStarted_ = 0;
         readProgress->hide();
         return;
     }
-    readProgress->setRange(0, readsStarted_);
-    readProgress->setValue(readsStarted_ - int(pendingReads_.size()));
+    // Files still to be listed count as reads to come.
+    const int total = readsStarted_ + int(toList_.size());
+    // setValue repaints the bar at once; with updates off it waits for the
+    // window's next paint like everything else.
+    readProgress->setUpdatesEnabled(false);
+    readProgress->setRange(0, total);
+    readProgress->setValue(total - readsPending());
+    readProgress->setUpdatesEnabled(true);
     readProgress->show();
 }
 
@@ -388,6 +431,7 @@ void SlideshowEditor::clearAll() {
     const auto answer = prompter.ask(kCaption, QStringLiteral("All images will be deleted. OK? "),
                                      Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
     if (answer == Prompter::Answer::No) return;
+    dropQueuedFiles();
     cancelReads(0, rows_.size());
     rows_.clear();
     refreshList();
@@ -511,6 +555,7 @@ void SlideshowEditor::openProject() {
     const QString path = prompter.chooseOpenFile(kOpenProjectFilter, QStringLiteral("mef"));
     if (path.isEmpty()) return;
     projectMode_ = true;
+    dropQueuedFiles();
     cancelReads(0, rows_.size());
     rows_.clear();
     list->clearSelection();
@@ -527,17 +572,18 @@ void SlideshowEditor::openProject() {
     loopBox->setChecked(project->loop);
     loopBox->setText(onOff(project->loop));
     durationEdit->setValue(project->durationSeconds);
+    // The files are listed from the event loop in slices while the messages
+    // about missing ones are open.
     const quint64 group = beginGroup();
     for (const QString& file : project->paths) {
-        if (QFileInfo::exists(file)) {
-            addFile(file, true, group);
-            appendItems();
-        } else {
+        if (QFileInfo::exists(file))
+            queueFile(file, true, group);
+        else
             say(QStringLiteral("Zeriz Oduruve"), QStringLiteral("File does not exist ") + file, Prompter::Icon::Warning);
-        }
     }
+    closeGroup(group);
+    listSlice();
     showSelected();
-    endGroup(group);
 }
 
 void SlideshowEditor::say(const QString& caption, const QString& text, Prompter::Icon icon) {

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <deque>
 #include <map>
 #include <random>
 #include <vector>
@@ -62,14 +63,17 @@ public:
 
     // --- the list, as the buttons and drops change it
     const std::vector<slideshow::ListRow>& rows() const { return rows_; }
-    // Lists files in order at once (files that are refused are skipped) and
-    // reads the pictures' sizes on worker threads; the Dimensions column is
-    // filled in as they arrive. Pictures that cannot be read stay without
+    // Lists files in order (files that are refused are skipped) and reads
+    // the pictures' sizes on worker threads; the Dimensions column is filled
+    // in as they arrive. Pictures that cannot be read stay without
     // dimensions, and their messages are shown together once every picture
-    // of this call has been read.
+    // of this call has been read. The first kListSlice files are listed
+    // before this returns, the rest in slices of that many from the event
+    // loop, so a long choice never holds the window up.
     void addFiles(const QStringList& paths);
-    // Pictures whose sizes are still being read.
-    int readsPending() const { return int(pendingReads_.size()); }
+    static constexpr int kListSlice = 25;
+    // Files still to be listed plus pictures whose sizes are still being read.
+    int readsPending() const { return int(toList_.size() + pendingReads_.size()); }
     bool listChanged() const { return listChanged_; }
     bool projectMode() const { return projectMode_; }
     bool sortDescending() const { return sortDescending_; }
@@ -115,8 +119,21 @@ private:
         quint64 group = 0;
         int order = 0;
     };
+    struct QueuedFile {
+        QString path;
+        bool opening = false;  // from a project: listed even when listed already
+        quint64 group = 0;
+        bool last = false;     // the group's last file
+    };
     quint64 beginGroup();
+    void queueFile(const QString& path, bool opening, quint64 group);
+    // No more files come for `group`.
+    void closeGroup(quint64 group);
     void endGroup(quint64 group);
+    // Lists the next kListSlice queued files.
+    void listSlice();
+    // Forgets the files not listed yet (the list is being replaced).
+    void dropQueuedFiles();
     // One file: refused (kind or already listed unless `opening`) is not listed.
     void addFile(const QString& path, bool opening, quint64 group);
     void showSizes(const QList<slideshow::PictureSizeReader::Result>& results);
@@ -148,6 +165,8 @@ private:
     bool showsStop_ = false;
     bool closing_ = false;
     std::mt19937 random_{std::random_device{}()};
+    std::deque<QueuedFile> toList_;
+    QTimer listTimer_;  // the next slice of toList_
     QHash<quint64, PendingRead> pendingReads_;  // by ticket
     std::map<quint64, AddGroup> groups_;  // by id, so messages come in the order of the adds
     quint64 lastGroup_ = 0;

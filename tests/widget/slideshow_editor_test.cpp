@@ -112,31 +112,32 @@ TEST_F(EditorTest, AddImagesListsEveryChosenFileAndNamesThoseItCouldNotRead) {
 }
 
 TEST_F(EditorTest, SizesArriveInBatchesWithProgressAndFollowTheirRowsThroughEdits) {
-    // Widths 11..40 name the rows, whatever order the list is in. More files
+    // Widths 11.. name the rows, whatever order the list is in. More files
     // than one slice: the rest are listed from the event loop.
+    const int count = SlideshowEditor::kListSlice + 5, total = count + 1;
     QStringList paths;
-    for (int i = 1; i <= 30; ++i) paths << picture(QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0')), {10 + i, 5});
+    for (int i = 1; i <= count; ++i) paths << picture(QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0')), {10 + i, 5});
     const QString bad = file(QStringLiteral("bad.jpg"), "no picture");
     int batches = 0;
     QObject::connect(&editor(), &SlideshowEditor::sizesShown, app.get(), [&] { ++batches; });
     desktop.asked.clear();
     addChosen(paths + QStringList{bad});
     EXPECT_EQ(editor().rows().size(), size_t(SlideshowEditor::kListSlice));
-    EXPECT_EQ(editor().readsPending(), 31);
+    EXPECT_EQ(editor().readsPending(), total);
     EXPECT_FALSE(editor().readProgress->isHidden());
-    EXPECT_EQ(editor().readProgress->maximum(), 31);
+    EXPECT_EQ(editor().readProgress->maximum(), total);
     EXPECT_EQ(editor().readProgress->value(), 0);
     editor().sortByColumn(0);  // descending, while the reads are under way
     ASSERT_TRUE(pumpUntil([&] { return batches > 0; }));
     if (editor().readsPending() > 0) {
-        EXPECT_EQ(editor().readProgress->value(), 31 - editor().readsPending());
+        EXPECT_EQ(editor().readProgress->value(), total - editor().readsPending());
         EXPECT_FALSE(editor().readProgress->isHidden());
     }
     waitForSizes();
     EXPECT_TRUE(editor().readProgress->isHidden());
     const QStringList names = column(0), sizes = column(4);
-    ASSERT_EQ(names.size(), 31);
-    for (int r = 0; r < 31; ++r) {
+    ASSERT_EQ(names.size(), total);
+    for (int r = 0; r < total; ++r) {
         const QString want = names[r] == QStringLiteral("bad.jpg")
                                  ? QString()
                                  : QStringLiteral("%1 X 5").arg(10 + names[r].mid(1, 2).toInt());

@@ -78,6 +78,7 @@ SlideshowEditor::SlideshowEditor(Controller& controller)
     list = new QTreeWidget(this);
     list->setGeometry(8, 8, 712, 520);
     list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);  // one line of text each: no row is measured on its own
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);

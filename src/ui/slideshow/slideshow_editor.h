@@ -71,7 +71,7 @@ public:
     // before this returns, the rest in slices of that many from the event
     // loop, so a long choice never holds the window up.
     void addFiles(const QStringList& paths);
-    static constexpr int kListSlice = 25;
+    static constexpr int kListSlice = 50;
     // Files still to be listed plus pictures whose sizes are still being read.
     int readsPending() const { return int(toList_.size() + pendingReads_.size()); }
     bool listChanged() const { return listChanged_; }

@@ -365,6 +365,7 @@ void SlideshowEditor::showReadProgress() {
     readProgress->setRange(0, total);
     readProgress->setValue(total - readsPending());
     readProgress->setUpdatesEnabled(true);
+    readProgress->update();
     readProgress->show();
 }
 

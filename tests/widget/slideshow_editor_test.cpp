@@ -193,6 +193,10 @@ TEST_F(EditorTest, RowsThatLeaveBeforeTheirSizeIsReadDropTheirResultsAndMessages
     desktop.chosenFiles = {vsl};
     editor().saveSlideshowButton->click();
     EXPECT_EQ(read(vsl), "5\r\nOn\r\n" + a.toUtf8() + "\r\n" + badA.toUtf8() + "\r\n");
+    playSlideshowsOnThisThread();
+    editor().playButton->click();
+    EXPECT_TRUE(controller().slideshowPlayback().editorPlaying());
+    EXPECT_EQ(editor().readsPending(), 2);
     desktop.asked.clear();
     editor().close();
     waitForSizes();

@@ -9,6 +9,7 @@
 //
 // Usage: decode_bench [--rounds=N] [Google Benchmark flags]
 
+#include "bench_photo.h"
 #include "core/slideshow/picture_decoder.h"
 
 #include <benchmark/benchmark.h>
@@ -31,33 +32,8 @@ namespace {
 
 using vz::slideshow::FileKind;
 
-// Gradients, soft blobs and grain: a photo's mix of smooth and busy areas.
-QImage photo(QSize size, unsigned seed) {
-    QImage image(size, QImage::Format_RGB32);
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> grain(-12, 12);
-    const int w = size.width(), h = size.height();
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w, v = double(y) / h;
-            const double blob = 60 * std::sin(7 * u + 3 * v) * std::cos(5 * v - 2 * u);
-            const int g = grain(rng);
-            row[x] = qRgb(std::clamp(int(90 + 120 * u + blob) + g, 0, 255),
-                          std::clamp(int(70 + 100 * v - blob / 2) + g, 0, 255),
-                          std::clamp(int(160 - 90 * u * v + blob) + g, 0, 255));
-        }
-    }
-    return image;
-}
-
-QByteArray encode(const QImage& image, const char* format, int quality) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format, quality);
-    return bytes;
-}
+using bench::encode;
+using bench::photo;
 
 struct Files {
     QByteArray jpeg24mp, png1080p;

@@ -1,6 +1,7 @@
 // Fuzz target for the picture decoder: the input is tried as a JPEG, a PNG
-// and a bitmap. Whatever it holds, decoding must not crash, must end, and a
-// picture that decodes fits the bound it was asked for.
+// and a bitmap. Whatever it holds, decoding and the size probe must not
+// crash, must end, a picture that decodes fits the bound it was asked for,
+// and the probe gives the decoder's size.
 
 #include "core/slideshow/picture_decoder.h"
 
@@ -27,6 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (!picture.ok() && !picture.image.isNull()) {
             std::fprintf(stderr, "picture_fuzz: a failed decode returned a picture\n");
+            std::abort();
+        }
+        // The size probe reads the same headers: where both succeed they agree.
+        const DecodedPicture probed = probePictureData(input, kind, QStringLiteral("fuzz"), limits);
+        if (probed.ok() && picture.ok() && probed.fullSize != picture.fullSize) {
+            std::fprintf(stderr, "picture_fuzz: the probe's size differs from the decoder's\n");
             std::abort();
         }
     }

@@ -1,8 +1,10 @@
 // The slideshow editor on the fake platform: adding files (dialog and
-// drops), the list buttons, sorting, the preview and Send, the two files,
-// Open Project's messages and the save prompt on closing.
+// drops) with their sizes read on workers, the list buttons, sorting, the
+// preview and Send, the two files, Open Project's messages and the save
+// prompt on closing.
 
 #include "app_fixture.h"
+#include "pump_events.h"
 
 #include "ui/output/output_window.h"
 #include "ui/slideshow/slideshow_editor.h"
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -74,6 +77,8 @@ protected:
         desktop.chosenFileLists = {paths};
         editor().addButton->click();
     }
+    // Runs the event loop until every size read has been shown.
+    void waitForSizes() { ASSERT_TRUE(pumpUntil([this] { return editor().readsPending() == 0; })); }
     QList<QSize> sent;
 };
 
@@ -85,6 +90,11 @@ TEST_F(EditorTest, AddImagesListsEveryChosenFileAndNamesThoseItCouldNotRead) {
     const QString txt = file(QStringLiteral("notes.txt"), "hello");
     desktop.asked.clear();
     addChosen({a, bad, gif, txt, c, a});  // the GIF and the second a.png are refused
+    // Listed at once; the sizes come from the workers through the event loop.
+    EXPECT_EQ(column(4), QStringList(4, QString()));
+    EXPECT_EQ(editor().readsPending(), 3);
+    EXPECT_TRUE(desktop.asked.isEmpty());
+    waitForSizes();
     EXPECT_TRUE(desktop.fileFilters.last().startsWith(QStringLiteral("All (*.jpg;*.jpeg;*.bmp;*.png)")));
     EXPECT_EQ(column(0), QStringList({"a.png", "bad.png", "notes.txt", "c.png"}));
     EXPECT_EQ(column(1)[1], QStringLiteral("20"));
@@ -99,6 +109,99 @@ TEST_F(EditorTest, AddImagesListsEveryChosenFileAndNamesThoseItCouldNotRead) {
     desktop.chosenFileLists.clear();
     editor().addButton->click();
     EXPECT_EQ(editor().rows().size(), 4u);
+}
+
+TEST_F(EditorTest, SizesArriveInBatchesWithProgressAndFollowTheirRowsThroughEdits) {
+    // Widths 11.. name the rows, whatever order the list is in. More files
+    // than one slice: the rest are listed from the event loop.
+    const int count = SlideshowEditor::kListSlice + 5, total = count + 1;
+    QStringList paths;
+    for (int i = 1; i <= count; ++i) paths << picture(QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0')), {10 + i, 5});
+    const QString bad = file(QStringLiteral("bad.jpg"), "no picture");
+    int batches = 0;
+    QObject::connect(&editor(), &SlideshowEditor::sizesShown, app.get(), [&] { ++batches; });
+    desktop.asked.clear();
+    addChosen(paths + QStringList{bad});
+    EXPECT_EQ(editor().rows().size(), size_t(SlideshowEditor::kListSlice));
+    EXPECT_EQ(editor().readsPending(), total);
+    EXPECT_FALSE(editor().readProgress->isHidden());
+    EXPECT_EQ(editor().readProgress->maximum(), total);
+    EXPECT_EQ(editor().readProgress->value(), 0);
+    editor().sortByColumn(0);  // descending, while the reads are under way
+    ASSERT_TRUE(pumpUntil([&] { return batches > 0; }));
+    if (editor().readsPending() > 0) {
+        EXPECT_EQ(editor().readProgress->value(), total - editor().readsPending());
+        EXPECT_FALSE(editor().readProgress->isHidden());
+    }
+    waitForSizes();
+    EXPECT_TRUE(editor().readProgress->isHidden());
+    const QStringList names = column(0), sizes = column(4);
+    ASSERT_EQ(names.size(), total);
+    for (int r = 0; r < total; ++r) {
+        const QString want = names[r] == QStringLiteral("bad.jpg")
+                                 ? QString()
+                                 : QStringLiteral("%1 X 5").arg(10 + names[r].mid(1, 2).toInt());
+        EXPECT_EQ(sizes[r], want) << qPrintable(names[r]);
+    }
+    ASSERT_EQ(desktop.asked.size(), 1);
+    EXPECT_TRUE(desktop.asked[0].contains(bad));
+}
+
+TEST_F(EditorTest, RowsThatLeaveBeforeTheirSizeIsReadDropTheirResultsAndMessages) {
+    const QString a = picture(QStringLiteral("a.png"), {6, 7});
+    const QString badA = file(QStringLiteral("bad1.png"), "x"), badB = file(QStringLiteral("bad2.bmp"), "y");
+    const QString b = picture(QStringLiteral("b.png"), {9, 4});
+    desktop.asked.clear();
+    addChosen({badA, a, badB, b});
+    editor().selectRows({0, 1});  // bad1.png and a.png go before their sizes are in
+    editor().removeButton->click();
+    EXPECT_EQ(editor().readsPending(), 2);
+    waitForSizes();
+    EXPECT_EQ(column(0), QStringList({"bad2.bmp", "b.png"}));
+    EXPECT_EQ(column(4), QStringList({"", "9 X 4"}));
+    ASSERT_EQ(desktop.asked.size(), 1);  // only the file still listed is named
+    EXPECT_TRUE(desktop.asked[0].contains(badB));
+    EXPECT_FALSE(desktop.asked[0].contains(badA));
+
+    // Clear All and Open Project while files are still being listed and
+    // read: nothing arrives later, no message, the progress bar goes at once.
+    QStringList many{picture(QStringLiteral("c.png"), {3, 3}), file(QStringLiteral("bad3.jpg"), "z")};
+    for (int i = 0; i < 2 * SlideshowEditor::kListSlice; ++i)
+        many << file(QStringLiteral("n%1.txt").arg(i), "t");
+    for (const bool clear : {true, false}) {
+        desktop.asked.clear();
+        addChosen(many);
+        EXPECT_EQ(editor().readsPending(), 2 + SlideshowEditor::kListSlice + 2);
+        if (clear) {
+            desktop.answers = {Answer::Yes};
+            editor().clearButton->click();
+        } else {
+            desktop.chosenFiles = {file(QStringLiteral("empty.mef"), "1\r\n5\r\n")};
+            editor().openProjectButton->click();
+        }
+        EXPECT_EQ(editor().readsPending(), 0);
+        EXPECT_TRUE(editor().readProgress->isHidden());
+        pumpUntil([] { return false; }, 50);  // any result still under way comes and goes
+        EXPECT_TRUE(editor().rows().empty());
+        EXPECT_EQ(desktop.asked.size(), clear ? 1 : 0) << clear;  // the Clear All question alone
+    }
+
+    // Saving and playing need no sizes; closing leaves the reads to finish
+    // quietly and the list keeps them.
+    const QString vsl = dir() + QStringLiteral("/pending.vsl");
+    addChosen({a, badA});
+    desktop.chosenFiles = {vsl};
+    editor().saveSlideshowButton->click();
+    EXPECT_EQ(read(vsl), "5\r\nOn\r\n" + a.toUtf8() + "\r\n" + badA.toUtf8() + "\r\n");
+    playSlideshowsOnThisThread();
+    editor().playButton->click();
+    EXPECT_TRUE(controller().slideshowPlayback().editorPlaying());
+    EXPECT_EQ(editor().readsPending(), 2);
+    desktop.asked.clear();
+    editor().close();
+    waitForSizes();
+    EXPECT_TRUE(desktop.asked.isEmpty());
+    EXPECT_EQ(column(4), QStringList({"6 X 7", ""}));
 }
 
 TEST_F(EditorTest, RemoveMoveAndClearAll) {
@@ -202,6 +305,8 @@ TEST_F(EditorTest, SavesWriteBothFormatsAndOpenProjectReadsOne) {
     EXPECT_EQ(editor().durationEdit->value(), 12);
     EXPECT_EQ(column(0), QStringList({"a.png", "a.png"}));
     EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("File does not exist /nowhere/x.png")});
+    waitForSizes();
+    EXPECT_EQ(column(4), QStringList({"8 X 8", "8 X 8"}));
 
     // A second line that is no integer: the message, and the list stays emptied.
     desktop.asked.clear();
@@ -224,6 +329,7 @@ TEST_F(EditorTest, DroppedFilesAreListedWithoutMarkingTheListChanged) {
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&editor(), &drop);
+    waitForSizes();
     EXPECT_EQ(column(0), QStringList({"t.txt", "r.rtf", "p.png"}));
     EXPECT_EQ(column(4), QStringList({"", "", "5 X 4"}));
     EXPECT_FALSE(editor().listChanged());

@@ -15,6 +15,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 #include <png.h>
+#include <zlib.h>
 
 // The libjpeg and libpng error paths leave through longjmp. Every function
 // below that calls setjmp keeps its state in a job struct owned by its caller
@@ -57,6 +58,7 @@ struct DecodeJob {
     QSize fullSize;
     int orientation = 1;
     QString problem;  // a refusal of ours (limits, memory)
+    bool probeOnly = false;  // size and file structure only, no pixels
 };
 
 // The outcome of a job; `libraryMessage` is the library's error when it failed.
@@ -146,6 +148,40 @@ void cmykToRgb(const uchar* cmyk, quint32* out, int width, bool inverted) {
     }
 }
 
+// The rest of a JPEG stream after the first scan's header, walked without
+// decoding: the entropy-coded data is skipped to the next marker, the
+// segments between scans by their length, up to the end-of-picture marker.
+// Catches files that end early, stray markers and too many scans, in the
+// library's words where it has them.
+QString jpegStructureProblem(const uchar* p, size_t size, size_t at, int maxScans, const jpeg_error_mgr& err) {
+    const QString endsEarly = QString::fromLatin1(err.jpeg_message_table[JWRN_JPEG_EOF]);
+    const QString damaged = QString::fromLatin1(err.jpeg_message_table[JWRN_HIT_MARKER]);
+    int scans = 1;
+    for (;;) {
+        if (at >= size) return endsEarly;
+        const auto* ff = static_cast<const uchar*>(std::memchr(p + at, 0xFF, size - at));
+        if (!ff) return endsEarly;
+        at = size_t(ff - p) + 1;
+        while (at < size && p[at] == 0xFF) ++at;  // fill bytes
+        if (at >= size) return endsEarly;
+        const uchar marker = p[at++];
+        if (marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // stuffed zero, restart marker
+        if (marker == 0xD9) return QString();
+        // Segments that may follow a scan: another scan, tables, restart
+        // interval, line count, comments, application data.
+        const bool segment = marker == 0xDA || marker == 0xC4 || marker == 0xCC || marker == 0xDB ||
+                             marker == 0xDC || marker == 0xDD || marker == 0xFE || (marker >= 0xE0 && marker <= 0xEF);
+        if (!segment) return damaged;
+        if (size - at < 2) return endsEarly;
+        const size_t length = size_t(p[at]) << 8 | p[at + 1];
+        if (length < 2) return damaged;
+        if (size - at < length) return endsEarly;
+        at += length;
+        if (marker == 0xDA && ++scans > maxScans)
+            return QStringLiteral("the picture has more than %1 scans").arg(maxScans);
+    }
+}
+
 // Returns false with err.message set when libjpeg failed.
 bool runJpeg(JpegJob* job, jpeg_decompress_struct* cinfo, JpegErrorManager* err, JpegProgress* progress) {
     if (setjmp(err->jump)) return false;
@@ -161,6 +197,11 @@ bool runJpeg(JpegJob* job, jpeg_decompress_struct* cinfo, JpegErrorManager* err,
     job->fullSize = oriented(raw, job->orientation);
     job->problem = sizeProblem(cinfo->image_width, cinfo->image_height, *job->limits);
     if (!job->problem.isEmpty()) return true;
+    if (job->probeOnly) {
+        const size_t at = job->size - cinfo->src->bytes_in_buffer;
+        job->problem = jpegStructureProblem(job->data, job->size, at, job->limits->maxJpegScans, err->pub);
+        return true;
+    }
 
     const QSize needed = oriented(fittedSize(job->fullSize, job->bound), job->orientation);
     cinfo->scale_num = unsigned(jpegScaleEighths(raw, needed));
@@ -196,9 +237,10 @@ bool runJpeg(JpegJob* job, jpeg_decompress_struct* cinfo, JpegErrorManager* err,
     return true;
 }
 
-DecodedPicture decodeJpeg(const QByteArray& data, QSize bound, const QString& name, const DecodeLimits& limits,
-                          int& orientation) {
+DecodedPicture decodeJpeg(const QByteArray& data, QSize bound, bool probeOnly, const QString& name,
+                          const DecodeLimits& limits, int& orientation) {
     JpegJob job;
+    job.probeOnly = probeOnly;
     job.data = reinterpret_cast<const uchar*>(data.constData());
     job.size = size_t(data.size());
     job.bound = bound;
@@ -243,6 +285,23 @@ void pngFail(png_structp png, png_const_charp message) {
 
 void pngWarning(png_structp, png_const_charp) {}
 
+// The chunks from `at` (the first picture data chunk) to the end chunk,
+// walked without inflating: every chunk must be whole, and the critical
+// ones must match their checksums, as the decoder requires.
+QString pngStructureProblem(const uchar* p, size_t size, size_t at) {
+    for (;;) {
+        if (size - at < 12) return QStringLiteral("the file ends too early");
+        const quint32 length = qFromBigEndian<quint32>(p + at);
+        if (length > 0x7FFFFFFFu || size - at - 12 < length) return QStringLiteral("the file ends too early");
+        const uchar* type = p + at + 4;
+        const bool critical = !(type[0] & 0x20);
+        if (critical && crc32(crc32(0, nullptr, 0), type, uInt(length) + 4) != qFromBigEndian<quint32>(type + 4 + length))
+            return QStringLiteral("%1: CRC error").arg(QLatin1String(reinterpret_cast<const char*>(type), 4));
+        at += 12 + size_t(length);
+        if (std::memcmp(type, "IEND", 4) == 0) return QString();
+    }
+}
+
 bool runPng(PngJob* job, png_structp png, png_infop info) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, job, pngRead);
@@ -263,6 +322,11 @@ bool runPng(PngJob* job, png_structp png, png_infop info) {
     job->problem = sizeProblem(width, height, *job->limits);
     if (job->problem.isEmpty()) job->problem = decodedSizeProblem(width, height, *job->limits);
     if (!job->problem.isEmpty()) return true;
+    if (job->probeOnly) {
+        // Reading the header stopped just after the first data chunk's length and type.
+        job->problem = pngStructureProblem(job->data, job->size, job->position - 8);
+        return true;
+    }
 
     const bool alpha = (colour & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
     if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
@@ -286,8 +350,10 @@ bool runPng(PngJob* job, png_structp png, png_infop info) {
     return true;
 }
 
-DecodedPicture decodePng(const QByteArray& data, const QString& name, const DecodeLimits& limits, int& orientation) {
+DecodedPicture decodePng(const QByteArray& data, bool probeOnly, const QString& name, const DecodeLimits& limits,
+                         int& orientation) {
     PngJob job;
+    job.probeOnly = probeOnly;
     job.data = reinterpret_cast<const uchar*>(data.constData());
     job.size = size_t(data.size());
     job.limits = &limits;
@@ -327,7 +393,7 @@ qint64 bitmapBytesNeeded(const QByteArray& data) {
     return qint64(u32(10)) + stride * std::abs(height);
 }
 
-DecodedPicture decodeBmp(const QByteArray& data, const QString& name, const DecodeLimits& limits) {
+DecodedPicture decodeBmp(const QByteArray& data, bool probeOnly, const QString& name, const DecodeLimits& limits) {
     DecodedPicture out;
     QBuffer buffer;
     buffer.setData(data);
@@ -351,6 +417,7 @@ DecodedPicture decodeBmp(const QByteArray& data, const QString& name, const Deco
         out.error = failure(name, QStringLiteral("the file ends too early"));
         return out;
     }
+    if (probeOnly) return out;
     QImage image;
     if (!reader.read(&image)) {
         out.error = failure(name, reader.errorString());
@@ -424,20 +491,55 @@ QImage applyOrientation(const QImage& image, int orientation) {
     }
 }
 
-DecodedPicture decodePictureData(const QByteArray& data, FileKind kind, QSize bound, const QString& name,
-                                 const DecodeLimits& limits) {
+namespace {
+
+// Decodes, or with `probeOnly` reads the size and checks the structure.
+DecodedPicture readPicture(const QByteArray& data, FileKind kind, QSize bound, bool probeOnly, const QString& name,
+                           const DecodeLimits& limits, int& orientation) {
     DecodedPicture out;
     if (data.isEmpty()) {
         out.error = failure(name, QStringLiteral("the file is empty"));
         return out;
     }
-    int orientation = 1;
     switch (kind) {
-    case FileKind::Jpeg: out = decodeJpeg(data, bound, name, limits, orientation); break;
-    case FileKind::Png: out = decodePng(data, name, limits, orientation); break;
-    case FileKind::Bitmap: out = decodeBmp(data, name, limits); break;
+    case FileKind::Jpeg: return decodeJpeg(data, bound, probeOnly, name, limits, orientation);
+    case FileKind::Png: return decodePng(data, probeOnly, name, limits, orientation);
+    case FileKind::Bitmap: return decodeBmp(data, probeOnly, name, limits);
     default: out.error = failure(name, QStringLiteral("the file is not a picture")); return out;
     }
+}
+
+template <typename Read>
+DecodedPicture readPictureFile(const QString& path, const DecodeLimits& limits, Read read) {
+    QString why;
+    const std::optional<QByteArray> data = readFileBytes(path, limits.maxFileBytes, &why);
+    if (!data) {
+        DecodedPicture out;
+        out.error = failure(path, why);
+        return out;
+    }
+    return read(*data, fileKindOf(path));
+}
+
+}  // namespace
+
+DecodedPicture probePictureData(const QByteArray& data, FileKind kind, const QString& name, const DecodeLimits& limits) {
+    int orientation = 1;
+    DecodedPicture out = readPicture(data, kind, QSize(), true, name, limits, orientation);
+    if (!out.ok()) out.fullSize = QSize();
+    return out;
+}
+
+DecodedPicture probePictureFile(const QString& path, const DecodeLimits& limits) {
+    return readPictureFile(path, limits, [&](const QByteArray& data, FileKind kind) {
+        return probePictureData(data, kind, path, limits);
+    });
+}
+
+DecodedPicture decodePictureData(const QByteArray& data, FileKind kind, QSize bound, const QString& name,
+                                 const DecodeLimits& limits) {
+    int orientation = 1;
+    DecodedPicture out = readPicture(data, kind, bound, false, name, limits, orientation);
     if (!out.ok()) return out;
     if (out.image.hasAlphaChannel()) out.image.convertTo(QImage::Format_ARGB32_Premultiplied);
     // Scale in the file's own orientation, then turn the smaller picture upright.
@@ -453,14 +555,9 @@ DecodedPicture decodePictureData(const QByteArray& data, FileKind kind, QSize bo
 }
 
 DecodedPicture decodePictureFile(const QString& path, QSize bound, const DecodeLimits& limits) {
-    QString why;
-    const std::optional<QByteArray> data = readFileBytes(path, limits.maxFileBytes, &why);
-    if (!data) {
-        DecodedPicture out;
-        out.error = failure(path, why);
-        return out;
-    }
-    return decodePictureData(*data, fileKindOf(path), bound, path, limits);
+    return readPictureFile(path, limits, [&](const QByteArray& data, FileKind kind) {
+        return decodePictureData(data, kind, bound, path, limits);
+    });
 }
 
 }  // namespace vz::slideshow

@@ -43,6 +43,16 @@ struct DecodedPicture {
     bool ok() const { return error.isEmpty(); }
 };
 
+// The picture's size (orientation applied) without decoding its pixels: the
+// headers are read and the file's structure is walked (JPEG markers and
+// scans, PNG chunks and their checksums, the bitmap's length), so a file
+// that is missing, cut short, too large or not a picture gives the same
+// message as decoding it would. Damage inside the compressed data itself
+// is found only by decoding. `image` stays null.
+DecodedPicture probePictureData(const QByteArray& data, FileKind kind, const QString& name,
+                                const DecodeLimits& limits = {});
+DecodedPicture probePictureFile(const QString& path, const DecodeLimits& limits = {});
+
 // `bound` empty: full size. `name` is used in messages only.
 DecodedPicture decodePictureData(const QByteArray& data, FileKind kind, QSize bound, const QString& name,
                                  const DecodeLimits& limits = {});

@@ -27,6 +27,8 @@ const std::array<ColumnInfo, kColumnCount>& listColumns();
 
 struct ListRow {
     std::array<QString, kColumnCount> text;
+    // The read of the picture's size still under way for this row; 0 when none.
+    quint64 sizeTicket = 0;
 
     const QString& fileName() const { return text[FileColumn]; }
     const QString& location() const { return text[LocationColumn]; }
@@ -48,7 +50,7 @@ QString typeText(const QString& path, const QMimeDatabase& mime);
 QString dimensionsText(QSize size);
 
 // A row with File, Size, Type and Location filled in; Dimensions is left to
-// the caller, who decodes the picture.
+// the caller, who reads the picture's size.
 ListRow makeRow(const QString& path, const QMimeDatabase& mime);
 
 // Whether `path` is already listed. File names are case-sensitive here, so

@@ -124,6 +124,10 @@ void SlideshowPlayer::startWait() {
         pictures_.prefetch(entries_[next], host_.pictureBound());
     waitStart_ = clock_.milliseconds();
     state_ = State::Waiting;
+    // Ticks from now on fall on whole multiples of kTickMs after the start
+    // of the wait, so a slide time that is such a multiple ends on a tick
+    // instead of up to one tick late.
+    timer_.start(kTickMs);
 }
 
 void SlideshowPlayer::tick() {

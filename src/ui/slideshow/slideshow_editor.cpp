@@ -18,12 +18,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
+#include <QThread>
 #include <QTreeWidget>
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace vz {
 
@@ -49,10 +52,25 @@ QPushButton* makeButton(QWidget* parent, const char* caption, QRect geometry) {
 
 QString onOff(bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"); }
 
+QTreeWidgetItem* makeItem(const ListRow& row) {
+    auto* item = new QTreeWidgetItem;
+    for (int c = 0; c < kColumnCount; ++c) {
+        item->setText(c, row.text[c]);
+        if (listColumns()[c].rightAligned) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    return item;
+}
+
+// Workers that read sizes: one core is left to the window, and two are
+// plenty to keep ahead of the list.
+int sizeReaders() { return std::clamp(QThread::idealThreadCount() - 1, 1, 2); }
+
 }  // namespace
 
 SlideshowEditor::SlideshowEditor(Controller& controller)
-    : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint), controller_(controller) {
+    : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
+      controller_(controller),
+      sizeReader_(sizeReaders()) {
     setWindowTitle(QStringLiteral("Vivivoz - Slideshow"));
     setFixedSize(kClientSize);
     setAcceptDrops(true);
@@ -60,6 +78,7 @@ SlideshowEditor::SlideshowEditor(Controller& controller)
     list = new QTreeWidget(this);
     list->setGeometry(8, 8, 712, 520);
     list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);  // one line of text each: no row is measured on its own
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -86,6 +105,14 @@ SlideshowEditor::SlideshowEditor(Controller& controller)
     saveProjectButton = makeButton(this, "Save Project", {472, 540, 110, 32});
     clearButton = makeButton(this, "Clear All", {588, 540, 110, 32});
     closeButton = makeButton(this, "Close", {858, 540, 110, 32});
+    readProgress = new QProgressBar(this);
+    readProgress->setGeometry(706, 545, 144, 22);
+    readProgress->setTextVisible(false);
+    readProgress->hide();
+    connect(&sizeReader_, &PictureSizeReader::sizesRead, this, &SlideshowEditor::showSizes);
+    listTimer_.setSingleShot(true);
+    listTimer_.setInterval(0);
+    connect(&listTimer_, &QTimer::timeout, this, &SlideshowEditor::listSlice);
 
     previewBox = new QGroupBox(QStringLiteral(" Preview "), this);
     previewBox->setGeometry(728, 8, 240, 430);
@@ -195,47 +222,163 @@ void SlideshowEditor::changeEvent(QEvent* event) {
 
 // --- the list ------------------------------------------------------------------
 
-int SlideshowEditor::addFile(const QString& path, bool opening, QString* error) {
-    const FileKind kind = fileKindOf(path);
-    if (!isListableKind(kind) || QFileInfo(path).isDir()) return -1;
-    if (!opening && isListed(rows_, path)) return -1;
-    ListRow row = makeRow(path, mime_);
-    if (isPictureKind(kind)) {
-        // The smallest decode that still reads the picture's own size.
-        const DecodedPicture picture = decodePictureFile(path, QSize(1, 1));
-        if (picture.ok())
-            row.text[DimensionsColumn] = dimensionsText(picture.fullSize);
-        else if (error)
-            *error = picture.error;
-    }
-    rows_.push_back(std::move(row));
-    return int(rows_.size()) - 1;
+quint64 SlideshowEditor::beginGroup() {
+    const quint64 id = ++lastGroup_;
+    groups_[id] = AddGroup{};
+    return id;
 }
 
-QStringList SlideshowEditor::addFiles(const QStringList& paths) {
-    QStringList errors;
-    for (const QString& path : paths) {
-        QString error;
-        addFile(path, false, &error);
-        if (!error.isEmpty()) errors << error;
+void SlideshowEditor::queueFile(const QString& path, bool opening, quint64 group) {
+    toList_.push_back(QueuedFile{path, opening, group, false});
+    if (!listTimer_.isActive()) listTimer_.start();
+}
+
+void SlideshowEditor::closeGroup(quint64 group) {
+    if (!toList_.empty() && toList_.back().group == group)
+        toList_.back().last = true;
+    else
+        endGroup(group);
+}
+
+void SlideshowEditor::endGroup(quint64 group) {
+    if (auto it = groups_.find(group); it != groups_.end()) it->second.listing = false;
+}
+
+void SlideshowEditor::listSlice() {
+    for (int n = 0; n < kListSlice && !toList_.empty(); ++n) {
+        const QueuedFile file = std::move(toList_.front());
+        toList_.pop_front();
+        addFile(file.path, file.opening, file.group);
+        if (file.last) endGroup(file.group);
     }
-    refreshList();
-    return errors;
+    appendItems();
+    if (toList_.empty())
+        listTimer_.stop();
+    else if (!listTimer_.isActive())
+        listTimer_.start();
+    showReadProgress();
+    finishGroups();
+}
+
+void SlideshowEditor::dropQueuedFiles() {
+    for (const QueuedFile& file : toList_)
+        if (file.last) endGroup(file.group);
+    toList_.clear();
+    listTimer_.stop();
+}
+
+void SlideshowEditor::addFile(const QString& path, bool opening, quint64 group) {
+    const FileKind kind = fileKindOf(path);
+    if (!isListableKind(kind) || QFileInfo(path).isDir()) return;
+    if (!opening && isListed(rows_, path)) return;
+    ListRow row = makeRow(path, mime_);
+    if (isPictureKind(kind)) {
+        AddGroup& g = groups_[group];
+        row.sizeTicket = sizeReader_.read(path);
+        pendingReads_.insert(row.sizeTicket, PendingRead{group, g.nextOrder++});
+        ++g.remaining;
+        ++readsStarted_;
+    }
+    rows_.push_back(std::move(row));
+}
+
+void SlideshowEditor::addFiles(const QStringList& paths) {
+    const quint64 group = beginGroup();
+    for (const QString& path : paths) queueFile(path, false, group);
+    closeGroup(group);
+    listSlice();
+}
+
+void SlideshowEditor::showSizes(const QList<PictureSizeReader::Result>& results) {
+    QHash<quint64, size_t> rowOf;
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].sizeTicket) rowOf.insert(rows_[i].sizeTicket, i);
+    for (const PictureSizeReader::Result& result : results) {
+        const auto pending = pendingReads_.constFind(result.ticket);
+        if (pending == pendingReads_.cend()) continue;  // its row is gone
+        const PendingRead read = *pending;
+        pendingReads_.erase(pending);
+        AddGroup& group = groups_[read.group];
+        --group.remaining;
+        if (!result.picture.ok()) group.errors.append({read.order, result.picture.error});
+        const auto row = rowOf.constFind(result.ticket);
+        if (row == rowOf.cend()) continue;
+        ListRow& listed = rows_[*row];
+        listed.sizeTicket = 0;
+        if (!result.picture.ok()) continue;
+        listed.text[DimensionsColumn] = dimensionsText(result.picture.fullSize);
+        // Items not made yet take the text when they are.
+        if (QTreeWidgetItem* item = list->topLevelItem(int(*row)))
+            item->setText(DimensionsColumn, listed.text[DimensionsColumn]);
+    }
+    showReadProgress();
+    finishGroups();
+    emit sizesShown();
+}
+
+void SlideshowEditor::cancelRead(quint64 ticket) {
+    if (!ticket) return;
+    sizeReader_.cancel(ticket);
+    const auto pending = pendingReads_.constFind(ticket);
+    if (pending == pendingReads_.cend()) return;
+    if (auto group = groups_.find(pending->group); group != groups_.end()) --group->second.remaining;
+    pendingReads_.erase(pending);
+}
+
+void SlideshowEditor::cancelReads(size_t from, size_t to) {
+    for (size_t i = from; i < to && i < rows_.size(); ++i) cancelRead(std::exchange(rows_[i].sizeTicket, 0));
+}
+
+void SlideshowEditor::finishGroups() {
+    QStringList messages;
+    for (auto it = groups_.begin(); it != groups_.end();) {
+        AddGroup& group = it->second;
+        if (group.listing || group.remaining > 0) {
+            ++it;
+            continue;
+        }
+        std::sort(group.errors.begin(), group.errors.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        QStringList texts;
+        for (const auto& error : group.errors) texts << error.second;
+        if (!texts.isEmpty()) messages << texts.join(QLatin1Char('\n'));
+        it = groups_.erase(it);
+    }
+    // Every chosen file is listed; the pictures that could not be read are
+    // named together once the whole choice is in. Nobody is told once the
+    // window is closed.
+    if (!isVisible()) return;
+    for (const QString& message : messages) say(kCaption, message, Prompter::Icon::Error);
+}
+
+void SlideshowEditor::showReadProgress() {
+    if (pendingReads_.isEmpty() && toList_.empty()) {
+        readsStarted_ = 0;
+        readProgress->hide();
+        return;
+    }
+    // Files still to be listed count as reads to come.
+    const int total = readsStarted_ + int(toList_.size());
+    // setValue repaints the bar at once; with updates off it waits for the
+    // window's next paint like everything else.
+    readProgress->setUpdatesEnabled(false);
+    readProgress->setRange(0, total);
+    readProgress->setValue(total - readsPending());
+    readProgress->setUpdatesEnabled(true);
+    readProgress->update();
+    readProgress->show();
+}
+
+void SlideshowEditor::appendItems() {
+    QList<QTreeWidgetItem*> items;
+    for (size_t i = size_t(list->topLevelItemCount()); i < rows_.size(); ++i) items << makeItem(rows_[i]);
+    list->addTopLevelItems(items);
 }
 
 void SlideshowEditor::refreshList() {
     const QList<int> keep = selectedRows();
     list->clear();
-    QList<QTreeWidgetItem*> items;
-    for (const ListRow& row : rows_) {
-        auto* item = new QTreeWidgetItem;
-        for (int c = 0; c < kColumnCount; ++c) {
-            item->setText(c, row.text[c]);
-            if (listColumns()[c].rightAligned) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-        }
-        items << item;
-    }
-    list->addTopLevelItems(items);
+    appendItems();
     selectRows(keep);
 }
 
@@ -263,19 +406,21 @@ void SlideshowEditor::showCounter() {
 
 void SlideshowEditor::addImages() {
     const QStringList paths = controller_.platform().prompter->chooseOpenFiles(kAddFilter);
-    const QStringList errors = addFiles(paths);
+    addFiles(paths);
     listChanged_ = true;
     showCounter();
-    // Every chosen file is listed; the pictures that could not be read are
-    // named together once the whole choice is in.
-    if (!errors.isEmpty()) say(kCaption, errors.join(QLatin1Char('\n')), Prompter::Icon::Error);
 }
 
 void SlideshowEditor::removeImages() {
     const QList<int> sel = selectedRows();
-    for (auto it = sel.rbegin(); it != sel.rend(); ++it) rows_.erase(rows_.begin() + *it);
+    for (auto it = sel.rbegin(); it != sel.rend(); ++it) {
+        cancelReads(size_t(*it), size_t(*it) + 1);
+        rows_.erase(rows_.begin() + *it);
+    }
     list->clearSelection();
     refreshList();
+    showReadProgress();
+    finishGroups();
     showSelected();
     listChanged_ = true;
     showCounter();
@@ -288,8 +433,12 @@ void SlideshowEditor::clearAll() {
     const auto answer = prompter.ask(kCaption, QStringLiteral("All images will be deleted. OK? "),
                                      Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
     if (answer == Prompter::Answer::No) return;
+    dropQueuedFiles();
+    cancelReads(0, rows_.size());
     rows_.clear();
     refreshList();
+    showReadProgress();
+    finishGroups();
     listChanged_ = true;
     counter->setText(emptyCounterText());
 }
@@ -408,9 +557,13 @@ void SlideshowEditor::openProject() {
     const QString path = prompter.chooseOpenFile(kOpenProjectFilter, QStringLiteral("mef"));
     if (path.isEmpty()) return;
     projectMode_ = true;
+    dropQueuedFiles();
+    cancelReads(0, rows_.size());
     rows_.clear();
     list->clearSelection();
     refreshList();
+    showReadProgress();
+    finishGroups();
     QString error;
     const std::optional<QByteArray> bytes = readWholeFile(path, &error);
     const std::optional<SlideshowContent> project = bytes ? parseProjectFile(*bytes, &error) : std::nullopt;
@@ -421,19 +574,18 @@ void SlideshowEditor::openProject() {
     loopBox->setChecked(project->loop);
     loopBox->setText(onOff(project->loop));
     durationEdit->setValue(project->durationSeconds);
-    QStringList errors;
+    // The files are listed from the event loop in slices while the messages
+    // about missing ones are open.
+    const quint64 group = beginGroup();
     for (const QString& file : project->paths) {
-        if (QFileInfo::exists(file)) {
-            QString decodeError;
-            addFile(file, true, &decodeError);
-            if (!decodeError.isEmpty()) errors << decodeError;
-        } else {
+        if (QFileInfo::exists(file))
+            queueFile(file, true, group);
+        else
             say(QStringLiteral("Zeriz Oduruve"), QStringLiteral("File does not exist ") + file, Prompter::Icon::Warning);
-        }
-        refreshList();
-        showSelected();
     }
-    if (!errors.isEmpty()) say(kCaption, errors.join(QLatin1Char('\n')), Prompter::Icon::Error);
+    closeGroup(group);
+    listSlice();
+    showSelected();
 }
 
 void SlideshowEditor::say(const QString& caption, const QString& text, Prompter::Icon icon) {
@@ -484,8 +636,7 @@ void SlideshowEditor::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) paths << url.toLocalFile();
     event->acceptProposedAction();
-    const QStringList errors = addFiles(paths);
-    if (!errors.isEmpty()) say(kCaption, errors.join(QLatin1Char('\n')), Prompter::Icon::Error);
+    addFiles(paths);
 }
 
 }  // namespace vz

@@ -6,16 +6,21 @@
 #include "core/controller/controller.h"
 #include "core/slideshow/slideshow_files.h"
 #include "core/slideshow/slideshow_list.h"
+#include "core/slideshow/picture_size_reader.h"
 
+#include <QHash>
 #include <QMimeDatabase>
 #include <QTimer>
 #include <QWidget>
 
+#include <deque>
+#include <map>
 #include <random>
 #include <vector>
 
 class QGroupBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QToolButton;
 class QTreeWidget;
@@ -51,16 +56,24 @@ public:
     SpinEdit* durationEdit = nullptr;           // seconds, 1..300
     OnOffCheckBox* monitorBox = nullptr;        // "Show on secondary sonitor"
     QTimer glyphTimer;                          // the play button's glyph, every 250 ms
+    QProgressBar* readProgress = nullptr;       // sizes read of the files added; hidden when idle
 
     // Shows the window centred on the primary monitor and activates it.
     void bringUp();
 
     // --- the list, as the buttons and drops change it
     const std::vector<slideshow::ListRow>& rows() const { return rows_; }
-    // Adds files in order; files that are refused are skipped, pictures
-    // that cannot be read are listed without dimensions. Returns the
-    // messages of those pictures.
-    QStringList addFiles(const QStringList& paths);
+    // Lists files in order (files that are refused are skipped) and reads
+    // the pictures' sizes on worker threads; the Dimensions column is filled
+    // in as they arrive. Pictures that cannot be read stay without
+    // dimensions, and their messages are shown together once every picture
+    // of this call has been read. The first kListSlice files are listed
+    // before this returns, the rest in slices of that many from the event
+    // loop, so a long choice never holds the window up.
+    void addFiles(const QStringList& paths);
+    static constexpr int kListSlice = 50;
+    // Files still to be listed plus pictures whose sizes are still being read.
+    int readsPending() const { return int(toList_.size() + pendingReads_.size()); }
     bool listChanged() const { return listChanged_; }
     bool projectMode() const { return projectMode_; }
     bool sortDescending() const { return sortDescending_; }
@@ -82,6 +95,10 @@ public:
     void togglePlay();
     bool playButtonShowsStop() const { return showsStop_; }
 
+signals:
+    // A batch of sizes has been shown (and any messages it completed).
+    void sizesShown();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -90,8 +107,44 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // One file: refused (kind or already listed unless `opening`) gives -1.
-    int addFile(const QString& path, bool opening, QString* error);
+    // One group of files added together (a choice, a drop, a project):
+    // its failures are shown in one message when the last size is in.
+    struct AddGroup {
+        int remaining = 0;   // sizes not read yet
+        bool listing = true; // files are still being added
+        QList<QPair<int, QString>> errors;  // (order in the group, message)
+        int nextOrder = 0;
+    };
+    struct PendingRead {
+        quint64 group = 0;
+        int order = 0;
+    };
+    struct QueuedFile {
+        QString path;
+        bool opening = false;  // from a project: listed even when listed already
+        quint64 group = 0;
+        bool last = false;     // the group's last file
+    };
+    quint64 beginGroup();
+    void queueFile(const QString& path, bool opening, quint64 group);
+    // No more files come for `group`.
+    void closeGroup(quint64 group);
+    void endGroup(quint64 group);
+    // Lists the next kListSlice queued files.
+    void listSlice();
+    // Forgets the files not listed yet (the list is being replaced).
+    void dropQueuedFiles();
+    // One file: refused (kind or already listed unless `opening`) is not listed.
+    void addFile(const QString& path, bool opening, quint64 group);
+    void showSizes(const QList<slideshow::PictureSizeReader::Result>& results);
+    // Drops the reads of the rows [from, to) before they leave the list;
+    // the caller then shows the progress and the groups that are complete.
+    void cancelReads(size_t from, size_t to);
+    void cancelRead(quint64 ticket);
+    // Shows the messages of the groups that are complete.
+    void finishGroups();
+    void showReadProgress();
+    void appendItems();
     void refreshList();
     // Moves the first selected row by `move` and selects it where it landed.
     void moveSelected(int (*move)(std::vector<slideshow::ListRow>&, int));
@@ -112,6 +165,13 @@ private:
     bool showsStop_ = false;
     bool closing_ = false;
     std::mt19937 random_{std::random_device{}()};
+    std::deque<QueuedFile> toList_;
+    QTimer listTimer_;  // the next slice of toList_
+    QHash<quint64, PendingRead> pendingReads_;  // by ticket
+    std::map<quint64, AddGroup> groups_;  // by id, so messages come in the order of the adds
+    quint64 lastGroup_ = 0;
+    int readsStarted_ = 0;  // since the reader was last idle, for the progress bar
+    slideshow::PictureSizeReader sizeReader_;
 };
 
 }  // namespace vz

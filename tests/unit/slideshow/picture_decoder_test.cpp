@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <map>
+#include <string>
 #include <thread>
 
 using namespace vz::slideshow;
@@ -104,20 +106,21 @@ TEST(PictureDecoder, HonoursExifOrientation) {
     EXPECT_EQ(exifOrientation(junk, sizeof junk), 1);
 }
 
-TEST(PictureDecoder, BadInputsGiveAMessageNamingTheFile) {
-    QTemporaryDir dir;
+struct Bad {
+    const char* name;
+    QByteArray bytes;
+    const char* reason;
+};
+
+// Files the decoder must refuse, each with a word its message must hold.
+std::vector<Bad> badFiles() {
     const QByteArray jpeg = encodeJpeg(quadrants(QSize(256, 256)));
     const QByteArray png = encodePng(quadrants(QSize(256, 256)));
     QByteArray corruptJpeg = jpeg;
     for (qsizetype i = corruptJpeg.size() / 2; i < corruptJpeg.size() - 2; i += 7) corruptJpeg[i] = char(0xFF);
     QByteArray badCrc = png;
     badCrc[40] = char(badCrc[40] ^ 0x55);
-    struct Bad {
-        const char* name;
-        QByteArray bytes;
-        const char* reason;
-    };
-    const Bad bad[] = {
+    return {
         {"truncated.jpg", jpeg.left(jpeg.size() / 2), ""},
         {"corrupt.jpg", corruptJpeg, ""},
         {"empty.jpg", QByteArray(), "empty"},
@@ -132,12 +135,20 @@ TEST(PictureDecoder, BadInputsGiveAMessageNamingTheFile) {
         {"truncated.bmp", encodeBmp(quadrants(QSize(64, 64))).left(60), ""},
         {"text.bmp", QByteArray("hello"), ""},
     };
-    for (const Bad& b : bad) {
-        const QString path = dir.filePath(QString::fromUtf8(b.name));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(b.bytes);
-        f.close();
+}
+
+QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes) {
+    const QString path = dir.filePath(QString::fromUtf8(name));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+}
+
+TEST(PictureDecoder, BadInputsGiveAMessageNamingTheFile) {
+    QTemporaryDir dir;
+    for (const Bad& b : badFiles()) {
+        const QString path = writeFile(dir, b.name, b.bytes);
         const DecodedPicture picture = decodePictureFile(path, QSize(1280, 1024));
         EXPECT_FALSE(picture.ok()) << b.name;
         EXPECT_TRUE(picture.image.isNull()) << b.name;
@@ -155,6 +166,61 @@ TEST(PictureDecoder, BadInputsGiveAMessageNamingTheFile) {
         decodePictureData(encodeJpeg(quadrants(QSize(32, 32)), {90, true, false, 0}), FileKind::Jpeg, {}, "p",
                           fewScans);
     EXPECT_TRUE(progressive.error.contains("more than 3 scans")) << progressive.error.toStdString();
+}
+
+TEST(PictureProbe, GivesTheDecodedSizeAndTheDecodersMessages) {
+    QTemporaryDir dir;
+    const QImage source = quadrants(QSize(96, 40));
+    struct Good {
+        const char* name;
+        QByteArray bytes;
+    };
+    const Good good[] = {
+        {"plain.jpg", encodeJpeg(source)},
+        {"progressive.jpg", encodeJpeg(source, {90, true, false, 0})},
+        {"gray.jpg", encodeJpeg(source, {90, false, true, 0})},
+        {"turned.jpg", encodeJpeg(source, {90, false, false, 6})},
+        {"mirrored.jpg", encodeJpeg(source, {90, false, false, 2})},
+        {"plain.png", encodePng(source)},
+        {"plain.bmp", encodeBmp(source)},
+        // Bytes after the end of the picture, as some cameras write.
+        {"tail.jpg", encodeJpeg(source) + QByteArray(300, 'x')},
+    };
+    for (const Good& g : good) {
+        const QString path = writeFile(dir, g.name, g.bytes);
+        const DecodedPicture probed = probePictureFile(path);
+        const DecodedPicture decoded = decodePictureFile(path, QSize(1, 1));
+        ASSERT_TRUE(decoded.ok()) << g.name;
+        EXPECT_TRUE(probed.ok()) << g.name << ": " << probed.error.toStdString();
+        EXPECT_EQ(probed.fullSize, decoded.fullSize) << g.name;
+        EXPECT_TRUE(probed.image.isNull()) << g.name;
+    }
+
+    // Every bad file is refused, with the decoder's own message but where
+    // the probe finds the fault another way.
+    const std::map<std::string, const char*> ownWords = {{"scans.jpg", "more than 500 scans"}};
+    for (const Bad& b : badFiles()) {
+        const QString path = writeFile(dir, b.name, b.bytes);
+        const DecodedPicture probed = probePictureFile(path);
+        EXPECT_FALSE(probed.ok()) << b.name;
+        const auto own = ownWords.find(b.name);
+        if (own != ownWords.end())
+            EXPECT_TRUE(probed.error.contains(path) && probed.error.contains(QString::fromUtf8(own->second)))
+                << probed.error.toStdString();
+        else
+            EXPECT_EQ(probed.error.toStdString(), decodePictureFile(path, QSize(1, 1)).error.toStdString()) << b.name;
+    }
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.png")));
+    for (const char* name : {"folder.png", "gone.jpg", "notes.txt"}) {
+        const QString path = dir.filePath(QString::fromUtf8(name));
+        EXPECT_EQ(probePictureFile(path).error, decodePictureFile(path, QSize(1, 1)).error) << name;
+    }
+
+    // The limits hold for the probe as they do for the decoder.
+    DecodeLimits fewScans;
+    fewScans.maxJpegScans = 3;
+    const QByteArray progressive = encodeJpeg(quadrants(QSize(32, 32)), {90, true, false, 0});
+    EXPECT_TRUE(probePictureData(progressive, FileKind::Jpeg, "p", fewScans).error.contains("more than 3 scans"));
 }
 
 TEST(PictureReadAhead, DecodesOnTheWorkerAndHandsOverOnce) {

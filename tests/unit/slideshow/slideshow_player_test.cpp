@@ -14,13 +14,17 @@ public:
     std::uint32_t milliseconds() const override { return now; }
 };
 
+// Fires every interval after the time it was (re)started, as a QTimer does.
 class FakeTimer : public PlaybackTimer {
 public:
+    const FakeClock* clock = nullptr;
     bool active = false;
     int interval = 0;
+    std::uint32_t next = 0;  // the time of the next firing
     void start(int ms) override {
         active = true;
         interval = ms;
+        next = clock->now + std::uint32_t(ms);
     }
     void stop() override { active = false; }
 };
@@ -32,10 +36,13 @@ public:
     QSet<QString> bad, pending;
     QStringList prefetched;
     int decodes = 0;
+    FakeClock* clock = nullptr;
+    std::uint32_t decodeMs = 0;  // the time a picture takes to hand over
     void prefetch(const QString& path, QSize) override { prefetched << path; }
     std::optional<DecodedPicture> take(const QString& path, QSize) override {
         if (pending.contains(path)) return std::nullopt;
         ++decodes;
+        clock->now += decodeMs;
         DecodedPicture picture;
         if (bad.contains(path)) {
             picture.error = QStringLiteral("bad ") + path;
@@ -84,13 +91,18 @@ struct Rig {
         : player(kind, host, pictures, clock, timer, 1234) {
         clock.now = start;
         host.clock = &clock;
+        timer.clock = &clock;
+        pictures.clock = &clock;
     }
-    // Lets the event loop run for `ms`: the timer fires every interval.
+    // Lets the event loop run for `ms`: the timer fires when it is due.
     void run(int ms) {
-        for (int t = 0; t < ms && timer.active; t += timer.interval) {
-            clock.now += std::uint32_t(timer.interval);
+        const std::uint32_t begin = clock.now;
+        while (timer.active && std::uint32_t(timer.next - begin) <= std::uint32_t(ms)) {
+            clock.now = timer.next;
+            timer.next += std::uint32_t(timer.interval);
             player.tick();
         }
+        clock.now = begin + std::uint32_t(ms);
     }
     QStringList take() {
         QStringList out = host.events;
@@ -226,6 +238,18 @@ TEST(SlideshowPlayer, WaitsForAPictureStillBeingDecoded) {
     EXPECT_TRUE(rig.take().isEmpty());
     rig.run(20);
     EXPECT_EQ(rig.take().last(), QStringLiteral("output /p/b.png at 1120"));
+}
+
+TEST(SlideshowPlayer, ASlideTimeEndsOnATickWhenThePictureCameBetweenTicks) {
+    // Handing the picture over took 7 ms of a tick; the next picture is still
+    // due exactly one slide time after this one was shown, not a tick later.
+    Rig rig(PlayerKind::Toolbar);
+    rig.pictures.decodeMs = 7;
+    rig.player.start(QStringList({"1", "Off"}) + kThree);
+    EXPECT_TRUE(rig.take().contains(QStringLiteral("output /p/a.jpg at 7")));
+    rig.run(1000);
+    // Due at 1007, then 7 ms to hand over.
+    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/b.png", "output /p/b.png at 1014"}));
 }
 
 TEST(SlideshowPlayer, WaitsSurviveTheTickCountWrapping) {

@@ -17,6 +17,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -102,6 +103,13 @@ public:
     // system keeps window contents apart. Returns false and leaves `into`
     // unchanged when the window is gone, minimised or cannot be read.
     virtual bool captureWindow(WindowId window, QImage& into) = 0;
+    // Just after a service that keeps every window's contents was opened,
+    // the applications are still redrawing what other windows covered:
+    // until this time (steady clock) a picture may show the covering
+    // windows there. captureWindow waits for it; captureWindowNow does not.
+    // A time in the past (the default) when pictures are faithful at once.
+    virtual std::chrono::steady_clock::time_point redrawnBy() const { return {}; }
+    virtual bool captureWindowNow(WindowId window, QImage& into) { return captureWindow(window, into); }
 };
 
 // Tells when monitors come, go or change size. Used on the user-interface

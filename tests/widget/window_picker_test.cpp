@@ -82,6 +82,20 @@ TEST_F(PickerTest, ListsOrdinaryWindowsWithTitlePathAndThumbnail) {
     for (QWidget* e : entries) EXPECT_EQ(e->height(), 150);
 }
 
+TEST_F(PickerTest, PictureTakenBeforeTheRedrawIsReplacedInItsEntry) {
+    // Just opened: the first pictures show what covered the windows.
+    desktop.coveredPicture = striped({8, 8}, qRgb(0, 0, 0), qRgb(255, 255, 0), qRgb(255, 0, 255));
+    desktop.windowsRedrawnBy = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    app->settingsDialog->windowButton->click();
+    ASSERT_TRUE(picker().listComplete());
+    const QList<QWidget*> entries = picker().entryWidgets();
+    ASSERT_EQ(entries.size(), 3);  // one entry per window, not two
+    QWidget* thumbnail = entries[0]->findChild<QWidget*>("thumbnail");
+    const QImage shown = thumbnail->grab().toImage();
+    // The text editor's own picture: red below, blue at the top left.
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() * 3 / 4 - 10), QColor(255, 0, 0));
+}
+
 TEST_F(PickerTest, ModelessChoiceSetsTheWindowAndStartsTheTimer) {
     Controller& c = controller();
     app->output->show();

@@ -27,7 +27,8 @@ std::optional<WindowId> windowIdOf(const QString& text) {
 }  // namespace
 
 std::optional<WindowId> Controller::findWindow(const QString& idOrTitle, QString* error) {
-    const std::unique_ptr<Windows> windows = platform_.openWindows ? platform_.openWindows() : nullptr;
+    // The program's own service: listing needs no off-screen copies.
+    Windows* windows = platform_.windows.get();
     if (!windows) {
         if (error) *error = QStringLiteral("the window list cannot be read");
         return std::nullopt;

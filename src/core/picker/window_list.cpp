@@ -125,11 +125,12 @@ std::optional<Entry> entryFromPicture(const WindowInfo& window, QImage picture, 
     return entry;
 }
 
-std::optional<Entry> makeEntry(Windows& windows, const WindowInfo& window, qint64 ownProcessId) {
+std::optional<Entry> makeEntry(Windows& windows, const WindowInfo& window, qint64 ownProcessId, bool atOnce) {
     if (excludedWindow(window, ownProcessId)) return std::nullopt;
     QImage picture;
     bool gone = false;
-    if (!windows.captureWindow(window.id, picture)) {
+    const bool taken = atOnce ? windows.captureWindowNow(window.id, picture) : windows.captureWindow(window.id, picture);
+    if (!taken) {
         picture = QImage();
         // A minimised window is still there and gets the placeholder; a
         // window that closed meanwhile is not listed.

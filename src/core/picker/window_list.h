@@ -73,7 +73,9 @@ QVector<WindowInfo> candidates(QVector<WindowInfo> windows);
 // vanished before its picture could be taken. A picture with fewer than 3
 // colours (a minimised window, one that draws nothing) is replaced by the
 // placeholder.
-std::optional<Entry> makeEntry(Windows& windows, const WindowInfo& window, qint64 ownProcessId);
+// `atOnce`: the picture is taken without waiting for the applications to
+// redraw what was covered (see Windows::redrawnBy).
+std::optional<Entry> makeEntry(Windows& windows, const WindowInfo& window, qint64 ownProcessId, bool atOnce = false);
 
 // The same from a picture already taken (`captured` false: none could be
 // taken, `gone`: because the window no longer exists).

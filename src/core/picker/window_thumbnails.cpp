@@ -81,9 +81,28 @@ void WindowThumbnails::deliver(std::uint64_t generation, std::optional<Entry> en
 
 void WindowThumbnails::build(Windows& windows, std::uint64_t generation) {
     const QVector<WindowInfo> list = candidates(windows.listWindows());
+    // Pictures are taken at once; those taken before the applications could
+    // redraw their covered parts are taken again once they have, and their
+    // entries handed over a second time (the picker replaces them).
+    const auto redrawnBy = windows.redrawnBy();
+    QVector<WindowInfo> early;
     for (const WindowInfo& window : list) {
         if (!current(generation)) return;
-        deliver(generation, makeEntry(windows, window, ownProcessId_), false);
+        const bool faithful = std::chrono::steady_clock::now() >= redrawnBy;
+        std::optional<Entry> entry = makeEntry(windows, window, ownProcessId_, true);
+        if (entry && !faithful && !entry->placeholder) early << window;
+        deliver(generation, std::move(entry), false);
+    }
+    if (!early.isEmpty()) {
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait_until(lock, redrawnBy, [&] { return stopping_ || generation != generation_; });
+        }
+        for (const WindowInfo& window : early) {
+            if (!current(generation)) return;
+            if (std::optional<Entry> entry = makeEntry(windows, window, ownProcessId_, true))
+                deliver(generation, std::move(entry), false);
+        }
     }
     deliver(generation, std::nullopt, true);
 }

@@ -4,6 +4,10 @@
 // Windows service of its own, handing each entry over as soon as it is
 // made, so that a long list never holds up the picker.
 //
+// Just after the service is opened, pictures are taken at once and taken
+// again once the applications have redrawn what was covered: an entry then
+// comes a second time, with the same window id, and replaces the first.
+//
 // A rebuild started while another runs replaces it: the older one stops
 // after the window it is working on, and nothing of it is handed over.
 

@@ -87,6 +87,13 @@ public:
         copyRect(it->content, QRect(QPoint(0, 0), it->outer.size()), into);
         return true;
     }
+    bool captureWindowNow(WindowId w, QImage& into) override {
+        if (!captureWindow(w, into)) return false;
+        if (std::chrono::steady_clock::now() < d_.windowsRedrawnBy)
+            into = d_.coveredPicture.scaled(into.size()).convertToFormat(QImage::Format_RGB32);
+        return true;
+    }
+    std::chrono::steady_clock::time_point redrawnBy() const override { return d_.windowsRedrawnBy; }
 private:
     FakeDesktop& d_;
 };

@@ -7,6 +7,7 @@
 
 #include <QMap>
 #include <QSet>
+#include <chrono>
 #include <deque>
 
 namespace vz {
@@ -31,6 +32,11 @@ struct FakeDesktop {
         bool desktopOrPanel = false;
     };
     QMap<WindowId, Window> windows;  // listed in the order of their ids
+    // Until this time pictures taken at once (captureWindowNow) show
+    // `coveredPicture` instead of the window, as just after the system began
+    // to keep the windows' contents.
+    std::chrono::steady_clock::time_point windowsRedrawnBy{};
+    QImage coveredPicture;
     QRegion screenChanges;           // handed out and cleared by takeChanges()
     bool screenChangesAvailable = false;  // tests that track changes switch it on
     QSet<QString>* heldLocks = nullptr;  // shared between "processes" of one test

@@ -108,9 +108,13 @@ QRect X11Windows::outerGeometry(WindowId window) {
 }
 
 bool X11Windows::captureWindow(WindowId window, QImage& into) {
+    if (redirectedAll_) std::this_thread::sleep_until(settledAt_);
+    return captureWindowNow(window, into);
+}
+
+bool X11Windows::captureWindowNow(WindowId window, QImage& into) {
     Frame frame;
     if (!findFrame(window, frame) || !frame.viewable || frame.outer.isEmpty()) return false;
-    if (redirectedAll_) std::this_thread::sleep_until(settledAt_);
     if (connection_->hasComposite() && captureComposited(frame, into)) return true;
     return captureFromScreen(frame, into);
 }

@@ -35,6 +35,8 @@ public:
     // Through the Composite extension when the server has it (obscured parts
     // come out right), else XGetImage of the frame as it shows on the screen.
     bool captureWindow(WindowId window, QImage& into) override;
+    bool captureWindowNow(WindowId window, QImage& into) override;
+    std::chrono::steady_clock::time_point redrawnBy() const override { return settledAt_; }
 
 private:
     struct Frame;

@@ -66,6 +66,10 @@ public:
         setCursor(Qt::PointingHandCursor);
         paintBackground(this, Qt::white);
     }
+    void setThumbnail(const QImage& thumbnail) {
+        thumbnail_ = thumbnail;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -195,6 +199,14 @@ void WindowPicker::takeEntries() {
 }
 
 void WindowPicker::addEntry(const picker::Entry& e) {
+    // A window's entry that comes again brings a picture taken after the
+    // window was redrawn: it replaces the first one.
+    for (QWidget* listed : list_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (listed->property("windowId").toULongLong() != e.id) continue;
+        if (auto* picture = dynamic_cast<ThumbnailView*>(listed->findChild<QWidget*>(QStringLiteral("thumbnail"))))
+            picture->setThumbnail(e.thumbnail);
+        return;
+    }
     const int n = entryCount_++;
     auto* entry = new QWidget(list_);
     entry->setObjectName(QStringLiteral("entry%1").arg(n));

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace vz::picker {
 namespace {
@@ -42,6 +44,30 @@ private:
     std::atomic<int>& gate_;
 };
 
+// A service just opened: until `redrawnBy` the applications have not yet
+// redrawn what was covered, and pictures show something else.
+class RedrawingWindows final : public Windows {
+public:
+    RedrawingWindows(std::unique_ptr<Windows> inner, std::chrono::milliseconds redraw)
+        : inner_(std::move(inner)), redrawnBy_(std::chrono::steady_clock::now() + redraw) {}
+    QVector<WindowInfo> listWindows() override { return inner_->listWindows(); }
+    QRect outerGeometry(WindowId w) override { return inner_->outerGeometry(w); }
+    bool captureWindow(WindowId w, QImage& into) override {
+        std::this_thread::sleep_until(redrawnBy_);
+        return captureWindowNow(w, into);
+    }
+    bool captureWindowNow(WindowId w, QImage& into) override {
+        if (!inner_->captureWindow(w, into)) return false;
+        if (std::chrono::steady_clock::now() < redrawnBy_) into = pattern(into.size(), 200);  // what covered it
+        return true;
+    }
+    std::chrono::steady_clock::time_point redrawnBy() const override { return redrawnBy_; }
+
+private:
+    std::unique_ptr<Windows> inner_;
+    std::chrono::steady_clock::time_point redrawnBy_;
+};
+
 class ThumbnailsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,9 +76,10 @@ protected:
                                             QStringLiteral("Window %1").arg(i), "App", "/bin/app"};
         platform = makeFakePlatform(desktop);
     }
-    std::unique_ptr<WindowThumbnails> make(std::atomic<int>* gate = nullptr) {
-        auto open = [this, gate]() -> std::unique_ptr<Windows> {
+    std::unique_ptr<WindowThumbnails> make(std::atomic<int>* gate = nullptr, int redrawMs = 0) {
+        auto open = [this, gate, redrawMs]() -> std::unique_ptr<Windows> {
             auto inner = platform.openWindows();
+            if (redrawMs) return std::make_unique<RedrawingWindows>(std::move(inner), std::chrono::milliseconds(redrawMs));
             if (!gate) return inner;
             return std::make_unique<GatedWindows>(std::move(inner), *gate);
         };
@@ -97,6 +124,40 @@ TEST_F(ThumbnailsTest, EntriesArriveInListOrderAndTheListCompletes) {
         EXPECT_EQ(received[i].title, QStringLiteral("Window %1").arg(i + 1));
         EXPECT_EQ(received[i].thumbnail.size(), QSize(120, 150 * 120 / (201 + i)));
     }
+}
+
+TEST_F(ThumbnailsTest, PicturesTakenBeforeTheRedrawComeAgainOnceRedrawn) {
+    auto t = make(nullptr, 300);
+    t->rebuild();
+    // Every entry at once, with what covered the windows...
+    ASSERT_TRUE(pumpUntil([&] { return received.size() >= 20; }));
+    EXPECT_FALSE(complete);
+    // ...then each again with its own picture, and only then is the list complete.
+    ASSERT_TRUE(pumpUntil([&] { return complete; }));
+    ASSERT_EQ(received.size(), 40u);
+    for (int i = 0; i < 20; ++i) {
+        const Entry& early = received[i];
+        const Entry& redrawn = received[20 + i];
+        EXPECT_EQ(redrawn.id, early.id);
+        const QImage own = pattern({201 + i, 150}, i + 1)
+                               .scaled(redrawn.thumbnail.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                               .convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(redrawn.thumbnail, own) << i;
+        EXPECT_NE(early.thumbnail, own) << i;
+    }
+}
+
+TEST_F(ThumbnailsTest, StopWhileWaitingForTheRedrawHandsNothingMoreOver) {
+    auto t = make(nullptr, 5000);
+    t->rebuild();
+    ASSERT_TRUE(pumpUntil([&] { return received.size() >= 20; }));
+    QElapsedTimer clock;
+    clock.start();
+    t->stop();
+    const size_t before = received.size();
+    t.reset();  // joins the worker: it must not sit out the wait
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(received.size(), before);
 }
 
 TEST_F(ThumbnailsTest, FirstEntriesAreHandedOverBeforeTheListIsComplete) {

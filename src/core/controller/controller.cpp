@@ -281,11 +281,13 @@ void Controller::stopAll() {
     stopRunning();
 }
 
-void Controller::startDesktop() {
+void Controller::startDesktop() { startDesktopCapture(DesktopScope::WholePrimary, SourceChoice::Desktop); }
+
+void Controller::startDesktopCapture(DesktopScope scope, SourceChoice choice) {
     closeSlideshowEditor();
     requestView(View::WindowPicker, false);
-    scope_ = DesktopScope::WholePrimary;
-    setSource(Source::Desktop, SourceChoice::Desktop);
+    scope_ = scope;
+    setSource(Source::Desktop, choice);
     clearOutput();
     pipeline_->reset();
     captureTimer.start();

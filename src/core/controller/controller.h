@@ -391,6 +391,9 @@ signals:
 private:
     void blankOutput(bool light);
     void takePlayList(const QStringList& lines);
+    // The desktop source over `scope`: the picker and the editor go, the
+    // output is blanked, the capture timer runs.
+    void startDesktopCapture(DesktopScope scope, SourceChoice choice);
     void secondMonitorLost();
     void secondMonitorCame();
     void setSource(Source source, SourceChoice choice);

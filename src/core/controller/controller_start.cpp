@@ -101,14 +101,8 @@ QString Controller::carryOut(const StartRequest& r) {
     switch (r.source) {
     case S::Desktop: startDesktop(); break;
     case S::Area:
-        closeSlideshowEditor();
-        requestView(View::WindowPicker, false);
         captureArea_ = Rect4{r.area.left(), r.area.top(), r.area.left() + r.area.width(), r.area.top() + r.area.height()};
-        scope_ = DesktopScope::Area;
-        setSource(Source::Desktop, SourceChoice::Area);
-        clearOutput();
-        pipeline_->reset();
-        captureTimer.start();
+        startDesktopCapture(DesktopScope::Area, SourceChoice::Area);
         break;
     case S::Window:
         startWindowSource();

@@ -12,6 +12,7 @@
 // Usage: band_window_bench [--seconds=N]
 
 #include "core/scrolltext/band_ticker.h"
+#include "bench_band.h"
 #include "lateness_stats.h"
 #include "seconds_option.h"
 #include "platform/x11/x11_band_surface.h"
@@ -37,16 +38,7 @@ namespace {
 
 using namespace std::chrono;
 
-constexpr QSize kBand(1280, 20);
-const QString kText = QStringLiteral("Vivivoz scrolling text banner — the quick brown fox jumps over the lazy dog");
-
-vz::BandLook benchLook() {
-    vz::BandLook look;
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(14);
-    look.font = font;
-    return look;
-}
+using bench::kBand;
 
 // A mapped window of the band's size, made on a connection of its own.
 struct BenchWindow {
@@ -82,15 +74,6 @@ double cpuSeconds() {
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-void setUp(vz::BandTicker& ticker) {
-    ticker.setLook(benchLook());
-    ticker.setSize(kBand);
-    ticker.setLoopSpacing(1);
-    ticker.setText(kText);
-    ticker.setInterval(10);
-    ticker.setStep(1);
-}
-
 // The band's thread and a QTimer loop side by side for `seconds`; with
 // `busyLoop` the event loop spins 200 ms out of every 250.
 void measureLateness(const char* phase, int seconds, bool busyLoop) {
@@ -116,15 +99,11 @@ void measureLateness(const char* phase, int seconds, bool busyLoop) {
                                               oursLongestGap, duration<double, std::milli>(now - oursPrevious).count());
                                       oursPrevious = now;
                                   }});
-    setUp(ticker);
+    bench::setUpTicker(ticker);
 
     // The peer: the same engine, stepped on the event loop by a precise timer.
     vz::BandState peerBand;
-    peerBand.setLook(benchLook());
-    peerBand.setSize(kBand);
-    peerBand.setLoopSpacing(1);
-    peerBand.addItem(kText);
-    peerBand.setActive(true);
+    bench::setUpBand(peerBand);
     std::vector<double> peer;
     steady_clock::time_point expected, previous;
     QTimer timer;
@@ -184,7 +163,7 @@ void measureCpu(int seconds) {
     if (!surface) return;
     vz::SteadyTickClock clock;
     vz::BandTicker ticker(clock);
-    setUp(ticker);
+    bench::setUpTicker(ticker);
     ticker.setTickSink(surface.get());
     ticker.setActive(true);
     std::this_thread::sleep_for(500ms);  // the picture is made and uploaded

@@ -13,6 +13,7 @@
 // Usage: scrolltext_bench [--seconds=N] [Google Benchmark flags]
 
 #include "core/scrolltext/band_ticker.h"
+#include "bench_band.h"
 #include "lateness_stats.h"
 #include "seconds_option.h"
 
@@ -37,26 +38,8 @@ namespace {
 
 using namespace std::chrono;
 
-constexpr QSize kBand(1280, 20);
-const QString kText = QStringLiteral("Vivivoz scrolling text banner — the quick brown fox jumps over the lazy dog");
-
-vz::BandLook benchLook()
-{
-    vz::BandLook look;
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(14);
-    look.font = font;
-    return look;
-}
-
-void setUp(vz::BandState& band)
-{
-    band.setLook(benchLook());
-    band.setSize(kBand);
-    band.setLoopSpacing(1);
-    band.addItem(kText);
-    band.setActive(true);
-}
+using bench::kBand;
+using bench::setUpBand;
 
 using bench::Stats;
 using bench::stats;
@@ -79,16 +62,11 @@ void measureLateness(const char* phase, int seconds)
                                               duration<double, std::milli>(now - oursPrevious - 10ms).count()));
                                       oursPrevious = now;
                                   }});
-    ticker.setLook(benchLook());
-    ticker.setSize(kBand);
-    ticker.setLoopSpacing(1);
-    ticker.setText(kText);
-    ticker.setInterval(10);
-    ticker.setStep(1);
+    bench::setUpTicker(ticker);
 
     // The peer: the same engine stepped from a precise QTimer on the event loop.
     vz::BandState peerBand;
-    setUp(peerBand);
+    setUpBand(peerBand);
     vz::ImageBandSink peerSink(kBand);
     std::vector<double> peer, peerJitter;
     steady_clock::time_point previous;
@@ -147,10 +125,7 @@ void measureCpu(int seconds)
     vz::SteadyTickClock clock;
     vz::ImageBandSink sink(kBand);
     vz::BandTicker ticker(clock);
-    ticker.setLook(benchLook());
-    ticker.setSize(kBand);
-    ticker.setLoopSpacing(1);
-    ticker.setText(kText);
+    bench::setUpTicker(ticker);
     ticker.setTickSink(&sink);
     ticker.setActive(true);
     std::this_thread::sleep_for(500ms);  // picture built, caches warm
@@ -169,7 +144,7 @@ void measureCpu(int seconds)
 void BM_TickStrip(benchmark::State& state)
 {
     vz::BandState band;
-    setUp(band);
+    setUpBand(band);
     vz::ImageBandSink sink(kBand);
     for (auto _ : state) benchmark::DoNotOptimize(band.tick(sink));
 }
@@ -185,7 +160,7 @@ public:
 void BM_TickFullRepaint(benchmark::State& state)
 {
     vz::BandState band;
-    setUp(band);
+    setUpBand(band);
     RepaintEverythingSink sink(kBand);
     for (auto _ : state) benchmark::DoNotOptimize(band.tick(sink));
 }

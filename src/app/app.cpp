@@ -278,8 +278,12 @@ void App::listenForLaterStarts() {
 
 void App::watchScreens() {
     // Qt does not report every change (a monitor replaced by one of another
-    // size keeps its screen object, silently): RandR's own events tell.
-    if (platform.monitorChanges) platform.monitorChanges->watch([c = controller_.get()] { c->refreshMonitors(); });
+    // size keeps its screen object, silently): the system's own events tell,
+    // and Qt's screens are asked only where those cannot be had.
+    if (platform.monitorChanges) {
+        platform.monitorChanges->watch([c = controller_.get()] { c->refreshMonitors(); });
+        return;
+    }
     auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (!gui) return;
     Controller* c = controller_.get();

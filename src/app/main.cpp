@@ -146,15 +146,9 @@ int main(int argc, char** argv) {
         if (cl.request.isEmpty()) return 0;
         const QString channel = platform.instanceLock->channelPath(platform.paths->executablePath());
         const vz::ForwardResult sent = vz::forwardToRunningCopy(channel, vz::requestArguments(cl.request));
-        switch (sent.status) {
-        case vz::ForwardResult::Status::Taken: return 0;
-        case vz::ForwardResult::Status::Refused:
-            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(sent.message));
-            return 2;
-        case vz::ForwardResult::Status::NoAnswer:
-            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(sent.message));
-            return 1;
-        }
+        if (sent.status == vz::ForwardResult::Status::Taken) return 0;
+        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(sent.message));
+        return sent.status == vz::ForwardResult::Status::Refused ? 2 : 1;
     }
     QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &qapp,
                      [&app](QSessionManager&) { app.closeQuery(); });

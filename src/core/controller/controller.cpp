@@ -91,8 +91,9 @@ Controller::~Controller() {
 void Controller::refreshMonitors() {
     const QVector<QRect> before = monitors_;
     monitors_ = platform_.monitors->monitors();
+    if (before == monitors_) return;
     pipeline_->reset();
-    if (before.isEmpty() || before == monitors_) return;
+    if (before.isEmpty()) return;
     const bool hadSecond = before.size() > 1;
     const bool hasSecond = monitors_.size() > 1;
     if (hadSecond && !hasSecond)
@@ -423,15 +424,15 @@ void Controller::chooseWindow(WindowId w) {
 bool Controller::openSlideshow(const QString& path) {
     // Read first: a file that cannot be read leaves the current source alone.
     QString why;
-    const std::optional<QByteArray> bytes = slideshow::readFileBytes(path, slideshow::kMaxPlayListBytes, &why);
-    if (!bytes) {
+    const std::optional<slideshow::PlayListFile> file = slideshow::readPlayListFile(path, &why);
+    if (!file) {
         Prompter& prompter = *platform_.prompter;
         prompter.beep(Prompter::Icon::Error);
         prompter.ask(kCaption, QStringLiteral("Cannot open file \"%1\". %2").arg(path, why), Prompter::Buttons::Ok,
                      Prompter::Icon::Error, Prompter::Answer::Ok);
         return false;
     }
-    takePlayList(slideshow::parsePlayListFile(*bytes).lines);
+    takePlayList(file->lines);
     return true;
 }
 

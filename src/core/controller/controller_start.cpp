@@ -65,9 +65,9 @@ QString Controller::carryOut(const StartRequest& r) {
     }
     case S::Slideshow: {
         QString why;
-        const std::optional<QByteArray> bytes = slideshow::readFileBytes(r.file, slideshow::kMaxPlayListBytes, &why);
-        if (!bytes) return QStringLiteral("cannot open the slideshow file %1: %2").arg(r.file, why);
-        playList = slideshow::parsePlayListFile(*bytes).lines;
+        const std::optional<slideshow::PlayListFile> file = slideshow::readPlayListFile(r.file, &why);
+        if (!file) return QStringLiteral("cannot open the slideshow file %1: %2").arg(r.file, why);
+        playList = file->lines;
         // Line 1 the duration, line 2 the loop, then the pictures.
         if (playList.size() < 3) return QStringLiteral("the slideshow file %1 lists no pictures").arg(r.file);
         break;

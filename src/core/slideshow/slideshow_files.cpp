@@ -143,6 +143,12 @@ PlayListFile parsePlayListFile(const QByteArray& bytes) {
     return file;
 }
 
+std::optional<PlayListFile> readPlayListFile(const QString& path, QString* why) {
+    const std::optional<QByteArray> bytes = readFileBytes(path, kMaxPlayListBytes, why);
+    if (!bytes) return std::nullopt;
+    return parsePlayListFile(*bytes);
+}
+
 std::optional<QByteArray> readFileBytes(const QString& path, qint64 maxBytes, QString* why) {
     const QFileInfo info(path);
     auto fail = [&](const QString& reason) -> std::optional<QByteArray> {

@@ -81,6 +81,9 @@ struct PlayListFile {
     int droppedLines = 0;
 };
 PlayListFile parsePlayListFile(const QByteArray& bytes);
+// Reads a slideshow file as a play list (readFileBytes's rules, at most
+// kMaxPlayListBytes); otherwise the reason alone in `why`.
+std::optional<PlayListFile> readPlayListFile(const QString& path, QString* why);
 
 // Reads a whole file; otherwise the reason alone ("it is a folder", "the file
 // does not exist", "the file is too large", or the system's) in `why`.

@@ -176,6 +176,7 @@ void WindowPicker::rebuild() {
     deactivatedSinceRebuild_ = false;
     complete_ = false;
     entryCount_ = 0;
+    thumbnailViews_.clear();
     // A new list widget: the scroll area deletes the old one with every
     // entry in it. Entries of an older list still being made are never
     // handed over.
@@ -201,10 +202,8 @@ void WindowPicker::takeEntries() {
 void WindowPicker::addEntry(const picker::Entry& e) {
     // A window's entry that comes again brings a picture taken after the
     // window was redrawn: it replaces the first one.
-    for (QWidget* listed : list_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (listed->property("windowId").toULongLong() != e.id) continue;
-        if (auto* picture = dynamic_cast<ThumbnailView*>(listed->findChild<QWidget*>(QStringLiteral("thumbnail"))))
-            picture->setThumbnail(e.thumbnail);
+    if (QWidget* shown = thumbnailViews_.value(e.id)) {
+        static_cast<ThumbnailView*>(shown)->setThumbnail(e.thumbnail);
         return;
     }
     const int n = entryCount_++;
@@ -243,6 +242,7 @@ void WindowPicker::addEntry(const picker::Entry& e) {
     const WindowId id = e.id;
     auto* picture = new ThumbnailView(e.thumbnail, [this, id] { choose(id); }, entry);
     picture->setObjectName(QStringLiteral("thumbnail"));
+    thumbnailViews_.insert(id, picture);
     column->addWidget(picture, 1);
     column->addWidget(band(entry, 8, Qt::white));
 

@@ -9,6 +9,7 @@
 #include "core/picker/window_thumbnails.h"
 
 #include <QDialog>
+#include <QHash>
 
 #include <memory>
 
@@ -57,6 +58,8 @@ private:
     QWidget* list_ = nullptr;
     QVBoxLayout* listLayout_ = nullptr;
     int entryCount_ = 0;
+    // Each listed window's picture, for an entry that comes again.
+    QHash<WindowId, QWidget*> thumbnailViews_;
     bool complete_ = false;
     bool deactivatedSinceRebuild_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <limits>
 
 namespace vz::slideshow {
@@ -162,8 +163,11 @@ std::optional<QByteArray> readFileBytes(const QString& path, qint64 maxBytes, QS
     if (info.size() > maxBytes) return fail(QStringLiteral("the file is too large"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
-    // At most one byte more than allowed, in case the file grew meanwhile.
-    QByteArray bytes = file.read(maxBytes + 1);
+    // Read by the file's size, never by the limit: QIODevice::read(n) reserves
+    // n bytes up front, so asking for the limit would reserve it for every
+    // small file. One byte more than the size shows a file that grew past the
+    // limit meanwhile.
+    QByteArray bytes = file.read(std::min(info.size(), maxBytes) + 1);
     if (file.error() != QFileDevice::NoError) return fail(file.errorString());
     if (bytes.size() > maxBytes) return fail(QStringLiteral("the file is too large"));
     return bytes;

@@ -265,7 +265,12 @@ struct Platform {
     std::unique_ptr<Pointer> capturePointer;
     std::unique_ptr<ScreenChanges> screenChanges;
     std::unique_ptr<MonitorChanges> monitorChanges;  // null when the system cannot tell
+    // Many windows in turn (the picker's thumbnails): while it lives the
+    // system may keep every window's contents off-screen.
     std::function<std::unique_ptr<Windows>()> openWindows;
+    // One window followed (the mirror): only that window's contents are
+    // kept off-screen. Null: openWindows serves.
+    std::function<std::unique_ptr<Windows>()> openWindowMirror;
     std::unique_ptr<GlobalKeys> globalKeys;
     std::unique_ptr<PointerFence> pointerFence;
     // A scroll band's surface: draws into the native window `window` over a

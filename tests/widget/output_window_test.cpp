@@ -9,6 +9,7 @@
 #include "ui/widgets/scroll_band.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/toolbar/toolbar.h"
+#include "ui/tray/tray_icon.h"
 #include "ui/widgets/glyph_button.h"
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/spin_edit.h"
@@ -170,6 +171,34 @@ TEST_F(MonitorTest, ShowSimulatedIsASizeableWindowAtTheTopLeftCorner) {
     out().showSimulated();
     expectNormal(QPoint(0, 0), QSize(480, 270));
     EXPECT_EQ(dialog().outputBox->text(), QStringLiteral("On"));
+}
+
+// With one monitor, the tray's "Enable Secondary Monitor" brings the
+// simulated output back where the user left it, in the state it had.
+TEST_F(MonitorTest, EnableItemShowsTheSimulationWhereTheUserLeftIt) {
+    useOneMonitor();
+    startApp();
+    out().showSimulated();
+    out().move(300, 200);
+    doubleClick(out().outputView);  // full screen where it is
+    ASSERT_TRUE(out().isFullScreenState());
+    const QRect placed = out().geometry();
+    QAction* enable = app->tray->outputAction;
+    enable->trigger();  // hides it
+    ASSERT_FALSE(out().isVisible());
+    desktop.answers = {Answer::Yes};
+    enable->trigger();
+    expectFullOn(placed);
+    EXPECT_TRUE(enable->isChecked());
+
+    doubleClick(out().outputView);  // back to a window, moved by the user
+    out().move(250, 150);
+    const QRect windowed = out().geometry();
+    enable->trigger();
+    desktop.answers = {Answer::Yes};
+    enable->trigger();
+    EXPECT_FALSE(out().isFullScreenState());
+    EXPECT_EQ(out().geometry(), windowed);
 }
 
 TEST_F(MonitorTest, MonitorToggle) {

@@ -82,6 +82,18 @@ void FramePipeline::reset() {
     resetRequested_ = true;
 }
 
+void FramePipeline::releaseWindows() {
+    if (mode_ == Mode::Inline) {
+        ownWindows_.reset();
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        releaseWindowsRequested_ = true;
+    }
+    wake_.notify_one();
+}
+
 FramePipeline::Counters FramePipeline::counters() const {
     std::lock_guard lock(mutex_);
     return counters_;
@@ -92,8 +104,15 @@ void FramePipeline::run() {
         CaptureRequest request;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || pending_.has_value(); });
+            wake_.wait(lock, [this] { return stopping_ || pending_.has_value() || releaseWindowsRequested_; });
             if (stopping_) return;
+            if (releaseWindowsRequested_) {
+                releaseWindowsRequested_ = false;
+                std::unique_ptr<Windows> closing = std::move(ownWindows_);
+                lock.unlock();
+                closing.reset();  // closed on the thread that used it
+                continue;
+            }
             request = *pending_;
             pending_.reset();
             if (resetRequested_) {
@@ -107,6 +126,7 @@ void FramePipeline::run() {
 
 void FramePipeline::process(const CaptureRequest& request) {
     CapturedFrame frame;
+    frame.ticket = request.ticket;
     if (request.kind == CaptureRequest::Kind::Window) {
         Windows* windows = sources_.windows;
         if (sources_.openWindows) {

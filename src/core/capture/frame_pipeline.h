@@ -37,10 +37,15 @@ struct CaptureRequest {
     bool cursor = false;    // draw the cursor image in
     bool redPoint = false;  // draw a red point under the pointer
     ViewLayout output;      // an empty view: the frame is not scaled
+    // Which of the caller's requests this is; the frame made for it carries
+    // the same ticket, so a frame that answers an older request (another
+    // source) can be told apart and dropped.
+    std::uint64_t ticket = 0;
 };
 
 struct CapturedFrame {
     std::uint64_t serial = 0;
+    std::uint64_t ticket = 0;  // the ticket of the request it answers
     QImage picture;          // the frame, pointer drawn in; not written again by the pipeline
     bool scaled = false;     // `render` holds the frame scaled for `layout`
     ViewLayout layout;
@@ -55,8 +60,8 @@ struct FrameSources {
     Pointer* pointer = nullptr;
     Windows* windows = nullptr;  // used when there is no openWindows
     // Opens a window service of the worker's own while a window is mirrored,
-    // closed again when the source changes (while it lives the server keeps
-    // off-screen copies of the windows).
+    // closed again by releaseWindows() or a screen request (while it lives
+    // the server may keep off-screen copies of windows).
     std::function<std::unique_ptr<Windows>()> openWindows;
     ScreenChanges* changes = nullptr;  // may be null: everything counts as changed
 };
@@ -75,6 +80,9 @@ public:
     bool take(CapturedFrame& frame);
     // Forgets what was captured, so the next request makes a full frame.
     void reset();
+    // No window is mirrored any more: the window service opened for it is
+    // closed (on the worker, before it takes another request).
+    void releaseWindows();
 
     struct Counters {
         std::uint64_t frames = 0;      // frames made
@@ -109,6 +117,7 @@ private:
     bool stopping_ = false;
     bool signalled_ = false;
     bool resetRequested_ = false;
+    bool releaseWindowsRequested_ = false;
     Counters counters_;
     std::thread worker_;
 

@@ -56,13 +56,21 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     sources.screen = platform_.screen.get();
     sources.pointer = platform_.capturePointer ? platform_.capturePointer.get() : platform_.pointer.get();
     sources.windows = platform_.windows.get();
-    sources.openWindows = platform_.openWindows;
+    sources.openWindows = platform_.openWindowMirror ? platform_.openWindowMirror : platform_.openWindows;
     sources.changes = platform_.screenChanges.get();
     pipeline_ = std::make_unique<FramePipeline>(sources, mode);
     // Direct from the inline pipeline, queued from the worker.
     connect(pipeline_.get(), &FramePipeline::frameReady, this, &Controller::takeFinishedFrame);
     connect(pipeline_.get(), &FramePipeline::captureFailed, this, &Controller::reportCaptureFailure);
     playback_ = std::make_unique<SlideshowPlayback>(*this);
+    // What the output window shows follows what it is sent, whoever sends it.
+    connect(this, &Controller::outputPicture, this, [this](const QImage& picture) { outputViewPicture_ = picture; });
+    connect(this, &Controller::outputScaledPicture, this,
+            [this](const CapturedFrame& frame) { outputViewPicture_ = frame.picture; });
+    connect(this, &Controller::outputBlanked, this, [this] { outputViewPicture_ = blackPicture(outputViewSize_); });
+    connect(this, &Controller::outputPictureDropped, this, [this] { outputViewPicture_ = QImage(); });
+    connect(this, &Controller::outputTransition, this,
+            [this](const QImage& picture) { outputTransitionPicture_ = picture; });
     // The clipboard selection's changes (X11: XFixes selection events).
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QClipboard* clipboard = QGuiApplication::clipboard();
@@ -258,7 +266,17 @@ void Controller::setViewShown(View view, bool shown) {
 void Controller::setSource(Source source, SourceChoice choice) {
     source_ = source;
     sourceChoice_ = choice;
+    forgetFrames();
+    // The server keeps off-screen copies only while a window is mirrored.
+    if (source != Source::Window) pipeline_->releaseWindows();
     emit sourceChanged();
+}
+
+void Controller::forgetFrames() {
+    ++frameTicket_;
+    desktopFrame_ = QImage();
+    windowFrame_ = QImage();
+    lastScaled_ = CapturedFrame();
 }
 
 void Controller::setRunning(bool running) {
@@ -352,8 +370,10 @@ void Controller::cancelAreaSelection() {
     if (purpose == AreaPurpose::None) return;
     endAreaSelection();
     if (purpose != AreaPurpose::Capture) return;
-    // Part of Desktop ends here: its Stop All has run, the windows come back.
+    // Part of Desktop ends here: its Stop All has run, so nothing is chosen
+    // any more (no menu mark), and the windows come back.
     runWhenAreaChosen_ = false;
+    setSource(Source::Stopped, SourceChoice::None);
     emit windowsAsideRequested(false);
 }
 
@@ -417,6 +437,7 @@ void Controller::clipboardChanged(const QMimeData* data) {
 
 void Controller::chooseWindow(WindowId w) {
     selectedWindow_ = w;
+    forgetFrames();
     pipeline_->reset();
     captureTimer.start();
 }
@@ -593,6 +614,10 @@ void Controller::setDisplaySize(int percent, bool byUser) {
 
 void Controller::setOutputViewSize(QSize size) { outputViewSize_ = size; }
 
+const QImage& Controller::outputShownPicture() const {
+    return surface_ == OutputSurface::Transition ? outputTransitionPicture_ : outputViewPicture_;
+}
+
 ViewLayout Controller::outputLayout() const {
     ViewLayout layout;
     layout.view = outputViewSize_;
@@ -703,6 +728,7 @@ void Controller::captureTick() {
         CaptureRequest request;
         request.kind = CaptureRequest::Kind::Window;
         request.window = selectedWindow_;
+        request.ticket = frameTicket_;
         pipeline_->request(request);
     }
 }
@@ -721,12 +747,14 @@ void Controller::requestDesktopCapture() {
     request.redPoint = showRedPoint_;
     // The output gets the frame scaled only while it shows it.
     if (isShown(View::Output) && running_) request.output = outputLayout();
+    request.ticket = frameTicket_;
     pipeline_->request(request);
 }
 
 void Controller::takeFinishedFrame() {
     CapturedFrame frame;
     if (!pipeline_->take(frame)) return;
+    if (frame.ticket != frameTicket_) return;  // made for the previous source
     if (source_ == Source::Desktop) {
         desktopFrame_ = frame.picture;
         lastScaled_ = std::move(frame);

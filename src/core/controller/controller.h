@@ -233,6 +233,9 @@ public:
     void setDisplaySize(int percent, bool byUser);
     void requestOutputFullScreen() { emit outputFullScreenRequested(); }
     void requestOutputOnSecondMonitor() { emit outputOnSecondMonitorRequested(); }
+    // The output window comes back as the user left it: same place, same
+    // state (the simulation after "Enable Secondary Monitor").
+    void requestOutputInPlace() { emit outputInPlaceRequested(); }
 
     // --- Toolbar and tray options
     bool autoHide() const { return autoHide_; }
@@ -340,6 +343,10 @@ public:
     // One tick of the capture timer.
     void captureTick();
     const QImage& outputFrame() const { return outputFrame_; }
+    // The picture the output window holds in front, at its own resolution:
+    // the picture view's (a paused mirror keeps its frame) or, while the
+    // transition view is in front, the slide it shows. What a capture writes.
+    const QImage& outputShownPicture() const;
     const QImage& desktopFrame() const { return desktopFrame_; }
     // Size of the preview's picture area (the blank frame is made that size).
     void setPreviewViewSize(QSize size) { previewViewSize_ = size; }
@@ -379,6 +386,7 @@ signals:
     void viewRequested(View view, bool show);
     void outputFullScreenRequested();
     void outputOnSecondMonitorRequested();
+    void outputInPlaceRequested();
     void outputOnPrimaryRequested();     // the simulation window, for a monitor that went
     void monitorsResized();              // same monitors, other sizes: the output re-fits
     void trayMessageRequested(const QString& title, const QString& text);
@@ -397,6 +405,8 @@ private:
     void secondMonitorLost();
     void secondMonitorCame();
     void setSource(Source source, SourceChoice choice);
+    // Frames made or on their way for the previous source are let go.
+    void forgetFrames();
     void setRunning(bool running);
     void setSurface(OutputSurface surface);
     void continueAreaSelection(bool dialogWasShown);
@@ -454,9 +464,15 @@ private:
     QImage desktopFrame_;   // the newest finished desktop frame
     QImage windowFrame_;
     QImage outputFrame_;
+    QImage outputViewPicture_;        // what the output's picture view holds
+    QImage outputTransitionPicture_;  // the slide the output's transition view goes to
     QSize previewViewSize_;
     QSize outputViewSize_;
     CapturedFrame lastScaled_;  // the newest desktop frame, scaled for the output
+    // Every capture request carries the current ticket; it moves on whenever
+    // the source or the mirrored window changes, so a frame still on its way
+    // for the previous source is dropped instead of shown.
+    std::uint64_t frameTicket_ = 1;
     std::uint64_t outputSerial_ = 0;   // the frame the output shows; 0: none or changed since
     std::uint64_t previewSerial_ = 0;  // the same for the preview
     bool captureFailureReported_ = false;

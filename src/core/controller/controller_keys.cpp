@@ -210,7 +210,7 @@ CaptureOutcome Controller::captureImage() {
     request.baseName = captureForm_.baseName;
     request.number = captureForm_.number;
     request.typeEntry = captureForm_.typeEntry;
-    const CaptureOutcome outcome = captureSequence_.capture(request, outputFrame_);
+    const CaptureOutcome outcome = captureSequence_.capture(request, outputShownPicture());
     if (outcome.written()) {
         if (captureForm_.beep) platform_.prompter->beep(Prompter::Icon::None);
         captureForm_.number = captureSequence_.counter();

@@ -61,7 +61,13 @@ private:
 
 class FakeWindows final : public Windows {
 public:
-    explicit FakeWindows(FakeDesktop& d) : d_(d) {}
+    // `counted`: opened through openWindows, counted while it lives.
+    explicit FakeWindows(FakeDesktop& d, bool counted = false) : d_(d), counted_(counted) {
+        if (counted_) ++d_.openWindowServices.value;
+    }
+    ~FakeWindows() override {
+        if (counted_) --d_.openWindowServices.value;
+    }
     QVector<WindowInfo> listWindows() override {
         QVector<WindowInfo> list;
         for (auto it = d_.windows.cbegin(); it != d_.windows.cend(); ++it) {
@@ -96,6 +102,7 @@ public:
     std::chrono::steady_clock::time_point redrawnBy() const override { return d_.windowsRedrawnBy; }
 private:
     FakeDesktop& d_;
+    bool counted_;
 };
 
 class FakeScreenChanges final : public ScreenChanges {
@@ -251,7 +258,8 @@ Platform makeFakePlatform(FakeDesktop& d) {
     p.paths = std::make_unique<FakePaths>(d);
     p.capturePointer = std::make_unique<FakePointer>(d);
     p.screenChanges = std::make_unique<FakeScreenChanges>(d);
-    p.openWindows = [&d] { return std::make_unique<FakeWindows>(d); };
+    p.openWindows = [&d] { return std::make_unique<FakeWindows>(d, true); };
+    p.openWindowMirror = p.openWindows;
     p.globalKeys = std::make_unique<FakeGlobalKeys>(d);
     p.pointerFence = std::make_unique<FakePointerFence>(d);
     return p;

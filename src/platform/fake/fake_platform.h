@@ -5,12 +5,26 @@
 
 #include "platform/platform.h"
 
+#include <atomic>
 #include <QMap>
 #include <QSet>
 #include <chrono>
 #include <deque>
 
 namespace vz {
+
+// A counter that worker threads may change; a copied desktop (another
+// "process") starts from the count it had.
+struct FakeCounter {
+    std::atomic<int> value{0};
+    FakeCounter() = default;
+    FakeCounter(const FakeCounter& other) : value(other.value.load()) {}
+    FakeCounter& operator=(const FakeCounter& other) {
+        value = other.value.load();
+        return *this;
+    }
+    operator int() const { return value.load(); }
+};
 
 struct FakeDesktop {
     QVector<QRect> monitors{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
@@ -37,6 +51,9 @@ struct FakeDesktop {
     // to keep the windows' contents.
     std::chrono::steady_clock::time_point windowsRedrawnBy{};
     QImage coveredPicture;
+    // Window services opened through openWindows and not yet closed (the
+    // server keeps off-screen copies of windows while one is open).
+    FakeCounter openWindowServices;
     QRegion screenChanges;           // handed out and cleared by takeChanges()
     bool screenChangesAvailable = false;  // tests that track changes switch it on
     QSet<QString>* heldLocks = nullptr;  // shared between "processes" of one test

@@ -46,6 +46,7 @@ Platform makeX11Platform(QString* error) {
         platform.screenChanges = std::make_unique<x11::X11ScreenChanges>(std::move(changesConnection));
     platform.monitorChanges = x11::X11MonitorChanges::open(x11::Connection::open(nullptr));
     platform.openWindows = [] { return makeX11WindowsOnOwnConnection(nullptr); };
+    platform.openWindowMirror = [] { return makeX11WindowsOnOwnConnection(nullptr, true); };
     platform.globalKeys = std::make_unique<x11::X11GlobalKeys>(std::move(keysConnection));
     platform.pointerFence = std::make_unique<x11::X11PointerFence>(std::move(fenceConnection));
     platform.openBandSurface = [](WindowId window) -> std::unique_ptr<BandSink> {
@@ -54,10 +55,11 @@ Platform makeX11Platform(QString* error) {
     return platform;
 }
 
-std::unique_ptr<Windows> makeX11WindowsOnOwnConnection(QString* error) {
+std::unique_ptr<Windows> makeX11WindowsOnOwnConnection(QString* error, bool oneWindow) {
     std::shared_ptr<x11::Connection> connection = x11::Connection::open(error);
     if (!connection) return nullptr;
-    return std::make_unique<x11::X11Windows>(std::move(connection), x11::X11Windows::Redirect::AllWindows);
+    return std::make_unique<x11::X11Windows>(
+        std::move(connection), oneWindow ? x11::X11Windows::Redirect::OneWindow : x11::X11Windows::Redirect::AllWindows);
 }
 
 }  // namespace vz

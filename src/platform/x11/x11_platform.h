@@ -13,10 +13,11 @@ namespace vz {
 // the pointer fence deliver their events there.
 Platform makeX11Platform(QString* error);
 
-// A window service on a connection of its own, for a worker thread. It keeps
-// every top-level window's contents off-screen while it lives, so that many
-// windows can be captured in turn with their covered parts. Null, with
+// A window service on a connection of its own, for a worker thread. By
+// default it keeps every top-level window's contents off-screen while it
+// lives, so that many windows can be captured in turn with their covered
+// parts; `oneWindow` keeps only the window being captured. Null, with
 // `*error` set, when the display cannot be opened.
-std::unique_ptr<Windows> makeX11WindowsOnOwnConnection(QString* error);
+std::unique_ptr<Windows> makeX11WindowsOnOwnConnection(QString* error, bool oneWindow = false);
 
 }  // namespace vz

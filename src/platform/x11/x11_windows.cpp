@@ -109,7 +109,25 @@ QRect X11Windows::outerGeometry(WindowId window) {
 
 bool X11Windows::captureWindow(WindowId window, QImage& into) {
     if (redirectedAll_) std::this_thread::sleep_until(settledAt_);
+    if (redirect_ == Redirect::OneWindow && connection_->hasComposite()) {
+        // A window redirected now shows its covered parts only once its
+        // application has redrawn them into the new off-screen copy.
+        Frame frame;
+        if (findFrame(window, frame) && frame.id != redirected_ && redirectOnly(frame.id))
+            std::this_thread::sleep_for(kRedrawAfterRedirect);
+    }
     return captureWindowNow(window, into);
+}
+
+bool X11Windows::redirectOnly(unsigned long frame) {
+    Display* display = connection_->display();
+    ErrorTrap trap(display);
+    if (redirected_) XCompositeUnredirectWindow(display, redirected_, CompositeRedirectAutomatic);
+    redirected_ = 0;
+    XCompositeRedirectWindow(display, frame, CompositeRedirectAutomatic);
+    if (!trap.sync()) return false;
+    redirected_ = frame;
+    return true;
 }
 
 bool X11Windows::captureWindowNow(WindowId window, QImage& into) {
@@ -144,18 +162,12 @@ bool deliver(XImage* image, const Visual* visual, QImage& into, const QRect& out
 
 bool X11Windows::captureComposited(const Frame& frame, QImage& into) {
     Display* display = connection_->display();
+    // Automatic redirection keeps a copy of the frame off-screen while the
+    // server still shows it as usual; the pixmap includes the border.
+    if (!redirectedAll_ && redirected_ != frame.id && !redirectOnly(frame.id)) return false;
     XImage* image = nullptr;
     {
         ErrorTrap trap(display);
-        // Automatic redirection keeps a copy of the frame off-screen while
-        // the server still shows it as usual; the pixmap includes the border.
-        if (!redirectedAll_ && redirected_ != frame.id) {
-            if (redirected_) XCompositeUnredirectWindow(display, redirected_, CompositeRedirectAutomatic);
-            redirected_ = 0;
-            XCompositeRedirectWindow(display, frame.id, CompositeRedirectAutomatic);
-            if (!trap.sync()) return false;
-            redirected_ = frame.id;
-        }
         const Pixmap pixmap = XCompositeNameWindowPixmap(display, frame.id);
         if (!trap.sync()) return false;
         image = XGetImage(display, pixmap, 0, 0, unsigned(frame.outer.width()), unsigned(frame.outer.height()),

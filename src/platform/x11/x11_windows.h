@@ -44,6 +44,8 @@ private:
     bool findFrame(WindowId window, Frame& frame);
     bool captureComposited(const Frame& frame, QImage& into);
     bool captureFromScreen(const Frame& frame, QImage& into);
+    // OneWindow: `frame` becomes the one window kept off-screen.
+    bool redirectOnly(unsigned long frame);
     QVector<unsigned long> clientWindows();
     QVector<unsigned long> rootChildClients();
     bool describe(unsigned long window, WindowInfo& info);

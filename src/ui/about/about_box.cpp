@@ -1,9 +1,11 @@
 #include "ui/about/about_box.h"
 
 #include "version.h"
+#include "core/settings/help_address.h"
 #include "ui/widgets/glyphs.h"
 #include "ui/widgets/ui_font.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -64,9 +66,11 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     blurb->setFont(uiFont(9));
     blurb->setAlignment(Qt::AlignCenter);
 
-    const QString web = QStringLiteral(VIVIVOZ_WEBSITE);
+    // The website, or the README when the build names none.
+    const QUrl help = helpAddress(QCoreApplication::applicationDirPath());
+    const QString web = help.toString();
     const QString mail = QStringLiteral(VIVIVOZ_MAIL);
-    webLink = linkLabel(link(web, web), this);
+    webLink = linkLabel(link(web, help.isLocalFile() ? QStringLiteral("README") : web), this);
     mailLink = linkLabel(link(QStringLiteral("mailto:") + mail, mail), this);
 
     closeButton = new QPushButton(QStringLiteral("Close"), this);

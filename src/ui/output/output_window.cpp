@@ -119,6 +119,10 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     });
     connect(&c, &Controller::outputFullScreenRequested, this, &OutputWindow::goFullScreen);
     connect(&c, &Controller::outputOnSecondMonitorRequested, this, &OutputWindow::moveToSecondMonitor);
+    connect(&c, &Controller::outputInPlaceRequested, this, [this] {
+        show();
+        showCaption();
+    });
     connect(&c, &Controller::bannerHideRequested, this, &OutputWindow::hideBanner);
     connect(&c, &Controller::bannerSendRequested, this, &OutputWindow::showBanner);
 }

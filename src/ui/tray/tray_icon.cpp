@@ -1,6 +1,7 @@
 #include "ui/tray/tray_icon.h"
 
 #include "app/features.h"
+#include "core/settings/help_address.h"
 #include "ui/widgets/glyphs.h"
 #include "version.h"
 
@@ -118,8 +119,10 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     connect(scrollTextAction, &QAction::triggered, &c, &Controller::openScrollText);
     connect(resetAction, &QAction::triggered, this, &TrayIcon::onResetAll);
     connect(settingsAction, &QAction::triggered, this, [&c] { c.requestView(View::SettingsDialog, true); });
-    connect(websiteAction, &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(QStringLiteral(VIVIVOZ_WEBSITE))); });
+    connect(websiteAction, &QAction::triggered, this, [&c] {
+        const QUrl address = helpAddress(c.platform().paths->executableDir());
+        if (!address.isEmpty()) QDesktopServices::openUrl(address);
+    });
     connect(aboutAction, &QAction::triggered, this, [&c] { c.requestView(View::AboutBox, true); });
     connect(exitAction, &QAction::triggered, &c, &Controller::requestExit);
     connect(captureAction, &QAction::triggered, &c, &Controller::openImageCapture);
@@ -274,7 +277,13 @@ void TrayIcon::quickStartClipboard() {
 void TrayIcon::onOutputAction() {
     Controller& c = controller_;
     if (c.simulationPromptOpen()) return;
-    c.requestView(View::Output, !c.isShown(View::Output));
+    if (c.isShown(View::Output) || c.monitorCount() > 1) {
+        c.requestView(View::Output, !c.isShown(View::Output));
+        return;
+    }
+    // One monitor: the simulated output comes back where the user left it.
+    if (c.askSimulationQuestion()) c.requestOutputInPlace();
+    outputAction->setChecked(c.isShown(View::Output));
 }
 
 void TrayIcon::onResetAll() {

@@ -111,6 +111,8 @@ TEST_F(AreaAndLockTest, ResultGoesIntoTheCaptureAreaAndIntoTheMouseAreaOnlyWhile
         const bool mirrors = !k.pickMouseArea && !k.escape;
         EXPECT_EQ(c->desktopScope(), mirrors ? DesktopScope::Area : DesktopScope::NotChosen);
         EXPECT_EQ(c->source(), mirrors ? Source::Desktop : Source::Stopped);
+        // The menu's mark: nothing is left marked when Escape ended Part of Desktop.
+        EXPECT_EQ(c->sourceChoice(), mirrors ? SourceChoice::Area : SourceChoice::None);
         EXPECT_EQ(c->captureTimer.isActive(), mirrors);
     }
 }

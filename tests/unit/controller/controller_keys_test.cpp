@@ -202,6 +202,7 @@ protected:
         desktop.screen.fill(colour);
         c->setViewShown(View::Output, true);
         c->startDesktop();
+        c->toggleRun();
         c->captureTick();
         c->captureTick();
     }
@@ -259,6 +260,31 @@ TEST_F(CaptureKeyTest, FailedWriteIsToldAndLeavesTheCounter) {
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("image10.png")));
     EXPECT_EQ(c->captureCounter(), 11);
     EXPECT_EQ(desktop.beeps.last(), Prompter::Icon::None);
+}
+
+// The file holds what the second monitor shows: a paused mirror keeps its
+// frame while the desktop goes on changing, and a slide is written as the
+// slide, not as the picture view hidden behind it.
+TEST_F(CaptureKeyTest, WritesWhatTheOutputShowsNotTheLiveSource) {
+    showPicture(qRgb(10, 200, 30));
+    c->toggleRun();  // paused: the output keeps its frame
+    ASSERT_FALSE(c->outputRunning());
+    desktop.screen.fill(qRgb(250, 0, 0));
+    c->captureTick();
+    c->captureTick();
+    ASSERT_TRUE(c->captureImage().written());
+    const QImage paused(folder + QStringLiteral("image10.png"));
+    ASSERT_EQ(paused.size(), QSize(1920, 1080));
+    EXPECT_EQ(paused.pixel(5, 5), qRgb(10, 200, 30));
+
+    QImage slide(640, 480, QImage::Format_RGB32);
+    slide.fill(qRgb(0, 0, 240));
+    c->showTransitionSurface();
+    emit c->outputTransition(slide, 1);
+    ASSERT_TRUE(c->captureImage().written());
+    const QImage written(folder + QStringLiteral("image11.png"));
+    ASSERT_EQ(written.size(), slide.size());
+    EXPECT_EQ(written.pixel(5, 5), qRgb(0, 0, 240));
 }
 
 TEST_F(CaptureKeyTest, HiddenOutputWritesNothingSilently) {

@@ -8,6 +8,7 @@
 #include "core/clipboard/clipboard_picture.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 #include <memory>
 
 namespace vz::test {
@@ -403,6 +405,59 @@ TEST_F(ControllerTest, WindowModeWithoutWindowBlanksAndClearsMarks) {
     EXPECT_EQ(views.windowSourceLost, 1);
     EXPECT_EQ(views.fullBlanks, blanks + 1);
     EXPECT_EQ(views.output.pixel(0, 0), Black);
+}
+
+// The server keeps off-screen copies of windows only while a window is
+// mirrored: every way out of the window source closes the service.
+TEST_F(ControllerTest, WindowServiceClosesWhenNoWindowIsMirrored) {
+    desktop.windows[7] = {QRect(10, 10, 200, 100), solid(QSize(200, 100), Green)};
+    showOutput();
+    const struct {
+        const char* name;
+        std::function<void()> leave;
+    } ways[] = {
+        {"StopAll", [&] { c->stopAll(); }},
+        {"Clipboard", [&] { c->startClipboard(); }},
+        {"Desktop", [&] { c->startDesktop(); }},
+        {"MakeSlideshow", [&] { c->makeSlideshow(); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        c->startWindowSource();
+        c->chooseWindow(7);
+        tick();
+        EXPECT_EQ(desktop.openWindowServices, 1);
+        way.leave();
+        EXPECT_EQ(desktop.openWindowServices, 0);
+    }
+}
+
+// A frame still on its way when the source changes answers the old source:
+// it never reaches the views as the new source's first frame.
+TEST(ControllerWorkerTest, FrameMadeForThePreviousSourceIsDropped) {
+    FakeDesktop desktop;
+    desktop.screen = solid(QSize(3200, 1080), Red);
+    desktop.windows[7] = {QRect(10, 10, 200, 100), solid(QSize(200, 100), Green)};
+    Platform platform = makeFakePlatform(desktop);
+    Controller c(platform, FramePipeline::Mode::Worker);
+    c.refreshMonitors();
+    Views views;
+    views.follow(c);
+    c.setViewShown(View::Output, true);
+    c.setViewShown(View::Preview, true);
+    c.startDesktop();
+    c.captureTimer.stop();
+    c.captureTick();
+    // The desktop frame is made; it waits to be taken from the event loop.
+    QElapsedTimer waited;
+    waited.start();
+    while (c.pipeline().counters().frames < 1 && waited.elapsed() < 10000) std::this_thread::yield();
+    ASSERT_EQ(c.pipeline().counters().frames, 1u);
+    c.startWindowSource();
+    c.setSelectedWindow(7);
+    pumpUntil([] { return false; }, 50);
+    EXPECT_EQ(views.previewPictures, 0);
+    EXPECT_NE(c.outputFrame().pixel(0, 0), Red);
 }
 
 TEST_F(ControllerTest, OtherSourcesCaptureNothing) {

@@ -148,7 +148,7 @@ void Controller::runShortcut(ShortcutAction action) {
         return;
     }
     case ShortcutAction::AutoHideToolbar: toggleAutoHide(); return;
-    case ShortcutAction::LockCursor: setCursorLock(!cursorLock()); return;
+    case ShortcutAction::LockCursor: cursorLock_.setLocked(!cursorLock_.locked()); return;
     }
 }
 
@@ -228,7 +228,7 @@ QStringList Controller::monitorDetailsListing() const {
     QVector<OutputRecord> records;
     for (const DisplayOutput& o : platform_.monitors->outputs())
         records.append(OutputRecord{o.name, o.adapter, o.connected, o.active, o.mode, o.refreshHz, o.depth});
-    return vz::monitorDetailsListing(records, monitorCount());
+    return vz::monitorDetailsListing(records, monitors_.count());
 }
 
 }  // namespace vz

@@ -353,7 +353,7 @@ void SettingsDialog::openSlideshowFile() {
 // --- Window ----------------------------------------------------------------
 
 void SettingsDialog::keepOnScreen() {
-    const int limit = controller_.primaryWidth() - frameGeometry().width();
+    const int limit = controller_.screens().primaryWidth() - frameGeometry().width();
     if (x() > limit) move(limit - 20, y());
 }
 

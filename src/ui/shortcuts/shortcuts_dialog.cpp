@@ -103,7 +103,7 @@ void ShortcutsDialog::showKeys() {
 void ShortcutsDialog::reload() {
     controller_.reloadShortcutKeys();
     showKeys();
-    const QRect first = controller_.monitorRect(0);
+    const QRect first = controller_.screens().rect(0);
     move(first.left() + first.width() / 2 - frameGeometry().width() / 2, y());
 }
 

@@ -198,7 +198,7 @@ SlideshowEditor::~SlideshowEditor() {
 }
 
 void SlideshowEditor::bringUp() {
-    const QRect screen = controller_.monitorRect(0);
+    const QRect screen = controller_.screens().rect(0);
     if (!isVisible() && !screen.isEmpty()) move(screen.center() - QPoint(width() / 2, height() / 2));
     show();
     raise();

@@ -98,9 +98,9 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
         if (!c.isShown(View::Output)) c.requestView(View::Output, true);
         c.startAreaAndRun();
     });
-    on(cursorLockAction, [&c] { c.toggleCursorLock(); });
+    on(cursorLockAction, [&c] { c.cursorLock().toggle(); });
     connect(mouseAreaSelectAction, &QAction::triggered, &c, &Controller::selectMouseArea);
-    connect(mouseAreaPrimaryAction, &QAction::triggered, &c, &Controller::setMouseAreaToPrimary);
+    connect(mouseAreaPrimaryAction, &QAction::triggered, &c.cursorLock(), &CursorLock::setMouseAreaToPrimary);
     on(openSlideshowAction, [this] { quickStartSlideshow(); });
     on(makeSlideshowAction, [this, &c] {
         clearSourceMarks();
@@ -136,7 +136,7 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
 
     connect(&c, &Controller::viewModeChanged, this, &TrayIcon::showViewMode);
     connect(&c, &Controller::autoHideChanged, autoHideAction, &QAction::setChecked);
-    connect(&c, &Controller::cursorLockChanged, cursorLockAction, &QAction::setChecked);
+    connect(&c.cursorLock(), &CursorLock::lockedChanged, cursorLockAction, &QAction::setChecked);
     connect(&c, &Controller::loadAtStartupChanged, loadAtStartupAction, &QAction::setChecked);
     connect(&c, &Controller::windowSourceLost, this, &TrayIcon::clearSourceMarks);
     connect(&c, &Controller::viewShownChanged, this, [this](View view, bool shown) {
@@ -147,7 +147,7 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     connect(&c, &Controller::settingsApplied, this, [this] {
         showViewMode(controller_.viewMode());
         autoHideAction->setChecked(controller_.autoHide());
-        cursorLockAction->setChecked(controller_.cursorLock());
+        cursorLockAction->setChecked(controller_.cursorLock().locked());
         loadAtStartupAction->setChecked(controller_.loadAtStartup());
     });
     loadAtStartupAction->setChecked(controller_.loadAtStartup());
@@ -277,7 +277,7 @@ void TrayIcon::quickStartClipboard() {
 void TrayIcon::onOutputAction() {
     Controller& c = controller_;
     if (c.simulationPromptOpen()) return;
-    if (c.isShown(View::Output) || c.monitorCount() > 1) {
+    if (c.isShown(View::Output) || c.screens().count() > 1) {
         c.requestView(View::Output, !c.isShown(View::Output));
         return;
     }

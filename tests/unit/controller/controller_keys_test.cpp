@@ -93,7 +93,7 @@ TEST_F(ControllerKeysTest, EachActionDoesWhatItsCommandDoes) {
         {ShortcutAction::ShowPreview, [&] { return requests.contains({View::Preview, true}); }},
         {ShortcutAction::EnableOutput, [&] { return requests.contains({View::Output, false}); }},
         {ShortcutAction::AutoHideToolbar, [&] { return c->autoHide(); }},
-        {ShortcutAction::LockCursor, [&] { return c->cursorLock(); }},
+        {ShortcutAction::LockCursor, [&] { return c->cursorLock().locked(); }},
         {ShortcutAction::StopAll, [&] { return c->source() == Source::Stopped; }},
     };
     for (const Case& k : cases) {
@@ -101,7 +101,7 @@ TEST_F(ControllerKeysTest, EachActionDoesWhatItsCommandDoes) {
         EXPECT_TRUE(k.done()) << shortcutActionInfo(k.action).label;
     }
     c->runShortcut(ShortcutAction::LockCursor);
-    EXPECT_FALSE(c->cursorLock());  // the lock key switches both ways
+    EXPECT_FALSE(c->cursorLock().locked());  // the lock key switches both ways
 }
 
 TEST_F(ControllerKeysTest, UpdateRateKeysAskBeforePassingTheMaximum) {

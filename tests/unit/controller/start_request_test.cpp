@@ -33,7 +33,7 @@ protected:
         QObject::connect(c.get(), &Controller::trayMessageRequested, c.get(),
                          [this](const QString&, const QString& text) { trayMessages << text; });
         QObject::connect(c.get(), &Controller::outputOnPrimaryRequested, c.get(), [this] { ++onPrimary; });
-        QObject::connect(c.get(), &Controller::monitorsResized, c.get(), [this] { ++resized; });
+        QObject::connect(&c->screens(), &MonitorWatch::resized, c.get(), [this] { ++resized; });
         QObject::connect(c.get(), &Controller::bannerSendRequested, c.get(),
                          [this](const BannerOrder& order) { banners << order; });
     }

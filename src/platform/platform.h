@@ -20,6 +20,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace vz {
 
@@ -227,6 +228,11 @@ public:
     virtual void unregisterKey(int id) = 0;
     virtual void unregisterAll() = 0;
     virtual bool isRegistered(int id) const = 0;
+    // The keysyms the keyboard's key `nativeKey` produces (X11: its key code,
+    // which is what QKeyEvent::nativeScanCode() reports): unshifted, then
+    // shifted, of the active layout, then of the first layout; no repeats.
+    // Empty for a code no key has.
+    virtual std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const = 0;
 };
 
 // Keeps the pointer inside a rectangle of the desktop (the cursor lock).

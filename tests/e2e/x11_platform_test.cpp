@@ -556,6 +556,19 @@ TEST_F(GlobalKeysTest, ACombinationHeldElsewhereIsRefused) {
     EXPECT_FALSE(other->registerKey(3, {0x1234567, {}})) << "a keysym no key produces";
 }
 
+TEST_F(GlobalKeysTest, KeysymsOfAKeyComeUnshiftedFirst) {
+    // The key that gives 1 on the server's US layout gives ! with Shift.
+    std::optional<std::uint32_t> one;
+    for (std::uint32_t code = 8; code < 256 && !one; ++code) {
+        const std::vector<std::uint32_t> keysyms = keys->keysymsOfKey(code);
+        if (!keysyms.empty() && keysyms.front() == '1') one = code;
+    }
+    ASSERT_TRUE(one) << "no key gives 1";
+    EXPECT_EQ(keys->keysymsOfKey(*one), (std::vector<std::uint32_t>{'1', '!'}));
+    EXPECT_TRUE(keys->keysymsOfKey(0).empty());
+    EXPECT_TRUE(keys->keysymsOfKey(300).empty()) << "beyond the key codes";
+}
+
 class PointerFenceTest : public X11Platform {
 protected:
     void SetUp() override {

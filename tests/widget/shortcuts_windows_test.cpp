@@ -91,6 +91,29 @@ TEST(ShortcutEditTest, RecordsTheCombinationAsPressed) {
     EXPECT_EQ(box.shortcut(), 0);
 }
 
+// The keyboard tells which key was pressed: Qt's key is the symbol Shift or
+// the layout gives it, which names no key of a shortcut.
+TEST(ShortcutEditTest, RecordsTheKeyPressedNotTheSymbolItGives) {
+    constexpr quint32 kCodeOfOne = 10, kCodeOfSemicolon = 47;
+    FakeDesktop desktop;
+    desktop.keyboard = {{kCodeOfOne, {'1', '!'}}, {kCodeOfSemicolon, {';', ':'}}};
+    Platform platform = makeFakePlatform(desktop);
+    struct Case { quint32 code; int key; Qt::KeyboardModifiers mods; const char* text; };
+    const Case cases[] = {
+        {kCodeOfOne, Qt::Key_Exclam, Qt::ShiftModifier, "Shift+1"},
+        {kCodeOfSemicolon, Qt::Key_Colon, Qt::ShiftModifier | Qt::ControlModifier, "Shift+Ctrl+;"},
+        {0, Qt::Key_F7, Qt::AltModifier, "Alt+F7"},  // no native code: Qt's key
+    };
+    for (const Case& k : cases) {
+        ShortcutEdit box;
+        box.setKeyboard(platform.globalKeys.get());
+        QKeyEvent press(QEvent::KeyPress, k.key, k.mods, k.code, 0, 0);
+        QCoreApplication::sendEvent(&box, &press);
+        EXPECT_EQ(box.text(), QString::fromLatin1(k.text));
+        EXPECT_EQ(box.shortcut(), shortcutFromText(QString::fromLatin1(k.text))) << k.text;
+    }
+}
+
 class ShortcutsWindowsTest : public AppFixture {
 protected:
     QString configPath() const { return configDir.path() + QStringLiteral("/Vivivoz.cfg"); }

@@ -200,6 +200,9 @@ public:
     void unregisterKey(int id) override { d_.registeredKeys.remove(id); }
     void unregisterAll() override { d_.registeredKeys.clear(); }
     bool isRegistered(int id) const override { return d_.registeredKeys.contains(id); }
+    std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const override {
+        return d_.keyboard.value(nativeKey);
+    }
 private:
     FakeDesktop& d_;
 };

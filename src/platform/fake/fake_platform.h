@@ -57,6 +57,8 @@ struct FakeDesktop {
     QVector<KeyCombination> keysHeldElsewhere;
     QMap<int, KeyCombination> registeredKeys;
     GlobalKeys::PressHandler keyHandler;
+    // The keyboard: the keysyms of each native key code, unshifted first.
+    QMap<std::uint32_t, std::vector<std::uint32_t>> keyboard;
     // Pointer fence: the rectangle in force (null while the pointer is free)
     // and whether the user holds Ctrl.
     QRect pointerFence;

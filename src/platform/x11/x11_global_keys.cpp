@@ -5,6 +5,7 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -139,6 +140,23 @@ void X11GlobalKeys::unregisterAll() {
 }
 
 bool X11GlobalKeys::isRegistered(int id) const { return grabs_.contains(id); }
+
+std::vector<std::uint32_t> X11GlobalKeys::keysymsOfKey(std::uint32_t nativeKey) const {
+    Display* display = connection_->display();
+    int minCode = 0, maxCode = 0;
+    XDisplayKeycodes(display, &minCode, &maxCode);
+    if (nativeKey < std::uint32_t(minCode) || nativeKey > std::uint32_t(maxCode)) return {};
+    XkbStateRec state{};
+    const int active = XkbGetState(display, XkbUseCoreKbd, &state) == Success ? state.group : 0;
+    std::vector<std::uint32_t> keysyms;
+    for (const int group : {active, 0})
+        for (const int level : {0, 1}) {
+            const KeySym keysym = XkbKeycodeToKeysym(display, KeyCode(nativeKey), group, level);
+            if (keysym != NoSymbol && std::find(keysyms.begin(), keysyms.end(), keysym) == keysyms.end())
+                keysyms.push_back(std::uint32_t(keysym));
+        }
+    return keysyms;
+}
 
 void X11GlobalKeys::readLater() {
     if (notifier_ && XQLength(connection_->display()) > 0)

@@ -62,6 +62,7 @@ CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(
 
     panelLabel(QStringLiteral("Shortcut Key:"), this, QRect(20, 240, 160, 20));
     keyBox = new ShortcutEdit(this);
+    keyBox->setKeyboard(controller_.platform().globalKeys.get());
     keyBox->setGeometry(180, 238, 180, 24);
     panelLabel(QString::fromUtf8("Enter your desired keyboard shortcut key and then click \u201cStart\u201d"), this,
               QRect(20, 276, 520, 20));

@@ -1,6 +1,7 @@
 #include "ui/widgets/shortcut_edit.h"
 
 #include "core/shortcuts/shortcut_keys.h"
+#include "platform/platform.h"
 
 #include <QKeyEvent>
 
@@ -76,7 +77,9 @@ void ShortcutEdit::keyPressEvent(QKeyEvent* e) {
     }
     // Shift+Tab arrives as Backtab.
     const int recorded = key == Qt::Key_Backtab ? int(Qt::Key_Tab) : key;
-    const quint16 value = shortcutFromQtKey(recorded, mods);
+    std::vector<std::uint32_t> keysyms;
+    if (keyboard_ && e->nativeScanCode() != 0) keysyms = keyboard_->keysymsOfKey(e->nativeScanCode());
+    const quint16 value = shortcutOfKeyPress(keysyms, recorded, mods);
     if (value == 0) {
         setText(shortcutToText(shortcut_));  // a key without a name: the box keeps its value
         return;

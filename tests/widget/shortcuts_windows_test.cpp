@@ -171,6 +171,7 @@ TEST_F(ShortcutsWindowsTest, CombinationNotTakenIsMarkedAndReported) {
     keyClick(box(ShortcutAction::StopAll), Qt::Key_F9, Qt::ControlModifier);
     shortcuts().okButton->click();
     EXPECT_TRUE(box(ShortcutAction::StopAll)->notTaken());
+    EXPECT_TRUE(box(ShortcutAction::StopAll)->toolTip().contains(QStringLiteral("another program")));
     EXPECT_EQ(box(ShortcutAction::StopAll)->text(), QStringLiteral("Ctrl+F9"));  // the choice stays
     EXPECT_FALSE(box(ShortcutAction::ShowPreview)->notTaken());
     runEventLoop(20);

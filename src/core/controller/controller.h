@@ -308,6 +308,11 @@ public:
     bool saveShortcutKeys(const ShortcutKeys& keys, QString* error);
     // The action's combination is held (false for no key).
     bool shortcutTaken(ShortcutAction action) const;
+    // Why the action's combination is not held; empty when it is, or when
+    // the action has no key.
+    QString shortcutNotTakenReason(ShortcutAction action) const {
+        return keysNotTakenReasons_[std::size_t(action)];
+    }
     void runShortcut(ShortcutAction action);
     bool rateWarningShowing() const { return rateKeys_.warningShowing(); }
 
@@ -467,6 +472,7 @@ private:
 
     ShortcutKeys shortcutKeys_{};
     QStringList keysNotTaken_;  // as last reported
+    std::array<QString, kShortcutActionCount> keysNotTakenReasons_;
     UpdateRateKeys rateKeys_;
     ImageCaptureForm captureForm_;
     CaptureSequence captureSequence_;

@@ -28,7 +28,7 @@ public:
     ~X11GlobalKeys() override;  // gives every combination back
 
     void setPressHandler(PressHandler handler) override;
-    bool registerKey(int id, const KeyCombination& keys) override;
+    KeyRegistration registerKey(int id, const KeyCombination& keys) override;
     void unregisterKey(int id) override;
     void unregisterAll() override;
     bool isRegistered(int id) const override;

@@ -97,7 +97,7 @@ void ShortcutsDialog::showKeys() {
     const ShortcutKeys& keys = controller_.shortcutKeys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         boxes[i]->setShortcut(keys[i]);
-        boxes[i]->setNotTaken(keys[i] != 0 && !controller_.shortcutTaken(ShortcutAction(i)));
+        boxes[i]->setNotTaken(controller_.shortcutNotTakenReason(ShortcutAction(i)));
     }
 }
 

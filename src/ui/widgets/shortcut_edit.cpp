@@ -34,12 +34,10 @@ void ShortcutEdit::setShortcut(quint16 shortcut) {
     setText(shortcutToText(shortcut));
 }
 
-void ShortcutEdit::setNotTaken(bool notTaken) {
-    notTaken_ = notTaken;
-    setStyleSheet(notTaken ? QStringLiteral("QLineEdit { background: rgb(255, 200, 200); }") : QString());
-    setToolTip(notTaken ? QStringLiteral("This combination is held by another program or another shortcut: "
-                                         "pressing it does nothing.")
-                        : QString());
+void ShortcutEdit::setNotTaken(const QString& reason) {
+    notTaken_ = !reason.isEmpty();
+    setStyleSheet(notTaken_ ? QStringLiteral("QLineEdit { background: rgb(255, 200, 200); }") : QString());
+    setToolTip(notTaken_ ? QStringLiteral("Pressing this combination does nothing: %1.").arg(reason) : QString());
 }
 
 bool ShortcutEdit::event(QEvent* e) {

@@ -21,9 +21,9 @@ public:
     // records the key (Shift+1) and not the symbol Shift gives it ("!").
     // Without it, or for a key it does not know, the box takes Qt's key.
     void setKeyboard(const GlobalKeys* keyboard) { keyboard_ = keyboard; }
-    // Marks the box as holding a combination that does nothing (the reason
-    // goes into the box's hint).
-    void setNotTaken(bool notTaken);
+    // Marks the box as holding a combination that does nothing, `reason`
+    // saying why (it goes into the box's hint); empty clears the mark.
+    void setNotTaken(const QString& reason);
     bool notTaken() const { return notTaken_; }
 
 signals:

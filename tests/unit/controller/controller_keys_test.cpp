@@ -173,6 +173,35 @@ TEST_F(ControllerKeysTest, CombinationHeldElsewhereIsReportedOnceAndRetriedOnRel
     EXPECT_FALSE(told[1].contains(QStringLiteral("(Stop All)")));
 }
 
+TEST_F(ControllerKeysTest, EachCombinationNotTakenIsToldWithItsOwnReason) {
+    writeConfig("[Options]\r\nHotKey1=F13\r\nHotKey3=Ctrl+Alt+F1\r\nHotKey6=Ctrl+F9\r\nHotKey9=Alt+Q\r\n");
+    constexpr quint32 kKeysymF13 = 0xffca;
+    desktop.keysymsMissing = {kKeysymF13};
+    desktop.keysKeptBySystem = {combo(shortcut::Ctrl | shortcut::Alt | 0x70)};
+    desktop.keysHeldElsewhere = {combo(CtrlF9)};
+    start();
+    struct Case { ShortcutAction action; const char* line; };
+    const Case cases[] = {
+        {ShortcutAction::SendToOutput, "\"F13\" (Send to Second Monitor): this keyboard has no \"F13\" key."},
+        {ShortcutAction::ShowToolbar, "\"Ctrl+Alt+F1\" (Show Toolbar): the system keeps it for itself "
+                                      "(Ctrl+Alt+F1 to F12 switch to the text consoles), so it never reaches "
+                                      "Vivivoz."},
+        {ShortcutAction::StopAll, "\"Ctrl+F9\" (Stop All): another program or another shortcut of Vivivoz "
+                                  "already holds it."},
+    };
+    const QStringList told = toldAfterLoop();
+    ASSERT_EQ(told.size(), 1);
+    const QStringList lines = told[0].split(QLatin1Char('\n'));
+    for (const Case& k : cases) {
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(k.line))) << told[0].toStdString();
+        EXPECT_FALSE(c->shortcutTaken(k.action));
+        EXPECT_FALSE(c->shortcutNotTakenReason(k.action).isEmpty());
+    }
+    EXPECT_TRUE(c->shortcutTaken(ShortcutAction::AutoHideToolbar));
+    EXPECT_TRUE(c->shortcutNotTakenReason(ShortcutAction::AutoHideToolbar).isEmpty());
+    EXPECT_FALSE(told[0].contains(QStringLiteral("Alt+Q")));
+}
+
 TEST_F(ControllerKeysTest, KeysAreGivenBackWhenTheControllerEnds) {
     writeConfig("[Options]\r\nHotKey1=Alt+Q\r\n");
     start();

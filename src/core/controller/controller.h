@@ -478,6 +478,7 @@ private:
     CaptureSequence captureSequence_;
     quint16 captureKey_ = 0;
     bool captureArmed_ = false;
+    bool captureErrorShowing_ = false;  // one error box at a time
 };
 
 // The combination the global keys take for a stored shortcut value.

@@ -7,6 +7,7 @@
 #include "core/settings/ini_document.h"
 #include "core/shortcuts/shortcut_keys.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <cstdio>
@@ -219,6 +220,9 @@ void Controller::toggleCaptureArmed(quint16 key) {
 }
 
 CaptureOutcome Controller::captureImage() {
+    // A held key repeats its presses while the error box of the first one is
+    // up: they are dropped, one box at a time.
+    if (captureErrorShowing_) return CaptureOutcome{CaptureOutcome::Status::Busy, {}, {}};
     CaptureFileRequest request;
     request.outputVisible = isShown(View::Output);
     request.folder = captureForm_.folder;
@@ -232,6 +236,7 @@ CaptureOutcome Controller::captureImage() {
         settings_.ImgCounter = captureSequence_.counter();
         emit captureCounterChanged(captureSequence_.counter());
     } else if (!outcome.message.isEmpty()) {
+        const QScopedValueRollback<bool> showing(captureErrorShowing_, true);
         showError(outcome.message);
     }
     return outcome;

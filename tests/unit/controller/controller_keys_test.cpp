@@ -6,6 +6,7 @@
 #include "core/settings/ini_document.h"
 #include "core/shortcuts/shortcut_keys.h"
 #include "platform/fake/fake_platform.h"
+#include "prompter_while_open.h"
 #include "pump_events.h"
 
 #include <QFile>
@@ -288,6 +289,22 @@ TEST_F(CaptureKeyTest, FailedWriteIsToldAndLeavesTheCounter) {
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("image10.png")));
     EXPECT_EQ(c->captureCounter(), 11);
     EXPECT_EQ(desktop.beeps.last(), Prompter::Icon::None);
+}
+
+TEST_F(CaptureKeyTest, HeldKeyOpensOneErrorBoxAtATime) {
+    showPicture(qRgb(1, 2, 3));
+    ImageCaptureForm form = c->imageCaptureForm();
+    form.folder = dir.path() + QStringLiteral("/missing/");
+    c->setImageCaptureForm(form);
+    c->toggleCaptureArmed(CtrlF10);
+    // The key repeats while the first box is up.
+    platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(
+        std::move(platform.prompter), [&] { pressGlobalKey(desktop, Controller::kCaptureKeyId); });
+    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
+    EXPECT_EQ(desktop.asked.size(), 1);
+    // Once it is closed, the next press tells again.
+    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
+    EXPECT_EQ(desktop.asked.size(), 2);
 }
 
 TEST_F(CaptureKeyTest, HiddenOutputWritesNothingSilently) {

@@ -415,6 +415,7 @@ private:
     void reportCaptureFailure();
     void startGlobalKeys();
     void reportKeysNotTaken(const QStringList& lines);
+    void disarmCaptureKey();
     void showError(const QString& text);
 
     Platform& platform_;

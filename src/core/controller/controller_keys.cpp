@@ -207,16 +207,23 @@ void Controller::setCaptureKey(quint16 key) {
 void Controller::toggleCaptureArmed(quint16 key) {
     setCaptureKey(key);
     if (key == 0) return;
-    GlobalKeys* keys = platform_.globalKeys.get();
-    captureArmed_ = !captureArmed_;
-    if (!captureArmed_) {
-        if (keys) keys->unregisterKey(kCaptureKeyId);
-    } else if (const QString reason = takeKey(keys, kCaptureKeyId, key); !reason.isEmpty()) {
-        // Armed all the same, as the user asked; the user learns that the
-        // combination does nothing until it is changed.
-        reportKeysNotTaken({notTakenLine(key, kCaptureAction, reason)});
+    if (captureArmed_) {
+        disarmCaptureKey();
+        return;
     }
-    emit captureArmedChanged(captureArmed_);
+    captureArmed_ = true;
+    // Armed all the same when the combination cannot be taken, as the user
+    // asked; the user learns that it does nothing until it is changed.
+    const QString reason = takeKey(platform_.globalKeys.get(), kCaptureKeyId, key);
+    if (!reason.isEmpty()) reportKeysNotTaken({notTakenLine(key, kCaptureAction, reason)});
+    emit captureArmedChanged(true);
+}
+
+void Controller::disarmCaptureKey() {
+    if (!captureArmed_) return;
+    captureArmed_ = false;
+    if (GlobalKeys* keys = platform_.globalKeys.get()) keys->unregisterKey(kCaptureKeyId);
+    emit captureArmedChanged(false);
 }
 
 CaptureOutcome Controller::captureImage() {

@@ -340,9 +340,17 @@ TEST_F(CaptureKeyTest, KeyHeldByAnActionIsReportedAndChangedKeyIsTakenAgain) {
 TEST_F(CaptureKeyTest, ResetAllGivesBackAnArmedKey) {
     c->toggleCaptureArmed(CtrlF10);
     ASSERT_TRUE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    ShortcutKeys keys{};
+    keys[0] = AltQ;
+    c->setShortcutKeys(keys);
+    QVector<bool> armed;
+    QObject::connect(c.get(), &Controller::captureArmedChanged, [&](bool a) { armed << a; });
     c->resetSettings();
     EXPECT_EQ(c->captureKey(), 0);
-    EXPECT_FALSE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    EXPECT_TRUE(desktop.registeredKeys.isEmpty()) << "the ten and the capture key";
+    // Disarmed too, so that Start/Stop reads "Start" again.
+    EXPECT_FALSE(c->captureArmed());
+    EXPECT_EQ(armed, QVector<bool>{false});
 }
 
 // --- Monitor details -------------------------------------------------------

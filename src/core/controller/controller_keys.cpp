@@ -196,7 +196,9 @@ void Controller::setImageCaptureForm(const ImageCaptureForm& form) {
 }
 
 void Controller::setCaptureKey(quint16 key) {
-    settings_.HotKey = shortcutToText(key);
+    // The stored text stays as the file had it ("None", a name we do not
+    // know, another spelling) until the key itself changes.
+    if (key != shortcutFromText(settings_.HotKey)) settings_.HotKey = shortcutToText(key);
     if (key == captureKey_) return;
     captureKey_ = key;
     if (!captureArmed_) return;

@@ -353,6 +353,27 @@ TEST_F(CaptureKeyTest, ResetAllGivesBackAnArmedKey) {
     EXPECT_EQ(armed, QVector<bool>{false});
 }
 
+TEST_F(ControllerKeysTest, StoredCaptureKeyTextStaysUntilTheKeyChanges) {
+    struct Case { const char* stored; quint16 key; const char* written; };
+    const Case cases[] = {
+        {"None", 0, "None"},
+        {"Ctrl+Foo", 0, "Ctrl+Foo"},         // a name we do not know
+        {"ctrl+f10", CtrlF10, "ctrl+f10"},   // another spelling of the same key
+        {"None", CtrlF10, "Ctrl+F10"},       // changed by the user
+        {"Ctrl+F10", 0, ""},                 // emptied by the user
+    };
+    for (const Case& k : cases) {
+        writeConfig(QByteArray("[Options]\r\nHotKey=") + k.stored + "\r\n");
+        start();
+        c->setCaptureKey(c->captureKey());  // the capture dialog closing, untouched
+        c->setCaptureKey(k.key);
+        QString error;
+        ASSERT_TRUE(c->saveSettings(&error)) << error.toStdString();
+        EXPECT_TRUE(config().contains(QByteArray("\r\nHotKey=") + k.written + "\r\n"))
+            << k.stored << " -> " << config().constData();
+    }
+}
+
 // --- Monitor details -------------------------------------------------------
 
 TEST_F(ControllerKeysTest, MonitorDetailsListTheOutputsForEachMonitorPlusOne) {

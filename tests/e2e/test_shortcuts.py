@@ -133,8 +133,9 @@ class ShortcutsTest(e2e.DisplayTest):
                 # "Capture an Image" is the seventh item from the top.
                 self.open_menu_item(app, icon, *["Down"] * 7)
                 dialog = find_window("Vivivoz - Capture an Image")
-                click_in(dialog, CAPTURE_TYPE_BOX)
-                e2e.keys("Down")  # PNG, the second entry
+                # PNG, the second entry: one turn of the wheel over the list.
+                x, y, _, _ = e2e.geometry_of(dialog)
+                e2e.click(x + CAPTURE_TYPE_BOX[0], y + CAPTURE_TYPE_BOX[1], button=5)
                 click_in(dialog, CAPTURE_START)
                 e2e.wait_until("the capture dialog to hide after Start",
                                lambda: dialog not in e2e.visible_windows_of(app.proc.pid), 10)

@@ -51,7 +51,7 @@ CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(
 
     panelLabel(QStringLiteral("File type:"), this, QRect(20, 160, 160, 20));
     typeBox = new QComboBox(this);
-    typeBox->setEditable(true);
+    // A list to choose from: a typed name could never be written.
     typeBox->addItems(captureFileTypeEntries());
     typeBox->setCurrentIndex(0);
     typeBox->setGeometry(180, 158, 260, 24);
@@ -123,8 +123,7 @@ void CaptureDialog::sendForm() {
     form.folder = folderEdit->text();
     form.baseName = nameEdit->text();
     form.number = counterBox->value();
-    // Text typed into the box counts only when it is one of the entries.
-    form.typeEntry = captureFileTypeEntries().indexOf(typeBox->currentText());
+    form.typeEntry = typeBox->currentIndex();
     form.beep = beepBox->isChecked();
     controller_.setImageCaptureForm(form);
 }

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace vz {
 
@@ -209,6 +210,15 @@ struct KeyCombination {
     friend bool operator==(const KeyCombination&, const KeyCombination&) = default;
 };
 
+// What became of a registration.
+enum class KeyRegistration {
+    Registered,     // held: its presses arrive
+    HeldElsewhere,  // another program or another id holds the combination
+    NoSuchKey,      // no key of the keyboard produces the keysym
+    KeptBySystem,   // the system acts on the combination itself and never
+                    // passes it on (X11: Ctrl+Alt+F1...F12 switch consoles)
+};
+
 class GlobalKeys {
 public:
     using PressHandler = std::function<void(int id)>;
@@ -217,16 +227,20 @@ public:
     // id of each press of a registered combination.
     virtual void setPressHandler(PressHandler handler) = 0;
     // Takes `keys` system-wide under `id`, whatever the state of Num Lock,
-    // Caps Lock and Scroll Lock. False, and nothing held, when the key does
-    // not exist on the keyboard or another program or another id already
-    // holds the combination. An id that was registered gives up its old
-    // combination first (also when the new one fails).
-    virtual bool registerKey(int id, const KeyCombination& keys) = 0;
+    // Caps Lock and Scroll Lock. Anything but Registered holds nothing. An id
+    // that was registered gives up its old combination first (also when the
+    // new one fails).
+    virtual KeyRegistration registerKey(int id, const KeyCombination& keys) = 0;
     // Gives the combination back: once this returns another program can take
     // it. Unknown ids are ignored.
     virtual void unregisterKey(int id) = 0;
     virtual void unregisterAll() = 0;
     virtual bool isRegistered(int id) const = 0;
+    // The keysyms the keyboard's key `nativeKey` produces (X11: its key code,
+    // which is what QKeyEvent::nativeScanCode() reports): unshifted, then
+    // shifted, of the active layout, then of the first layout; no repeats.
+    // Empty for a code no key has.
+    virtual std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const = 0;
 };
 
 // Keeps the pointer inside a rectangle of the desktop (the cursor lock).

@@ -152,6 +152,9 @@ void Controller::resetSettings() {
     autoHide_ = false;
     cursorLock_.setLocked(false);
     emit autoHideChanged(false);
+    // No key stays armed either: the shortcuts' keys went with the file, and
+    // the load gives the ten back; the capture key goes with them.
+    disarmCaptureKey();
     loadSettings();
     toolbarShownOnce_ = false;
 }

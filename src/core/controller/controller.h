@@ -286,6 +286,11 @@ public:
     bool saveShortcutKeys(const ShortcutKeys& keys, QString* error);
     // The action's combination is held (false for no key).
     bool shortcutTaken(ShortcutAction action) const;
+    // Why the action's combination is not held; empty when it is, or when
+    // the action has no key.
+    QString shortcutNotTakenReason(ShortcutAction action) const {
+        return keysNotTakenReasons_[std::size_t(action)];
+    }
     void runShortcut(ShortcutAction action);
     bool rateWarningShowing() const { return rateKeys_.warningShowing(); }
 
@@ -388,6 +393,7 @@ private:
     void reportCaptureFailure();
     void startGlobalKeys();
     void reportKeysNotTaken(const QStringList& lines);
+    void disarmCaptureKey();
     void showError(const QString& text);
 
     Platform& platform_;
@@ -448,11 +454,13 @@ private:
 
     ShortcutKeys shortcutKeys_{};
     QStringList keysNotTaken_;  // as last reported
+    std::array<QString, kShortcutActionCount> keysNotTakenReasons_;
     UpdateRateKeys rateKeys_;
     ImageCaptureForm captureForm_;
     CaptureSequence captureSequence_;
     quint16 captureKey_ = 0;
     bool captureArmed_ = false;
+    bool captureErrorShowing_ = false;  // one error box at a time
 };
 
 // The combination the global keys take for a stored shortcut value.

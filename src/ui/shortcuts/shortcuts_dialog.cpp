@@ -62,6 +62,7 @@ ShortcutsDialog::ShortcutsDialog(Controller& controller, QWidget* parent)
         const auto i = std::size_t(action);
         labels[i] = panelLabel(QString::fromUtf8(shortcutActionInfo(action).label), this, QRect(x, y, 360, 20), 9, false);
         boxes[i] = new ShortcutEdit(this);
+        boxes[i]->setKeyboard(controller_.platform().globalKeys.get());
         boxes[i]->setGeometry(x, y + 22, 330, 24);
         boxes[i]->setAccessibleName(labels[i]->text());
     };
@@ -96,7 +97,7 @@ void ShortcutsDialog::showKeys() {
     const ShortcutKeys& keys = controller_.shortcutKeys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         boxes[i]->setShortcut(keys[i]);
-        boxes[i]->setNotTaken(keys[i] != 0 && !controller_.shortcutTaken(ShortcutAction(i)));
+        boxes[i]->setNotTaken(controller_.shortcutNotTakenReason(ShortcutAction(i)));
     }
 }
 

@@ -255,9 +255,7 @@ void App::closeQuery() {
     QString error;
     if (!controller_->saveSettings(&error)) {
         // The program ends anyway: nothing is gained by keeping it alive.
-        platform.prompter->beep(Prompter::Icon::Error);
-        platform.prompter->ask(QStringLiteral("Vivivoz"), error, Prompter::Buttons::Ok, Prompter::Icon::Error,
-                               Prompter::Answer::Ok);
+        platform.prompter->error(error);
     }
 }
 

@@ -156,8 +156,14 @@ public:
     enum class Icon { None, Information, Question, Warning, Error };
     enum class Answer { Yes, No, Ok, Cancel };
     enum class Buttons { Ok, YesNo };
+    // The program's caption on its message boxes.
+    static inline const QString kCaption = QStringLiteral("Vivivoz");
     virtual ~Prompter() = default;
     virtual void beep(Icon icon) = 0;
+    // A message the user only acknowledges: the beep, then a box with one
+    // "OK" button and the warning or error icon.
+    void warn(const QString& text, const QString& caption = kCaption) { tell(Icon::Warning, text, caption); }
+    void error(const QString& text, const QString& caption = kCaption) { tell(Icon::Error, text, caption); }
     // A modal message box with the caption `caption`.
     virtual Answer ask(const QString& caption, const QString& text, Buttons buttons, Icon icon,
                        Answer defaultAnswer) = 0;
@@ -185,6 +191,12 @@ public:
         (void)defaultSuffix;
         (void)confirmOverwrite;
         return {};
+    }
+
+private:
+    void tell(Icon icon, const QString& text, const QString& caption) {
+        beep(icon);
+        ask(caption, text, Buttons::Ok, icon, Answer::Ok);
     }
 };
 

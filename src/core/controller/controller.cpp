@@ -20,7 +20,6 @@ namespace vz {
 
 namespace {
 
-const QString kCaption = QStringLiteral("Vivivoz");
 const QString kSimulationQuestion = QStringLiteral("Vivivoz can't detect second display. Start simulation mode ?");
 
 QImage blackPicture(QSize size) {
@@ -104,7 +103,7 @@ void Controller::secondMonitorLost() {
         text = QStringLiteral("The second monitor is gone: the output window is hidden until a second monitor "
                               "is back. The source keeps running.");
     }
-    emit trayMessageRequested(kCaption, text);
+    emit trayMessageRequested(Prompter::kCaption, text);
 }
 
 void Controller::secondMonitorCame() {
@@ -138,8 +137,7 @@ void Controller::loadSettings() {
                                             "and leaves the file as it is.")
                                  .arg(settingsPath(), reason);
         std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
-        platform_.prompter->beep(Prompter::Icon::Warning);
-        platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
+        platform_.prompter->warn(text);
     }
     applySettings(readSettings(doc, environment()));
     setShortcutKeys(readShortcutKeys(doc));
@@ -369,9 +367,7 @@ void Controller::clipboardChanged(const QMimeData* data) {
     if (taken.status == ClipboardPicture::Status::NoPicture) return;
     if (taken.status == ClipboardPicture::Status::Refused) {
         std::fprintf(stderr, "vivivoz: %s\n", qPrintable(taken.error));
-        platform_.prompter->beep(Prompter::Icon::Warning);
-        platform_.prompter->ask(kCaption, taken.error, Prompter::Buttons::Ok, Prompter::Icon::Warning,
-                                Prompter::Answer::Ok);
+        platform_.prompter->warn(taken.error);
         return;
     }
     clearOutputLight();
@@ -392,10 +388,7 @@ bool Controller::openSlideshow(const QString& path) {
     QString why;
     const std::optional<slideshow::PlayListFile> file = slideshow::readPlayListFile(path, &why);
     if (!file) {
-        Prompter& prompter = *platform_.prompter;
-        prompter.beep(Prompter::Icon::Error);
-        prompter.ask(kCaption, QStringLiteral("Cannot open file \"%1\". %2").arg(path, why), Prompter::Buttons::Ok,
-                     Prompter::Icon::Error, Prompter::Answer::Ok);
+        platform_.prompter->error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, why));
         return false;
     }
     takePlayList(file->lines);
@@ -456,9 +449,7 @@ void Controller::toggleRun() {
         toolbarStopRequested_ = false;
         QString error;
         if (!playback_->startToolbar(playList_, &error)) {
-            Prompter& prompter = *platform_.prompter;
-            prompter.beep(Prompter::Icon::Error);
-            prompter.ask(kCaption, error, Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
+            platform_.prompter->error(error);
         }
     }
 }
@@ -578,7 +569,7 @@ void Controller::toggleAutoHide() {
     if (!autoHide_ || settings_.optAutohideagain) return;
     bool dontShowAgain = false;
     const bool closedWithButton = platform_.prompter->informWithCheckBox(
-        kCaption, QStringLiteral(" \n   Move cursor to upper left corner to show hidden Toolbar.          "),
+        Prompter::kCaption, QStringLiteral(" \n   Move cursor to upper left corner to show hidden Toolbar.          "),
         QStringLiteral("Don't show me again."), dontShowAgain);
     if (closedWithButton) settings_.optAutohideagain = dontShowAgain;
 }
@@ -593,8 +584,7 @@ void Controller::toggleLoadAtStartup() {
     const bool ok = loadAtStartup() ? disableAutostart(configHome, &error)
                                     : enableAutostart(configHome, platform_.paths->executablePath(), &error);
     if (!ok) {
-        platform_.prompter->beep(Prompter::Icon::Warning);
-        platform_.prompter->ask(kCaption, error, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
+        platform_.prompter->warn(error);
     }
     emit loadAtStartupChanged(loadAtStartup());
 }
@@ -608,7 +598,7 @@ bool Controller::askSimulationQuestion() {
     } reset{simulationPromptOpen_};
     Prompter& prompter = *platform_.prompter;
     prompter.beep(Prompter::Icon::Question);
-    return prompter.ask(kCaption, kSimulationQuestion, Prompter::Buttons::YesNo, Prompter::Icon::Question,
+    return prompter.ask(Prompter::kCaption, kSimulationQuestion, Prompter::Buttons::YesNo, Prompter::Icon::Question,
                         Prompter::Answer::Yes) == Prompter::Answer::Yes;
 }
 

@@ -16,7 +16,6 @@ namespace vz {
 
 namespace {
 
-const QString kCaption = QStringLiteral("Vivivoz");
 const QString kCaptureAction = QStringLiteral("Capture an Image");
 
 int idOf(ShortcutAction action) { return int(action) + 1; }
@@ -57,7 +56,7 @@ public:
     void setRate(int rate) override { c_.setUpdateRate(rate); }
     bool confirmAboveMaximum(const QString& text) override {
         prompter_.beep(Prompter::Icon::Warning);
-        return prompter_.ask(kCaption, text, Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+        return prompter_.ask(Prompter::kCaption, text, Prompter::Buttons::YesNo, Prompter::Icon::Warning,
                              Prompter::Answer::No) == Prompter::Answer::Yes;
     }
 
@@ -176,15 +175,13 @@ void Controller::reportKeysNotTaken(const QStringList& lines) {
     // From the event loop: the keys are also taken while the program starts
     // and from inside dialogs.
     QTimer::singleShot(0, this, [this, text] {
-        platform_.prompter->beep(Prompter::Icon::Warning);
-        platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
+        platform_.prompter->warn(text);
     });
 }
 
 void Controller::showError(const QString& text) {
     std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
-    platform_.prompter->beep(Prompter::Icon::Error);
-    platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
+    platform_.prompter->error(text);
 }
 
 // --- Capture an Image --------------------------------------------------------

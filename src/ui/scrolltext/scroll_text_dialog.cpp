@@ -328,9 +328,7 @@ bool ScrollTextDialog::saveFile(const QString& path) {
 }
 
 void ScrollTextDialog::reportFileError(const QString& message) {
-    Prompter& prompter = *controller_.platform().prompter;
-    prompter.beep(Prompter::Icon::Error);
-    prompter.ask(kCaption, message, Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
+    controller_.platform().prompter->error(message, kCaption);
 }
 
 void ScrollTextDialog::sendText() {

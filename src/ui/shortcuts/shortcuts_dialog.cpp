@@ -116,10 +116,7 @@ void ShortcutsDialog::changeEvent(QEvent* event) {
 void ShortcutsDialog::onOk() {
     QString error;
     if (!controller_.saveShortcutKeys(enteredKeys(), &error)) {
-        Prompter& prompter = *controller_.platform().prompter;
-        prompter.beep(Prompter::Icon::Error);
-        prompter.ask(QStringLiteral("Vivivoz"), error, Prompter::Buttons::Ok, Prompter::Icon::Error,
-                     Prompter::Answer::Ok);
+        controller_.platform().prompter->error(error);
     }
     accept();
 }
@@ -130,10 +127,7 @@ void ShortcutsDialog::onPrint() {
     const QStringList lines = shortcutPrintout(
         controller_.shortcutKeys(), shortcutPrintoutStamp(QDateTime::currentDateTime(), QLocale::system()));
     if (printTextLines(printer, lines)) return;
-    Prompter& prompter = *controller_.platform().prompter;
-    prompter.beep(Prompter::Icon::Error);
-    prompter.ask(QStringLiteral("Vivivoz"), shortcutPrintErrorText(), Prompter::Buttons::Ok, Prompter::Icon::Error,
-                 Prompter::Answer::Ok);
+    controller_.platform().prompter->error(shortcutPrintErrorText());
 }
 
 }  // namespace vz

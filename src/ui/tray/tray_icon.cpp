@@ -289,7 +289,7 @@ void TrayIcon::onOutputAction() {
 void TrayIcon::onResetAll() {
     Prompter& prompter = *controller_.platform().prompter;
     prompter.beep(Prompter::Icon::Warning);
-    const auto answer = prompter.ask(QStringLiteral("Vivivoz"),
+    const auto answer = prompter.ask(Prompter::kCaption,
                                      QStringLiteral("All settings will be reset to defaults. Do you want to continue?"),
                                      Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
     if (answer == Prompter::Answer::Yes) controller_.resetSettings();

@@ -1,8 +1,9 @@
 #include "core/slideshow/slideshow_files.h"
 
+#include "core/settings/text_encoding.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <limits>
@@ -50,13 +51,6 @@ bool isPictureKind(FileKind kind) {
 }
 
 bool isListableKind(FileKind kind) { return kind != FileKind::Other; }
-
-QString decodeFileText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) return text;
-    return QString::fromLatin1(bytes);
-}
 
 QStringList splitLines(const QString& text, int capacity, int* dropped) {
     QStringList lines;
@@ -121,7 +115,7 @@ QByteArray slideshowFileBytes(const SlideshowContent& content) {
 }
 
 std::optional<SlideshowContent> parseProjectFile(const QByteArray& bytes, QString* error) {
-    const QStringList lines = splitLines(decodeFileText(bytes));
+    const QStringList lines = splitLines(decodeEightBitText(bytes));
     if (lines.size() < 2) {
         if (error) *error = QStringLiteral("The project file has no slide duration line.");
         return std::nullopt;
@@ -140,7 +134,7 @@ std::optional<SlideshowContent> parseProjectFile(const QByteArray& bytes, QStrin
 
 PlayListFile parsePlayListFile(const QByteArray& bytes) {
     PlayListFile file;
-    file.lines = splitLines(decodeFileText(bytes), kPlayListCapacity, &file.droppedLines);
+    file.lines = splitLines(decodeEightBitText(bytes), kPlayListCapacity, &file.droppedLines);
     return file;
 }
 

@@ -11,9 +11,10 @@
 //   3..: one full path per picture
 //
 // Text is written as UTF-8. A file that is not valid UTF-8 is read as
-// Latin-1, so that files written by older 8-bit tools still open. Lines end
-// at LF; a CR just before the LF is dropped. Text after the last line end is
-// a line of its own; nothing after the last line end makes no extra line.
+// Windows-1252 (decodeEightBitText), the code page of files written on
+// Windows. Lines end at LF; a CR just before the LF is dropped. Text after the
+// last line end is a line of its own; nothing after the last line end makes
+// no extra line.
 
 #include <QByteArray>
 #include <QString>
@@ -40,9 +41,6 @@ constexpr int kPlayListCapacity = 3001;
 // A slideshow file larger than this cannot be one (3001 lines of long paths
 // take a few megabytes); it is refused unread.
 constexpr qint64 kMaxPlayListBytes = 64ll * 1024 * 1024;
-
-// UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise.
-QString decodeFileText(const QByteArray& bytes);
 
 // The lines of a file's text, as described above. At most `capacity` lines
 // are kept (capacity < 0: no limit); `dropped` receives how many were left out.

@@ -92,6 +92,11 @@ void SlideshowPlayback::startEditor(const QStringList& paths) {
     editor_->player->start(paths);
 }
 
+void SlideshowPlayback::outputTransitionEnded() {
+    for (Player* p : {toolbar_.get(), editor_.get()})
+        if (p) p->player->transitionEnded();
+}
+
 void SlideshowPlayback::stopAll() {
     if (toolbar_) toolbar_->player->stop();
     if (editor_) editor_->player->stop();

@@ -73,9 +73,11 @@ protected:
             return t;
         };
         c->slideshowPlayback().setServices(std::move(s));
+        // The output's transition view, whose transitions here take no time.
         QObject::connect(c.get(), &Controller::outputTransition, c.get(), [this](const QImage& p, int style) {
             shown << p.text(QStringLiteral("path"));
             styles << style;
+            c->slideshowPlayback().outputTransitionEnded();
         });
         QObject::connect(c.get(), &Controller::previewPicture, c.get(),
                          [this](const QImage& p) { previewed << p.text(QStringLiteral("path")); });

@@ -138,6 +138,14 @@ PlayListFile parsePlayListFile(const QByteArray& bytes) {
     return file;
 }
 
+QString playListCutMessage(const QString& path, int droppedLines) {
+    const QString left =
+        droppedLines == 1 ? QStringLiteral("line was") : QStringLiteral("%1 lines were").arg(droppedLines);
+    return QStringLiteral("The slideshow file \"%1\" is longer than a slideshow can be: %2 pictures (%3 lines) "
+                          "are played, its last %4 left out.")
+        .arg(path, QString::number(kPlayListCapacity - 2), QString::number(kPlayListCapacity), left);
+}
+
 std::optional<PlayListFile> readPlayListFile(const QString& path, QString* why) {
     const std::optional<QByteArray> bytes = readFileBytes(path, kMaxPlayListBytes, why);
     if (!bytes) return std::nullopt;

@@ -79,6 +79,9 @@ struct PlayListFile {
     int droppedLines = 0;
 };
 PlayListFile parsePlayListFile(const QByteArray& bytes);
+// What the user is told when a slideshow file had to be cut: the file, that
+// a slideshow holds at most 2999 pictures, how many lines were left out.
+QString playListCutMessage(const QString& path, int droppedLines);
 // Reads a slideshow file as a play list (readFileBytes's rules, at most
 // kMaxPlayListBytes); otherwise the reason alone in `why`.
 std::optional<PlayListFile> readPlayListFile(const QString& path, QString* why);

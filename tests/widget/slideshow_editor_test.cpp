@@ -111,6 +111,24 @@ TEST_F(EditorTest, AddImagesListsEveryChosenFileAndNamesThoseItCouldNotRead) {
     EXPECT_EQ(editor().rows().size(), 4u);
 }
 
+TEST_F(EditorTest, NamesWithLineBreaksAreRefusedWithAMessage) {
+    // Each would be written as two lines of a slideshow file and read back
+    // as two entries.
+    const QString lf = picture(QStringLiteral("two\nlines.png"), {8, 8});
+    const QString cr = file(QStringLiteral("notes\r.txt"), "x");
+    const QString ok = picture(QStringLiteral("ok.png"), {8, 8});
+    desktop.asked.clear();
+    addChosen({lf, ok, cr});
+    waitForSizes();
+    EXPECT_EQ(column(0), QStringList{QStringLiteral("ok.png")});
+    ASSERT_EQ(desktop.asked.size(), 1);
+    EXPECT_EQ(desktop.asked[0], QStringLiteral("Cannot list \"%1/two\\nlines.png\": the file name holds a line break, "
+                                               "which a slideshow file cannot store.\n"
+                                               "Cannot list \"%1/notes\\r.txt\": the file name holds a line break, "
+                                               "which a slideshow file cannot store.")
+                                    .arg(dir()));
+}
+
 TEST_F(EditorTest, SizesArriveInBatchesWithProgressAndFollowTheirRowsThroughEdits) {
     // Widths 11.. name the rows, whatever order the list is in. More files
     // than one slice: the rest are listed from the event loop.

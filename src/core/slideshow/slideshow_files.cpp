@@ -52,6 +52,18 @@ bool isPictureKind(FileKind kind) {
 
 bool isListableKind(FileKind kind) { return kind != FileKind::Other; }
 
+bool holdsLineBreak(const QString& path) {
+    return path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'));
+}
+
+QString lineBreakInNameMessage(const QString& path) {
+    // The breaks shown as \r and \n, so the name reads on one line.
+    QString shown = path;
+    shown.replace(QLatin1Char('\r'), QLatin1String("\\r")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return QStringLiteral("Cannot list \"%1\": the file name holds a line break, which a slideshow file cannot store.")
+        .arg(shown);
+}
+
 QStringList splitLines(const QString& text, int capacity, int* dropped) {
     QStringList lines;
     int left = 0;

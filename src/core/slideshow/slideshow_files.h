@@ -33,6 +33,11 @@ FileKind fileKindOf(const QString& path);
 bool isPictureKind(FileKind kind);
 // Kinds the list accepts (everything but Other).
 bool isListableKind(FileKind kind);
+// A path that holds a CR or LF cannot be one line of a project or slideshow
+// file (it would be read back as two entries); the list refuses it with
+// this message.
+bool holdsLineBreak(const QString& path);
+QString lineBreakInNameMessage(const QString& path);
 
 // A play list holds at most this many lines: two header lines and 2999
 // pictures. Longer slideshow files are cut there and the reader says how

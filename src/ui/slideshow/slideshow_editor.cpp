@@ -270,6 +270,11 @@ void SlideshowEditor::dropQueuedFiles() {
 void SlideshowEditor::addFile(const QString& path, bool opening, quint64 group) {
     const FileKind kind = fileKindOf(path);
     if (!isListableKind(kind) || QFileInfo(path).isDir()) return;
+    if (holdsLineBreak(path)) {
+        AddGroup& g = groups_[group];
+        g.errors.append({g.nextOrder++, lineBreakInNameMessage(path)});
+        return;
+    }
     if (!opening && isListed(rows_, path)) return;
     ListRow row = makeRow(path, mime_);
     if (isPictureKind(kind)) {

@@ -431,12 +431,18 @@ TEST_F(OptionsTest, OpenSlideshowEdgeFiles) {
     ASSERT_TRUE(controller().openSlideshow(writeFile(QStringLiteral("empty.vsl"), "")));
     EXPECT_TRUE(controller().playList().isEmpty());
 
-    // Longer than the shared lines can hold: the first 3001 lines are kept.
+    // Longer than the shared lines can hold: the first 3001 lines are kept,
+    // and the user is told how many were left out.
     QByteArray big = "1\r\nOn\r\n";
     for (int i = 0; i < 3100; ++i) big += "/p/" + QByteArray::number(i) + ".jpg\r\n";
-    ASSERT_TRUE(controller().openSlideshow(writeFile(QStringLiteral("big.vsl"), big)));
+    desktop.asked.clear();
+    const QString bigFile = writeFile(QStringLiteral("big.vsl"), big);
+    ASSERT_TRUE(controller().openSlideshow(bigFile));
     EXPECT_EQ(controller().playList().size(), 3001);
     EXPECT_EQ(controller().playList().last(), QStringLiteral("/p/2998.jpg"));
+    ASSERT_EQ(desktop.asked.size(), 1);
+    EXPECT_TRUE(desktop.asked[0].contains(bigFile)) << qPrintable(desktop.asked[0]);
+    EXPECT_TRUE(desktop.asked[0].contains(QStringLiteral("last 101 lines were left out"))) << qPrintable(desktop.asked[0]);
 }
 
 TEST_F(OptionsTest, OpenSlideshowOfAnUnreadableFileSaysSoAndChangesNothing) {

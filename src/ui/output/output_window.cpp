@@ -1,5 +1,6 @@
 #include "ui/output/output_window.h"
 
+#include "core/controller/slideshow_playback.h"
 #include "core/scaling/output_geometry.h"
 #include "ui/widgets/background.h"
 #include "ui/widgets/image_view.h"
@@ -95,6 +96,9 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     Controller& c = controller_;
     connect(&c, &Controller::outputPicture, outputView, &ImageView::setPicture);
     connect(&c, &Controller::outputTransition, transitionView, &TransitionView::play);
+    // A playing slideshow counts a slide's time from the end of its transition.
+    connect(transitionView, &TransitionView::finished, &c.slideshowPlayback(),
+            &SlideshowPlayback::outputTransitionEnded);
     connect(&c, &Controller::outputScaledPicture, this, [this](const CapturedFrame& frame) {
         if (frame.scaled && frame.layout == ViewLayout{outputView->size(), outputView->fit(), outputView->scaleFactor()})
             outputView->setRenderedPicture(frame.picture, frame.render);

@@ -7,6 +7,7 @@
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/scroll_band.h"
 #include "ui/widgets/spin_edit.h"
+#include "ui/widgets/track_bar.h"
 #include "ui/widgets/ui_font.h"
 
 #include <QCloseEvent>
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSlider>
 
 #include <functional>
 
@@ -147,9 +147,7 @@ void ScrollTextDialog::buildControls() {
     clearButton = button(group, QRect(560, 23, 30, 28), {}, circlingArrows());
 
     heightLabel = label(this, scrolltextform::heightLabel(TrackStart), QRect(16, 280, 120, 18));
-    heightTrack = new QSlider(Qt::Vertical, this);
-    heightTrack->setRange(TrackMinimum, TrackMaximum);
-    heightTrack->setInvertedAppearance(true);  // the smallest position at the top
+    heightTrack = new TrackBar(Qt::Vertical, TrackMinimum, TrackMaximum, this);  // the smallest position at the top
     heightTrack->setGeometry(36, 302, 28, 150);
     heightTrack->setValue(TrackStart);
 

@@ -112,6 +112,19 @@ TEST_F(StartRequestTest, EachSourceShowsTheOutputAndRuns) {
     EXPECT_EQ(c->playList(), (QStringList{"5", "On", "/pictures/a.jpg", "/pictures/b.jpg"}));
 }
 
+TEST_F(StartRequestTest, ASlideshowLongerThanThePlayListPlaysItsStartAndTheTraySaysSo) {
+    QByteArray lines = "5\r\nOn\r\n";
+    for (int i = 0; i < 3003; ++i) lines += "/p/" + QByteArray::number(i) + ".jpg\r\n";
+    StartRequest show = request(S::Slideshow);
+    show.file = file("long.vsl", lines);
+    desktop.asked.clear();
+    EXPECT_EQ(c->carryOut(show), QString());
+    EXPECT_EQ(c->playList().size(), 3001);
+    EXPECT_TRUE(desktop.asked.isEmpty());  // no message box for a command
+    ASSERT_EQ(trayMessages.size(), 1);
+    EXPECT_TRUE(trayMessages[0].contains(QStringLiteral("last 4 lines were left out"))) << qPrintable(trayMessages[0]);
+}
+
 TEST_F(StartRequestTest, TextPutsTheFilesBannerOverTheRunningSource) {
     c->carryOut(request(S::Desktop));
     StartRequest text = request(S::Text);

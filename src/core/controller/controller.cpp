@@ -392,12 +392,7 @@ bool Controller::openSlideshow(const QString& path) {
         return false;
     }
     takePlayList(file->lines);
-    if (file->droppedLines > 0) {
-        Prompter& prompter = *platform_.prompter;
-        prompter.beep(Prompter::Icon::Warning);
-        prompter.ask(kCaption, slideshow::playListCutMessage(path, file->droppedLines), Prompter::Buttons::Ok,
-                     Prompter::Icon::Warning, Prompter::Answer::Ok);
-    }
+    if (file->droppedLines > 0) platform_.prompter->warn(slideshow::playListCutMessage(path, file->droppedLines));
     return true;
 }
 

@@ -4,7 +4,7 @@
 // outside src/platform/ may assume X11. Implementations: x11/ (real) and
 // fake/ (deterministic, scriptable, for tests).
 
-#include "core/scrolltext/band_sink.h"
+#include "platform/band_sink.h"
 
 #include <QFlags>
 #include <QImage>

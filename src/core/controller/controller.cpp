@@ -1,6 +1,6 @@
 #include "core/controller/controller.h"
 
-#include "core/capture/image_copy.h"
+#include "platform/image_copy.h"
 #include "core/controller/slideshow_playback.h"
 #include "core/clipboard/clipboard_picture.h"
 #include "core/shortcuts/shortcut_keys.h"

@@ -1,6 +1,6 @@
 #include "platform/x11/x11_windows.h"
 
-#include "core/capture/image_copy.h"
+#include "platform/image_copy.h"
 #include "platform/posix/process_path.h"
 #include "platform/x11/x11_error_trap.h"
 #include "platform/x11/x11_image_convert.h"

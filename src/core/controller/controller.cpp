@@ -44,7 +44,8 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     connect(&monitors_, &MonitorWatch::changed, this, [this] { pipeline_->reset(); });
     connect(&monitors_, &MonitorWatch::secondLost, this, &Controller::secondMonitorLost);
     connect(&monitors_, &MonitorWatch::secondCame, this, &Controller::secondMonitorCame);
-    connect(&area_, &AreaSelection::overlayRequested, this, [this](bool show) { requestView(View::AreaOverlay, show); });
+    connect(&area_, &AreaSelection::overlayRequested, this,
+            [this](bool show) { requestView(View::AreaOverlay, show); });
     connect(&area_, &AreaSelection::chosen, this, &Controller::areaChosen);
     connect(&area_, &AreaSelection::cancelled, this, &Controller::areaCancelled);
     connect(&area_, &AreaSelection::snapshotFailed, this, &Controller::reportCaptureFailure);
@@ -61,11 +62,16 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     connect(pipeline_.get(), &FramePipeline::captureFailed, this, &Controller::reportCaptureFailure);
     playback_ = std::make_unique<SlideshowPlayback>(*this);
     // What the output window shows follows what it is sent, whoever sends it.
-    connect(this, &Controller::outputPicture, this, [this](const QImage& picture) { outputViewPicture_ = picture; });
+    // A blank is made black only when a capture asks for it.
+    const auto showsPicture = [this](const QImage& picture, bool black = false) {
+        outputViewPicture_ = picture;
+        outputViewBlack_ = black;
+    };
+    connect(this, &Controller::outputPicture, this, [showsPicture](const QImage& picture) { showsPicture(picture); });
     connect(this, &Controller::outputScaledPicture, this,
-            [this](const CapturedFrame& frame) { outputViewPicture_ = frame.picture; });
-    connect(this, &Controller::outputBlanked, this, [this] { outputViewPicture_ = blackPicture(outputViewSize_); });
-    connect(this, &Controller::outputPictureDropped, this, [this] { outputViewPicture_ = QImage(); });
+            [showsPicture](const CapturedFrame& frame) { showsPicture(frame.picture); });
+    connect(this, &Controller::outputBlanked, this, [showsPicture] { showsPicture(QImage(), true); });
+    connect(this, &Controller::outputPictureDropped, this, [showsPicture] { showsPicture(QImage()); });
     connect(this, &Controller::outputTransition, this,
             [this](const QImage& picture) { outputTransitionPicture_ = picture; });
     // The clipboard selection's changes (X11: XFixes selection events).
@@ -119,7 +125,8 @@ void Controller::secondMonitorCame() {
 QString Controller::settingsPath() const { return settingsFilePath(configFolder_); }
 
 SettingsEnvironment Controller::environment() const {
-    return SettingsEnvironment{monitors_.primaryWidth(), monitors_.primaryHeight(), platform_.paths->documentsDir(), configFolder_};
+    return SettingsEnvironment{monitors_.primaryWidth(), monitors_.primaryHeight(), platform_.paths->documentsDir(),
+                               configFolder_};
 }
 
 void Controller::loadSettings() {
@@ -550,8 +557,9 @@ void Controller::setDisplaySize(int percent, bool byUser) {
 
 void Controller::setOutputViewSize(QSize size) { outputViewSize_ = size; }
 
-const QImage& Controller::outputShownPicture() const {
-    return surface_ == OutputSurface::Transition ? outputTransitionPicture_ : outputViewPicture_;
+QImage Controller::outputShownPicture() const {
+    if (surface_ == OutputSurface::Transition) return outputTransitionPicture_;
+    return outputViewBlack_ ? blackPicture(outputViewSize_) : outputViewPicture_;
 }
 
 ViewLayout Controller::outputLayout() const {

@@ -321,7 +321,7 @@ public:
     // The picture the output window holds in front, at its own resolution:
     // the picture view's (a paused mirror keeps its frame) or, while the
     // transition view is in front, the slide it shows. What a capture writes.
-    const QImage& outputShownPicture() const;
+    QImage outputShownPicture() const;
     const QImage& desktopFrame() const { return desktopFrame_; }
     // Size of the preview's picture area (the blank frame is made that size).
     void setPreviewViewSize(QSize size) { previewViewSize_ = size; }
@@ -436,6 +436,7 @@ private:
     QImage windowFrame_;
     QImage outputFrame_;
     QImage outputViewPicture_;        // what the output's picture view holds
+    bool outputViewBlack_ = false;    // it was blanked: black at its own size
     QImage outputTransitionPicture_;  // the slide the output's transition view goes to
     QSize previewViewSize_;
     QSize outputViewSize_;

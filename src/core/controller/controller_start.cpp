@@ -114,7 +114,7 @@ QString Controller::carryOut(const StartRequest& r) {
     case S::Slideshow:
         takePlayList(playList);
         // No message box for a command; the tray says it.
-        if (!playListCut.isEmpty()) emit trayMessageRequested(QStringLiteral("Vivivoz"), playListCut);
+        if (!playListCut.isEmpty()) emit trayMessageRequested(Prompter::kCaption, playListCut);
         break;
     case S::Text:
         // The banner goes over whatever the output shows; the source stays.

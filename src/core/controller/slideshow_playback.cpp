@@ -40,7 +40,7 @@ public:
             return;
         }
         toldThisPlayback_ = true;
-        emit c_.trayMessageRequested(QStringLiteral("Vivivoz"),
+        emit c_.trayMessageRequested(Prompter::kCaption,
                                      message + QStringLiteral("\nPictures that cannot be read are passed over."));
     }
     void playbackStarting() { toldThisPlayback_ = false; }

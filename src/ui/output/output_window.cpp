@@ -85,7 +85,8 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
             [this] { controller_.requestView(View::Preview, false); });
 
     normalPos_ = QPoint(0, 143);
-    normalSize_ = QSize(controller_.screens().primaryWidth() / 4, controller_.screens().primaryHeight() / 4);
+    const QSize primary = controller_.screens().primary().size();
+    normalSize_ = QSize(primary.width() / 4, primary.height() / 4);
     move(normalPos_);
     resize(normalSize_);
     applyViewMode();
@@ -204,9 +205,10 @@ void OutputWindow::setNormalState(const QRect& geometry) {
 
 void OutputWindow::showOnSecondary() {
     keepNormalBounds();
-    QRect monitor = secondaryMonitor(controller_.screens().all(), controller_.screens().primaryWidth());
+    const MonitorWatch& screens = controller_.screens();
+    QRect monitor = secondaryMonitor(screens.all(), screens.primaryWidth());
     if (monitor.isNull())  // one monitor: the one nearest to the right of the primary
-        monitor = monitorHolding(controller_.screens().all(), QRect(QPoint(controller_.screens().primaryWidth() + 1, 0), size()));
+        monitor = monitorHolding(screens.all(), QRect(QPoint(screens.primaryWidth() + 1, 0), size()));
     if (!monitor.isNull()) normalPos_ = monitor.topLeft();
     setFullScreenOn(monitor.isNull() ? QRect(normalPos_, normalSize_) : monitor);
     show();
@@ -221,7 +223,7 @@ void OutputWindow::showSimulated() {
 }
 
 void OutputWindow::showOnPrimaryForLostMonitor() {
-    const QSize primary(controller_.screens().primaryWidth(), controller_.screens().primaryHeight());
+    const QSize primary = controller_.screens().primary().size();
     setNormalState(QRect(QPoint(0, 0), displaySizeForPercent(primary, SimulationPercent)));
     show();
     showCaption();
@@ -233,15 +235,16 @@ void OutputWindow::showCaption() {
 
 void OutputWindow::refitToMonitors() {
     if (!isVisible() || !fullScreen_) return;
-    const QVector<QRect> monitors = controller_.screens().all();
-    const QRect monitor = controller_.screens().count() > 1 ? secondaryMonitor(monitors, controller_.screens().primaryWidth())
-                                                         : monitorHolding(monitors, frameGeometry());
+    const MonitorWatch& screens = controller_.screens();
+    const QRect monitor = screens.count() > 1 ? secondaryMonitor(screens.all(), screens.primaryWidth())
+                                              : monitorHolding(screens.all(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
 void OutputWindow::toggleFullScreen() {
     if (fullScreen_) {
-        setNormalState(QRect(0, 0, controller_.screens().primaryWidth() / 4, controller_.screens().primaryHeight() / 4));
+        const QSize primary = controller_.screens().primary().size();
+        setNormalState(QRect(0, 0, primary.width() / 4, primary.height() / 4));
         return;
     }
     keepNormalBounds();
@@ -266,7 +269,7 @@ void OutputWindow::applyDisplaySize(int p) {
         const QRect monitor = monitorHolding(monitors, frameGeometry());
         if (!monitor.isNull()) setFullScreenOn(monitor);
     } else {
-        const QSize primary(controller_.screens().primaryWidth(), controller_.screens().primaryHeight());
+        const QSize primary = controller_.screens().primary().size();
         setNormalState(QRect(normalPos_, displaySizeForPercent(primary, p)));
     }
 }
@@ -338,8 +341,9 @@ void OutputWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // With one monitor the user sizes the simulated output by hand: the
     // display-size slider follows.
-    if (isActiveWindow() && controller_.screens().count() == 1)
-        controller_.setDisplaySize(percentFromOuterWidth(controller_.screens().primaryWidth(), frameGeometry().width()), false);
+    const MonitorWatch& screens = controller_.screens();
+    if (isActiveWindow() && screens.count() == 1)
+        controller_.setDisplaySize(percentFromOuterWidth(screens.primaryWidth(), frameGeometry().width()), false);
 }
 
 void OutputWindow::changeEvent(QEvent* e) {

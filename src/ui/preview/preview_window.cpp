@@ -101,7 +101,7 @@ void PreviewWindow::dockBand(bool atTop) {
 }
 
 void PreviewWindow::onActivated() {
-    const QPoint p = previewActivationPosition(pos(), QSize(controller_.screens().primaryWidth(), controller_.screens().primaryHeight()));
+    const QPoint p = previewActivationPosition(pos(), controller_.screens().primary().size());
     if (p != pos()) move(p);
 }
 

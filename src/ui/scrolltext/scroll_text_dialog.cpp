@@ -347,7 +347,7 @@ QString ScrollTextDialog::customColoursPath() const {
 }
 
 void ScrollTextDialog::onActivated() {
-    move(dialogPosition(QSize(controller_.screens().primaryWidth(), controller_.screens().primaryHeight()), frameGeometry().size()));
+    move(dialogPosition(controller_.screens().primary().size(), frameGeometry().size()));
     placePreview(previewTopAfterHeightChange(previewHeight_));
     if (const auto colours = loadCustomColours(customColoursPath())) {
         for (int i = 0; i < int(colours->size()); ++i)

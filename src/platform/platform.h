@@ -79,12 +79,12 @@ using WindowId = std::uint64_t;
 // One top-level window as a window list shows it.
 struct WindowInfo {
     WindowId id = 0;        // the application's own window (not the frame round it)
-    QString title;          // empty when the window has none
-    QString className;      // the class part of WM_CLASS ("Firefox")
-    QString instanceName;   // the instance part of WM_CLASS ("Navigator")
+    QString title{};        // empty when the window has none
+    QString className{};    // the class part of WM_CLASS ("Firefox")
+    QString instanceName{}; // the instance part of WM_CLASS ("Navigator")
     qint64 processId = 0;   // 0 when unknown
-    QString programPath;    // the owning process's executable; empty when unknown
-    QRect outer;            // frame and title bar included, root coordinates
+    QString programPath{};  // the owning process's executable; empty when unknown
+    QRect outer{};          // frame and title bar included, root coordinates
     bool visible = false;   // mapped and viewable (false when minimised)
     bool desktopOrPanel = false;  // the desktop background, a panel or a dock
 };

@@ -37,11 +37,11 @@ struct FakeDesktop {
     QImage cursor;                 // empty: no cursor image
     QPoint cursorHotSpot;
     struct Window {
-        QRect outer;
-        QImage content;
-        QString title;
-        QString className;
-        QString programPath;
+        QRect outer{};
+        QImage content{};
+        QString title{};
+        QString className{};
+        QString programPath{};
         bool visible = true;  // false: minimised, cannot be captured
         bool desktopOrPanel = false;
     };

@@ -678,8 +678,12 @@ TEST_F(ControllerTest, ClipboardPictureGoesToTheOutputOnlyWhileTheSourceIsClipbo
         }
         EXPECT_EQ(views.outputPictures, k.outputPictures);
         EXPECT_EQ(views.previewPictures, k.previewPictures);
-        if (k.outputPictures) EXPECT_EQ(views.output.pixel(3, 3), Green);
-        if (k.previewPictures) EXPECT_EQ(views.preview.pixel(3, 3), Green);
+        if (k.outputPictures) {
+            EXPECT_EQ(views.output.pixel(3, 3), Green);
+        }
+        if (k.previewPictures) {
+            EXPECT_EQ(views.preview.pixel(3, 3), Green);
+        }
         EXPECT_TRUE(desktop.asked.isEmpty());
         c->stopAll();
     }

@@ -278,8 +278,9 @@ TEST(TransitionAllStyles, EarlyFramesKeepTheOldPictureAndLateFramesShowTheNew) {
     } sizes[] = {{40, 30}, {30, 40}, {97, 61}};
     for (const auto& s : sizes)
         for (int style = 1; style <= kStyleCount; ++style) {
-            if (!coversAtOnce(style))
+            if (!coversAtOnce(style)) {
                 EXPECT_LE(newFraction(frameOf(style, s.w, s.h, 1)), 0.25) << style << " " << s.w << "x" << s.h;
+            }
             EXPECT_GE(newFraction(frameOf(style, s.w, s.h, 99)), 0.75) << style << " " << s.w << "x" << s.h;
         }
 }

@@ -18,7 +18,7 @@ StartRequest request(S source, QRect area = {}, QString window = {}, QString fil
 
 StartRequest viewAndRate(int mode, int percent, int rate) {
     StartRequest r;
-    r.viewMode = mode;
+    r.viewMode = viewFitFromNumber(mode);  // 0: none
     r.scalePercent = percent;
     r.rate = rate;
     return r;

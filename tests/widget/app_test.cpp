@@ -236,7 +236,7 @@ TEST_F(AppTest, LoadAtStartupWritesAndRemovesTheAutostartEntry) {
 TEST_F(AppTest, ViewModeItemsMarkOneModeAndApplyIt) {
     startApp();
     tray().viewModeActions[3]->trigger();
-    EXPECT_EQ(controller().viewMode(), 3);
+    EXPECT_EQ(controller().viewMode(), ViewFit::Optimal);
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(tray().viewModeActions[n]->isChecked(), n == 3) << n;
@@ -349,7 +349,7 @@ TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
     EXPECT_FALSE(controller().toolbarShownOnce());
     EXPECT_FALSE(controller().autoHideHintOff());
     // The default view mode reaches the menu, the dialog and the output.
-    EXPECT_EQ(controller().viewMode(), 2);
+    EXPECT_EQ(controller().viewMode(), ViewFit::Stretch);
     EXPECT_TRUE(tray().viewModeActions[2]->isChecked());
     EXPECT_FALSE(tray().viewModeActions[4]->isChecked());
     EXPECT_EQ(app->settingsDialog->tickedViewMode(), 2);

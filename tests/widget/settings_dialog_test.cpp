@@ -347,7 +347,7 @@ TEST_F(OptionsTest, ViewModeBoxClickChoosesTheModeAlone) {
     dlg().viewModeBoxes[1]->click();
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Normal);
     dlg().viewModeBoxes[3]->click();
-    EXPECT_EQ(controller().viewMode(), 3);
+    EXPECT_EQ(controller().viewMode(), ViewFit::Optimal);
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(dlg().viewModeBoxes[n]->isChecked(), n == 3) << n;

@@ -72,8 +72,6 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
             [showsPicture](const CapturedFrame& frame) { showsPicture(frame.picture); });
     connect(this, &Controller::outputBlanked, this, [showsPicture] { showsPicture(QImage(), true); });
     connect(this, &Controller::outputPictureDropped, this, [showsPicture] { showsPicture(QImage()); });
-    connect(this, &Controller::outputTransition, this,
-            [this](const QImage& picture) { outputTransitionPicture_ = picture; });
     // The clipboard selection's changes (X11: XFixes selection events).
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QClipboard* clipboard = QGuiApplication::clipboard();
@@ -180,7 +178,7 @@ void Controller::applySettings(const Settings& v) {
     maxUpdateRate_ = v.MAXrefreshRate;
     // A saved mode outside 1..5 leaves every view-mode box unticked until
     // the user chooses one (the output keeps fitting as Optimal).
-    viewMode_ = v.Daf >= 1 && v.Daf <= 5 ? v.Daf : 0;
+    viewMode_ = viewFitFromNumber(v.Daf);
     displaySize_ = monitors_.count() < 2 ? SimulationPercent : 100;
     setUpdateRate(std::clamp(v.refreshRate, 1, 1000));
     captureForm_.folder = v.ImageSavePath;
@@ -218,7 +216,7 @@ bool Controller::saveSettings(QString* error) {
     v.opScaleValue = scaleValue_;
     v.optShowcursor = showCursor_;
     v.optShowRedPoint = showRedPoint_;
-    v.Daf = viewMode_;
+    v.Daf = viewMode_ ? viewFitNumber(*viewMode_) : 0;
     v.refreshRate = updateRate_;
     v.MAXrefreshRate = maxUpdateRate_;
     v.ImgCounter = captureSequence_.counter();
@@ -474,6 +472,11 @@ void Controller::toggleEditorPlayback(const QStringList& fullPaths) {
     playback_->startEditor(fullPaths);
 }
 
+void Controller::transitionOutputTo(const QImage& picture, int style) {
+    outputTransitionPicture_ = picture;
+    emit outputTransition(picture, style);
+}
+
 QSize Controller::outputPictureBound() const {
     if (!outputViewSize_.isEmpty()) return outputViewSize_;
     const QRect second = monitors_.rect(1);
@@ -517,8 +520,7 @@ void Controller::prepareExit() {
 
 // --- View options ------------------------------------------------------------
 
-void Controller::setViewMode(int mode) {
-    if (mode < 1 || mode > 5) return;
+void Controller::setViewMode(ViewFit mode) {
     viewMode_ = mode;
     emit viewModeChanged(mode);
 }
@@ -565,7 +567,7 @@ QImage Controller::outputShownPicture() const {
 ViewLayout Controller::outputLayout() const {
     ViewLayout layout;
     layout.view = outputViewSize_;
-    viewFitFromNumber(viewMode_, &layout.fit);
+    layout.fit = viewMode_.value_or(ViewFit::Optimal);
     layout.factor = float(scaleValue_) / 100.0f;
     return layout;
 }

@@ -84,8 +84,6 @@ public:
     Controller(Platform& platform, FramePipeline::Mode pipelineMode, QObject* parent = nullptr);
     ~Controller() override;
 
-    Platform& platform() { return platform_; }
-
     // --- Screens
     const MonitorWatch& screens() const { return monitors_; }
     // Reads the monitors again; the output follows a second monitor that
@@ -202,8 +200,10 @@ public:
     void prepareExit();
 
     // --- View options
-    int viewMode() const { return viewMode_; }       // 1..5; 0: none chosen yet
-    void setViewMode(int mode);                      // 1..5; others ignored
+    // How the output fits its picture; none while no mode is chosen (a
+    // stored mode outside 1..5): the output then fits as Optimal.
+    std::optional<ViewFit> viewMode() const { return viewMode_; }
+    void setViewMode(ViewFit mode);
     int scaleValue() const { return scaleValue_; }   // percent, 1..1000
     void setScaleValue(int percent);
     int updateRate() const { return updateRate_; }   // frames per second, 1..1000
@@ -266,6 +266,9 @@ public:
     QSize outputPictureBound() const;
     // The output shows its transition view instead of its picture view.
     void showTransitionSurface() { setSurface(OutputSurface::Transition); }
+    // Starts a transition on the output to `picture` in `style` (the
+    // transition view shows it; a capture then writes that slide).
+    void transitionOutputTo(const QImage& picture, int style);
     // And back to the picture view (the slideshow editor's closing).
     void showPictureSurface() { setSurface(OutputSurface::Picture); }
     // The slideshow editor became active: the source is the slideshow.
@@ -346,7 +349,7 @@ signals:
     void bannerHideRequested();                     // the scrolling text goes
     void bannerSendRequested(const vz::BannerOrder& order);  // the scrolling text comes
     void windowSourceLost();                        // no window chosen: marks off
-    void viewModeChanged(int mode);
+    void viewModeChanged(std::optional<vz::ViewFit> mode);
     void scaleValueChanged(int percent);
     void updateRateChanged(int rate);
     void pointerOptionsChanged();
@@ -415,7 +418,7 @@ private:
     bool dialogWasShownBeforeArea_ = false;
     bool runWhenAreaChosen_ = false;
 
-    int viewMode_ = 2;
+    std::optional<ViewFit> viewMode_ = ViewFit::Stretch;
     int scaleValue_ = 100;
     int updateRate_ = 5;
     int maxUpdateRate_ = 5;

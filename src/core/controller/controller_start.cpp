@@ -94,7 +94,7 @@ QString Controller::carryOut(const StartRequest& r) {
     default: break;
     }
 
-    if (r.viewMode) setViewMode(r.viewMode);
+    if (r.viewMode) setViewMode(*r.viewMode);
     if (r.scalePercent) setScaleValue(r.scalePercent);
     if (r.rate) setUpdateRate(r.rate);
     if (r.source == S::None) return {};

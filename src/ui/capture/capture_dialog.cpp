@@ -27,7 +27,7 @@ QString onOff(bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"
 
 }  // namespace
 
-CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(parent), controller_(controller) {
+CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget* parent) : QDialog(parent), controller_(controller), platform_(platform) {
     setWindowTitle(QStringLiteral("Vivivoz - Capture an Image"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
@@ -62,7 +62,7 @@ CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(
 
     panelLabel(QStringLiteral("Shortcut Key:"), this, QRect(20, 240, 160, 20));
     keyBox = new ShortcutEdit(this);
-    keyBox->setKeyboard(controller_.platform().globalKeys.get());
+    keyBox->setKeyboard(platform_.globalKeys.get());
     keyBox->setGeometry(180, 238, 180, 24);
     panelLabel(QString::fromUtf8("Enter your desired keyboard shortcut key and then click \u201cStart\u201d"), this,
               QRect(20, 276, 520, 20));

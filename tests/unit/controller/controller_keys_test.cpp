@@ -310,7 +310,7 @@ TEST_F(CaptureKeyTest, WritesWhatTheOutputShowsNotTheLiveSource) {
     QImage slide(640, 480, QImage::Format_RGB32);
     slide.fill(qRgb(0, 0, 240));
     c->showTransitionSurface();
-    emit c->outputTransition(slide, 1);
+    c->transitionOutputTo(slide, 1);
     ASSERT_TRUE(c->captureImage().written());
     const QImage written(folder + QStringLiteral("image11.png"));
     ASSERT_EQ(written.size(), slide.size());

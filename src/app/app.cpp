@@ -72,7 +72,7 @@ bool App::start(QString* error) {
     Controller& c = *controller_;
     c.refreshMonitors();
     c.cursorLock().setMouseArea(Rect4{0, 0, c.screens().primaryWidth(), c.screens().primaryHeight()});
-    c.setConfigFolder(settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
+    c.settingsStore().setFolder(settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
 
     // The tray icon and its menu, the toolbar, the preview, the output
     // window, the settings dialog: each follows the settings from the load on.

@@ -54,7 +54,7 @@ TEST_F(AppTest, StartsStoppedWithNothingShown) {
                        static_cast<QWidget*>(app->settingsDialog.get())})
         EXPECT_FALSE(w->isVisible()) << qPrintable(w->metaObject()->className());
     EXPECT_EQ(controller().cursorLock().mouseArea(), (Rect4{0, 0, 1920, 1080}));
-    EXPECT_EQ(controller().configFolder(), configDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(controller().settingsStore().folder(), configDir.path() + QLatin1Char('/'));
 }
 
 TEST_F(AppTest, SecondInstanceFromTheSamePathEndsAtOnce) {

@@ -63,7 +63,7 @@ protected:
         dialog().outputBox->click();
     }
     void loadSavedViewMode(const QByteArray& daf) {
-        writeFile(controller().settingsPath(), "[Display]\r\nDaf=" + daf + "\r\n");
+        writeFile(controller().settingsStore().path(), "[Display]\r\nDaf=" + daf + "\r\n");
         controller().loadSettings();
     }
     // Full screen over `monitor`: borderless and covering it exactly.

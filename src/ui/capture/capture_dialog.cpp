@@ -92,7 +92,7 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
         filling_ = false;
         showPreview();
     });
-    connect(&controller_, &Controller::captureArmedChanged, this, [this](bool armed) {
+    connect(&controller_.keys(), &KeyBindings::captureArmedChanged, this, [this](bool armed) {
         startButton->setText(armed ? QStringLiteral("Stop") : QStringLiteral("Start"));
     });
 
@@ -110,7 +110,7 @@ void CaptureDialog::takeSettings() {
     browseFolder_ = form.folder;
     beepBox->setChecked(form.beep);
     beepBox->setText(onOff(form.beep));
-    keyBox->setShortcut(controller_.captureKey());
+    keyBox->setShortcut(controller_.keys().captureKey());
     counterBox->setValue(controller_.captureCounter());
     filling_ = false;
     sendForm();
@@ -142,13 +142,13 @@ void CaptureDialog::changeEvent(QEvent* event) {
 
 void CaptureDialog::hideEvent(QHideEvent* event) {
     // However the dialog closes, the capture key takes the box's shortcut.
-    controller_.setCaptureKey(keyBox->shortcut());
+    controller_.keys().setCaptureKey(keyBox->shortcut());
     QDialog::hideEvent(event);
 }
 
 void CaptureDialog::onStartStop() {
-    controller_.toggleCaptureArmed(keyBox->shortcut());
-    if (keyBox->shortcut() != 0 && controller_.captureArmed()) close();
+    controller_.keys().toggleCaptureArmed(keyBox->shortcut());
+    if (keyBox->shortcut() != 0 && controller_.keys().captureArmed()) close();
 }
 
 void CaptureDialog::onBrowse() {

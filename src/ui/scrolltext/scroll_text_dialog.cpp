@@ -343,7 +343,7 @@ void ScrollTextDialog::sendText() {
 void ScrollTextDialog::hideText() { controller_.hideBanner(); }
 
 QString ScrollTextDialog::customColoursPath() const {
-    return controller_.configFolder() + QLatin1Char('/') + QLatin1String(CustomColoursFileName);
+    return controller_.settingsStore().folder() + QLatin1Char('/') + QLatin1String(CustomColoursFileName);
 }
 
 void ScrollTextDialog::onActivated() {

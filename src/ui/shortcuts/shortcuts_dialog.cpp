@@ -78,7 +78,7 @@ ShortcutsDialog::ShortcutsDialog(Controller& controller, Platform& platform, QWi
     connect(okButton, &QPushButton::clicked, this, &ShortcutsDialog::onOk);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(printButton, &QPushButton::clicked, this, &ShortcutsDialog::onPrint);
-    connect(&controller_, &Controller::shortcutKeysChanged, this, &ShortcutsDialog::showKeys);
+    connect(&controller_.keys(), &KeyBindings::shortcutKeysChanged, this, &ShortcutsDialog::showKeys);
 
     choosePrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
@@ -94,10 +94,10 @@ ShortcutKeys ShortcutsDialog::enteredKeys() const {
 }
 
 void ShortcutsDialog::showKeys() {
-    const ShortcutKeys& keys = controller_.shortcutKeys();
+    const ShortcutKeys& keys = controller_.keys().shortcutKeys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         boxes[i]->setShortcut(keys[i]);
-        boxes[i]->setNotTaken(controller_.shortcutNotTakenReason(ShortcutAction(i)));
+        boxes[i]->setNotTaken(controller_.keys().notTakenReason(ShortcutAction(i)));
     }
 }
 
@@ -125,7 +125,7 @@ void ShortcutsDialog::onPrint() {
     QPrinter printer;
     if (!choosePrinter || !choosePrinter(printer)) return;
     const QStringList lines = shortcutPrintout(
-        controller_.shortcutKeys(), shortcutPrintoutStamp(QDateTime::currentDateTime(), QLocale::system()));
+        controller_.keys().shortcutKeys(), shortcutPrintoutStamp(QDateTime::currentDateTime(), QLocale::system()));
     if (printTextLines(printer, lines)) return;
     platform_.prompter->error(shortcutPrintErrorText());
 }

@@ -22,7 +22,7 @@ protected:
         desktop.windows[0x500003] = {QRect(40, 40, 300, 200), {}, QStringLiteral("Notes 2026"), {}, {}};
         platform = makeFakePlatform(desktop);
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
-        c->setConfigFolder(dir.path() + QLatin1Char('/'));
+        c->settingsStore().setFolder(dir.path() + QLatin1Char('/'));
         c->refreshMonitors();
         // As the App does: a requested window shows (the output with two
         // monitors needs no question) and is reported back.
@@ -235,7 +235,7 @@ TEST_F(StartRequestTest, OutputLeavesWithTheSecondMonitorAndComesBackWithIt) {
 TEST_F(StartRequestTest, LostMonitorChoiceIsKeptInTheSettingsFileOnlyOnceMade) {
     QString error;
     ASSERT_TRUE(c->saveSettings(&error)) << qPrintable(error);
-    QFile f(c->settingsPath());
+    QFile f(c->settingsStore().path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_FALSE(f.readAll().contains("OutputOnPrimaryWhenLost"));
     f.close();

@@ -7,11 +7,11 @@
 
 namespace fuzz {
 
-inline void check(bool ok, const char *what) {
-  if (!ok) {
-    std::fprintf(stderr, "fuzz check failed: %s\n", what);
-    std::abort();
-  }
+inline void check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "fuzz check failed: %s\n", what);
+        std::abort();
+    }
 }
 
-} // namespace fuzz
+}  // namespace fuzz

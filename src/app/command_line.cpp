@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
 #include <QDir>
-
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace vz {
 
@@ -149,6 +150,23 @@ QStringList requestArguments(const StartRequest& r) {
     }
     if (r.rate > 0) args << QStringLiteral("--rate") << QString::number(r.rate);
     return args;
+}
+
+QByteArray requestLine(const QStringList& arguments) {
+    return QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) + '\n';
+}
+
+std::optional<QStringList> argumentsOfRequestLine(QByteArrayView line) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(line.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
+    QStringList arguments;
+    for (const QJsonValue& v : doc.array()) {
+        // A lone surrogate ("\ud800") names no file and would not travel on.
+        if (!v.isString() || !v.toString().isValidUtf16()) return std::nullopt;
+        arguments << v.toString();
+    }
+    return arguments;
 }
 
 QString usageText() {

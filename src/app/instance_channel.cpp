@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QLocalSocket>
+#include <QVariant>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>

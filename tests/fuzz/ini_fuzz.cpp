@@ -68,7 +68,7 @@ void settingsRoundTrip(QByteArrayView input) {
     vz::writeSettings(doc, settings);
     vz::IniDocument again;
     again.parse(doc.toBytes());
-    if (!settings.load) settings.load = true;
+    if (!settings.loadAtStartup) settings.loadAtStartup = true;
     fuzz::check(vz::readSettings(again, env) == settings, "settings read back differently");
 }
 

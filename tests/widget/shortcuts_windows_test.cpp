@@ -269,7 +269,7 @@ TEST_F(ShortcutsWindowsTest, CaptureDialogStartArmsTheKeyAndHides) {
     }
     keyClick(d.typeBox, Qt::Key_Return);
     EXPECT_EQ(d.typeBox->count(), 3);
-    EXPECT_EQ(controller().imageCaptureForm().typeEntry, 2);
+    EXPECT_EQ(controller().imageCapture().form().typeEntry, 2);
     pressGlobalKey(desktop, KeyBindings::kCaptureKeyId);
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("shot8.bmp")));
     EXPECT_TRUE(desktop.asked.isEmpty()) << desktop.asked.join('\n').toStdString();
@@ -301,7 +301,7 @@ TEST_F(ShortcutsWindowsTest, BrowseGivesTheFolderItsTrailingSlash) {
         };
         d.browseButton->click();
         EXPECT_EQ(d.folderEdit->text(), shown);
-        EXPECT_EQ(controller().imageCaptureForm().folder, shown);
+        EXPECT_EQ(controller().imageCapture().form().folder, shown);
     }
     EXPECT_EQ(startedAt, QStringLiteral("/tmp/shots"));  // opens where it was last
     d.chooseFolder = [](const QString&) { return QString(); };  // Cancel

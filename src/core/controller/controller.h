@@ -11,6 +11,7 @@
 #include "core/capture/frame_pipeline.h"
 #include "core/controller/area_selection.h"
 #include "core/controller/cursor_lock.h"
+#include "core/controller/image_capture.h"
 #include "core/controller/key_bindings.h"
 #include "core/controller/monitor_watch.h"
 #include "core/controller/screen_area.h"
@@ -69,15 +70,6 @@ struct BannerOrder {
     int height = 20;         // pixels
     BandLook look;
     bool top = false;        // docked to the top edge, else the bottom
-};
-
-// The capture dialog's fields, as the capture reads them at each press.
-struct ImageCaptureForm {
-    QString folder;                              // the destination field
-    QString baseName = QStringLiteral("image");  // the file-name base
-    qint32 number = 10;                          // the counter box
-    int typeEntry = 0;                           // the file-type box; -1 for typed text
-    bool beep = false;
 };
 
 class Controller : public QObject {
@@ -288,9 +280,8 @@ public:
     void runShortcut(ShortcutAction action);
 
     // --- Capture an Image
-    const ImageCaptureForm& imageCaptureForm() const { return captureForm_; }
-    void setImageCaptureForm(const ImageCaptureForm& form);
-    qint32 captureCounter() const { return captureSequence_.counter(); }
+    ImageCapture& imageCapture() { return imageCapture_; }
+    const ImageCapture& imageCapture() const { return imageCapture_; }
     // One press of the capture key: writes the output's picture to the next
     // numbered file; failures are reported with a message.
     CaptureOutcome captureImage();
@@ -350,7 +341,6 @@ signals:
     void trayMessageRequested(const QString& title, const QString& text);
     void windowsAsideRequested(bool aside);
     void exitRequested();  // out of the screen's picture, or back
-    void captureCounterChanged(qint32 counter);
 
 private:
     void blankOutput(bool light);
@@ -433,9 +423,7 @@ private:
 
     KeyBindings keys_;
     UpdateRateKeys rateKeys_;
-    ImageCaptureForm captureForm_;
-    CaptureSequence captureSequence_;
-    bool captureErrorShowing_ = false;  // one error box at a time
+    ImageCapture imageCapture_;
 };
 
 // The capture interval in milliseconds for an update rate (1..1000 per second).

@@ -7,7 +7,6 @@
 #include "core/settings/ini_document.h"
 #include "core/shortcuts/shortcut_keys.h"
 
-#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <cstdio>
@@ -80,33 +79,8 @@ void Controller::showError(const QString& text) {
 
 // --- Capture an Image --------------------------------------------------------
 
-void Controller::setImageCaptureForm(const ImageCaptureForm& form) {
-    captureForm_ = form;
-    settings_.captureFolder = form.folder;
-    settings_.captureBeep = form.beep;
-}
-
 CaptureOutcome Controller::captureImage() {
-    // A held key repeats its presses while the error box of the first one is
-    // up: they are dropped, one box at a time.
-    if (captureErrorShowing_) return CaptureOutcome{CaptureOutcome::Status::Busy, {}, {}};
-    CaptureFileRequest request;
-    request.outputVisible = isShown(View::Output);
-    request.folder = captureForm_.folder;
-    request.baseName = captureForm_.baseName;
-    request.number = captureForm_.number;
-    request.typeEntry = captureForm_.typeEntry;
-    const CaptureOutcome outcome = captureSequence_.capture(request, outputShownPicture());
-    if (outcome.written()) {
-        if (captureForm_.beep) platform_.prompter->beep(Prompter::Icon::None);
-        captureForm_.number = captureSequence_.counter();
-        settings_.captureCounter = captureSequence_.counter();
-        emit captureCounterChanged(captureSequence_.counter());
-    } else if (!outcome.message.isEmpty()) {
-        const QScopedValueRollback<bool> showing(captureErrorShowing_, true);
-        showError(outcome.message);
-    }
-    return outcome;
+    return imageCapture_.capture(outputShownPicture(), isShown(View::Output));
 }
 
 // --- Monitor details ---------------------------------------------------------

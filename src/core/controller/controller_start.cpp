@@ -61,7 +61,7 @@ QString Controller::carryOut(const StartRequest& r) {
         banner.text = s.text;
         banner.interval = unsigned(s.interval);
         banner.step = unsigned(s.step);
-        banner.height = scrolltextform::bannerHeight(s.trackPosition);
+        banner.height = scrolltext::bannerHeight(s.trackPosition);
         banner.look = bandLook(s);
         banner.top = !s.bottom;
         break;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace vz::scrolltextform {
+namespace vz::scrolltext {
 
 int bannerHeight(int trackPosition) { return 200 - std::clamp(trackPosition, TrackMinimum, TrackMaximum); }
 
@@ -22,4 +22,4 @@ QPoint dialogPosition(QSize monitor, QSize dialog)
     return QPoint(monitor.width() / 2 - dialog.width() / 2, monitor.height() / 2 - dialog.height() / 2);
 }
 
-}  // namespace vz::scrolltextform
+}  // namespace vz::scrolltext

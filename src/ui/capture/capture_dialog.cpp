@@ -86,7 +86,7 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     connect(&controller_, &Controller::settingsApplied, this, &CaptureDialog::takeSettings);
-    connect(&controller_, &Controller::captureCounterChanged, this, [this](qint32 counter) {
+    connect(&controller_.imageCapture(), &ImageCapture::counterChanged, this, [this](qint32 counter) {
         filling_ = true;
         counterBox->setValue(counter);
         filling_ = false;
@@ -103,7 +103,7 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
 }
 
 void CaptureDialog::takeSettings() {
-    const ImageCaptureForm& form = controller_.imageCaptureForm();
+    const ImageCaptureForm& form = controller_.imageCapture().form();
     filling_ = true;
     folderEdit->setText(form.folder);
     folderEdit->setToolTip(form.folder);
@@ -111,7 +111,7 @@ void CaptureDialog::takeSettings() {
     beepBox->setChecked(form.beep);
     beepBox->setText(onOff(form.beep));
     keyBox->setShortcut(controller_.keys().captureKey());
-    counterBox->setValue(controller_.captureCounter());
+    counterBox->setValue(controller_.imageCapture().counter());
     filling_ = false;
     sendForm();
 }
@@ -125,7 +125,7 @@ void CaptureDialog::sendForm() {
     form.number = counterBox->value();
     form.typeEntry = typeBox->currentIndex();
     form.beep = beepBox->isChecked();
-    controller_.setImageCaptureForm(form);
+    controller_.imageCapture().setForm(form);
 }
 
 void CaptureDialog::showPreview() { previewLabel->setText(captureNamePreview(nameEdit->text(), counterBox->value())); }
@@ -133,7 +133,7 @@ void CaptureDialog::showPreview() { previewLabel->setText(captureNamePreview(nam
 void CaptureDialog::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         filling_ = true;
-        counterBox->setValue(controller_.captureCounter());
+        counterBox->setValue(controller_.imageCapture().counter());
         filling_ = false;
         sendForm();
     }

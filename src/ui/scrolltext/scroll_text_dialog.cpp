@@ -27,7 +27,7 @@ namespace vz {
 
 namespace {
 
-using namespace scrolltextform;
+using namespace scrolltext;
 
 const QString kCaption = QStringLiteral("Vivivoz - Scrolling text");
 const QString kFileFilter = QStringLiteral("Scroll Text File (.sct) (*.sct)");
@@ -146,7 +146,7 @@ void ScrollTextDialog::buildControls() {
     textEdit->setGeometry(12, 24, 540, 26);
     clearButton = button(group, QRect(560, 23, 30, 28), {}, circlingArrows());
 
-    heightLabel = label(this, scrolltextform::heightLabel(TrackStart), QRect(16, 280, 120, 18));
+    heightLabel = label(this, scrolltext::heightLabel(TrackStart), QRect(16, 280, 120, 18));
     heightTrack = new TrackBar(Qt::Vertical, TrackMinimum, TrackMaximum, this);  // the smallest position at the top
     heightTrack->setGeometry(36, 302, 28, 150);
     heightTrack->setValue(TrackStart);
@@ -222,7 +222,7 @@ void ScrollTextDialog::onTextChanged(const QString& text) {
 void ScrollTextDialog::onTrackMoved(int position) {
     previewHeight_ = previewHeight(position);
     placePreview(previewTopAfterHeightChange(previewHeight_));
-    heightLabel->setText(scrolltextform::heightLabel(position));
+    heightLabel->setText(scrolltext::heightLabel(position));
 }
 
 void ScrollTextDialog::showEdge() {

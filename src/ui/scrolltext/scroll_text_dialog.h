@@ -96,7 +96,7 @@ private:
     Platform& platform_;
     // Colours and font of the preview, as the file stores them.
     ScrollTextSettings look_;
-    scrolltextform::EdgeChoice edge_;
+    scrolltext::EdgeChoice edge_;
     int previewHeight_ = 20;
     QString lastFile_;  // proposed by the save dialog
 };

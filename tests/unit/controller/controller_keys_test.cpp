@@ -220,11 +220,11 @@ protected:
         start();
         folder = dir.path() + QStringLiteral("/shots/");
         QDir().mkpath(folder);
-        ImageCaptureForm form = c->imageCaptureForm();
+        ImageCaptureForm form = c->imageCapture().form();
         form.folder = folder;
         form.typeEntry = 1;  // PNG
-        form.number = c->captureCounter();
-        c->setImageCaptureForm(form);
+        form.number = c->imageCapture().counter();
+        c->imageCapture().setForm(form);
     }
     // The desktop on the output: its picture is the primary monitor's frame.
     void showPicture(QRgb colour) {
@@ -242,7 +242,7 @@ protected:
 TEST_F(CaptureKeyTest, PressesWriteNumberedFilesOfTheOutputsPicture) {
     showPicture(qRgb(10, 200, 30));
     QVector<qint32> counters;
-    QObject::connect(c.get(), &Controller::captureCounterChanged, [&](qint32 n) { counters << n; });
+    QObject::connect(&c->imageCapture(), &ImageCapture::counterChanged, [&](qint32 n) { counters << n; });
     c->keys().toggleCaptureArmed(CtrlF10);
     ASSERT_TRUE(c->keys().captureArmed());
     ASSERT_TRUE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
@@ -272,23 +272,23 @@ TEST_F(CaptureKeyTest, PressesWriteNumberedFilesOfTheOutputsPicture) {
 
 TEST_F(CaptureKeyTest, FailedWriteIsToldAndLeavesTheCounter) {
     showPicture(qRgb(1, 2, 3));
-    ImageCaptureForm form = c->imageCaptureForm();
+    ImageCaptureForm form = c->imageCapture().form();
     form.folder = dir.path() + QStringLiteral("/missing/");
     form.beep = true;
-    c->setImageCaptureForm(form);
+    c->imageCapture().setForm(form);
     const CaptureOutcome failed = c->captureImage();
     EXPECT_EQ(failed.status, CaptureOutcome::Status::WriteFailed);
     ASSERT_EQ(desktop.asked.size(), 1);
     EXPECT_TRUE(desktop.asked[0].startsWith(QStringLiteral("Cannot create file \""))) << desktop.asked[0].toStdString();
-    EXPECT_EQ(c->captureCounter(), 10);
+    EXPECT_EQ(c->imageCapture().counter(), 10);
     EXPECT_EQ(desktop.beeps, QVector<Prompter::Icon>{Prompter::Icon::Error});  // no capture beep
 
     // The next press, to a good folder, is not blocked and takes the same number.
     form.folder = folder;
-    c->setImageCaptureForm(form);
+    c->imageCapture().setForm(form);
     EXPECT_TRUE(c->captureImage().written());
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("image10.png")));
-    EXPECT_EQ(c->captureCounter(), 11);
+    EXPECT_EQ(c->imageCapture().counter(), 11);
     EXPECT_EQ(desktop.beeps.last(), Prompter::Icon::None);
 }
 
@@ -319,9 +319,9 @@ TEST_F(CaptureKeyTest, WritesWhatTheOutputShowsNotTheLiveSource) {
 
 TEST_F(CaptureKeyTest, HeldKeyOpensOneErrorBoxAtATime) {
     showPicture(qRgb(1, 2, 3));
-    ImageCaptureForm form = c->imageCaptureForm();
+    ImageCaptureForm form = c->imageCapture().form();
     form.folder = dir.path() + QStringLiteral("/missing/");
-    c->setImageCaptureForm(form);
+    c->imageCapture().setForm(form);
     c->keys().toggleCaptureArmed(CtrlF10);
     // The key repeats while the first box is up.
     platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(
@@ -338,7 +338,7 @@ TEST_F(CaptureKeyTest, HiddenOutputWritesNothingSilently) {
     c->setViewShown(View::Output, false);
     EXPECT_EQ(c->captureImage().status, CaptureOutcome::Status::OutputHidden);
     EXPECT_TRUE(desktop.asked.isEmpty());
-    EXPECT_EQ(c->captureCounter(), 10);
+    EXPECT_EQ(c->imageCapture().counter(), 10);
 }
 
 TEST_F(CaptureKeyTest, KeyHeldByAnActionIsReportedAndChangedKeyIsTakenAgain) {

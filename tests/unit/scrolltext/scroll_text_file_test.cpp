@@ -232,7 +232,7 @@ TEST(ScrollTextLook, ColoursAndFont)
 
 TEST(ScrollTextForm, HeightRule)
 {
-    using namespace scrolltextform;
+    using namespace scrolltext;
     struct Row {
         int position, banner, preview;
         const char* label;
@@ -251,11 +251,11 @@ TEST(ScrollTextForm, HeightRule)
 
 TEST(ScrollTextForm, ExactlyOneEdgeIsTicked)
 {
-    scrolltextform::EdgeChoice edge;
+    scrolltext::EdgeChoice edge;
     EXPECT_TRUE(edge.bottom());
     // Every click sequence of length 4: never both, never neither.
     for (int sequence = 0; sequence < 16; ++sequence) {
-        scrolltextform::EdgeChoice e;
+        scrolltext::EdgeChoice e;
         for (int i = 0; i < 4; ++i) {
             const bool wasTop = e.top();
             const bool clickTop = (sequence >> i) & 1;
@@ -267,7 +267,7 @@ TEST(ScrollTextForm, ExactlyOneEdgeIsTicked)
             ASSERT_NE(e.top(), wasTop);  // a click always changes the state
         }
     }
-    EXPECT_EQ(scrolltextform::EdgeChoice::caption(true), QStringLiteral("On"));
+    EXPECT_EQ(scrolltext::EdgeChoice::caption(true), QStringLiteral("On"));
 }
 
 TEST_F(ScrollTextFile, CustomColoursPersistInTheirLineFormat)

@@ -71,7 +71,7 @@ bool App::start(QString* error) {
     controller_ = std::make_unique<Controller>(platform, options.pipelineMode);
     Controller& c = *controller_;
     c.refreshMonitors();
-    c.setMouseArea(Rect4{0, 0, c.primaryWidth(), c.primaryHeight()});
+    c.cursorLock().setMouseArea(Rect4{0, 0, c.screens().primaryWidth(), c.screens().primaryHeight()});
     c.setConfigFolder(settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
 
     // The tray icon and its menu, the toolbar, the preview, the output
@@ -249,15 +249,13 @@ void App::closeQuery() {
     if (closed_ || !controller_) return;
     closed_ = true;
     // A selection still running gives the windows their places back first.
-    controller_->cancelAreaSelection();
+    controller_->area().cancel();
     controller_->setToolbarPosition(toolbar->pos());
     controller_->setSettingsDialogPosition(settingsDialog->pos());
     QString error;
     if (!controller_->saveSettings(&error)) {
         // The program ends anyway: nothing is gained by keeping it alive.
-        platform.prompter->beep(Prompter::Icon::Error);
-        platform.prompter->ask(QStringLiteral("Vivivoz"), error, Prompter::Buttons::Ok, Prompter::Icon::Error,
-                               Prompter::Answer::Ok);
+        platform.prompter->error(error);
     }
 }
 

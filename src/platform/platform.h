@@ -4,7 +4,7 @@
 // outside src/platform/ may assume X11. Implementations: x11/ (real) and
 // fake/ (deterministic, scriptable, for tests).
 
-#include "core/scrolltext/band_sink.h"
+#include "platform/band_sink.h"
 
 #include <QFlags>
 #include <QImage>
@@ -20,6 +20,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace vz {
 
@@ -78,12 +79,12 @@ using WindowId = std::uint64_t;
 // One top-level window as a window list shows it.
 struct WindowInfo {
     WindowId id = 0;        // the application's own window (not the frame round it)
-    QString title;          // empty when the window has none
-    QString className;      // the class part of WM_CLASS ("Firefox")
-    QString instanceName;   // the instance part of WM_CLASS ("Navigator")
+    QString title{};        // empty when the window has none
+    QString className{};    // the class part of WM_CLASS ("Firefox")
+    QString instanceName{}; // the instance part of WM_CLASS ("Navigator")
     qint64 processId = 0;   // 0 when unknown
-    QString programPath;    // the owning process's executable; empty when unknown
-    QRect outer;            // frame and title bar included, root coordinates
+    QString programPath{};  // the owning process's executable; empty when unknown
+    QRect outer{};          // frame and title bar included, root coordinates
     bool visible = false;   // mapped and viewable (false when minimised)
     bool desktopOrPanel = false;  // the desktop background, a panel or a dock
 };
@@ -155,8 +156,14 @@ public:
     enum class Icon { None, Information, Question, Warning, Error };
     enum class Answer { Yes, No, Ok, Cancel };
     enum class Buttons { Ok, YesNo };
+    // The program's caption on its message boxes.
+    static inline const QString kCaption = QStringLiteral("Vivivoz");
     virtual ~Prompter() = default;
     virtual void beep(Icon icon) = 0;
+    // A message the user only acknowledges: the beep, then a box with one
+    // "OK" button and the warning or error icon.
+    void warn(const QString& text, const QString& caption = kCaption) { tell(Icon::Warning, text, caption); }
+    void error(const QString& text, const QString& caption = kCaption) { tell(Icon::Error, text, caption); }
     // A modal message box with the caption `caption`.
     virtual Answer ask(const QString& caption, const QString& text, Buttons buttons, Icon icon,
                        Answer defaultAnswer) = 0;
@@ -185,6 +192,12 @@ public:
         (void)confirmOverwrite;
         return {};
     }
+
+private:
+    void tell(Icon icon, const QString& text, const QString& caption) {
+        beep(icon);
+        ask(caption, text, Buttons::Ok, icon, Answer::Ok);
+    }
 };
 
 // Folders the program uses.
@@ -209,6 +222,15 @@ struct KeyCombination {
     friend bool operator==(const KeyCombination&, const KeyCombination&) = default;
 };
 
+// What became of a registration.
+enum class KeyRegistration {
+    Registered,     // held: its presses arrive
+    HeldElsewhere,  // another program or another id holds the combination
+    NoSuchKey,      // no key of the keyboard produces the keysym
+    KeptBySystem,   // the system acts on the combination itself and never
+                    // passes it on (X11: Ctrl+Alt+F1...F12 switch consoles)
+};
+
 class GlobalKeys {
 public:
     using PressHandler = std::function<void(int id)>;
@@ -217,16 +239,20 @@ public:
     // id of each press of a registered combination.
     virtual void setPressHandler(PressHandler handler) = 0;
     // Takes `keys` system-wide under `id`, whatever the state of Num Lock,
-    // Caps Lock and Scroll Lock. False, and nothing held, when the key does
-    // not exist on the keyboard or another program or another id already
-    // holds the combination. An id that was registered gives up its old
-    // combination first (also when the new one fails).
-    virtual bool registerKey(int id, const KeyCombination& keys) = 0;
+    // Caps Lock and Scroll Lock. Anything but Registered holds nothing. An id
+    // that was registered gives up its old combination first (also when the
+    // new one fails).
+    virtual KeyRegistration registerKey(int id, const KeyCombination& keys) = 0;
     // Gives the combination back: once this returns another program can take
     // it. Unknown ids are ignored.
     virtual void unregisterKey(int id) = 0;
     virtual void unregisterAll() = 0;
     virtual bool isRegistered(int id) const = 0;
+    // The keysyms the keyboard's key `nativeKey` produces (X11: its key code,
+    // which is what QKeyEvent::nativeScanCode() reports): unshifted, then
+    // shifted, of the active layout, then of the first layout; no repeats.
+    // Empty for a code no key has.
+    virtual std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const = 0;
 };
 
 // Keeps the pointer inside a rectangle of the desktop (the cursor lock).

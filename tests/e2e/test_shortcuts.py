@@ -13,6 +13,7 @@ import e2e_lib as e2e
 import test_mirror as mirror
 
 # Client-area positions of controls in the dialogs (fixed layouts).
+SEND_BOX = (200, 104)              # shortcuts dialog, left column, first row
 STOP_ALL_BOX = (200, 272)          # shortcuts dialog, left column, fourth row
 SHORTCUTS_OK = (619, 396)
 CAPTURE_TYPE_BOX = (300, 170)      # capture dialog, "File type:"
@@ -96,11 +97,16 @@ class ShortcutsTest(e2e.DisplayTest):
             dialog = find_window("Vivivoz - Create Shortcuts")
             click_in(dialog, STOP_ALL_BOX)
             e2e.keys("ctrl+F9")
+            # The key, not the "!" that Shift makes of it.
+            click_in(dialog, SEND_BOX)
+            e2e.keys("shift+1")
             click_in(dialog, SHORTCUTS_OK)
             e2e.wait_until("the shortcuts dialog to close",
                            lambda: dialog not in e2e.visible_windows_of(app.proc.pid), 10)
             with open(app.config_file, encoding="latin-1", newline="") as f:
-                self.assertIn("HotKey6=Ctrl+F9\r\n", f.read())
+                stored = f.read()
+            self.assertIn("HotKey6=Ctrl+F9\r\n", stored)
+            self.assertIn("HotKey1=Shift+1\r\n", stored)
 
             e2e.park_pointer()
             e2e.keys("ctrl+F9")
@@ -127,8 +133,9 @@ class ShortcutsTest(e2e.DisplayTest):
                 # "Capture an Image" is the seventh item from the top.
                 self.open_menu_item(app, icon, *["Down"] * 7)
                 dialog = find_window("Vivivoz - Capture an Image")
-                click_in(dialog, CAPTURE_TYPE_BOX)
-                e2e.keys("Down")  # PNG, the second entry
+                # PNG, the second entry: one turn of the wheel over the list.
+                x, y, _, _ = e2e.geometry_of(dialog)
+                e2e.click(x + CAPTURE_TYPE_BOX[0], y + CAPTURE_TYPE_BOX[1], button=5)
                 click_in(dialog, CAPTURE_START)
                 e2e.wait_until("the capture dialog to hide after Start",
                                lambda: dialog not in e2e.visible_windows_of(app.proc.pid), 10)

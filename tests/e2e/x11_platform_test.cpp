@@ -483,7 +483,8 @@ std::unique_ptr<vz::x11::X11GlobalKeys> openGlobalKeys() {
     return connection ? std::make_unique<vz::x11::X11GlobalKeys>(std::move(connection)) : nullptr;
 }
 
-constexpr std::uint32_t kF7 = 0xffc4, kF8 = 0xffc5, kF9 = 0xffc6, kLetterA = 0x61;
+constexpr std::uint32_t kF1 = 0xffbe, kF7 = 0xffc4, kF8 = 0xffc5, kF9 = 0xffc6, kLetterA = 0x61;
+using enum vz::KeyRegistration;
 
 class GlobalKeysTest : public ::testing::Test {
 protected:
@@ -507,8 +508,8 @@ TEST_F(GlobalKeysTest, PressesArriveWithTheirIdWhateverTheLockKeys) {
     const std::vector<unsigned> locks = keys->lockMasks();
     EXPECT_GE(std::count_if(locks.begin(), locks.end(), [](unsigned m) { return m != 0; }), 2);
 
-    ASSERT_TRUE(keys->registerKey(3, {kF7, vz::KeyModifier::Ctrl}));
-    ASSERT_TRUE(keys->registerKey(4, {kLetterA, vz::KeyModifier::Shift | vz::KeyModifier::Alt}));
+    ASSERT_EQ(keys->registerKey(3, {kF7, vz::KeyModifier::Ctrl}), Registered);
+    ASSERT_EQ(keys->registerKey(4, {kLetterA, vz::KeyModifier::Shift | vz::KeyModifier::Alt}), Registered);
     EXPECT_TRUE(pressAndExpect(QStringLiteral("ctrl+F7"), 3));
     EXPECT_TRUE(pressAndExpect(QStringLiteral("shift+alt+a"), 4));
 
@@ -535,25 +536,55 @@ TEST_F(GlobalKeysTest, PressesArriveWithTheirIdWhateverTheLockKeys) {
 TEST_F(GlobalKeysTest, ACombinationHeldElsewhereIsRefused) {
     auto other = openGlobalKeys();  // another client
     ASSERT_TRUE(other);
-    ASSERT_TRUE(other->registerKey(1, {kF9, vz::KeyModifier::Ctrl}));
-    EXPECT_FALSE(keys->registerKey(1, {kF9, vz::KeyModifier::Ctrl}));
+    ASSERT_EQ(other->registerKey(1, {kF9, vz::KeyModifier::Ctrl}), Registered);
+    EXPECT_EQ(keys->registerKey(1, {kF9, vz::KeyModifier::Ctrl}), HeldElsewhere);
     EXPECT_FALSE(keys->isRegistered(1));
-    EXPECT_TRUE(keys->registerKey(2, {kF9, vz::KeyModifier::Ctrl | vz::KeyModifier::Shift}));
+    EXPECT_EQ(keys->registerKey(2, {kF9, vz::KeyModifier::Ctrl | vz::KeyModifier::Shift}), Registered);
 
     // Two of our own ids cannot share a combination either.
-    EXPECT_TRUE(keys->registerKey(5, {kF8, vz::KeyModifier::Alt}));
-    EXPECT_FALSE(keys->registerKey(6, {kF8, vz::KeyModifier::Alt}));
+    EXPECT_EQ(keys->registerKey(5, {kF8, vz::KeyModifier::Alt}), Registered);
+    EXPECT_EQ(keys->registerKey(6, {kF8, vz::KeyModifier::Alt}), HeldElsewhere);
 
     // Given back on unregistering and on destruction.
     other->unregisterKey(1);
-    EXPECT_TRUE(keys->registerKey(1, {kF9, vz::KeyModifier::Ctrl}));
+    EXPECT_EQ(keys->registerKey(1, {kF9, vz::KeyModifier::Ctrl}), Registered);
     EXPECT_TRUE(pressAndExpect(QStringLiteral("ctrl+F9"), 1));
     keys.reset();
-    EXPECT_TRUE(other->registerKey(1, {kF9, vz::KeyModifier::Ctrl}));
-    EXPECT_TRUE(other->registerKey(2, {kF8, vz::KeyModifier::Alt}));
+    EXPECT_EQ(other->registerKey(1, {kF9, vz::KeyModifier::Ctrl}), Registered);
+    EXPECT_EQ(other->registerKey(2, {kF8, vz::KeyModifier::Alt}), Registered);
+}
 
-    EXPECT_FALSE(other->registerKey(3, {0, vz::KeyModifier::Ctrl})) << "no key";
-    EXPECT_FALSE(other->registerKey(3, {0x1234567, {}})) << "a keysym no key produces";
+TEST_F(GlobalKeysTest, KeysTheKeyboardLacksOrTheServerKeepsAreToldApart) {
+    struct Case { const char* what; vz::KeyCombination keys; vz::KeyRegistration expected; };
+    const Case cases[] = {
+        {"no key", {0, vz::KeyModifier::Ctrl}, NoSuchKey},
+        {"a keysym no key produces", {0x1234567, {}}, NoSuchKey},
+        {"Ctrl+Alt+F1 switches to the first console", {kF1, vz::KeyModifier::Ctrl | vz::KeyModifier::Alt},
+         KeptBySystem},
+        {"Ctrl+Alt+F7", {kF7, vz::KeyModifier::Ctrl | vz::KeyModifier::Alt}, KeptBySystem},
+        {"Shift+Ctrl+Alt+F1 is an F1 again",
+         {kF1, vz::KeyModifier::Shift | vz::KeyModifier::Ctrl | vz::KeyModifier::Alt}, Registered},
+        {"Ctrl+F1", {kF1, vz::KeyModifier::Ctrl}, Registered},
+    };
+    int id = 20;
+    for (const Case& c : cases) {
+        EXPECT_EQ(keys->registerKey(id, c.keys), c.expected) << c.what;
+        EXPECT_EQ(keys->isRegistered(id), c.expected == Registered) << c.what;
+        ++id;
+    }
+}
+
+TEST_F(GlobalKeysTest, KeysymsOfAKeyComeUnshiftedFirst) {
+    // The key that gives 1 on the server's US layout gives ! with Shift.
+    std::optional<std::uint32_t> one;
+    for (std::uint32_t code = 8; code < 256 && !one; ++code) {
+        const std::vector<std::uint32_t> keysyms = keys->keysymsOfKey(code);
+        if (!keysyms.empty() && keysyms.front() == '1') one = code;
+    }
+    ASSERT_TRUE(one) << "no key gives 1";
+    EXPECT_EQ(keys->keysymsOfKey(*one), (std::vector<std::uint32_t>{'1', '!'}));
+    EXPECT_TRUE(keys->keysymsOfKey(0).empty());
+    EXPECT_TRUE(keys->keysymsOfKey(300).empty()) << "beyond the key codes";
 }
 
 class PointerFenceTest : public X11Platform {

@@ -257,7 +257,15 @@ def debian_package(build, root):
     deb = os.path.join(out, debs[0])
     info = subprocess.run(["dpkg-deb", "-f", deb], capture_output=True, text=True, check=True).stdout
     fields = dict(re.findall(r"^([\w-]+): (.*)$", info, re.M))
-    for name in ["Package", "Version", "Architecture", "Maintainer", "Section", "Homepage", "Description", "Depends"]:
+    # A Homepage only when the build names a website (none by default).
+    cache = open(os.path.join(build, "CMakeCache.txt")).read()
+    website = re.search(r"^VIVIVOZ_WEBSITE:STRING=(.*)$", cache, re.M)
+    required = ["Package", "Version", "Architecture", "Maintainer", "Section", "Description", "Depends"]
+    if website and website.group(1):
+        required.append("Homepage")
+    else:
+        check("Homepage" not in fields, "Homepage without a website: %s" % fields.get("Homepage"))
+    for name in required:
         check(fields.get(name), "package field %s missing" % name)
     check(fields.get("Package") == "vivivoz", "Package: %s" % fields.get("Package"))
     check(re.search(r"<[^@>]+@[^>]+>", fields.get("Maintainer", "")), "Maintainer has no mail address")

@@ -25,6 +25,7 @@ TEST(LockVariants, EveryCombinationOfTheDistinctLockMasks) {
 }
 
 constexpr std::uint32_t kF7 = 0xffc4, kA = 0x61;
+using enum vz::KeyRegistration;
 
 TEST(FakeGlobalKeys, RegistersPressesAndRefusesHeldCombinations) {
     vz::FakeDesktop desktop;
@@ -37,11 +38,11 @@ TEST(FakeGlobalKeys, RegistersPressesAndRefusesHeldCombinations) {
         std::vector<int> pressed;
         keys.setPressHandler([&](int id) { pressed.push_back(id); });
 
-        EXPECT_TRUE(keys.registerKey(1, ctrlF7));
-        EXPECT_FALSE(keys.registerKey(2, ctrlF7)) << "a combination one id holds";
-        EXPECT_FALSE(keys.registerKey(3, ctrlAltA)) << "a combination another program holds";
-        EXPECT_FALSE(keys.registerKey(4, {})) << "no key";
-        EXPECT_TRUE(keys.registerKey(5, {kF7, vz::KeyModifier::Shift}));
+        EXPECT_EQ(keys.registerKey(1, ctrlF7), Registered);
+        EXPECT_EQ(keys.registerKey(2, ctrlF7), HeldElsewhere) << "a combination one id holds";
+        EXPECT_EQ(keys.registerKey(3, ctrlAltA), HeldElsewhere) << "a combination another program holds";
+        EXPECT_EQ(keys.registerKey(4, {}), NoSuchKey) << "no key";
+        EXPECT_EQ(keys.registerKey(5, {kF7, vz::KeyModifier::Shift}), Registered);
         EXPECT_FALSE(keys.isRegistered(2));
 
         EXPECT_TRUE(vz::pressGlobalKey(desktop, 1));
@@ -50,17 +51,17 @@ TEST(FakeGlobalKeys, RegistersPressesAndRefusesHeldCombinations) {
         EXPECT_EQ(pressed, (std::vector<int>{1, 5}));
 
         // Moving id 1 to another combination frees Ctrl+F7 for id 2.
-        EXPECT_TRUE(keys.registerKey(1, {kA, vz::KeyModifier::Ctrl}));
-        EXPECT_TRUE(keys.registerKey(2, ctrlF7));
+        EXPECT_EQ(keys.registerKey(1, {kA, vz::KeyModifier::Ctrl}), Registered);
+        EXPECT_EQ(keys.registerKey(2, ctrlF7), Registered);
         // A failed registration leaves the id without a combination.
-        EXPECT_FALSE(keys.registerKey(1, ctrlAltA));
+        EXPECT_EQ(keys.registerKey(1, ctrlAltA), HeldElsewhere);
         EXPECT_FALSE(keys.isRegistered(1));
 
         keys.unregisterKey(2);
         EXPECT_FALSE(vz::pressGlobalKey(desktop, 2));
         keys.unregisterAll();
         EXPECT_TRUE(desktop.registeredKeys.isEmpty());
-        EXPECT_TRUE(keys.registerKey(7, ctrlF7));
+        EXPECT_EQ(keys.registerKey(7, ctrlF7), Registered);
     }
     EXPECT_TRUE(desktop.registeredKeys.isEmpty()) << "keys are given back with the service";
 }

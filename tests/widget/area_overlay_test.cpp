@@ -56,14 +56,14 @@ TEST_F(AreaOverlayTest, DragInAnyDirectionGivesTheNormalisedArea) {
     for (bool mouseArea : {false, true}) {
         for (const auto& k : cases) {
             SCOPED_TRACE(std::string(k.what) + (mouseArea ? " (mouse area)" : " (part of desktop)"));
-            const Rect4 mouseBefore = controller().mouseArea();
+            const Rect4 mouseBefore = controller().cursorLock().mouseArea();
             openFor(mouseArea);
             EXPECT_EQ(overlay().geometry(), QRect(0, 0, 1920, 1080));
             dragOnOverlay(overlay(), k.from, k.to, mouseArea ? Qt::RightButton : Qt::LeftButton);
             EXPECT_FALSE(overlay().isVisible());
             EXPECT_EQ(controller().captureArea(), k.area);
-            EXPECT_EQ(controller().mouseArea(), mouseArea ? k.area : mouseBefore);
-            controller().setMouseAreaToPrimary();
+            EXPECT_EQ(controller().cursorLock().mouseArea(), mouseArea ? k.area : mouseBefore);
+            controller().cursorLock().setMouseAreaToPrimary();
         }
     }
 }
@@ -136,8 +136,8 @@ TEST_F(AreaOverlayTest, EscapeClosesWithoutChangingAnything) {
         QApplication::sendEvent(&overlay(), &escape);
         EXPECT_FALSE(overlay().isVisible());
         EXPECT_EQ(controller().captureArea(), capture);
-        EXPECT_EQ(controller().mouseArea(), (Rect4{0, 0, 1920, 1080}));
-        EXPECT_EQ(controller().areaSelection(), AreaPurpose::None);
+        EXPECT_EQ(controller().cursorLock().mouseArea(), (Rect4{0, 0, 1920, 1080}));
+        EXPECT_EQ(controller().area().purpose(), AreaPurpose::None);
         EXPECT_EQ(app->settingsDialog->pos(), dialogAt);
         EXPECT_TRUE(app->settingsDialog->isVisible());
         EXPECT_FALSE(controller().captureTimer.isActive());
@@ -160,20 +160,20 @@ TEST_F(AreaOverlayTest, TrayItemsOfTheCursorLock) {
     TrayIcon& t = tray();
     EXPECT_FALSE(t.cursorLockAction->isChecked());
     t.cursorLockAction->trigger();
-    EXPECT_TRUE(controller().cursorLock());
+    EXPECT_TRUE(controller().cursorLock().locked());
     EXPECT_TRUE(t.cursorLockAction->isChecked());
     ASSERT_TRUE(pumpUntil([&] { return desktop.pointerFence == QRect(0, 0, 1920, 1080); }, 2000));
 
     t.mouseAreaSelectAction->trigger();
-    EXPECT_TRUE(controller().pickingMouseArea());
+    EXPECT_TRUE(controller().area().pickingMouseArea());
     ASSERT_TRUE(pumpUntil([&] { return overlay().isVisible(); }));
     dragOnOverlay(overlay(), {300, 300}, {100, 200});
-    EXPECT_EQ(controller().mouseArea(), (Rect4{100, 200, 300, 300}));
-    EXPECT_TRUE(controller().cursorLock());  // the area commands leave the lock alone
+    EXPECT_EQ(controller().cursorLock().mouseArea(), (Rect4{100, 200, 300, 300}));
+    EXPECT_TRUE(controller().cursorLock().locked());  // the area commands leave the lock alone
     ASSERT_TRUE(pumpUntil([&] { return desktop.pointerFence == QRect(100, 200, 200, 100); }, 2000));
 
     t.mouseAreaPrimaryAction->trigger();
-    EXPECT_EQ(controller().mouseArea(), (Rect4{0, 0, 1920, 1080}));
+    EXPECT_EQ(controller().cursorLock().mouseArea(), (Rect4{0, 0, 1920, 1080}));
     t.cursorLockAction->trigger();
     EXPECT_FALSE(t.cursorLockAction->isChecked());
     ASSERT_TRUE(pumpUntil([&] { return desktop.pointerFence.isNull(); }, 2000));

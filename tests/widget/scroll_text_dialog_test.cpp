@@ -12,11 +12,15 @@
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/scroll_band.h"
 #include "ui/widgets/spin_edit.h"
+#include "ui/widgets/track_bar.h"
 
 #include <QColorDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +104,41 @@ TEST_F(ScrollTextDialogTest, HeightTrackBarSetsLabelPreviewAndSentBanner) {
         dlg().sendButton->click();
         EXPECT_EQ(out().banner->maximumHeight(), c.banner) << c.position;
         EXPECT_EQ(out().banner->minimumHeight(), c.banner) << c.position;
+    }
+}
+
+// The smallest position (the highest banner) is at the top: the keys and the
+// wheel move the handle the way they point.
+TEST_F(ScrollTextDialogTest, HeightTrackBarKeysAndWheelMoveTheHandleTheirWay) {
+    struct Case {
+        const char* what;
+        int key;         // 0: the wheel
+        int wheelDelta;  // > 0: turned away from the user
+        int position;    // from 180; for the wheel only the side of 180 counts
+    } const cases[] = {
+        {"Up", Qt::Key_Up, 0, 179},           {"Left", Qt::Key_Left, 0, 179},
+        {"Page Up", Qt::Key_PageUp, 0, 161},  {"wheel away", 0, 120, 179},
+        {"Down", Qt::Key_Down, 0, 181},       {"Right", Qt::Key_Right, 0, 181},
+        {"Page Down", Qt::Key_PageDown, 0, 194}, {"wheel toward", 0, -120, 181},
+    };
+    TrackBar& track = *dlg().heightTrack;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        track.setValue(180);
+        if (c.key) {
+            QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+            QCoreApplication::sendEvent(&track, &press);
+        } else {
+            const QPointF middle(track.width() / 2.0, track.height() / 2.0);
+            QWheelEvent wheel(middle, track.mapToGlobal(middle), QPoint(), QPoint(0, c.wheelDelta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(&track, &wheel);
+        }
+        if (c.key)
+            EXPECT_EQ(track.value(), c.position);
+        else
+            EXPECT_EQ(track.value() < 180, c.position < 180) << track.value();
+        EXPECT_EQ(dlg().heightLabel->text(), QStringLiteral("Height: %1 px").arg(200 - track.value()));
     }
 }
 

@@ -4,7 +4,6 @@
 #include "app_fixture.h"
 #include "area_drag.h"
 
-#include "app/features.h"
 #include "core/settings/ini_document.h"
 #include "core/settings/settings_file.h"
 #include "ui/widgets/image_view.h"
@@ -36,8 +35,8 @@
 namespace vz::test {
 namespace {
 
-// Clicks a button; one of a feature not built yet (disabled) gets its
-// clicked signal directly, so the command it is wired to still runs.
+// Clicks a button; a disabled one gets its clicked signal directly, so the
+// command it is wired to still runs.
 void press(QAbstractButton* button) {
     if (button->isEnabled())
         button->click();
@@ -361,20 +360,19 @@ TEST_F(OptionsTest, ViewModeBoxClickChoosesTheModeAlone) {
     EXPECT_EQ(dlg().tickedViewMode(), 3);
 }
 
-TEST_F(OptionsTest, ButtonsOfFeaturesNotBuiltStayVisibleAndDisabled) {
+TEST_F(OptionsTest, SourceButtonsAreEnabledInOneRow) {
     struct {
         ButtonOf button;
         const char* hint;
-        bool built;
     } const cases[] = {
-        {&SettingsDialog::stopAllButton, "Stop All", true},
-        {&SettingsDialog::desktopButton, "Desktop", true},
-        {&SettingsDialog::areaButton, "Part of Desktop", features::AreaSelection},
-        {&SettingsDialog::windowButton, "Single Application", features::WindowPicker},
-        {&SettingsDialog::clipboardButton, "Clipboard", features::ClipboardSource},
-        {&SettingsDialog::imagesButton, "Images", features::Slideshow},
-        {&SettingsDialog::scrollTextButton, "Scroll Text", features::ScrollText},
-        {&SettingsDialog::captureButton, "Capture an Image from a second display", features::ImageCapture},
+        {&SettingsDialog::stopAllButton, "Stop All"},
+        {&SettingsDialog::desktopButton, "Desktop"},
+        {&SettingsDialog::areaButton, "Part of Desktop"},
+        {&SettingsDialog::windowButton, "Single Application"},
+        {&SettingsDialog::clipboardButton, "Clipboard"},
+        {&SettingsDialog::imagesButton, "Images"},
+        {&SettingsDialog::scrollTextButton, "Scroll Text"},
+        {&SettingsDialog::captureButton, "Capture an Image from a second display"},
     };
     dlg().show();
     int lastX = -1;
@@ -382,7 +380,7 @@ TEST_F(OptionsTest, ButtonsOfFeaturesNotBuiltStayVisibleAndDisabled) {
         SCOPED_TRACE(c.hint);
         GlyphButton* b = dlg().*c.button;
         EXPECT_TRUE(b->isVisible());
-        EXPECT_EQ(b->isEnabled(), c.built);
+        EXPECT_TRUE(b->isEnabled());
         EXPECT_EQ(b->toolTip(), QString::fromLatin1(c.hint));
         EXPECT_GT(b->x(), lastX);  // one row, left to right
         lastX = b->x();
@@ -431,12 +429,18 @@ TEST_F(OptionsTest, OpenSlideshowEdgeFiles) {
     ASSERT_TRUE(controller().openSlideshow(writeFile(QStringLiteral("empty.vsl"), "")));
     EXPECT_TRUE(controller().playList().isEmpty());
 
-    // Longer than the shared lines can hold: the first 3001 lines are kept.
+    // Longer than the shared lines can hold: the first 3001 lines are kept,
+    // and the user is told how many were left out.
     QByteArray big = "1\r\nOn\r\n";
     for (int i = 0; i < 3100; ++i) big += "/p/" + QByteArray::number(i) + ".jpg\r\n";
-    ASSERT_TRUE(controller().openSlideshow(writeFile(QStringLiteral("big.vsl"), big)));
+    desktop.asked.clear();
+    const QString bigFile = writeFile(QStringLiteral("big.vsl"), big);
+    ASSERT_TRUE(controller().openSlideshow(bigFile));
     EXPECT_EQ(controller().playList().size(), 3001);
     EXPECT_EQ(controller().playList().last(), QStringLiteral("/p/2998.jpg"));
+    ASSERT_EQ(desktop.asked.size(), 1);
+    EXPECT_TRUE(desktop.asked[0].contains(bigFile)) << qPrintable(desktop.asked[0]);
+    EXPECT_TRUE(desktop.asked[0].contains(QStringLiteral("last 101 lines were left out"))) << qPrintable(desktop.asked[0]);
 }
 
 TEST_F(OptionsTest, OpenSlideshowOfAnUnreadableFileSaysSoAndChangesNothing) {

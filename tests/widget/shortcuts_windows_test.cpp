@@ -91,6 +91,29 @@ TEST(ShortcutEditTest, RecordsTheCombinationAsPressed) {
     EXPECT_EQ(box.shortcut(), 0);
 }
 
+// The keyboard tells which key was pressed: Qt's key is the symbol Shift or
+// the layout gives it, which names no key of a shortcut.
+TEST(ShortcutEditTest, RecordsTheKeyPressedNotTheSymbolItGives) {
+    constexpr quint32 kCodeOfOne = 10, kCodeOfSemicolon = 47;
+    FakeDesktop desktop;
+    desktop.keyboard = {{kCodeOfOne, {'1', '!'}}, {kCodeOfSemicolon, {';', ':'}}};
+    Platform platform = makeFakePlatform(desktop);
+    struct Case { quint32 code; int key; Qt::KeyboardModifiers mods; const char* text; };
+    const Case cases[] = {
+        {kCodeOfOne, Qt::Key_Exclam, Qt::ShiftModifier, "Shift+1"},
+        {kCodeOfSemicolon, Qt::Key_Colon, Qt::ShiftModifier | Qt::ControlModifier, "Shift+Ctrl+;"},
+        {0, Qt::Key_F7, Qt::AltModifier, "Alt+F7"},  // no native code: Qt's key
+    };
+    for (const Case& k : cases) {
+        ShortcutEdit box;
+        box.setKeyboard(platform.globalKeys.get());
+        QKeyEvent press(QEvent::KeyPress, k.key, k.mods, k.code, 0, 0);
+        QCoreApplication::sendEvent(&box, &press);
+        EXPECT_EQ(box.text(), QString::fromLatin1(k.text));
+        EXPECT_EQ(box.shortcut(), shortcutFromText(QString::fromLatin1(k.text))) << k.text;
+    }
+}
+
 class ShortcutsWindowsTest : public AppFixture {
 protected:
     QString configPath() const { return configDir.path() + QStringLiteral("/Vivivoz.cfg"); }
@@ -148,6 +171,7 @@ TEST_F(ShortcutsWindowsTest, CombinationNotTakenIsMarkedAndReported) {
     keyClick(box(ShortcutAction::StopAll), Qt::Key_F9, Qt::ControlModifier);
     shortcuts().okButton->click();
     EXPECT_TRUE(box(ShortcutAction::StopAll)->notTaken());
+    EXPECT_TRUE(box(ShortcutAction::StopAll)->toolTip().contains(QStringLiteral("another program")));
     EXPECT_EQ(box(ShortcutAction::StopAll)->text(), QStringLiteral("Ctrl+F9"));  // the choice stays
     EXPECT_FALSE(box(ShortcutAction::ShowPreview)->notTaken());
     runEventLoop(20);
@@ -237,11 +261,18 @@ TEST_F(ShortcutsWindowsTest, CaptureDialogStartArmsTheKeyAndHides) {
     EXPECT_EQ(d.counterBox->value(), 8);
     EXPECT_EQ(desktop.beeps.last(), Prompter::Icon::None);
 
-    // Text typed into the type box that names no entry: no file, a message.
-    d.typeBox->setEditText(QStringLiteral("GIF"));
+    // The type box takes no typed entry: a name and Enter add nothing and
+    // leave the chosen type.
+    for (const QChar ch : QStringLiteral("GIF")) {
+        QKeyEvent typed(QEvent::KeyPress, ch.unicode(), Qt::NoModifier, QString(ch));  // Qt::Key_G is 'G'
+        QCoreApplication::sendEvent(d.typeBox, &typed);
+    }
+    keyClick(d.typeBox, Qt::Key_Return);
+    EXPECT_EQ(d.typeBox->count(), 3);
+    EXPECT_EQ(controller().imageCaptureForm().typeEntry, 2);
     pressGlobalKey(desktop, Controller::kCaptureKeyId);
-    EXPECT_EQ(d.counterBox->value(), 8);
-    EXPECT_EQ(desktop.asked.size(), 1);
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("shot8.bmp")));
+    EXPECT_TRUE(desktop.asked.isEmpty()) << desktop.asked.join('\n').toStdString();
 
     // Stop, after reopening: disarmed, the dialog stays.
     controller().openImageCapture();

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -109,6 +110,24 @@ TEST_F(EditorTest, AddImagesListsEveryChosenFileAndNamesThoseItCouldNotRead) {
     desktop.chosenFileLists.clear();
     editor().addButton->click();
     EXPECT_EQ(editor().rows().size(), 4u);
+}
+
+TEST_F(EditorTest, NamesWithLineBreaksAreRefusedWithAMessage) {
+    // Each would be written as two lines of a slideshow file and read back
+    // as two entries.
+    const QString lf = picture(QStringLiteral("two\nlines.png"), {8, 8});
+    const QString cr = file(QStringLiteral("notes\r.txt"), "x");
+    const QString ok = picture(QStringLiteral("ok.png"), {8, 8});
+    desktop.asked.clear();
+    addChosen({lf, ok, cr});
+    waitForSizes();
+    EXPECT_EQ(column(0), QStringList{QStringLiteral("ok.png")});
+    ASSERT_EQ(desktop.asked.size(), 1);
+    EXPECT_EQ(desktop.asked[0], QStringLiteral("Cannot list \"%1/two\\nlines.png\": the file name holds a line break, "
+                                               "which a slideshow file cannot store.\n"
+                                               "Cannot list \"%1/notes\\r.txt\": the file name holds a line break, "
+                                               "which a slideshow file cannot store.")
+                                    .arg(dir()));
 }
 
 TEST_F(EditorTest, SizesArriveInBatchesWithProgressAndFollowTheirRowsThroughEdits) {
@@ -274,6 +293,29 @@ TEST_F(EditorTest, PreviewShowsOneSelectedPictureAndSendsItWhileTheBoxIsChecked)
     editor().monitorBox->click();  // checked again: Send does nothing
     editor().sendButton->click();
     EXPECT_EQ(sent.size(), 1);
+}
+
+TEST_F(EditorTest, AClickBesideTheRowsEmptiesThePreviewAndStopsPlayback) {
+    addChosen({picture(QStringLiteral("a.png"), {30, 20}), picture(QStringLiteral("b.png"), {30, 20})});
+    editor().selectRows({0});
+    editor().showSelected();
+    ASSERT_FALSE(editor().preview->pixmap().isNull());
+    playSlideshowsOnThisThread();
+    editor().playButton->click();
+    ASSERT_TRUE(controller().slideshowPlayback().editorPlaying());
+    ASSERT_FALSE(controller().editorStopRequested());
+
+    QWidget* area = editor().list->viewport();
+    const QPointF below(20, area->height() - 5);  // under the two rows
+    ASSERT_FALSE(editor().list->indexAt(below.toPoint()).isValid());
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, below, area->mapToGlobal(below), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(area, &click);
+    }
+    EXPECT_TRUE(editor().selectedRows().isEmpty());
+    EXPECT_TRUE(editor().preview->pixmap().isNull());
+    EXPECT_TRUE(controller().editorStopRequested());
 }
 
 TEST_F(EditorTest, SavesWriteBothFormatsAndOpenProjectReadsOne) {

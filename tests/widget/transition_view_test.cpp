@@ -92,6 +92,27 @@ TEST(TransitionViewTest, EmptyViewIsBackgroundAndClearReturnsToIt) {
     EXPECT_TRUE(allBlack());
 }
 
+// What a slideshow waits for before it counts a slide's time.
+TEST(TransitionViewTest, FinishedFollowsEveryPlay) {
+    TransitionView view;
+    configureOutputTransitions(view);
+    view.resize(60, 40);
+    view.engine().setExternalPacing(true);
+    int finished = 0;
+    QObject::connect(&view, &TransitionView::finished, [&] { ++finished; });
+    view.play(QImage(), 5);  // nothing to show: at once
+    EXPECT_EQ(finished, 1);
+    view.play(solid({60, 40}, Red), 5);
+    EXPECT_EQ(finished, 1);  // running
+    view.play(solid({60, 40}, Green), 5);  // refused: answered by the running one's end
+    while (view.engine().advance()) {
+    }
+    EXPECT_EQ(finished, 2);
+    view.play(solid({60, 40}, Green), 5);
+    view.engine().stop();  // cut short
+    EXPECT_EQ(finished, 3);
+}
+
 class OutputTransitionTest : public AppFixture {};
 
 TEST_F(OutputTransitionTest, OutputWindowHoldsAFilledProportionalCentredBlackView) {
@@ -132,12 +153,14 @@ TEST_F(OutputTransitionTest, TrayOpenSlideshowPlaysTheFileOnTheOutput) {
     TransitionEngine& e = app->output->transitionView->engine();
     e.setThreaded(false);
     e.setDelay(1);
-    QList<QRgb> shown;
+    QList<QRgb> shown, completed;
     QObject::connect(&controller(), &Controller::outputTransition, app.get(),
                      [&](const QImage& p, int style) {
                          shown << p.pixel(0, 0);
                          EXPECT_TRUE(style >= 0 && style <= 161) << style;
                      });
+    QObject::connect(&e, &TransitionEngine::completed, app.get(),
+                     [&] { completed << e.currentFrame().pixel(0, 0); });
 
     desktop.chosenFiles = {show};
     ASSERT_FALSE(app->output->isVisible());
@@ -148,6 +171,8 @@ TEST_F(OutputTransitionTest, TrayOpenSlideshowPlaysTheFileOnTheOutput) {
     EXPECT_EQ(controller().sourceChoice(), SourceChoice::OpenSlideshow);
     ASSERT_TRUE(waitFor([&] { return !controller().slideshowPlayback().toolbarPlaying(); }));
     EXPECT_EQ(shown, QList<QRgb>({Red, Green, qRgb(0, 0, 255)}));  // slide time 0: one after another
+    // Each waited for the previous transition: none was refused by a busy view.
+    EXPECT_EQ(completed, shown);
     EXPECT_TRUE(app->output->transitionView->isVisible());
     EXPECT_FALSE(app->output->outputView->isVisible());
 

@@ -1,6 +1,6 @@
 #include "core/capture/frame_pipeline.h"
 
-#include "core/capture/image_copy.h"
+#include "platform/image_copy.h"
 #include "core/capture/pointer_overlay.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "core/controller/controller.h"
 
-#include "core/capture/image_copy.h"
+#include "platform/image_copy.h"
 #include "core/controller/slideshow_playback.h"
 #include "core/clipboard/clipboard_picture.h"
 #include "core/shortcuts/shortcut_keys.h"
@@ -20,11 +20,7 @@ namespace vz {
 
 namespace {
 
-const QString kCaption = QStringLiteral("Vivivoz");
 const QString kSimulationQuestion = QStringLiteral("Vivivoz can't detect second display. Start simulation mode ?");
-
-// How long the windows get to leave the screen before the area snapshot.
-constexpr int kWindowsAsideSettleMs = 150;
 
 QImage blackPicture(QSize size) {
     QImage black(size.expandedTo(QSize(0, 0)) + QSize(1, 1), QImage::Format_RGB32);
@@ -36,21 +32,23 @@ QImage blackPicture(QSize size) {
 
 int captureIntervalForRate(int rate) { return 1000 / (rate < 1 ? 1 : rate); }
 
-Rect4 areaBetween(QPoint anchor, QPoint end) {
-    return Rect4{std::min(anchor.x(), end.x()), std::min(anchor.y(), end.y()), std::max(anchor.x(), end.x()),
-                 std::max(anchor.y(), end.y())};
-}
-
 Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* parent)
-    : QObject(parent), platform_(platform) {
+    : QObject(parent),
+      platform_(platform),
+      monitors_(*platform.monitors),
+      cursorLock_(platform.pointerFence.get(), monitors_),
+      area_(platform.screen.get(), monitors_) {
     captureTimer.setTimerType(Qt::PreciseTimer);
     captureTimer.setInterval(200);
     connect(&captureTimer, &QTimer::timeout, this, &Controller::captureTick);
-    cursorLockTimer.setInterval(250);
-    connect(&cursorLockTimer, &QTimer::timeout, this, &Controller::cursorLockTick);
-    areaSnapshotTimer_.setSingleShot(true);
-    areaSnapshotTimer_.setInterval(kWindowsAsideSettleMs);
-    connect(&areaSnapshotTimer_, &QTimer::timeout, this, &Controller::takeAreaSnapshot);
+    connect(&monitors_, &MonitorWatch::changed, this, [this] { pipeline_->reset(); });
+    connect(&monitors_, &MonitorWatch::secondLost, this, &Controller::secondMonitorLost);
+    connect(&monitors_, &MonitorWatch::secondCame, this, &Controller::secondMonitorCame);
+    connect(&area_, &AreaSelection::overlayRequested, this,
+            [this](bool show) { requestView(View::AreaOverlay, show); });
+    connect(&area_, &AreaSelection::chosen, this, &Controller::areaChosen);
+    connect(&area_, &AreaSelection::cancelled, this, &Controller::areaCancelled);
+    connect(&area_, &AreaSelection::snapshotFailed, this, &Controller::reportCaptureFailure);
 
     FrameSources sources;
     sources.screen = platform_.screen.get();
@@ -64,11 +62,16 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     connect(pipeline_.get(), &FramePipeline::captureFailed, this, &Controller::reportCaptureFailure);
     playback_ = std::make_unique<SlideshowPlayback>(*this);
     // What the output window shows follows what it is sent, whoever sends it.
-    connect(this, &Controller::outputPicture, this, [this](const QImage& picture) { outputViewPicture_ = picture; });
+    // A blank is made black only when a capture asks for it.
+    const auto showsPicture = [this](const QImage& picture, bool black = false) {
+        outputViewPicture_ = picture;
+        outputViewBlack_ = black;
+    };
+    connect(this, &Controller::outputPicture, this, [showsPicture](const QImage& picture) { showsPicture(picture); });
     connect(this, &Controller::outputScaledPicture, this,
-            [this](const CapturedFrame& frame) { outputViewPicture_ = frame.picture; });
-    connect(this, &Controller::outputBlanked, this, [this] { outputViewPicture_ = blackPicture(outputViewSize_); });
-    connect(this, &Controller::outputPictureDropped, this, [this] { outputViewPicture_ = QImage(); });
+            [showsPicture](const CapturedFrame& frame) { showsPicture(frame.picture); });
+    connect(this, &Controller::outputBlanked, this, [showsPicture] { showsPicture(QImage(), true); });
+    connect(this, &Controller::outputPictureDropped, this, [showsPicture] { showsPicture(QImage()); });
     connect(this, &Controller::outputTransition, this,
             [this](const QImage& picture) { outputTransitionPicture_ = picture; });
     // The clipboard selection's changes (X11: XFixes selection events).
@@ -89,28 +92,9 @@ Controller::~Controller() {
         keys->setPressHandler(nullptr);
         keys->unregisterAll();
     }
-    // No fence outlives the program: a pointer held in a small area would be
-    // trapped with nothing left to free it.
-    if (platform_.pointerFence) platform_.pointerFence->release();
 }
 
 // --- Screens -----------------------------------------------------------------
-
-void Controller::refreshMonitors() {
-    const QVector<QRect> before = monitors_;
-    monitors_ = platform_.monitors->monitors();
-    if (before == monitors_) return;
-    pipeline_->reset();
-    if (before.isEmpty()) return;
-    const bool hadSecond = before.size() > 1;
-    const bool hasSecond = monitors_.size() > 1;
-    if (hadSecond && !hasSecond)
-        secondMonitorLost();
-    else if (!hadSecond && hasSecond)
-        secondMonitorCame();
-    else
-        emit monitorsResized();
-}
 
 void Controller::secondMonitorLost() {
     if (!isShown(View::Output)) return;
@@ -125,7 +109,7 @@ void Controller::secondMonitorLost() {
         text = QStringLiteral("The second monitor is gone: the output window is hidden until a second monitor "
                               "is back. The source keeps running.");
     }
-    emit trayMessageRequested(kCaption, text);
+    emit trayMessageRequested(Prompter::kCaption, text);
 }
 
 void Controller::secondMonitorCame() {
@@ -136,21 +120,13 @@ void Controller::secondMonitorCame() {
     requestView(View::Output, true);
 }
 
-int Controller::monitorCount() const {
-    const int n = int(monitors_.size());
-    return n < 1 ? 1 : n;
-}
-
-QRect Controller::monitorRect(int index) const {
-    return index >= 0 && index < monitors_.size() ? monitors_[index] : QRect();
-}
-
 // --- Settings ----------------------------------------------------------------
 
 QString Controller::settingsPath() const { return settingsFilePath(configFolder_); }
 
 SettingsEnvironment Controller::environment() const {
-    return SettingsEnvironment{primaryWidth(), primaryHeight(), platform_.paths->documentsDir(), configFolder_};
+    return SettingsEnvironment{monitors_.primaryWidth(), monitors_.primaryHeight(), platform_.paths->documentsDir(),
+                               configFolder_};
 }
 
 void Controller::loadSettings() {
@@ -168,8 +144,7 @@ void Controller::loadSettings() {
                                             "and leaves the file as it is.")
                                  .arg(settingsPath(), reason);
         std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
-        platform_.prompter->beep(Prompter::Icon::Warning);
-        platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
+        platform_.prompter->warn(text);
     }
     applySettings(readSettings(doc, environment()));
     setShortcutKeys(readShortcutKeys(doc));
@@ -180,22 +155,25 @@ void Controller::resetSettings() {
     // Defaults everywhere: auto-hide and the cursor lock go off too (the load
     // alone only ever switches them on).
     autoHide_ = false;
-    setCursorLock(false);
+    cursorLock_.setLocked(false);
     emit autoHideChanged(false);
+    // No key stays armed either: the shortcuts' keys went with the file, and
+    // the load gives the ten back; the capture key goes with them.
+    disarmCaptureKey();
     loadSettings();
     toolbarShownOnce_ = false;
 }
 
 void Controller::applySettings(const Settings& v) {
     settings_ = v;
-    mouseArea_ = Rect4{v.Cursorx0, v.Cursory0, v.Cursorx9, v.Cursory9};
+    cursorLock_.setMouseArea(Rect4{v.Cursorx0, v.Cursory0, v.Cursorx9, v.Cursory9});
     // The load only ever switches these two on.
     if (v.optAutohide && !autoHide_) {
         autoHide_ = true;
         emit autoHideChanged(true);
     }
-    if (v.OptCursorLimit) setCursorLock(true);
-    cursorLockTimer.start();
+    if (v.OptCursorLimit) cursorLock_.setLocked(true);
+    cursorLock_.startTicking();
     showCursor_ = v.optShowcursor;
     showRedPoint_ = v.optShowRedPoint;
     scaleValue_ = std::clamp(v.opScaleValue, 1, 1000);
@@ -203,7 +181,7 @@ void Controller::applySettings(const Settings& v) {
     // A saved mode outside 1..5 leaves every view-mode box unticked until
     // the user chooses one (the output keeps fitting as Optimal).
     viewMode_ = v.Daf >= 1 && v.Daf <= 5 ? v.Daf : 0;
-    displaySize_ = monitorCount() < 2 ? SimulationPercent : 100;
+    displaySize_ = monitors_.count() < 2 ? SimulationPercent : 100;
     setUpdateRate(std::clamp(v.refreshRate, 1, 1000));
     captureForm_.folder = v.ImageSavePath;
     captureForm_.beep = v.CbBeep;
@@ -230,11 +208,12 @@ bool Controller::saveSettings(QString* error) {
     }
     Settings v = settings_;
     v.optAutohide = autoHide_;
-    v.Cursorx0 = mouseArea_.Left;
-    v.Cursorx9 = mouseArea_.Right;
-    v.Cursory0 = mouseArea_.Top;
-    v.Cursory9 = mouseArea_.Bottom;
-    v.OptCursorLimit = cursorLock_;
+    const Rect4& mouseArea = cursorLock_.mouseArea();
+    v.Cursorx0 = mouseArea.Left;
+    v.Cursorx9 = mouseArea.Right;
+    v.Cursory0 = mouseArea.Top;
+    v.Cursory9 = mouseArea.Bottom;
+    v.OptCursorLimit = cursorLock_.locked();
     v.load = loadAtStartup();
     v.opScaleValue = scaleValue_;
     v.optShowcursor = showCursor_;
@@ -317,7 +296,7 @@ void Controller::startArea() { beginAreaSelection(false); }
 void Controller::startAreaAndRun() { beginAreaSelection(true); }
 
 void Controller::beginAreaSelection(bool runWhenChosen) {
-    if (areaSelection_ != AreaPurpose::None) return;  // one selection at a time
+    if (area_.purpose() != AreaPurpose::None) return;  // one selection at a time
     stopAll();
     setRunning(false);
     const bool dialogWasShown = isShown(View::SettingsDialog);
@@ -330,58 +309,29 @@ void Controller::beginAreaSelection(bool runWhenChosen) {
     // inside this command).
     dialogWasShownBeforeArea_ = dialogWasShown;
     runWhenAreaChosen_ = runWhenChosen;
-    areaSelection_ = AreaPurpose::Capture;
+    area_.begin(AreaPurpose::Capture);
     emit windowsAsideRequested(true);
-    areaSnapshotTimer_.start();
 }
 
 void Controller::selectMouseArea() {
-    if (areaSelection_ != AreaPurpose::None) return;
-    areaSelection_ = AreaPurpose::MouseArea;
     // Whatever is on the screen goes into the snapshot, once the menu that
     // chose this command has left it.
-    areaSnapshotTimer_.start();
+    area_.begin(AreaPurpose::MouseArea);
 }
 
-void Controller::takeAreaSnapshot() {
-    if (areaSelection_ == AreaPurpose::None) return;
-    const QRect primary = monitorRect(0);
-    ScreenCapture* screen = platform_.screen.get();
-    if (!screen || primary.isEmpty() || !screen->captureScreen(primary, areaSnapshot_)) {
-        // The user can still drag on a black picture.
-        areaSnapshot_ = QImage(primary.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-        areaSnapshot_.fill(Qt::black);
-        reportCaptureFailure();
-    }
-    requestView(View::AreaOverlay, true);
-}
-
-void Controller::finishAreaSelection(const Rect4& area) {
-    if (areaSelection_ == AreaPurpose::None || areaSnapshotPending()) return;
-    const AreaPurpose purpose = areaSelection_;
+void Controller::areaChosen(AreaPurpose purpose, const Rect4& area) {
     captureArea_ = area;
-    if (purpose == AreaPurpose::MouseArea) mouseArea_ = area;
-    endAreaSelection();
+    if (purpose == AreaPurpose::MouseArea) cursorLock_.setMouseArea(area);
     if (purpose == AreaPurpose::Capture) continueAreaSelection(dialogWasShownBeforeArea_);
 }
 
-void Controller::cancelAreaSelection() {
-    const AreaPurpose purpose = areaSelection_;
-    if (purpose == AreaPurpose::None) return;
-    endAreaSelection();
+void Controller::areaCancelled(AreaPurpose purpose) {
     if (purpose != AreaPurpose::Capture) return;
     // Part of Desktop ends here: its Stop All has run, so nothing is chosen
     // any more (no menu mark), and the windows come back.
     runWhenAreaChosen_ = false;
     setSource(Source::Stopped, SourceChoice::None);
     emit windowsAsideRequested(false);
-}
-
-void Controller::endAreaSelection() {
-    areaSnapshotTimer_.stop();
-    areaSelection_ = AreaPurpose::None;
-    requestView(View::AreaOverlay, false);
-    areaSnapshot_ = QImage();
 }
 
 void Controller::continueAreaSelection(bool dialogWasShown) {
@@ -424,9 +374,7 @@ void Controller::clipboardChanged(const QMimeData* data) {
     if (taken.status == ClipboardPicture::Status::NoPicture) return;
     if (taken.status == ClipboardPicture::Status::Refused) {
         std::fprintf(stderr, "vivivoz: %s\n", qPrintable(taken.error));
-        platform_.prompter->beep(Prompter::Icon::Warning);
-        platform_.prompter->ask(kCaption, taken.error, Prompter::Buttons::Ok, Prompter::Icon::Warning,
-                                Prompter::Answer::Ok);
+        platform_.prompter->warn(taken.error);
         return;
     }
     clearOutputLight();
@@ -447,13 +395,11 @@ bool Controller::openSlideshow(const QString& path) {
     QString why;
     const std::optional<slideshow::PlayListFile> file = slideshow::readPlayListFile(path, &why);
     if (!file) {
-        Prompter& prompter = *platform_.prompter;
-        prompter.beep(Prompter::Icon::Error);
-        prompter.ask(kCaption, QStringLiteral("Cannot open file \"%1\". %2").arg(path, why), Prompter::Buttons::Ok,
-                     Prompter::Icon::Error, Prompter::Answer::Ok);
+        platform_.prompter->error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, why));
         return false;
     }
     takePlayList(file->lines);
+    if (file->droppedLines > 0) platform_.prompter->warn(slideshow::playListCutMessage(path, file->droppedLines));
     return true;
 }
 
@@ -511,9 +457,7 @@ void Controller::toggleRun() {
         toolbarStopRequested_ = false;
         QString error;
         if (!playback_->startToolbar(playList_, &error)) {
-            Prompter& prompter = *platform_.prompter;
-            prompter.beep(Prompter::Icon::Error);
-            prompter.ask(kCaption, error, Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
+            platform_.prompter->error(error);
         }
     }
 }
@@ -532,8 +476,8 @@ void Controller::toggleEditorPlayback(const QStringList& fullPaths) {
 
 QSize Controller::outputPictureBound() const {
     if (!outputViewSize_.isEmpty()) return outputViewSize_;
-    const QRect second = monitorRect(1);
-    return second.isEmpty() ? monitorRect(0).size() : second.size();
+    const QRect second = monitors_.rect(1);
+    return second.isEmpty() ? monitors_.primary().size() : second.size();
 }
 
 void Controller::stopRunning() {
@@ -561,13 +505,12 @@ void Controller::blankOutput(bool light) {
 }
 
 void Controller::prepareExit() {
-    cancelAreaSelection();
+    area_.cancel();
     editorStopRequested_ = true;
     playback_->stopAll();
     source_ = Source::Stopped;
     captureTimer.stop();
-    cursorLockTimer.stop();
-    if (platform_.pointerFence) platform_.pointerFence->release();
+    cursorLock_.stopTicking();
     requestView(View::Output, false);
     requestView(View::Preview, false);
 }
@@ -614,8 +557,9 @@ void Controller::setDisplaySize(int percent, bool byUser) {
 
 void Controller::setOutputViewSize(QSize size) { outputViewSize_ = size; }
 
-const QImage& Controller::outputShownPicture() const {
-    return surface_ == OutputSurface::Transition ? outputTransitionPicture_ : outputViewPicture_;
+QImage Controller::outputShownPicture() const {
+    if (surface_ == OutputSurface::Transition) return outputTransitionPicture_;
+    return outputViewBlack_ ? blackPicture(outputViewSize_) : outputViewPicture_;
 }
 
 ViewLayout Controller::outputLayout() const {
@@ -634,36 +578,9 @@ void Controller::toggleAutoHide() {
     if (!autoHide_ || settings_.optAutohideagain) return;
     bool dontShowAgain = false;
     const bool closedWithButton = platform_.prompter->informWithCheckBox(
-        kCaption, QStringLiteral(" \n   Move cursor to upper left corner to show hidden Toolbar.          "),
+        Prompter::kCaption, QStringLiteral(" \n   Move cursor to upper left corner to show hidden Toolbar.          "),
         QStringLiteral("Don't show me again."), dontShowAgain);
     if (closedWithButton) settings_.optAutohideagain = dontShowAgain;
-}
-
-void Controller::setCursorLock(bool on) {
-    if (cursorLock_ == on) return;
-    cursorLock_ = on;
-    emit cursorLockChanged(on);
-}
-
-void Controller::toggleCursorLock() {
-    setCursorLock(!cursorLock_);
-    if (!cursorLockTimer.isActive()) cursorLockTimer.start();
-}
-
-void Controller::setMouseAreaToPrimary() { mouseArea_ = Rect4{0, 0, primaryWidth(), primaryHeight()}; }
-
-void Controller::cursorLockTick() {
-    PointerFence* fence = platform_.pointerFence.get();
-    if (!fence) return;
-    if (!cursorLock_) {
-        fence->release();
-        return;
-    }
-    // The mouse area is in the primary monitor's coordinates, as the
-    // capture area is.
-    const Rect4& a = mouseArea_;
-    const QRect area = QRect(a.Left, a.Top, a.Right - a.Left, a.Bottom - a.Top).translated(monitorRect(0).topLeft());
-    fence->confine(area, monitors_);
 }
 
 bool Controller::loadAtStartup() const {
@@ -676,8 +593,7 @@ void Controller::toggleLoadAtStartup() {
     const bool ok = loadAtStartup() ? disableAutostart(configHome, &error)
                                     : enableAutostart(configHome, platform_.paths->executablePath(), &error);
     if (!ok) {
-        platform_.prompter->beep(Prompter::Icon::Warning);
-        platform_.prompter->ask(kCaption, error, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
+        platform_.prompter->warn(error);
     }
     emit loadAtStartupChanged(loadAtStartup());
 }
@@ -691,7 +607,7 @@ bool Controller::askSimulationQuestion() {
     } reset{simulationPromptOpen_};
     Prompter& prompter = *platform_.prompter;
     prompter.beep(Prompter::Icon::Question);
-    return prompter.ask(kCaption, kSimulationQuestion, Prompter::Buttons::YesNo, Prompter::Icon::Question,
+    return prompter.ask(Prompter::kCaption, kSimulationQuestion, Prompter::Buttons::YesNo, Prompter::Icon::Question,
                         Prompter::Answer::Yes) == Prompter::Answer::Yes;
 }
 
@@ -735,12 +651,11 @@ void Controller::captureTick() {
 
 void Controller::requestDesktopCapture() {
     CaptureRequest request;
-    const QRect primary = monitorRect(0);
+    const QRect primary = monitors_.primary();
     if (scope_ == DesktopScope::WholePrimary) {
         request.source = primary;
     } else {
-        const Rect4& a = captureArea_;
-        request.source = QRect(a.Left, a.Top, a.Right - a.Left, a.Bottom - a.Top).translated(primary.topLeft());
+        request.source = captureArea_.onScreen(primary.topLeft());
         if (request.source.isEmpty()) request.source = QRect();  // an empty area gives an empty frame
     }
     request.cursor = showCursor_;

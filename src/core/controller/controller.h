@@ -9,6 +9,10 @@
 // several commands depend on it.
 
 #include "core/capture/frame_pipeline.h"
+#include "core/controller/area_selection.h"
+#include "core/controller/cursor_lock.h"
+#include "core/controller/monitor_watch.h"
+#include "core/controller/screen_area.h"
 #include "core/controller/start_request.h"
 #include "core/imagefiles/capture_sequence.h"
 #include "core/shortcuts/shortcut_actions.h"
@@ -36,12 +40,6 @@ namespace vz {
 
 class SlideshowPlayback;
 
-// Left, Top, Right, Bottom in pixels; Right and Bottom excluded.
-struct Rect4 {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    bool operator==(const Rect4&) const = default;
-};
-
 // What feeds the output window.
 enum class Source { Stopped = 0, Desktop = 2, Window = 3, Clipboard = 4, Slideshow = 5 };
 
@@ -60,13 +58,6 @@ enum class View {
     Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts, AreaOverlay,
     ImageCapture, MonitorDetails, ScrollText
 };
-
-// What a running area selection is for.
-enum class AreaPurpose { None, Capture, MouseArea };
-
-// The area between two corners of a drag, in either order: Left <= Right and
-// Top <= Bottom; a click without motion gives an empty area at the point.
-Rect4 areaBetween(QPoint anchor, QPoint end);
 
 // What Send Text puts on the output window's banner and the preview's strip.
 struct BannerOrder {
@@ -95,14 +86,11 @@ public:
 
     Platform& platform() { return platform_; }
 
-    // --- Screens: read at start and whenever the screens change (each read
-    // is a server round trip on X11, and the capture needs them every tick).
-    const QVector<QRect>& monitors() const { return monitors_; }
-    void refreshMonitors();
-    int monitorCount() const;               // at least 1
-    QRect monitorRect(int index) const;     // empty when there is no such monitor
-    int primaryWidth() const { return monitorRect(0).width(); }
-    int primaryHeight() const { return monitorRect(0).height(); }
+    // --- Screens
+    const MonitorWatch& screens() const { return monitors_; }
+    // Reads the monitors again; the output follows a second monitor that
+    // went or came (below).
+    void refreshMonitors() { monitors_.refresh(); }
     // When the second monitor goes, a shown output window hides (or moves to
     // the primary monitor, as the user chose) and the tray says so once;
     // when a second monitor comes (back), the output goes to it, full
@@ -155,8 +143,6 @@ public:
     // shown modally.
     bool pickWindowModal() const { return pickWindowModal_; }
     void setPickWindowModal(bool modal) { pickWindowModal_ = modal; }
-    const Rect4& mouseArea() const { return mouseArea_; }
-    void setMouseArea(const Rect4& r) { mouseArea_ = r; }
 
     // --- Source commands
     void stopAll();
@@ -242,27 +228,16 @@ public:
     // The menu item: switches auto-hide and, the first times, explains it.
     void toggleAutoHide();
     bool autoHideHintOff() const { return settings_.optAutohideagain; }
-    bool cursorLock() const { return cursorLock_; }
-    void setCursorLock(bool on);
-    // "Lock / Unlock cursor onto screen": the mark flips; the tick applies it.
-    void toggleCursorLock();
-    // "Set Mouse Area" > "Primary Monitor".
-    void setMouseAreaToPrimary();
+    // The cursor lock and the mouse area.
+    CursorLock& cursorLock() { return cursorLock_; }
+    const CursorLock& cursorLock() const { return cursorLock_; }
     // "Set Mouse Area" > "Select Screen Area": the overlay picks the area.
     void selectMouseArea();
 
-    // --- Area selection (the area overlay is its view)
-    AreaPurpose areaSelection() const { return areaSelection_; }
-    bool pickingMouseArea() const { return areaSelection_ == AreaPurpose::MouseArea; }
-    // True from the command until the overlay is shown.
-    bool areaSnapshotPending() const { return areaSnapshotTimer_.isActive(); }
-    // The primary monitor as it was when the overlay opened; null otherwise.
-    const QImage& areaSnapshot() const { return areaSnapshot_; }
-    // The overlay's result, in the snapshot's pixels: into the capture area
-    // and, while picking the mouse area, into it too.
-    void finishAreaSelection(const Rect4& area);
-    // Escape: the overlay closes and no area changes.
-    void cancelAreaSelection();
+    // --- Area selection (the area overlay is its view). Its result goes into
+    // the capture area and, while picking the mouse area, into it too.
+    AreaSelection& area() { return area_; }
+    const AreaSelection& area() const { return area_; }
     // "Load at Startup" shows whether the autostart entry exists.
     bool loadAtStartup() const;
     void toggleLoadAtStartup();
@@ -311,6 +286,11 @@ public:
     bool saveShortcutKeys(const ShortcutKeys& keys, QString* error);
     // The action's combination is held (false for no key).
     bool shortcutTaken(ShortcutAction action) const;
+    // Why the action's combination is not held; empty when it is, or when
+    // the action has no key.
+    QString shortcutNotTakenReason(ShortcutAction action) const {
+        return keysNotTakenReasons_[std::size_t(action)];
+    }
     void runShortcut(ShortcutAction action);
     bool rateWarningShowing() const { return rateKeys_.warningShowing(); }
 
@@ -335,18 +315,13 @@ public:
 
     // --- Frames
     QTimer captureTimer;
-    // The cursor lock's tick (250 ms), running from the settings load on.
-    QTimer cursorLockTimer;
-    // One tick of the cursor lock: the pointer fenced into the mouse area
-    // while locked, free otherwise.
-    void cursorLockTick();
     // One tick of the capture timer.
     void captureTick();
     const QImage& outputFrame() const { return outputFrame_; }
     // The picture the output window holds in front, at its own resolution:
     // the picture view's (a paused mirror keeps its frame) or, while the
     // transition view is in front, the slide it shows. What a capture writes.
-    const QImage& outputShownPicture() const;
+    QImage outputShownPicture() const;
     const QImage& desktopFrame() const { return desktopFrame_; }
     // Size of the preview's picture area (the blank frame is made that size).
     void setPreviewViewSize(QSize size) { previewViewSize_ = size; }
@@ -377,7 +352,6 @@ signals:
     void pointerOptionsChanged();
     void displaySizeChanged(int percent, bool byUser);
     void autoHideChanged(bool on);
-    void cursorLockChanged(bool on);
     void loadAtStartupChanged(bool on);
     void viewShownChanged(View view, bool shown);
     // Settings were loaded or reset: every view takes its values again.
@@ -388,7 +362,6 @@ signals:
     void outputOnSecondMonitorRequested();
     void outputInPlaceRequested();
     void outputOnPrimaryRequested();     // the simulation window, for a monitor that went
-    void monitorsResized();              // same monitors, other sizes: the output re-fits
     void trayMessageRequested(const QString& title, const QString& text);
     void windowsAsideRequested(bool aside);
     void exitRequested();  // out of the screen's picture, or back
@@ -411,8 +384,8 @@ private:
     void setSurface(OutputSurface surface);
     void continueAreaSelection(bool dialogWasShown);
     void beginAreaSelection(bool runWhenChosen);
-    void takeAreaSnapshot();
-    void endAreaSelection();
+    void areaChosen(AreaPurpose purpose, const Rect4& area);
+    void areaCancelled(AreaPurpose purpose);
     void applySettings(const Settings& v);
     SettingsEnvironment environment() const;
     void requestDesktopCapture();
@@ -420,10 +393,13 @@ private:
     void reportCaptureFailure();
     void startGlobalKeys();
     void reportKeysNotTaken(const QStringList& lines);
+    void disarmCaptureKey();
     void showError(const QString& text);
 
     Platform& platform_;
-    QVector<QRect> monitors_;
+    MonitorWatch monitors_;
+    CursorLock cursorLock_;
+    AreaSelection area_;
     QString configFolder_;
     Settings settings_;
     std::array<bool, 16> shown_{};
@@ -435,13 +411,9 @@ private:
     OutputSurface surface_ = OutputSurface::Picture;
     Rect4 captureArea_;
     WindowId selectedWindow_ = 0;
-    Rect4 mouseArea_;
     bool outputAwayForLostMonitor_ = false;
-    AreaPurpose areaSelection_ = AreaPurpose::None;
-    QTimer areaSnapshotTimer_;  // running: the snapshot is still to be taken
     bool dialogWasShownBeforeArea_ = false;
     bool runWhenAreaChosen_ = false;
-    QImage areaSnapshot_;
 
     int viewMode_ = 2;
     int scaleValue_ = 100;
@@ -451,7 +423,6 @@ private:
     bool showRedPoint_ = false;
     int displaySize_ = 100;
     bool autoHide_ = false;
-    bool cursorLock_ = false;
     bool simulationPromptOpen_ = false;
     bool menuOpen_ = false;
     bool toolbarShownOnce_ = false;
@@ -465,6 +436,7 @@ private:
     QImage windowFrame_;
     QImage outputFrame_;
     QImage outputViewPicture_;        // what the output's picture view holds
+    bool outputViewBlack_ = false;    // it was blanked: black at its own size
     QImage outputTransitionPicture_;  // the slide the output's transition view goes to
     QSize previewViewSize_;
     QSize outputViewSize_;
@@ -483,11 +455,13 @@ private:
 
     ShortcutKeys shortcutKeys_{};
     QStringList keysNotTaken_;  // as last reported
+    std::array<QString, kShortcutActionCount> keysNotTakenReasons_;
     UpdateRateKeys rateKeys_;
     ImageCaptureForm captureForm_;
     CaptureSequence captureSequence_;
     quint16 captureKey_ = 0;
     bool captureArmed_ = false;
+    bool captureErrorShowing_ = false;  // one error box at a time
 };
 
 // The combination the global keys take for a stored shortcut value.

@@ -7,6 +7,7 @@
 #include "core/settings/ini_document.h"
 #include "core/shortcuts/shortcut_keys.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <cstdio>
@@ -15,22 +16,34 @@ namespace vz {
 
 namespace {
 
-const QString kCaption = QStringLiteral("Vivivoz");
+const QString kCaptureAction = QStringLiteral("Capture an Image");
 
 int idOf(ShortcutAction action) { return int(action) + 1; }
 
 // Takes `shortcut` under `id`; key 0 only gives back what the id held.
-bool takeKey(GlobalKeys* keys, int id, quint16 shortcut) {
-    if (!keys) return false;
+// Returns why the combination does nothing: empty when it is held, or for
+// no key.
+QString takeKey(GlobalKeys* keys, int id, quint16 shortcut) {
+    if (!keys) return shortcut == 0 ? QString() : QStringLiteral("this system offers no global keys");
     if (shortcut == 0) {
         keys->unregisterKey(id);
-        return false;
+        return {};
     }
-    return keys->registerKey(id, keyCombinationOf(shortcut));
+    switch (keys->registerKey(id, keyCombinationOf(shortcut))) {
+    case KeyRegistration::Registered: return {};
+    case KeyRegistration::HeldElsewhere:
+        return QStringLiteral("another program or another shortcut of Vivivoz already holds it");
+    case KeyRegistration::NoSuchKey:
+        return QStringLiteral("this keyboard has no \"%1\" key").arg(shortcutToText(shortcut & shortcut::KeyMask));
+    case KeyRegistration::KeptBySystem:
+        return QStringLiteral("the system keeps it for itself (Ctrl+Alt+F1 to F12 switch to the text consoles), "
+                              "so it never reaches Vivivoz");
+    }
+    return {};
 }
 
-QString notTakenLine(quint16 shortcut, const QString& what) {
-    return QStringLiteral("\"%1\" (%2)").arg(shortcutToText(shortcut), what);
+QString notTakenLine(quint16 shortcut, const QString& what, const QString& reason) {
+    return QStringLiteral("\"%1\" (%2): %3.").arg(shortcutToText(shortcut), what, reason);
 }
 
 // The update-rate keys act on the controller's rate; the warning is a
@@ -43,7 +56,7 @@ public:
     void setRate(int rate) override { c_.setUpdateRate(rate); }
     bool confirmAboveMaximum(const QString& text) override {
         prompter_.beep(Prompter::Icon::Warning);
-        return prompter_.ask(kCaption, text, Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+        return prompter_.ask(Prompter::kCaption, text, Prompter::Buttons::YesNo, Prompter::Icon::Warning,
                              Prompter::Answer::No) == Prompter::Answer::Yes;
     }
 
@@ -95,11 +108,14 @@ void Controller::setShortcutKeys(const ShortcutKeys& wanted) {
     QStringList notTaken;
     for (int i = 0; i < kShortcutActionCount; ++i) {
         const int id = i + 1;
+        QString& reason = keysNotTakenReasons_[std::size_t(i)];
+        reason.clear();
         if (wanted[i] == 0 || (keys && keys->isRegistered(id))) continue;
         // Unchanged keys that are not held are tried again too: the program
         // that held them may have let them go.
-        if (!takeKey(keys, id, wanted[i]))
-            notTaken.append(notTakenLine(wanted[i], QString::fromUtf8(shortcutActions()[i].label)));
+        reason = takeKey(keys, id, wanted[i]);
+        if (!reason.isEmpty())
+            notTaken.append(notTakenLine(wanted[i], QString::fromUtf8(shortcutActions()[i].label), reason));
     }
     emit shortcutKeysChanged();
     if (notTaken.isEmpty() || notTaken == keysNotTaken_) {
@@ -148,27 +164,24 @@ void Controller::runShortcut(ShortcutAction action) {
         return;
     }
     case ShortcutAction::AutoHideToolbar: toggleAutoHide(); return;
-    case ShortcutAction::LockCursor: setCursorLock(!cursorLock()); return;
+    case ShortcutAction::LockCursor: cursorLock_.setLocked(!cursorLock_.locked()); return;
     }
 }
 
 void Controller::reportKeysNotTaken(const QStringList& lines) {
-    const QString text = QStringLiteral("These shortcuts could not be taken: another program or another "
-                                        "shortcut of Vivivoz already holds them.\n\n%1")
-                             .arg(lines.join(QLatin1Char('\n')));
+    const QString text =
+        QStringLiteral("These shortcuts could not be taken:\n\n%1").arg(lines.join(QLatin1Char('\n')));
     std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
     // From the event loop: the keys are also taken while the program starts
     // and from inside dialogs.
     QTimer::singleShot(0, this, [this, text] {
-        platform_.prompter->beep(Prompter::Icon::Warning);
-        platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
+        platform_.prompter->warn(text);
     });
 }
 
 void Controller::showError(const QString& text) {
     std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
-    platform_.prompter->beep(Prompter::Icon::Error);
-    platform_.prompter->ask(kCaption, text, Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
+    platform_.prompter->error(text);
 }
 
 // --- Capture an Image --------------------------------------------------------
@@ -180,30 +193,42 @@ void Controller::setImageCaptureForm(const ImageCaptureForm& form) {
 }
 
 void Controller::setCaptureKey(quint16 key) {
-    settings_.HotKey = shortcutToText(key);
+    // The stored text stays as the file had it ("None", a name we do not
+    // know, another spelling) until the key itself changes.
+    if (key != shortcutFromText(settings_.HotKey)) settings_.HotKey = shortcutToText(key);
     if (key == captureKey_) return;
     captureKey_ = key;
     if (!captureArmed_) return;
-    if (!takeKey(platform_.globalKeys.get(), kCaptureKeyId, key) && key != 0)
-        reportKeysNotTaken({notTakenLine(key, QStringLiteral("Capture an Image"))});
+    const QString reason = takeKey(platform_.globalKeys.get(), kCaptureKeyId, key);
+    if (!reason.isEmpty()) reportKeysNotTaken({notTakenLine(key, kCaptureAction, reason)});
 }
 
 void Controller::toggleCaptureArmed(quint16 key) {
     setCaptureKey(key);
     if (key == 0) return;
-    GlobalKeys* keys = platform_.globalKeys.get();
-    captureArmed_ = !captureArmed_;
-    if (!captureArmed_) {
-        if (keys) keys->unregisterKey(kCaptureKeyId);
-    } else if (!takeKey(keys, kCaptureKeyId, key)) {
-        // Armed all the same, as the user asked; the user learns that the
-        // combination does nothing until it is changed.
-        reportKeysNotTaken({notTakenLine(key, QStringLiteral("Capture an Image"))});
+    if (captureArmed_) {
+        disarmCaptureKey();
+        return;
     }
-    emit captureArmedChanged(captureArmed_);
+    captureArmed_ = true;
+    // Armed all the same when the combination cannot be taken, as the user
+    // asked; the user learns that it does nothing until it is changed.
+    const QString reason = takeKey(platform_.globalKeys.get(), kCaptureKeyId, key);
+    if (!reason.isEmpty()) reportKeysNotTaken({notTakenLine(key, kCaptureAction, reason)});
+    emit captureArmedChanged(true);
+}
+
+void Controller::disarmCaptureKey() {
+    if (!captureArmed_) return;
+    captureArmed_ = false;
+    if (GlobalKeys* keys = platform_.globalKeys.get()) keys->unregisterKey(kCaptureKeyId);
+    emit captureArmedChanged(false);
 }
 
 CaptureOutcome Controller::captureImage() {
+    // A held key repeats its presses while the error box of the first one is
+    // up: they are dropped, one box at a time.
+    if (captureErrorShowing_) return CaptureOutcome{CaptureOutcome::Status::Busy, {}, {}};
     CaptureFileRequest request;
     request.outputVisible = isShown(View::Output);
     request.folder = captureForm_.folder;
@@ -217,6 +242,7 @@ CaptureOutcome Controller::captureImage() {
         settings_.ImgCounter = captureSequence_.counter();
         emit captureCounterChanged(captureSequence_.counter());
     } else if (!outcome.message.isEmpty()) {
+        const QScopedValueRollback<bool> showing(captureErrorShowing_, true);
         showError(outcome.message);
     }
     return outcome;
@@ -228,7 +254,7 @@ QStringList Controller::monitorDetailsListing() const {
     QVector<OutputRecord> records;
     for (const DisplayOutput& o : platform_.monitors->outputs())
         records.append(OutputRecord{o.name, o.adapter, o.connected, o.active, o.mode, o.refreshHz, o.depth});
-    return vz::monitorDetailsListing(records, monitorCount());
+    return vz::monitorDetailsListing(records, monitors_.count());
 }
 
 }  // namespace vz

@@ -54,6 +54,7 @@ QString Controller::carryOut(const StartRequest& r) {
     // Everything is checked before anything changes.
     WindowId window = 0;
     QStringList playList;
+    QString playListCut;  // said once the slideshow plays
     BannerOrder banner;
     switch (r.source) {
     case S::Window: {
@@ -68,6 +69,7 @@ QString Controller::carryOut(const StartRequest& r) {
         const std::optional<slideshow::PlayListFile> file = slideshow::readPlayListFile(r.file, &why);
         if (!file) return QStringLiteral("cannot open the slideshow file %1: %2").arg(r.file, why);
         playList = file->lines;
+        if (file->droppedLines > 0) playListCut = slideshow::playListCutMessage(r.file, file->droppedLines);
         // Line 1 the duration, line 2 the loop, then the pictures.
         if (playList.size() < 3) return QStringLiteral("the slideshow file %1 lists no pictures").arg(r.file);
         break;
@@ -111,6 +113,8 @@ QString Controller::carryOut(const StartRequest& r) {
     case S::Clipboard: startClipboard(); break;
     case S::Slideshow:
         takePlayList(playList);
+        // No message box for a command; the tray says it.
+        if (!playListCut.isEmpty()) emit trayMessageRequested(Prompter::kCaption, playListCut);
         break;
     case S::Text:
         // The banner goes over whatever the output shows; the source stays.

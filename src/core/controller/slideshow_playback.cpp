@@ -30,9 +30,20 @@ public:
             emit c_.previewPicture(picture);
     }
     void showOnOutput(const QImage& picture, int style) override { emit c_.outputTransition(picture, style); }
+    // The first picture of a playback that cannot be read is said in the
+    // tray, where the user looks while a slideshow plays; the others of the
+    // same playback only go to standard error, so a folder of missing
+    // pictures does not bury the desktop in balloons.
     void reportPictureError(const QString& message) override {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
+        if (toldThisPlayback_) {
+            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(message));
+            return;
+        }
+        toldThisPlayback_ = true;
+        emit c_.trayMessageRequested(Prompter::kCaption,
+                                     message + QStringLiteral("\nPictures that cannot be read are passed over."));
     }
+    void playbackStarting() { toldThisPlayback_ = false; }
     void playbackEnded() override {
         if (kind_ == PlayerKind::Editor) emit owner_.editorPlaybackEnded();
     }
@@ -41,6 +52,7 @@ private:
     SlideshowPlayback& owner_;
     Controller& c_;
     const PlayerKind kind_;
+    bool toldThisPlayback_ = false;
 };
 
 struct SlideshowPlayback::Player {
@@ -84,12 +96,19 @@ void SlideshowPlayback::setServices(PlaybackServices services) {
 
 bool SlideshowPlayback::startToolbar(const QStringList& lines, QString* error) {
     build();
+    toolbar_->host->playbackStarting();
     return toolbar_->player->start(lines, error);
 }
 
 void SlideshowPlayback::startEditor(const QStringList& paths) {
     build();
+    editor_->host->playbackStarting();
     editor_->player->start(paths);
+}
+
+void SlideshowPlayback::outputTransitionEnded() {
+    for (Player* p : {toolbar_.get(), editor_.get()})
+        if (p) p->player->transitionEnded();
 }
 
 void SlideshowPlayback::stopAll() {

@@ -52,6 +52,10 @@ public:
     void startEditor(const QStringList& paths);
     // Ends both players at once (the program ends).
     void stopAll();
+    // The output's transition view finished a transition, or could not
+    // start one: a player waiting for its picture's transition counts the
+    // slide's time from now.
+    void outputTransitionEnded();
 
     bool toolbarPlaying() const;
     bool editorPlaying() const;

@@ -41,7 +41,7 @@ struct CaptureOutcome {
     enum class Status {
         Written,       // the file is complete under `path`
         OutputHidden,  // nothing happens, silently
-        Busy,          // a capture is being written: this press is dropped, silently
+        Busy,          // a capture is being written, or its error shown: this press is dropped, silently
         NoFileType,    // the type box names no file type
         NoPicture,     // the output holds no picture yet
         NoFolder,      // the destination field is empty

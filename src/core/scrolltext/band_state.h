@@ -11,7 +11,7 @@
 // A tick moves everything `step` pixels to the left by scrolling the pixels
 // already on the sink, then draws only the uncovered strip at the right edge.
 
-#include "core/scrolltext/band_sink.h"
+#include "platform/band_sink.h"
 #include "core/scrolltext/item_picture.h"
 
 #include <QSize>

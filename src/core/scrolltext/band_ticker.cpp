@@ -1,6 +1,6 @@
 #include "core/scrolltext/band_ticker.h"
 
-#include "platform/posix/threads.h"
+#include "platform/threads.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 // them cached. A 100,000-character text therefore costs its glyph list plus
 // a handful of tiles, whatever its width.
 
-#include "core/scrolltext/band_sink.h"
+#include "platform/band_sink.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,5 +1,7 @@
 #include "core/settings/ini_document.h"
 
+#include "core/settings/text_encoding.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -63,14 +65,6 @@ QByteArray nameBytes(QAnyStringView name)
 {
     const QByteArray bytes = withoutLineBreaks(name.toString().toUtf8());
     return trimmed(bytes).toByteArray();
-}
-
-QString decodeValue(QByteArrayView bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) return text;
-    return QString::fromLatin1(bytes);
 }
 
 int hexDigit(char c)
@@ -365,7 +359,7 @@ bool IniDocument::hasKey(QAnyStringView section, QAnyStringView key) const
 QStringList IniDocument::sectionNames() const
 {
     QStringList names;
-    for (const Section& s : sections_) names << decodeValue(nameOf(s));
+    for (const Section& s : sections_) names << decodeEightBitText(nameOf(s));
     return names;
 }
 
@@ -376,7 +370,7 @@ QStringList IniDocument::keyNames(QAnyStringView section) const
     for (const Section& s : sections_) {
         if (!sameName(nameOf(s), name)) continue;
         for (const Line& line : s.lines)
-            if (line.equals != NotAnEntry) names << decodeValue(keyOf(line));
+            if (line.equals != NotAnEntry) names << decodeEightBitText(keyOf(line));
     }
     return names;
 }
@@ -385,7 +379,7 @@ std::optional<QString> IniDocument::value(QAnyStringView section, QAnyStringView
 {
     const Line* line = findEntry(nameBytes(section), nameBytes(key));
     if (!line) return std::nullopt;
-    return decodeValue(valueOf(*line));
+    return decodeEightBitText(valueOf(*line));
 }
 
 std::optional<int> IniDocument::integer(QAnyStringView section, QAnyStringView key) const

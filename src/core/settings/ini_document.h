@@ -88,7 +88,8 @@ public:
     QStringList keyNames(QAnyStringView section) const;
 
     // The value trimmed of surrounding blanks, decoded as UTF-8, or as
-    // Latin-1 when it is not valid UTF-8; nullopt when the key is missing.
+    // Windows-1252 when it is not valid UTF-8 (decodeEightBitText); nullopt
+    // when the key is missing.
     std::optional<QString> value(QAnyStringView section, QAnyStringView key) const;
     // nullopt when the key is missing or its value is not an integer.
     std::optional<int> integer(QAnyStringView section, QAnyStringView key) const;

@@ -114,6 +114,23 @@ const KeyTable& table()
     return t;
 }
 
+// The key of a keysym: letters of either case, the keypad's Enter as Enter.
+const KeyEntry* entryOfKeysym(quint32 keysym)
+{
+    if (keysym >= 'A' && keysym <= 'Z') keysym += 'a' - 'A';
+    if (keysym == kKeysymKeypadEnter) return table().ofVirtualKey(kVirtualKeyEnter);
+    return table().find([&](const KeyEntry& e) { return e.keysym == keysym; });
+}
+
+quint16 withQtModifiers(quint8 virtualKey, Qt::KeyboardModifiers modifiers)
+{
+    quint16 value = virtualKey;
+    if (modifiers.testFlag(Qt::ShiftModifier)) value |= Shift;
+    if (modifiers.testFlag(Qt::ControlModifier)) value |= Ctrl;
+    if (modifiers.testFlag(Qt::AltModifier)) value |= Alt;
+    return value;
+}
+
 struct Prefix {
     quint16 modifier;
     QLatin1StringView text;
@@ -169,16 +186,9 @@ unsigned shortcutXModifiers(quint16 value)
 
 quint16 shortcutFromXKey(quint32 keysym, unsigned xState)
 {
-    if (keysym >= 'A' && keysym <= 'Z') keysym += 'a' - 'A';
-    quint8 virtualKey = 0;
-    if (keysym == kKeysymKeypadEnter) {
-        virtualKey = kVirtualKeyEnter;
-    } else if (const KeyEntry* key = table().find([&](const KeyEntry& e) { return e.keysym == keysym; })) {
-        virtualKey = key->virtualKey;
-    } else {
-        return 0;
-    }
-    quint16 value = virtualKey;
+    const KeyEntry* key = entryOfKeysym(keysym);
+    if (!key) return 0;
+    quint16 value = key->virtualKey;
     if (xState & XShiftMask) value |= Shift;
     if (xState & XControlMask) value |= Ctrl;
     if (xState & XMod1Mask) value |= Alt;
@@ -194,12 +204,14 @@ quint16 shortcutFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers)
     // Keypad keys without a keypad entry of their own (arrows, Home, ...)
     // stand for the main keys.
     if (!key && keypad) key = table().find([&](const KeyEntry& e) { return e.qtKey == qtKey && !e.keypad; });
-    if (!key) return 0;
-    quint16 value = key->virtualKey;
-    if (modifiers.testFlag(Qt::ShiftModifier)) value |= Shift;
-    if (modifiers.testFlag(Qt::ControlModifier)) value |= Ctrl;
-    if (modifiers.testFlag(Qt::AltModifier)) value |= Alt;
-    return value;
+    return key ? withQtModifiers(key->virtualKey, modifiers) : 0;
+}
+
+quint16 shortcutOfKeyPress(const std::vector<std::uint32_t>& keysyms, int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    for (const std::uint32_t keysym : keysyms)
+        if (const KeyEntry* key = entryOfKeysym(keysym)) return withQtModifiers(key->virtualKey, modifiers);
+    return shortcutFromQtKey(qtKey, modifiers);
 }
 
 std::vector<unsigned> lockModifierVariants(unsigned numLockMask, unsigned capsLockMask, unsigned scrollLockMask)

@@ -12,6 +12,7 @@
 #include <QStringView>
 #include <Qt>
 
+#include <cstdint>
 #include <vector>
 
 namespace vz {
@@ -48,6 +49,13 @@ quint16 shortcutFromXKey(quint32 keysym, unsigned xState);
 // The shortcut of a Qt key event (key() and modifiers()), for entry boxes
 // where the X keysym is not at hand. Keypad keys need Qt::KeypadModifier.
 quint16 shortcutFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers);
+
+// The shortcut of a key pressed in an entry box. `keysyms` are what the
+// pressed key produces, unshifted first (GlobalKeys::keysymsOfKey): the
+// first that names a key is the key, so Shift+1 is Shift+1 and not "!", and
+// the key that gives 1 only with Shift (AZERTY) is 1. When none of them
+// names a key, Qt's key stands.
+quint16 shortcutOfKeyPress(const std::vector<std::uint32_t>& keysyms, int qtKey, Qt::KeyboardModifiers modifiers);
 
 // Every combination of the lock modifiers to grab alongside a key so that
 // it works whatever lock is on: each subset of the given masks OR'ed

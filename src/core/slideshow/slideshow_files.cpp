@@ -1,8 +1,9 @@
 #include "core/slideshow/slideshow_files.h"
 
+#include "core/settings/text_encoding.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <limits>
@@ -51,11 +52,16 @@ bool isPictureKind(FileKind kind) {
 
 bool isListableKind(FileKind kind) { return kind != FileKind::Other; }
 
-QString decodeFileText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) return text;
-    return QString::fromLatin1(bytes);
+bool holdsLineBreak(const QString& path) {
+    return path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r'));
+}
+
+QString lineBreakInNameMessage(const QString& path) {
+    // The breaks shown as \r and \n, so the name reads on one line.
+    QString shown = path;
+    shown.replace(QLatin1Char('\r'), QLatin1String("\\r")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return QStringLiteral("Cannot list \"%1\": the file name holds a line break, which a slideshow file cannot store.")
+        .arg(shown);
 }
 
 QStringList splitLines(const QString& text, int capacity, int* dropped) {
@@ -121,7 +127,7 @@ QByteArray slideshowFileBytes(const SlideshowContent& content) {
 }
 
 std::optional<SlideshowContent> parseProjectFile(const QByteArray& bytes, QString* error) {
-    const QStringList lines = splitLines(decodeFileText(bytes));
+    const QStringList lines = splitLines(decodeEightBitText(bytes));
     if (lines.size() < 2) {
         if (error) *error = QStringLiteral("The project file has no slide duration line.");
         return std::nullopt;
@@ -140,8 +146,16 @@ std::optional<SlideshowContent> parseProjectFile(const QByteArray& bytes, QStrin
 
 PlayListFile parsePlayListFile(const QByteArray& bytes) {
     PlayListFile file;
-    file.lines = splitLines(decodeFileText(bytes), kPlayListCapacity, &file.droppedLines);
+    file.lines = splitLines(decodeEightBitText(bytes), kPlayListCapacity, &file.droppedLines);
     return file;
+}
+
+QString playListCutMessage(const QString& path, int droppedLines) {
+    const QString left =
+        droppedLines == 1 ? QStringLiteral("line was") : QStringLiteral("%1 lines were").arg(droppedLines);
+    return QStringLiteral("The slideshow file \"%1\" is longer than a slideshow can be: %2 pictures (%3 lines) "
+                          "are played, its last %4 left out.")
+        .arg(path, QString::number(kPlayListCapacity - 2), QString::number(kPlayListCapacity), left);
 }
 
 std::optional<PlayListFile> readPlayListFile(const QString& path, QString* why) {

@@ -11,9 +11,10 @@
 //   3..: one full path per picture
 //
 // Text is written as UTF-8. A file that is not valid UTF-8 is read as
-// Latin-1, so that files written by older 8-bit tools still open. Lines end
-// at LF; a CR just before the LF is dropped. Text after the last line end is
-// a line of its own; nothing after the last line end makes no extra line.
+// Windows-1252 (decodeEightBitText), the code page of files written on
+// Windows. Lines end at LF; a CR just before the LF is dropped. Text after the
+// last line end is a line of its own; nothing after the last line end makes
+// no extra line.
 
 #include <QByteArray>
 #include <QString>
@@ -32,6 +33,11 @@ FileKind fileKindOf(const QString& path);
 bool isPictureKind(FileKind kind);
 // Kinds the list accepts (everything but Other).
 bool isListableKind(FileKind kind);
+// A path that holds a CR or LF cannot be one line of a project or slideshow
+// file (it would be read back as two entries); the list refuses it with
+// this message.
+bool holdsLineBreak(const QString& path);
+QString lineBreakInNameMessage(const QString& path);
 
 // A play list holds at most this many lines: two header lines and 2999
 // pictures. Longer slideshow files are cut there and the reader says how
@@ -40,9 +46,6 @@ constexpr int kPlayListCapacity = 3001;
 // A slideshow file larger than this cannot be one (3001 lines of long paths
 // take a few megabytes); it is refused unread.
 constexpr qint64 kMaxPlayListBytes = 64ll * 1024 * 1024;
-
-// UTF-8 when the bytes are valid UTF-8, Latin-1 otherwise.
-QString decodeFileText(const QByteArray& bytes);
 
 // The lines of a file's text, as described above. At most `capacity` lines
 // are kept (capacity < 0: no limit); `dropped` receives how many were left out.
@@ -81,6 +84,9 @@ struct PlayListFile {
     int droppedLines = 0;
 };
 PlayListFile parsePlayListFile(const QByteArray& bytes);
+// What the user is told when a slideshow file had to be cut: the file, that
+// a slideshow holds at most 2999 pictures, how many lines were left out.
+QString playListCutMessage(const QString& path, int droppedLines);
 // Reads a slideshow file as a play list (readFileBytes's rules, at most
 // kMaxPlayListBytes); otherwise the reason alone in `why`.
 std::optional<PlayListFile> readPlayListFile(const QString& path, QString* why);

@@ -91,6 +91,7 @@ void SlideshowPlayer::beginEntry() {
         state_ = State::AwaitingPicture;
         tryPresent();
     } else {
+        prefetchNext();
         startWait();
     }
 }
@@ -99,11 +100,18 @@ void SlideshowPlayer::tryPresent() {
     const QString& path = entries_[index_];
     std::optional<DecodedPicture> picture = pictures_.take(path, bound_);
     if (!picture) return;  // still decoding: the next tick looks again
+    prefetchNext();
     if (picture->ok()) {
         host_.showPreview(picture->image);
+        if (state_ != State::AwaitingPicture) return;  // ended meanwhile
         if (host_.outputFed()) {
             const int style = std::uniform_int_distribution<int>(0, kHighestStyle)(random_);
+            // The slide's time starts when this transition ends, which may
+            // be reported before showOnOutput returns.
+            state_ = State::AwaitingTransition;
+            transitionStart_ = clock_.milliseconds();
             host_.showOnOutput(picture->image, style);
+            return;
         }
     } else if (!reported_.contains(path)) {
         // A bad file still takes its slide time; it is reported once per playback.
@@ -113,15 +121,22 @@ void SlideshowPlayer::tryPresent() {
     if (state_ == State::AwaitingPicture) startWait();
 }
 
+void SlideshowPlayer::transitionEnded() {
+    if (state_ == State::AwaitingTransition) startWait();
+}
+
 int SlideshowPlayer::nextIndex() const {
     if (index_ < last_) return index_ + 1;
     return loop_ ? first_ : -1;
 }
 
-void SlideshowPlayer::startWait() {
+void SlideshowPlayer::prefetchNext() {
     const int next = nextIndex();
     if (next >= 0 && next != index_ && isPictureKind(fileKindOf(entries_[next])))
         pictures_.prefetch(entries_[next], host_.pictureBound());
+}
+
+void SlideshowPlayer::startWait() {
     waitStart_ = clock_.milliseconds();
     state_ = State::Waiting;
     // Ticks from now on fall on whole multiples of kTickMs after the start
@@ -139,6 +154,13 @@ void SlideshowPlayer::tick() {
             return;
         }
         tryPresent();
+        return;
+    case State::AwaitingTransition:
+        if (shouldStop()) {
+            finish();
+            return;
+        }
+        if (std::uint32_t(clock_.milliseconds() - transitionStart_) >= kTransitionLimitMs) startWait();
         return;
     case State::Waiting:
         if (shouldStop()) {

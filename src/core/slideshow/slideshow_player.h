@@ -16,6 +16,12 @@
 //   blanking        before each picture     never
 // Whether the output is fed is the host's answer (the editor asks its
 // "Show on secondary monitor" box; the toolbar always feeds it).
+//
+// A slide's time is counted from the end of its transition on the output
+// (the owner calls transitionEnded()), or from the moment it is shown when
+// the output is not fed. Every picture is then on show, whole, for its full
+// time, and the next transition never meets a running one (which the
+// transition view would refuse, dropping the picture).
 
 #include "core/slideshow/picture_read_ahead.h"
 
@@ -89,7 +95,9 @@ public:
     // Editor only: "2 / 3".
     virtual void setCounter(const QString&) {}
     virtual void showPreview(const QImage& picture) = 0;
-    // Start the transition to `picture`, then set its style.
+    // Start the transition to `picture`, then set its style. The owner then
+    // reports the end of the transition through transitionEnded(), at once
+    // (even from inside this call) when none could be started.
     virtual void showOnOutput(const QImage& picture, int style) = 0;
     // A picture that could not be decoded (once per file and playback).
     virtual void reportPictureError(const QString& message) = 0;
@@ -102,6 +110,10 @@ class SlideshowPlayer {
 public:
     static constexpr int kTickMs = 20;
     static constexpr int kHighestStyle = 161;
+    // The output's transitions take 2 s (25 frames of 80 ms). When the end
+    // of one is not reported within this time, the slide's time starts
+    // anyway, so playback cannot hang on a lost report.
+    static constexpr std::uint32_t kTransitionLimitMs = 10000;
 
     SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const TickClock& clock,
                     PlaybackTimer& timer, std::uint32_t seed = std::random_device{}());
@@ -114,15 +126,19 @@ public:
     // Ends playback now (the last picture stays on the output).
     void stop();
     void tick();
+    // The transition on the output ended (or could not start): the slide's
+    // time starts now. Ignored unless the player waits for its transition.
+    void transitionEnded();
 
     bool isPlaying() const { return state_ != State::Idle; }
     int currentIndex() const { return index_; }
 
 private:
-    enum class State { Idle, AwaitingPicture, Waiting };
+    enum class State { Idle, AwaitingPicture, AwaitingTransition, Waiting };
 
     void beginEntry();
     void tryPresent();
+    void prefetchNext();
     void startWait();
     void advance();
     void finish();
@@ -146,6 +162,7 @@ private:
     bool endAfterWait_ = false;
     std::uint32_t waitMs_ = 0;
     std::uint32_t waitStart_ = 0;
+    std::uint32_t transitionStart_ = 0;
     QSize bound_;
     QSet<QString> reported_;
 };

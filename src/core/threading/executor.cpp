@@ -1,6 +1,6 @@
 #include "core/threading/executor.h"
 
-#include "platform/posix/threads.h"
+#include "platform/threads.h"
 
 #include <algorithm>
 

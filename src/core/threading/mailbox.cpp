@@ -1,6 +1,6 @@
 #include "core/threading/mailbox.h"
 
-#include "platform/posix/threads.h"
+#include "platform/threads.h"
 
 #include <QMetaObject>
 #include <QObject>

@@ -38,7 +38,8 @@ void unevenShred(EffectFrame& f, int rowKind, int columnKind);
 void speckle(EffectFrame& f, const Canvas& c);
 
 enum class PolygonShape {
-    Diagonal, DiagonalSweep, Starburst, TriangleShred, Sweep, RotatingRectangle, RotatingStar, Spiral, RevealV,
+    Diagonal, DiagonalSweep, Starburst, TriangleShred, SweepClockwise, SweepAnticlockwise, RotatingRectangle,
+    RotatingStar, Spiral, RevealV,
     BowTie, CrossIn, CrossOut, Zigzag, DiamondShred, DiamondOut, DiamondIn, DiamondBox
 };
 void polygonReveal(EffectFrame& f, const Canvas& c, PolygonShape shape);

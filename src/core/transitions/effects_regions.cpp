@@ -215,11 +215,15 @@ void polygonReveal(EffectFrame& f, const Canvas& c, PolygonShape shape) {
                 addPolygon(region, o, {{tx - dx, ty - dy}, {double(tx), ty + dy}, {tx + dx, ty - dy}});
         break;
     }
-    case PolygonShape::Sweep: {
+    case PolygonShape::SweepClockwise:
+    case PolygonShape::SweepAnticlockwise: {
+        // Clockwise from twelve o'clock; the negated angles run anticlockwise
+        // from six o'clock (a mirror image across the line y = H div 2).
+        const double sense = shape == PolygonShape::SweepClockwise ? 1 : -1;
         const double radius = std::ceil(std::sqrt(cx * cx + cy * cy));
         std::vector<PointF> points{o.map(PointF{cx, cy})};
         for (int k = 0; k < P; ++k) {
-            const double angle = -std::numbers::pi / 2 + k * std::numbers::pi / 50;
+            const double angle = sense * (-std::numbers::pi / 2 + k * std::numbers::pi / 50);
             points.push_back(o.map(PointF{cx + radius * std::cos(angle), cy + radius * std::sin(angle)}));
         }
         region.addPolygon(points.data(), int(points.size()));

@@ -154,8 +154,8 @@ const std::array<TransitionStyle, kStyleCount> kStyles = {{
     {"Uneven blind from top", [](EffectFrame& f) { cells(f, canvasOf(f, true, false, false), CellShape::UnevenBlind); }},  // 141
     {"Uneven blind from bottom", [](EffectFrame& f) { cells(f, canvasOf(f, true, false, true), CellShape::UnevenBlind); }},  // 142
     {"Rectangular shred", [](EffectFrame& f) { cells(f, canvasOf(f, false, false, false), CellShape::SquareShred); }},  // 143
-    {"Sweep clockwise", [](EffectFrame& f) { polygonReveal(f, canvasOf(f, false, false, false), PolygonShape::Sweep); }},  // 144
-    {"Sweep anticlockwise", [](EffectFrame& f) { polygonReveal(f, canvasOf(f, false, true, false), PolygonShape::Sweep); }},  // 145
+    {"Sweep clockwise", [](EffectFrame& f) { polygonReveal(f, canvasOf(f, false, false, false), PolygonShape::SweepClockwise); }},  // 144
+    {"Sweep anticlockwise", [](EffectFrame& f) { polygonReveal(f, canvasOf(f, false, false, false), PolygonShape::SweepAnticlockwise); }},  // 145
     {"Rectangles apear from left and disapear to right", [](EffectFrame& f) { cells(f, canvasOf(f, false, false, false), CellShape::BandsAndColumns); }},  // 146
     {"Rectangles apear from right and disapear to left", [](EffectFrame& f) { cells(f, canvasOf(f, false, true, false), CellShape::BandsAndColumns); }},  // 147
     {"Rectangles apear from up and disapear to bottom", [](EffectFrame& f) { cells(f, canvasOf(f, true, false, false), CellShape::BandsAndColumns); }},  // 148

@@ -196,17 +196,22 @@ public:
         d_.keyHandler = nullptr;
     }
     void setPressHandler(PressHandler handler) override { d_.keyHandler = std::move(handler); }
-    bool registerKey(int id, const KeyCombination& keys) override {
+    KeyRegistration registerKey(int id, const KeyCombination& keys) override {
         unregisterKey(id);
-        if (keys.keysym == 0 || d_.keysHeldElsewhere.contains(keys)) return false;
+        if (keys.keysym == 0 || d_.keysymsMissing.contains(keys.keysym)) return KeyRegistration::NoSuchKey;
+        if (d_.keysKeptBySystem.contains(keys)) return KeyRegistration::KeptBySystem;
+        if (d_.keysHeldElsewhere.contains(keys)) return KeyRegistration::HeldElsewhere;
         for (const KeyCombination& other : std::as_const(d_.registeredKeys))
-            if (other == keys) return false;
+            if (other == keys) return KeyRegistration::HeldElsewhere;
         d_.registeredKeys.insert(id, keys);
-        return true;
+        return KeyRegistration::Registered;
     }
     void unregisterKey(int id) override { d_.registeredKeys.remove(id); }
     void unregisterAll() override { d_.registeredKeys.clear(); }
     bool isRegistered(int id) const override { return d_.registeredKeys.contains(id); }
+    std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const override {
+        return d_.keyboard.value(nativeKey);
+    }
 private:
     FakeDesktop& d_;
 };

@@ -37,11 +37,11 @@ struct FakeDesktop {
     QImage cursor;                 // empty: no cursor image
     QPoint cursorHotSpot;
     struct Window {
-        QRect outer;
-        QImage content;
-        QString title;
-        QString className;
-        QString programPath;
+        QRect outer{};
+        QImage content{};
+        QString title{};
+        QString className{};
+        QString programPath{};
         bool visible = true;  // false: minimised, cannot be captured
         bool desktopOrPanel = false;
     };
@@ -70,10 +70,15 @@ struct FakeDesktop {
     QString configHome = QStringLiteral("/tmp/vivivoz-fake-config");
     QString documentsDir = QStringLiteral("/tmp/vivivoz-fake-docs");
     // Global keys: combinations other programs hold (registering them fails),
-    // the ones the program holds by id, and where presses go.
+    // keysyms no key of the keyboard produces, combinations the system keeps
+    // for itself, the ones the program holds by id, and where presses go.
     QVector<KeyCombination> keysHeldElsewhere;
+    QVector<std::uint32_t> keysymsMissing;
+    QVector<KeyCombination> keysKeptBySystem;
     QMap<int, KeyCombination> registeredKeys;
     GlobalKeys::PressHandler keyHandler;
+    // The keyboard: the keysyms of each native key code, unshifted first.
+    QMap<std::uint32_t, std::vector<std::uint32_t>> keyboard;
     // Pointer fence: the rectangle in force (null while the pointer is free)
     // and whether the user holds Ctrl.
     QRect pointerFence;

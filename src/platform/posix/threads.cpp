@@ -1,4 +1,4 @@
-#include "platform/posix/threads.h"
+#include "platform/threads.h"
 
 #include <cstdint>
 

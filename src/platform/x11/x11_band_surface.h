@@ -12,7 +12,7 @@
 //
 // One thread at a time: the band's lock serialises the tick and the paint.
 
-#include "core/scrolltext/band_sink.h"
+#include "platform/band_sink.h"
 
 #include <QSize>
 

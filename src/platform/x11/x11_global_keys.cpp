@@ -5,6 +5,8 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 
+#include <X11/XF86keysym.h>
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
@@ -34,6 +36,21 @@ unsigned maskOfKeysym(Display* display, const XModifierKeymap* map, KeySym keysy
         for (int k = 0; k < map->max_keypermod; ++k)
             if (map->modifiermap[modifier * map->max_keypermod + k] == code) return 1u << modifier;
     return 0;
+}
+
+// The keysyms whose actions the server carries out itself, swallowing the
+// press: the console switches of Ctrl+Alt+F1...F12, and the keys that end
+// the server or break grabs where the keyboard options map them.
+bool isServerKeysym(KeySym keysym) {
+    return (keysym >= XF86XK_Switch_VT_1 && keysym <= XF86XK_Switch_VT_12) || keysym == XK_Terminate_Server ||
+           keysym == XF86XK_Ungrab || keysym == XF86XK_ClearGrab;
+}
+
+// The combination produces one of those keysyms: no client ever sees it.
+bool keptByServer(Display* display, KeyCode code, unsigned modifiers) {
+    unsigned consumed = 0;
+    KeySym produced = NoSymbol;
+    return XkbLookupKeySym(display, code, modifiers, &consumed, &produced) && isServerKeysym(produced);
 }
 
 }  // namespace
@@ -88,17 +105,18 @@ unsigned X11GlobalKeys::modifierMask(KeyModifiers modifiers) const {
 
 void X11GlobalKeys::setPressHandler(PressHandler handler) { handler_ = std::move(handler); }
 
-bool X11GlobalKeys::registerKey(int id, const KeyCombination& keys) {
+KeyRegistration X11GlobalKeys::registerKey(int id, const KeyCombination& keys) {
     watchEvents();
     unregisterKey(id);
     Display* display = connection_->display();
     const KeyCode code = keys.keysym ? XKeysymToKeycode(display, KeySym(keys.keysym)) : 0;
-    if (!code) return false;
+    if (!code) return KeyRegistration::NoSuchKey;
     const Grab grab{code, modifierMask(keys.modifiers)};
+    if (keptByServer(display, code, grab.modifiers)) return KeyRegistration::KeptBySystem;
     // The server lets one client grab the same combination twice; two of
     // our ids must not share one.
     for (const Grab& other : std::as_const(grabs_))
-        if (other.keycode == grab.keycode && other.modifiers == grab.modifiers) return false;
+        if (other.keycode == grab.keycode && other.modifiers == grab.modifiers) return KeyRegistration::HeldElsewhere;
 
     bool held = false;
     {
@@ -112,7 +130,7 @@ bool X11GlobalKeys::registerKey(int id, const KeyCombination& keys) {
     }
     if (held) grabs_.insert(id, grab);
     readLater();
-    return held;
+    return held ? KeyRegistration::Registered : KeyRegistration::HeldElsewhere;
 }
 
 void X11GlobalKeys::ungrab(const Grab& grab) {
@@ -139,6 +157,23 @@ void X11GlobalKeys::unregisterAll() {
 }
 
 bool X11GlobalKeys::isRegistered(int id) const { return grabs_.contains(id); }
+
+std::vector<std::uint32_t> X11GlobalKeys::keysymsOfKey(std::uint32_t nativeKey) const {
+    Display* display = connection_->display();
+    int minCode = 0, maxCode = 0;
+    XDisplayKeycodes(display, &minCode, &maxCode);
+    if (nativeKey < std::uint32_t(minCode) || nativeKey > std::uint32_t(maxCode)) return {};
+    XkbStateRec state{};
+    const int active = XkbGetState(display, XkbUseCoreKbd, &state) == Success ? state.group : 0;
+    std::vector<std::uint32_t> keysyms;
+    for (const int group : {active, 0})
+        for (const int level : {0, 1}) {
+            const KeySym keysym = XkbKeycodeToKeysym(display, KeyCode(nativeKey), group, level);
+            if (keysym != NoSymbol && std::find(keysyms.begin(), keysyms.end(), keysym) == keysyms.end())
+                keysyms.push_back(std::uint32_t(keysym));
+        }
+    return keysyms;
+}
 
 void X11GlobalKeys::readLater() {
     if (notifier_ && XQLength(connection_->display()) > 0)

@@ -28,10 +28,11 @@ public:
     ~X11GlobalKeys() override;  // gives every combination back
 
     void setPressHandler(PressHandler handler) override;
-    bool registerKey(int id, const KeyCombination& keys) override;
+    KeyRegistration registerKey(int id, const KeyCombination& keys) override;
     void unregisterKey(int id) override;
     void unregisterAll() override;
     bool isRegistered(int id) const override;
+    std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const override;
 
     // The modifier masks of Num Lock, Caps Lock and Scroll Lock as the
     // server's modifier map has them (0 for a lock key bound to none).

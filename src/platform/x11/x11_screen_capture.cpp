@@ -1,6 +1,6 @@
 #include "platform/x11/x11_screen_capture.h"
 
-#include "core/capture/image_copy.h"
+#include "platform/image_copy.h"
 #include "platform/x11/x11_error_trap.h"
 #include "platform/x11/x11_image_convert.h"
 

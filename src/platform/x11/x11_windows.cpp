@@ -1,6 +1,6 @@
 #include "platform/x11/x11_windows.h"
 
-#include "core/capture/image_copy.h"
+#include "platform/image_copy.h"
 #include "platform/posix/process_path.h"
 #include "platform/x11/x11_error_trap.h"
 #include "platform/x11/x11_image_convert.h"
@@ -109,14 +109,14 @@ QRect X11Windows::outerGeometry(WindowId window) {
 
 bool X11Windows::captureWindow(WindowId window, QImage& into) {
     if (redirectedAll_) std::this_thread::sleep_until(settledAt_);
-    if (redirect_ == Redirect::OneWindow && connection_->hasComposite()) {
-        // A window redirected now shows its covered parts only once its
-        // application has redrawn them into the new off-screen copy.
-        Frame frame;
-        if (findFrame(window, frame) && frame.id != redirected_ && redirectOnly(frame.id))
-            std::this_thread::sleep_for(kRedrawAfterRedirect);
-    }
-    return captureWindowNow(window, into);
+    Frame frame;
+    if (!findCapturable(window, frame)) return false;
+    // A window redirected now shows its covered parts only once its
+    // application has redrawn them into the new off-screen copy.
+    if (redirect_ == Redirect::OneWindow && connection_->hasComposite() && frame.id != redirected_ &&
+        redirectOnly(frame.id))
+        std::this_thread::sleep_for(kRedrawAfterRedirect);
+    return captureFrame(frame, into);
 }
 
 bool X11Windows::redirectOnly(unsigned long frame) {
@@ -132,7 +132,14 @@ bool X11Windows::redirectOnly(unsigned long frame) {
 
 bool X11Windows::captureWindowNow(WindowId window, QImage& into) {
     Frame frame;
-    if (!findFrame(window, frame) || !frame.viewable || frame.outer.isEmpty()) return false;
+    return findCapturable(window, frame) && captureFrame(frame, into);
+}
+
+bool X11Windows::findCapturable(WindowId window, Frame& frame) {
+    return findFrame(window, frame) && frame.viewable && !frame.outer.isEmpty();
+}
+
+bool X11Windows::captureFrame(const Frame& frame, QImage& into) {
     if (connection_->hasComposite() && captureComposited(frame, into)) return true;
     return captureFromScreen(frame, into);
 }

@@ -42,6 +42,9 @@ private:
     struct Frame;
     struct Atoms;
     bool findFrame(WindowId window, Frame& frame);
+    // The frame, when it is on the screen and has an area.
+    bool findCapturable(WindowId window, Frame& frame);
+    bool captureFrame(const Frame& frame, QImage& into);
     bool captureComposited(const Frame& frame, QImage& into);
     bool captureFromScreen(const Frame& frame, QImage& into);
     // OneWindow: `frame` becomes the one window kept off-screen.

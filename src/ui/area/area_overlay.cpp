@@ -54,13 +54,13 @@ AreaOverlay::AreaOverlay(Controller& controller)
 AreaOverlay::~AreaOverlay() = default;
 
 void AreaOverlay::bringUp() {
-    picture_ = controller_.areaSnapshot();
+    picture_ = controller_.area().snapshot();
     dragging_ = false;
     frameShown_ = false;
     // The whole primary monitor, so that a point of the picture is the point
     // of the screen it shows (a panel at the top or left would otherwise
     // shift one against the other).
-    QRect primary = controller_.monitorRect(0);
+    QRect primary = controller_.screens().rect(0);
     if (primary.isEmpty()) primary = QRect(QPoint(0, 0), picture_.size());
     setGeometry(primary);
     show();
@@ -118,13 +118,13 @@ void AreaOverlay::mouseReleaseEvent(QMouseEvent* event) {
     if (!dragging_) return;
     dragging_ = false;
     hideFrame();
-    controller_.finishAreaSelection(areaBetween(anchor_, pixelOf(event)));
+    controller_.area().finish(areaBetween(anchor_, pixelOf(event)));
 }
 
 void AreaOverlay::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         dragging_ = false;
-        controller_.cancelAreaSelection();
+        controller_.area().cancel();
         return;
     }
     QWidget::keyPressEvent(event);

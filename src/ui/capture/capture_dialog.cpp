@@ -51,7 +51,7 @@ CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(
 
     panelLabel(QStringLiteral("File type:"), this, QRect(20, 160, 160, 20));
     typeBox = new QComboBox(this);
-    typeBox->setEditable(true);
+    // A list to choose from: a typed name could never be written.
     typeBox->addItems(captureFileTypeEntries());
     typeBox->setCurrentIndex(0);
     typeBox->setGeometry(180, 158, 260, 24);
@@ -62,6 +62,7 @@ CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(
 
     panelLabel(QStringLiteral("Shortcut Key:"), this, QRect(20, 240, 160, 20));
     keyBox = new ShortcutEdit(this);
+    keyBox->setKeyboard(controller_.platform().globalKeys.get());
     keyBox->setGeometry(180, 238, 180, 24);
     panelLabel(QString::fromUtf8("Enter your desired keyboard shortcut key and then click \u201cStart\u201d"), this,
               QRect(20, 276, 520, 20));
@@ -122,8 +123,7 @@ void CaptureDialog::sendForm() {
     form.folder = folderEdit->text();
     form.baseName = nameEdit->text();
     form.number = counterBox->value();
-    // Text typed into the box counts only when it is one of the entries.
-    form.typeEntry = captureFileTypeEntries().indexOf(typeBox->currentText());
+    form.typeEntry = typeBox->currentIndex();
     form.beep = beepBox->isChecked();
     controller_.setImageCaptureForm(form);
 }

@@ -1,5 +1,6 @@
 #include "ui/output/output_window.h"
 
+#include "core/controller/slideshow_playback.h"
 #include "core/scaling/output_geometry.h"
 #include "ui/widgets/background.h"
 #include "ui/widgets/image_view.h"
@@ -84,7 +85,8 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
             [this] { controller_.requestView(View::Preview, false); });
 
     normalPos_ = QPoint(0, 143);
-    normalSize_ = QSize(controller_.primaryWidth() / 4, controller_.primaryHeight() / 4);
+    const QSize primary = controller_.screens().primary().size();
+    normalSize_ = QSize(primary.width() / 4, primary.height() / 4);
     move(normalPos_);
     resize(normalSize_);
     applyViewMode();
@@ -95,6 +97,9 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     Controller& c = controller_;
     connect(&c, &Controller::outputPicture, outputView, &ImageView::setPicture);
     connect(&c, &Controller::outputTransition, transitionView, &TransitionView::play);
+    // A playing slideshow counts a slide's time from the end of its transition.
+    connect(transitionView, &TransitionView::finished, &c.slideshowPlayback(),
+            &SlideshowPlayback::outputTransitionEnded);
     connect(&c, &Controller::outputScaledPicture, this, [this](const CapturedFrame& frame) {
         if (frame.scaled && frame.layout == ViewLayout{outputView->size(), outputView->fit(), outputView->scaleFactor()})
             outputView->setRenderedPicture(frame.picture, frame.render);
@@ -113,7 +118,7 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     connect(&c, &Controller::settingsApplied, this,
             [this] { primaryWhenLostAction->setChecked(controller_.outputOnPrimaryWhenLost()); });
     connect(&c, &Controller::outputOnPrimaryRequested, this, &OutputWindow::showOnPrimaryForLostMonitor);
-    connect(&c, &Controller::monitorsResized, this, &OutputWindow::refitToMonitors);
+    connect(&c.screens(), &MonitorWatch::resized, this, &OutputWindow::refitToMonitors);
     connect(&c, &Controller::displaySizeChanged, this, [this](int percent, bool byUser) {
         if (byUser) applyDisplaySize(percent);
     });
@@ -152,7 +157,7 @@ void OutputWindow::showBlack() {
 }
 
 void OutputWindow::bringUp() {
-    if (controller_.monitorCount() > 1) {
+    if (controller_.screens().count() > 1) {
         showOnSecondary();
         return;
     }
@@ -200,9 +205,10 @@ void OutputWindow::setNormalState(const QRect& geometry) {
 
 void OutputWindow::showOnSecondary() {
     keepNormalBounds();
-    QRect monitor = secondaryMonitor(controller_.monitors(), controller_.primaryWidth());
+    const MonitorWatch& screens = controller_.screens();
+    QRect monitor = secondaryMonitor(screens.all(), screens.primaryWidth());
     if (monitor.isNull())  // one monitor: the one nearest to the right of the primary
-        monitor = monitorHolding(controller_.monitors(), QRect(QPoint(controller_.primaryWidth() + 1, 0), size()));
+        monitor = monitorHolding(screens.all(), QRect(QPoint(screens.primaryWidth() + 1, 0), size()));
     if (!monitor.isNull()) normalPos_ = monitor.topLeft();
     setFullScreenOn(monitor.isNull() ? QRect(normalPos_, normalSize_) : monitor);
     show();
@@ -217,44 +223,45 @@ void OutputWindow::showSimulated() {
 }
 
 void OutputWindow::showOnPrimaryForLostMonitor() {
-    const QSize primary(controller_.primaryWidth(), controller_.primaryHeight());
+    const QSize primary = controller_.screens().primary().size();
     setNormalState(QRect(QPoint(0, 0), displaySizeForPercent(primary, SimulationPercent)));
     show();
     showCaption();
 }
 
 void OutputWindow::showCaption() {
-    setWindowTitle(controller_.monitorCount() == 1 ? kSimulationCaption : kCaption);
+    setWindowTitle(controller_.screens().count() == 1 ? kSimulationCaption : kCaption);
 }
 
 void OutputWindow::refitToMonitors() {
     if (!isVisible() || !fullScreen_) return;
-    const QVector<QRect> monitors = controller_.monitors();
-    const QRect monitor = controller_.monitorCount() > 1 ? secondaryMonitor(monitors, controller_.primaryWidth())
-                                                         : monitorHolding(monitors, frameGeometry());
+    const MonitorWatch& screens = controller_.screens();
+    const QRect monitor = screens.count() > 1 ? secondaryMonitor(screens.all(), screens.primaryWidth())
+                                              : monitorHolding(screens.all(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
 void OutputWindow::toggleFullScreen() {
     if (fullScreen_) {
-        setNormalState(QRect(0, 0, controller_.primaryWidth() / 4, controller_.primaryHeight() / 4));
+        const QSize primary = controller_.screens().primary().size();
+        setNormalState(QRect(0, 0, primary.width() / 4, primary.height() / 4));
         return;
     }
     keepNormalBounds();
-    const QRect monitor = monitorHolding(controller_.monitors(), frameGeometry());
+    const QRect monitor = monitorHolding(controller_.screens().all(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
 void OutputWindow::applyDisplaySize(int p) {
     keepNormalBounds();
-    const QVector<QRect> monitors = controller_.monitors();
-    if (controller_.monitorCount() > 1) {
+    const QVector<QRect> monitors = controller_.screens().all();
+    if (controller_.screens().count() > 1) {
         if (p >= FullScreenPercent) {
-            const QRect monitor = secondaryMonitor(monitors, controller_.primaryWidth());
+            const QRect monitor = secondaryMonitor(monitors, controller_.screens().primaryWidth());
             normalPos_ = monitor.topLeft();
             setFullScreenOn(monitor);
         } else {
-            setNormalState(QRect(normalPos_, displaySizeForPercent(controller_.monitorRect(1).size(), p)));
+            setNormalState(QRect(normalPos_, displaySizeForPercent(controller_.screens().rect(1).size(), p)));
         }
         return;
     }
@@ -262,7 +269,7 @@ void OutputWindow::applyDisplaySize(int p) {
         const QRect monitor = monitorHolding(monitors, frameGeometry());
         if (!monitor.isNull()) setFullScreenOn(monitor);
     } else {
-        const QSize primary(controller_.primaryWidth(), controller_.primaryHeight());
+        const QSize primary = controller_.screens().primary().size();
         setNormalState(QRect(normalPos_, displaySizeForPercent(primary, p)));
     }
 }
@@ -271,10 +278,10 @@ void OutputWindow::goFullScreen() {
     if (!isVisible()) return;
     controller_.setDisplaySize(100, false);
     keepNormalBounds();
-    const QVector<QRect> monitors = controller_.monitors();
+    const QVector<QRect> monitors = controller_.screens().all();
     QRect monitor;
-    if (controller_.monitorCount() > 1) {
-        monitor = secondaryMonitor(monitors, controller_.primaryWidth());
+    if (controller_.screens().count() > 1) {
+        monitor = secondaryMonitor(monitors, controller_.screens().primaryWidth());
         normalPos_ = monitor.topLeft();
     } else {
         normalPos_ = QPoint(0, 0);
@@ -284,7 +291,7 @@ void OutputWindow::goFullScreen() {
 }
 
 void OutputWindow::moveToSecondMonitor() {
-    if (controller_.monitorCount() < 2) return;
+    if (controller_.screens().count() < 2) return;
     showOnSecondary();
 }
 
@@ -334,8 +341,9 @@ void OutputWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // With one monitor the user sizes the simulated output by hand: the
     // display-size slider follows.
-    if (isActiveWindow() && controller_.monitorCount() == 1)
-        controller_.setDisplaySize(percentFromOuterWidth(controller_.primaryWidth(), frameGeometry().width()), false);
+    const MonitorWatch& screens = controller_.screens();
+    if (isActiveWindow() && screens.count() == 1)
+        controller_.setDisplaySize(percentFromOuterWidth(screens.primaryWidth(), frameGeometry().width()), false);
 }
 
 void OutputWindow::changeEvent(QEvent* e) {

@@ -165,7 +165,7 @@ QList<QWidget*> WindowPicker::entryWidgets() const {
 }
 
 void WindowPicker::centreOnFirstMonitor() {
-    const QRect first = controller_.monitorRect(0);
+    const QRect first = controller_.screens().rect(0);
     move(first.width() / 2 - width() / 2, first.height() / 2 - height() / 2);
 }
 

@@ -101,7 +101,7 @@ void PreviewWindow::dockBand(bool atTop) {
 }
 
 void PreviewWindow::onActivated() {
-    const QPoint p = previewActivationPosition(pos(), QSize(controller_.primaryWidth(), controller_.primaryHeight()));
+    const QPoint p = previewActivationPosition(pos(), controller_.screens().primary().size());
     if (p != pos()) move(p);
 }
 
@@ -115,7 +115,7 @@ void PreviewWindow::closeEvent(QCloseEvent* e) {
 
 void PreviewWindow::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
-    const int left = previewLeftAfterMove(x(), frameGeometry().width(), controller_.primaryWidth());
+    const int left = previewLeftAfterMove(x(), frameGeometry().width(), controller_.screens().primaryWidth());
     if (left != x()) move(left, y());
 }
 

@@ -7,6 +7,7 @@
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/scroll_band.h"
 #include "ui/widgets/spin_edit.h"
+#include "ui/widgets/track_bar.h"
 #include "ui/widgets/ui_font.h"
 
 #include <QCloseEvent>
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSlider>
 
 #include <functional>
 
@@ -147,9 +147,7 @@ void ScrollTextDialog::buildControls() {
     clearButton = button(group, QRect(560, 23, 30, 28), {}, circlingArrows());
 
     heightLabel = label(this, scrolltextform::heightLabel(TrackStart), QRect(16, 280, 120, 18));
-    heightTrack = new QSlider(Qt::Vertical, this);
-    heightTrack->setRange(TrackMinimum, TrackMaximum);
-    heightTrack->setInvertedAppearance(true);  // the smallest position at the top
+    heightTrack = new TrackBar(Qt::Vertical, TrackMinimum, TrackMaximum, this);  // the smallest position at the top
     heightTrack->setGeometry(36, 302, 28, 150);
     heightTrack->setValue(TrackStart);
 
@@ -328,9 +326,7 @@ bool ScrollTextDialog::saveFile(const QString& path) {
 }
 
 void ScrollTextDialog::reportFileError(const QString& message) {
-    Prompter& prompter = *controller_.platform().prompter;
-    prompter.beep(Prompter::Icon::Error);
-    prompter.ask(kCaption, message, Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
+    controller_.platform().prompter->error(message, kCaption);
 }
 
 void ScrollTextDialog::sendText() {
@@ -351,7 +347,7 @@ QString ScrollTextDialog::customColoursPath() const {
 }
 
 void ScrollTextDialog::onActivated() {
-    move(dialogPosition(QSize(controller_.primaryWidth(), controller_.primaryHeight()), frameGeometry().size()));
+    move(dialogPosition(controller_.screens().primary().size(), frameGeometry().size()));
     placePreview(previewTopAfterHeightChange(previewHeight_));
     if (const auto colours = loadCustomColours(customColoursPath())) {
         for (int i = 0; i < int(colours->size()); ++i)

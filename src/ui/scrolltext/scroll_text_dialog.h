@@ -13,7 +13,6 @@
 
 class QLabel;
 class QLineEdit;
-class QSlider;
 
 namespace vz {
 
@@ -21,6 +20,7 @@ class GlyphButton;
 class OnOffCheckBox;
 class ScrollBand;
 class SpinEdit;
+class TrackBar;
 
 class ScrollTextDialog : public QWidget {
     Q_OBJECT
@@ -35,7 +35,7 @@ public:
     QLineEdit* textEdit = nullptr;
     GlyphButton* clearButton = nullptr;
     QLabel* heightLabel = nullptr;
-    QSlider* heightTrack = nullptr;
+    TrackBar* heightTrack = nullptr;
     GlyphButton* backgroundButton = nullptr;  // "Background Color"
     GlyphButton* fontButton = nullptr;        // "Font"
     GlyphButton* growButton = nullptr;        // font size + 1 point

@@ -1,6 +1,5 @@
 #include "ui/settings/settings_dialog.h"
 
-#include "app/features.h"
 #include "ui/widgets/background.h"
 #include "ui/widgets/glyph_button.h"
 #include "ui/widgets/glyphs.h"
@@ -60,13 +59,11 @@ QFrame* makeSeparator(QWidget* parent, const QRect& at) {
     return line;
 }
 
-GlyphButton* makeSourceButton(QWidget* parent, int x, int y, const QPixmap& glyph, const QString& hint,
-                              bool built) {
+GlyphButton* makeSourceButton(QWidget* parent, int x, int y, const QPixmap& glyph, const QString& hint) {
     auto* button = new GlyphButton(parent);
     button->setGeometry(x, y, kSourceButtonWidth, kSourceButtonHeight);
     button->setGlyph(glyph);
     button->setToolTip(hint);
-    button->setEnabled(built);
     return button;
 }
 
@@ -99,8 +96,8 @@ void SettingsDialog::buildControls() {
     const int rowWidth = 8 * kSourceButtonWidth + 5 * gap + 2 * groupGap;
     int x = (kClientWidth - rowWidth) / 2;
     const int y = 18;
-    auto next = [&](const QPixmap& glyph, const QString& hint, bool built) {
-        GlyphButton* b = makeSourceButton(panel, x, y, glyph, hint, built);
+    auto next = [&](const QPixmap& glyph, const QString& hint) {
+        GlyphButton* b = makeSourceButton(panel, x, y, glyph, hint);
         x += kSourceButtonWidth + gap;
         return b;
     };
@@ -109,19 +106,18 @@ void SettingsDialog::buildControls() {
         makeSeparator(panel, QRect(x - 1, y + 3, 2, kSourceButtonHeight - 6));
         x += groupGap - (groupGap - gap) / 2;
     };
-    stopAllButton = next(glyphs::stopAll(), QStringLiteral("Stop All"), true);
-    desktopButton = next(glyphs::desktop(), QStringLiteral("Desktop"), true);
-    areaButton = next(glyphs::partOfDesktop(), QStringLiteral("Part of Desktop"), features::AreaSelection);
+    stopAllButton = next(glyphs::stopAll(), QStringLiteral("Stop All"));
+    desktopButton = next(glyphs::desktop(), QStringLiteral("Desktop"));
+    areaButton = next(glyphs::partOfDesktop(), QStringLiteral("Part of Desktop"));
     x -= gap;
     separator();
-    windowButton = next(glyphs::singleApplication(), QStringLiteral("Single Application"), features::WindowPicker);
-    clipboardButton = next(glyphs::clipboard(), QStringLiteral("Clipboard"), features::ClipboardSource);
-    imagesButton = next(glyphs::images(), QStringLiteral("Images"), features::Slideshow);
+    windowButton = next(glyphs::singleApplication(), QStringLiteral("Single Application"));
+    clipboardButton = next(glyphs::clipboard(), QStringLiteral("Clipboard"));
+    imagesButton = next(glyphs::images(), QStringLiteral("Images"));
     x -= gap;
     separator();
-    scrollTextButton = next(glyphs::scrollText(), QStringLiteral("Scroll Text"), features::ScrollText);
-    captureButton = next(glyphs::captureImage(), QStringLiteral("Capture an Image from a second display"),
-                     features::ImageCapture);
+    scrollTextButton = next(glyphs::scrollText(), QStringLiteral("Scroll Text"));
+    captureButton = next(glyphs::captureImage(), QStringLiteral("Capture an Image from a second display"));
 
     // The marker: a disabled panel, so a click on the marked button goes nowhere.
     sourceMarker = new QWidget(panel);
@@ -206,8 +202,6 @@ void SettingsDialog::buildControls() {
     openSlideshowAction = imagesMenu->addAction(QStringLiteral("Open Slideshow"));
     imagesMenu->addSeparator();
     makeSlideshowAction = imagesMenu->addAction(QStringLiteral("Make Slideshow"));
-    openSlideshowAction->setEnabled(features::Slideshow);
-    makeSlideshowAction->setEnabled(features::Slideshow);
 
     Controller& c = controller_;
     connect(stopAllButton, &QAbstractButton::clicked, &c, &Controller::stopAll);
@@ -353,7 +347,7 @@ void SettingsDialog::openSlideshowFile() {
 // --- Window ----------------------------------------------------------------
 
 void SettingsDialog::keepOnScreen() {
-    const int limit = controller_.primaryWidth() - frameGeometry().width();
+    const int limit = controller_.screens().primaryWidth() - frameGeometry().width();
     if (x() > limit) move(limit - 20, y());
 }
 

@@ -62,6 +62,7 @@ ShortcutsDialog::ShortcutsDialog(Controller& controller, QWidget* parent)
         const auto i = std::size_t(action);
         labels[i] = panelLabel(QString::fromUtf8(shortcutActionInfo(action).label), this, QRect(x, y, 360, 20), 9, false);
         boxes[i] = new ShortcutEdit(this);
+        boxes[i]->setKeyboard(controller_.platform().globalKeys.get());
         boxes[i]->setGeometry(x, y + 22, 330, 24);
         boxes[i]->setAccessibleName(labels[i]->text());
     };
@@ -96,14 +97,14 @@ void ShortcutsDialog::showKeys() {
     const ShortcutKeys& keys = controller_.shortcutKeys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         boxes[i]->setShortcut(keys[i]);
-        boxes[i]->setNotTaken(keys[i] != 0 && !controller_.shortcutTaken(ShortcutAction(i)));
+        boxes[i]->setNotTaken(controller_.shortcutNotTakenReason(ShortcutAction(i)));
     }
 }
 
 void ShortcutsDialog::reload() {
     controller_.reloadShortcutKeys();
     showKeys();
-    const QRect first = controller_.monitorRect(0);
+    const QRect first = controller_.screens().rect(0);
     move(first.left() + first.width() / 2 - frameGeometry().width() / 2, y());
 }
 
@@ -115,10 +116,7 @@ void ShortcutsDialog::changeEvent(QEvent* event) {
 void ShortcutsDialog::onOk() {
     QString error;
     if (!controller_.saveShortcutKeys(enteredKeys(), &error)) {
-        Prompter& prompter = *controller_.platform().prompter;
-        prompter.beep(Prompter::Icon::Error);
-        prompter.ask(QStringLiteral("Vivivoz"), error, Prompter::Buttons::Ok, Prompter::Icon::Error,
-                     Prompter::Answer::Ok);
+        controller_.platform().prompter->error(error);
     }
     accept();
 }
@@ -129,10 +127,7 @@ void ShortcutsDialog::onPrint() {
     const QStringList lines = shortcutPrintout(
         controller_.shortcutKeys(), shortcutPrintoutStamp(QDateTime::currentDateTime(), QLocale::system()));
     if (printTextLines(printer, lines)) return;
-    Prompter& prompter = *controller_.platform().prompter;
-    prompter.beep(Prompter::Icon::Error);
-    prompter.ask(QStringLiteral("Vivivoz"), shortcutPrintErrorText(), Prompter::Buttons::Ok, Prompter::Icon::Error,
-                 Prompter::Answer::Ok);
+    controller_.platform().prompter->error(shortcutPrintErrorText());
 }
 
 }  // namespace vz

@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -26,6 +27,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace vz {
@@ -61,6 +63,22 @@ QTreeWidgetItem* makeItem(const ListRow& row) {
     return item;
 }
 
+// The list: a click on empty space is a click on the list too, but the view
+// tells nobody (itemClicked is for rows). The selection is cleared while the
+// release is handled, so the callback comes after it.
+class RowList final : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    std::function<void()> clickedBesideRows;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        const bool beside = event->button() == Qt::LeftButton && !indexAt(event->position().toPoint()).isValid();
+        QTreeWidget::mouseReleaseEvent(event);
+        if (beside && clickedBesideRows) clickedBesideRows();
+    }
+};
+
 // Workers that read sizes: one core is left to the window, and two are
 // plenty to keep ahead of the list.
 int sizeReaders() { return std::clamp(QThread::idealThreadCount() - 1, 1, 2); }
@@ -75,7 +93,10 @@ SlideshowEditor::SlideshowEditor(Controller& controller)
     setFixedSize(kClientSize);
     setAcceptDrops(true);
 
-    list = new QTreeWidget(this);
+    auto* rowList = new RowList(this);
+    // A click beside the rows, which clears the selection, previews too.
+    rowList->clickedBesideRows = [this] { showSelected(); };
+    list = rowList;
     list->setGeometry(8, 8, 712, 520);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);  // one line of text each: no row is measured on its own
@@ -198,7 +219,7 @@ SlideshowEditor::~SlideshowEditor() {
 }
 
 void SlideshowEditor::bringUp() {
-    const QRect screen = controller_.monitorRect(0);
+    const QRect screen = controller_.screens().rect(0);
     if (!isVisible() && !screen.isEmpty()) move(screen.center() - QPoint(width() / 2, height() / 2));
     show();
     raise();
@@ -270,6 +291,11 @@ void SlideshowEditor::dropQueuedFiles() {
 void SlideshowEditor::addFile(const QString& path, bool opening, quint64 group) {
     const FileKind kind = fileKindOf(path);
     if (!isListableKind(kind) || QFileInfo(path).isDir()) return;
+    if (holdsLineBreak(path)) {
+        AddGroup& g = groups_[group];
+        g.errors.append({g.nextOrder++, lineBreakInNameMessage(path)});
+        return;
+    }
     if (!opening && isListed(rows_, path)) return;
     ListRow row = makeRow(path, mime_);
     if (isPictureKind(kind)) {

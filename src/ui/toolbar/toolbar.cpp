@@ -92,7 +92,7 @@ void Toolbar::onActivated() {
     alpha_ = autohide::Opaque;
     setOpacity(autohide::Opaque);
     updateFade();
-    const int pw = controller_.primaryWidth(), ph = controller_.primaryHeight();
+    const int pw = controller_.screens().primaryWidth(), ph = controller_.screens().primaryHeight();
     if (pw > 0 && ph > 0) {
         QPoint p = pos();
         if (p.x() > pw - 100) p.setX(pw - 250);
@@ -150,7 +150,7 @@ void Toolbar::showRunPicture(bool stop) {
 void Toolbar::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
     // Keep the toolbar from being dragged off the primary screen's right edge.
-    const int pw = controller_.primaryWidth();
+    const int pw = controller_.screens().primaryWidth();
     if (pw > 0 && x() > pw - width()) move(pw - width() - 2, y());
 }
 

@@ -1,6 +1,5 @@
 #include "ui/tray/tray_icon.h"
 
-#include "app/features.h"
 #include "core/settings/help_address.h"
 #include "ui/widgets/glyphs.h"
 #include "version.h"
@@ -38,16 +37,15 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     menu = new QMenu(this);
     QMenu* quick = menu->addMenu(QStringLiteral("Quick start mirroring"));
     desktopAction = addItem(quick, "Desktop", true, true);
-    areaAction = addItem(quick, "Part of Desktop", features::AreaSelection, true);
-    windowAction = addItem(quick, "Single Application", features::WindowPicker, true);
-    clipboardAction = addItem(quick, "Clipboard", features::ClipboardSource, true);
+    areaAction = addItem(quick, "Part of Desktop", true, true);
+    windowAction = addItem(quick, "Single Application", true, true);
+    clipboardAction = addItem(quick, "Clipboard", true, true);
     QMenu* slides = quick->addMenu(QStringLiteral("Slideshow"));
     slideshowMenuAction = slides->menuAction();
     slideshowMenuAction->setCheckable(true);
-    slideshowMenuAction->setEnabled(features::Slideshow);
-    openSlideshowAction = addItem(slides, "Open Slideshow", features::Slideshow, true);
-    makeSlideshowAction = addItem(slides, "Make Slideshow", features::Slideshow, true);
-    scrollTextAction = addItem(quick, "Scroll Text", features::ScrollText);
+    openSlideshowAction = addItem(slides, "Open Slideshow", true, true);
+    makeSlideshowAction = addItem(slides, "Make Slideshow", true, true);
+    scrollTextAction = addItem(quick, "Scroll Text");
 
     QMenu* view = menu->addMenu(QStringLiteral("View Mode"));
     auto* group = new QActionGroup(this);
@@ -63,20 +61,19 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     toolbarAction = addItem(menu, "Show Toolbar", true, true);
     autoHideAction = addItem(menu, "Auto Hide Toolbar", true, true);
     menu->addSeparator();
-    captureAction = addItem(menu, "Capture an Image", features::ImageCapture);
-    cursorLockAction = addItem(menu, "Lock / Unlock cursor onto screen", features::CursorLock, true);
+    captureAction = addItem(menu, "Capture an Image");
+    cursorLockAction = addItem(menu, "Lock / Unlock cursor onto screen", true, true);
     QMenu* mouseArea = menu->addMenu(QStringLiteral("Set Mouse Area"));
-    mouseArea->menuAction()->setEnabled(features::CursorLock);
-    mouseAreaSelectAction = addItem(mouseArea, "Select Screen Area", features::CursorLock && features::AreaSelection);
-    mouseAreaPrimaryAction = addItem(mouseArea, "Primary Monitor", features::CursorLock);
+    mouseAreaSelectAction = addItem(mouseArea, "Select Screen Area");
+    mouseAreaPrimaryAction = addItem(mouseArea, "Primary Monitor");
     menu->addSeparator();
     stopAllAction = addItem(menu, "Stop All");
     resetAction = addItem(menu, "Reset All Settings");
     loadAtStartupAction = addItem(menu, "Load at Startup", true, true);
     menu->addSeparator();
     settingsAction = addItem(menu, "Settings");
-    shortcutsAction = addItem(menu, "Shortcuts", features::Shortcuts);
-    monitorDetailsAction = addItem(menu, "Monitor Details", features::MonitorDetails);
+    shortcutsAction = addItem(menu, "Shortcuts");
+    monitorDetailsAction = addItem(menu, "Monitor Details");
     menu->addSeparator();
     websiteAction = addItem(menu, "Visit the Vivivoz website");
     aboutAction = addItem(menu, "About");
@@ -98,9 +95,9 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
         if (!c.isShown(View::Output)) c.requestView(View::Output, true);
         c.startAreaAndRun();
     });
-    on(cursorLockAction, [&c] { c.toggleCursorLock(); });
+    on(cursorLockAction, [&c] { c.cursorLock().toggle(); });
     connect(mouseAreaSelectAction, &QAction::triggered, &c, &Controller::selectMouseArea);
-    connect(mouseAreaPrimaryAction, &QAction::triggered, &c, &Controller::setMouseAreaToPrimary);
+    connect(mouseAreaPrimaryAction, &QAction::triggered, &c.cursorLock(), &CursorLock::setMouseAreaToPrimary);
     on(openSlideshowAction, [this] { quickStartSlideshow(); });
     on(makeSlideshowAction, [this, &c] {
         clearSourceMarks();
@@ -136,7 +133,7 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
 
     connect(&c, &Controller::viewModeChanged, this, &TrayIcon::showViewMode);
     connect(&c, &Controller::autoHideChanged, autoHideAction, &QAction::setChecked);
-    connect(&c, &Controller::cursorLockChanged, cursorLockAction, &QAction::setChecked);
+    connect(&c.cursorLock(), &CursorLock::lockedChanged, cursorLockAction, &QAction::setChecked);
     connect(&c, &Controller::loadAtStartupChanged, loadAtStartupAction, &QAction::setChecked);
     connect(&c, &Controller::windowSourceLost, this, &TrayIcon::clearSourceMarks);
     connect(&c, &Controller::viewShownChanged, this, [this](View view, bool shown) {
@@ -147,7 +144,7 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     connect(&c, &Controller::settingsApplied, this, [this] {
         showViewMode(controller_.viewMode());
         autoHideAction->setChecked(controller_.autoHide());
-        cursorLockAction->setChecked(controller_.cursorLock());
+        cursorLockAction->setChecked(controller_.cursorLock().locked());
         loadAtStartupAction->setChecked(controller_.loadAtStartup());
     });
     loadAtStartupAction->setChecked(controller_.loadAtStartup());
@@ -277,7 +274,7 @@ void TrayIcon::quickStartClipboard() {
 void TrayIcon::onOutputAction() {
     Controller& c = controller_;
     if (c.simulationPromptOpen()) return;
-    if (c.isShown(View::Output) || c.monitorCount() > 1) {
+    if (c.isShown(View::Output) || c.screens().count() > 1) {
         c.requestView(View::Output, !c.isShown(View::Output));
         return;
     }
@@ -289,7 +286,7 @@ void TrayIcon::onOutputAction() {
 void TrayIcon::onResetAll() {
     Prompter& prompter = *controller_.platform().prompter;
     prompter.beep(Prompter::Icon::Warning);
-    const auto answer = prompter.ask(QStringLiteral("Vivivoz"),
+    const auto answer = prompter.ask(Prompter::kCaption,
                                      QStringLiteral("All settings will be reset to defaults. Do you want to continue?"),
                                      Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
     if (answer == Prompter::Answer::Yes) controller_.resetSettings();

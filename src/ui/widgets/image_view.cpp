@@ -1,6 +1,6 @@
 #include "ui/widgets/image_view.h"
 
-#include "core/capture/image_copy.h"
+#include "platform/image_copy.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -1,6 +1,7 @@
 #include "ui/widgets/shortcut_edit.h"
 
 #include "core/shortcuts/shortcut_keys.h"
+#include "platform/platform.h"
 
 #include <QKeyEvent>
 
@@ -33,12 +34,10 @@ void ShortcutEdit::setShortcut(quint16 shortcut) {
     setText(shortcutToText(shortcut));
 }
 
-void ShortcutEdit::setNotTaken(bool notTaken) {
-    notTaken_ = notTaken;
-    setStyleSheet(notTaken ? QStringLiteral("QLineEdit { background: rgb(255, 200, 200); }") : QString());
-    setToolTip(notTaken ? QStringLiteral("This combination is held by another program or another shortcut: "
-                                         "pressing it does nothing.")
-                        : QString());
+void ShortcutEdit::setNotTaken(const QString& reason) {
+    notTaken_ = !reason.isEmpty();
+    setStyleSheet(notTaken_ ? QStringLiteral("QLineEdit { background: rgb(255, 200, 200); }") : QString());
+    setToolTip(notTaken_ ? QStringLiteral("Pressing this combination does nothing: %1.").arg(reason) : QString());
 }
 
 bool ShortcutEdit::event(QEvent* e) {
@@ -76,7 +75,9 @@ void ShortcutEdit::keyPressEvent(QKeyEvent* e) {
     }
     // Shift+Tab arrives as Backtab.
     const int recorded = key == Qt::Key_Backtab ? int(Qt::Key_Tab) : key;
-    const quint16 value = shortcutFromQtKey(recorded, mods);
+    std::vector<std::uint32_t> keysyms;
+    if (keyboard_ && e->nativeScanCode() != 0) keysyms = keyboard_->keysymsOfKey(e->nativeScanCode());
+    const quint16 value = shortcutOfKeyPress(keysyms, recorded, mods);
     if (value == 0) {
         setText(shortcutToText(shortcut_));  // a key without a name: the box keeps its value
         return;

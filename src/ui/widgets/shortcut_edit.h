@@ -8,6 +8,8 @@
 
 namespace vz {
 
+class GlobalKeys;
+
 class ShortcutEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -15,9 +17,13 @@ public:
 
     quint16 shortcut() const { return shortcut_; }
     void setShortcut(quint16 shortcut);
-    // Marks the box as holding a combination that does nothing (the reason
-    // goes into the box's hint).
-    void setNotTaken(bool notTaken);
+    // Where the box learns which key of the keyboard was pressed, so that it
+    // records the key (Shift+1) and not the symbol Shift gives it ("!").
+    // Without it, or for a key it does not know, the box takes Qt's key.
+    void setKeyboard(const GlobalKeys* keyboard) { keyboard_ = keyboard; }
+    // Marks the box as holding a combination that does nothing, `reason`
+    // saying why (it goes into the box's hint); empty clears the mark.
+    void setNotTaken(const QString& reason);
     bool notTaken() const { return notTaken_; }
 
 signals:
@@ -33,6 +39,7 @@ private:
     void showModifiers(Qt::KeyboardModifiers modifiers);
     quint16 shortcut_ = 0;
     bool notTaken_ = false;
+    const GlobalKeys* keyboard_ = nullptr;
 };
 
 }  // namespace vz

@@ -1,5 +1,6 @@
 #include "ui/widgets/track_bar.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionSlider>
 
@@ -7,18 +8,38 @@
 
 namespace vz {
 
-TrackBar::TrackBar(int min, int max, QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+TrackBar::TrackBar(int min, int max, QWidget* parent) : TrackBar(Qt::Horizontal, min, max, parent) {}
+
+TrackBar::TrackBar(Qt::Orientation orientation, int min, int max, QWidget* parent) : QSlider(orientation, parent) {
     if (max < min)
         std::swap(min, max);
     setRange(min, max);
-    setTickPosition(QSlider::TicksBelow);
+    setTickPosition(orientation == Qt::Vertical ? QSlider::TicksRight : QSlider::TicksBelow);
     setTickInterval(std::max(1, (max - min) / 10));
     setPageStep(std::max(1, (max - min) / 10));
     setFocusPolicy(Qt::StrongFocus);
+    if (orientation == Qt::Vertical) {
+        // The smallest value at the top; Qt's vertical slider would put it
+        // at the bottom and let Up and the wheel raise the value, which with
+        // the top as the smallest end moves the handle down.
+        setInvertedAppearance(true);
+        setInvertedControls(true);
+    }
 }
 
 QSize TrackBar::sizeHint() const {
-    return {150, 30};
+    return orientation() == Qt::Vertical ? QSize(30, 150) : QSize(150, 30);
+}
+
+void TrackBar::keyPressEvent(QKeyEvent* event) {
+    // Inverted controls also swap Left and Right; on a vertical track bar
+    // Left goes toward the top (the smallest value) like Up.
+    if (orientation() == Qt::Vertical && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        triggerAction(event->key() == Qt::Key_Left ? SliderSingleStepSub : SliderSingleStepAdd);
+        event->accept();
+        return;
+    }
+    QSlider::keyPressEvent(event);
 }
 
 // Painted by hand so it reads well on the dark panels; the style's own
@@ -31,25 +52,29 @@ void TrackBar::paintEvent(QPaintEvent*) {
 
     QPainter p(this);
     const QColor ink = isEnabled() ? QColor(Qt::white) : QColor(150, 150, 150);
-    const int span = handle.width();
-    const int left = span / 2;
-    const int right = width() - span + span / 2 - 1;
-    const int grooveY = handle.center().y();
+    // Drawn along the groove (a) and across it (c).
+    const bool vertical = orientation() == Qt::Vertical;
+    auto at = [vertical](int a, int c) { return vertical ? QPoint(c, a) : QPoint(a, c); };
+    const int span = vertical ? handle.height() : handle.width();
+    const int first = span / 2;
+    const int last = (vertical ? height() : width()) - span + span / 2 - 1;
+    const int groove = vertical ? handle.center().x() : handle.center().y();
 
     // Thin sunken groove.
-    p.fillRect(QRect(left, grooveY - 2, right - left + 1, 4), QColor(40, 42, 50));
+    p.fillRect(QRect(at(first, groove - 2), at(last, groove + 1)), QColor(40, 42, 50));
     p.setPen(QColor(150, 150, 160));
-    p.drawLine(left, grooveY + 2, right, grooveY + 2);
+    p.drawLine(at(first, groove + 2), at(last, groove + 2));
 
-    // Ticks below the groove at every tickInterval, and at both ends.
+    // Ticks beside the groove (below or to the right) at every
+    // tickInterval, and at both ends.
     const int interval = tickInterval() > 0 ? tickInterval() : std::max(1, pageStep());
     p.setPen(ink);
-    const int tickTop = handle.bottom() + 2;
-    const int tickBottom = std::min(height() - 1, tickTop + 3);
+    const int tickNear = (vertical ? handle.right() : handle.bottom()) + 2;
+    const int tickFar = std::min((vertical ? width() : height()) - 1, tickNear + 3);
     auto tickAt = [&](int value) {
-        const int x = left + QStyle::sliderPositionFromValue(minimum(), maximum(), value, right - left,
-                                                             opt.upsideDown);
-        p.drawLine(x, tickTop, x, tickBottom);
+        const int a = first + QStyle::sliderPositionFromValue(minimum(), maximum(), value, last - first,
+                                                              opt.upsideDown);
+        p.drawLine(at(a, tickNear), at(a, tickFar));
     };
     for (qint64 v = minimum(); v <= maximum(); v += interval)
         tickAt(int(v));

@@ -13,9 +13,14 @@ TransitionView::TransitionView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
     engine_.setClientSize(size());
     connect(&engine_, &TransitionEngine::frameReady, this, [this] { update(); });
+    connect(&engine_, &TransitionEngine::stopped, this, &TransitionView::finished);
 }
 
-TransitionView::~TransitionView() { engine_.stop(); }
+TransitionView::~TransitionView() {
+    // A transition cut short by the view's end is nobody's business.
+    blockSignals(true);
+    engine_.stop();
+}
 
 void TransitionView::syncClientSize() {
     // A hidden widget gets its resize event only when shown: the size is
@@ -33,6 +38,8 @@ void TransitionView::play(const QImage& picture, int style) {
     engine_.setPicture(picture);
     engine_.execute();
     engine_.setStyle(style);
+    // No picture, or one that could not be prepared: nothing runs.
+    if (!engine_.busy()) emit finished();
 }
 
 void TransitionView::resizeEvent(QResizeEvent* event) {

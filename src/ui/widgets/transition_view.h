@@ -24,6 +24,12 @@ public:
     // frame thread reads for every frame.
     void play(const QImage& picture, int style);
 
+signals:
+    // The transition has ended (completed or stopped). After play() it
+    // comes when that transition ends, or when the one that was already
+    // running does, or at once when no transition could be started.
+    void finished();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -28,7 +28,7 @@ protected:
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
         c->setConfigFolder(configDir.path() + QLatin1Char('/'));
         c->refreshMonitors();
-        c->setMouseArea(Rect4{0, 0, c->primaryWidth(), c->primaryHeight()});
+        c->cursorLock().setMouseArea(Rect4{0, 0, c->screens().primaryWidth(), c->screens().primaryHeight()});
         QObject::connect(c.get(), &Controller::viewRequested, c.get(), [this](View v, bool show) {
             if (v == View::AreaOverlay) overlayRequests << show;
             // As the App reports it back.
@@ -39,7 +39,7 @@ protected:
     }
     // Waits for the snapshot; the overlay is then up.
     void waitForOverlay() {
-        ASSERT_TRUE(pumpUntil([&] { return !c->areaSnapshotPending(); }));
+        ASSERT_TRUE(pumpUntil([&] { return !c->area().snapshotPending(); }));
         ASSERT_TRUE(c->isShown(View::AreaOverlay));
     }
     QRect fence() const { return desktop.pointerFence; }
@@ -89,19 +89,19 @@ TEST_F(AreaAndLockTest, ResultGoesIntoTheCaptureAreaAndIntoTheMouseAreaOnlyWhile
             c->selectMouseArea();
         else
             c->startArea();
-        EXPECT_EQ(c->pickingMouseArea(), k.pickMouseArea);
-        EXPECT_TRUE(c->areaSnapshotPending());
+        EXPECT_EQ(c->area().pickingMouseArea(), k.pickMouseArea);
+        EXPECT_TRUE(c->area().snapshotPending());
         waitForOverlay();
-        EXPECT_EQ(c->areaSnapshot().size(), Primary.size());
+        EXPECT_EQ(c->area().snapshot().size(), Primary.size());
         if (k.escape)
-            c->cancelAreaSelection();
+            c->area().cancel();
         else
-            c->finishAreaSelection(chosen);
+            c->area().finish(chosen);
         EXPECT_EQ(c->captureArea(), k.capture);
-        EXPECT_EQ(c->mouseArea(), k.mouse);
-        EXPECT_EQ(c->areaSelection(), AreaPurpose::None);
-        EXPECT_FALSE(c->pickingMouseArea());
-        EXPECT_TRUE(c->areaSnapshot().isNull());
+        EXPECT_EQ(c->cursorLock().mouseArea(), k.mouse);
+        EXPECT_EQ(c->area().purpose(), AreaPurpose::None);
+        EXPECT_FALSE(c->area().pickingMouseArea());
+        EXPECT_TRUE(c->area().snapshot().isNull());
         EXPECT_EQ(overlayRequests, (QVector<bool>{true, false}));
         // Only Part of Desktop moves the windows aside, and always brings them back.
         if (k.pickMouseArea)
@@ -125,23 +125,23 @@ TEST_F(AreaAndLockTest, SnapshotIsThePrimaryMonitorAndAFailedCaptureGivesABlackO
     c->selectMouseArea();
     waitForOverlay();
     EXPECT_EQ(desktop.captureRects.last(), Primary);
-    EXPECT_EQ(c->areaSnapshot().pixel(1919, 1079), qRgb(255, 0, 0));
-    c->cancelAreaSelection();
+    EXPECT_EQ(c->area().snapshot().pixel(1919, 1079), qRgb(255, 0, 0));
+    c->area().cancel();
 
     desktop.captureFails = true;
     c->selectMouseArea();
     waitForOverlay();
-    ASSERT_EQ(c->areaSnapshot().size(), Primary.size());
-    EXPECT_EQ(c->areaSnapshot().pixel(5, 5), qRgb(0, 0, 0));
+    ASSERT_EQ(c->area().snapshot().size(), Primary.size());
+    EXPECT_EQ(c->area().snapshot().pixel(5, 5), qRgb(0, 0, 0));
 }
 
 TEST_F(AreaAndLockTest, MouseAreaPickedDuringAnAreaMirrorAlsoMovesTheMirror) {
     c->startArea();
     waitForOverlay();
-    c->finishAreaSelection(Rect4{0, 0, 100, 100});
+    c->area().finish(Rect4{0, 0, 100, 100});
     c->selectMouseArea();
     waitForOverlay();
-    c->finishAreaSelection(Rect4{500, 500, 600, 550});
+    c->area().finish(Rect4{500, 500, 600, 550});
     EXPECT_EQ(c->source(), Source::Desktop);  // the mirror runs on
     EXPECT_EQ(c->desktopScope(), DesktopScope::Area);
     EXPECT_EQ(c->captureArea(), (Rect4{500, 500, 600, 550}));
@@ -160,15 +160,15 @@ TEST_F(AreaAndLockTest, QuickStartRunsOnceTheAreaIsChosenAndNotAfterEscape) {
         waitForOverlay();
         EXPECT_FALSE(c->outputRunning());
         if (escape)
-            c->cancelAreaSelection();
+            c->area().cancel();
         else
-            c->finishAreaSelection(Rect4{0, 0, 50, 50});
+            c->area().finish(Rect4{0, 0, 50, 50});
         EXPECT_EQ(c->outputRunning(), !escape);
         // A later selection from the dialog does not run by itself.
         c->stopRunning();
         c->startArea();
         waitForOverlay();
-        c->finishAreaSelection(Rect4{0, 0, 50, 50});
+        c->area().finish(Rect4{0, 0, 50, 50});
         EXPECT_FALSE(c->outputRunning());
     }
 }
@@ -179,11 +179,11 @@ TEST_F(AreaAndLockTest, OneSelectionAtATime) {
     EXPECT_TRUE(asideRequests.isEmpty());
     waitForOverlay();
     c->selectMouseArea();
-    c->finishAreaSelection(Rect4{1, 1, 2, 2});
+    c->area().finish(Rect4{1, 1, 2, 2});
     EXPECT_EQ(overlayRequests, (QVector<bool>{true, false}));
     // A release with no overlay up changes nothing.
-    c->finishAreaSelection(Rect4{7, 7, 8, 8});
-    EXPECT_EQ(c->mouseArea(), (Rect4{1, 1, 2, 2}));
+    c->area().finish(Rect4{7, 7, 8, 8});
+    EXPECT_EQ(c->cursorLock().mouseArea(), (Rect4{1, 1, 2, 2}));
 }
 
 // --- The cursor lock ---------------------------------------------------------
@@ -205,48 +205,48 @@ TEST_F(AreaAndLockTest, TickFencesThePointerWhileLockedAndFreesItOtherwise) {
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
-        c->setCursorLock(k.locked);
-        c->setMouseArea(k.area);
+        c->cursorLock().setLocked(k.locked);
+        c->cursorLock().setMouseArea(k.area);
         desktop.pointer = k.pointer;
-        c->cursorLockTick();
+        c->cursorLock().tick();
         EXPECT_EQ(fence(), k.fence);
         EXPECT_EQ(desktop.pointer, k.after);
     }
 }
 
 TEST_F(AreaAndLockTest, LockedAreaThatLeavesTheMonitorsFallsBackToThePrimary) {
-    c->setCursorLock(true);
-    c->setMouseArea(Rect4{2000, 100, 2100, 200});  // on the second monitor
-    c->cursorLockTick();
+    c->cursorLock().setLocked(true);
+    c->cursorLock().setMouseArea(Rect4{2000, 100, 2100, 200});  // on the second monitor
+    c->cursorLock().tick();
     EXPECT_EQ(fence(), QRect(2000, 100, 100, 100));
     desktop.monitors = {Primary};  // the second monitor goes
     c->refreshMonitors();
-    c->cursorLockTick();
+    c->cursorLock().tick();
     EXPECT_EQ(fence(), Primary);
 }
 
 TEST_F(AreaAndLockTest, MenuCommandsChangeTheAreaOrTheMarkAndTheTickAppliesThem) {
-    c->setMouseArea(Rect4{5, 5, 6, 6});
-    c->setMouseAreaToPrimary();
-    EXPECT_EQ(c->mouseArea(), (Rect4{0, 0, 1920, 1080}));
-    EXPECT_FALSE(c->cursorLock());
-    EXPECT_FALSE(c->cursorLockTimer.isActive());
+    c->cursorLock().setMouseArea(Rect4{5, 5, 6, 6});
+    c->cursorLock().setMouseAreaToPrimary();
+    EXPECT_EQ(c->cursorLock().mouseArea(), (Rect4{0, 0, 1920, 1080}));
+    EXPECT_FALSE(c->cursorLock().locked());
+    EXPECT_FALSE(c->cursorLock().ticking());
     QVector<bool> marks;
-    QObject::connect(c.get(), &Controller::cursorLockChanged, c.get(), [&](bool on) { marks << on; });
-    c->toggleCursorLock();
-    EXPECT_TRUE(c->cursorLock());
-    EXPECT_TRUE(c->cursorLockTimer.isActive());
+    QObject::connect(&c->cursorLock(), &CursorLock::lockedChanged, c.get(), [&](bool on) { marks << on; });
+    c->cursorLock().toggle();
+    EXPECT_TRUE(c->cursorLock().locked());
+    EXPECT_TRUE(c->cursorLock().ticking());
     EXPECT_TRUE(fence().isNull());  // not before the tick
     ASSERT_TRUE(pumpUntil([&] { return fence() == Primary; }, 2000));
-    c->toggleCursorLock();
+    c->cursorLock().toggle();
     ASSERT_TRUE(pumpUntil([&] { return fence().isNull(); }, 2000));
     EXPECT_EQ(marks, (QVector<bool>{true, false}));
 }
 
 TEST_F(AreaAndLockTest, LockAndMouseAreaRoundTripThroughTheSettingsFile) {
     c->loadSettings();
-    c->setMouseArea(Rect4{10, 20, 300, 400});
-    c->setCursorLock(true);
+    c->cursorLock().setMouseArea(Rect4{10, 20, 300, 400});
+    c->cursorLock().setLocked(true);
     QString error;
     ASSERT_TRUE(c->saveSettings(&error)) << qPrintable(error);
     QFile file(c->settingsPath());
@@ -260,24 +260,24 @@ TEST_F(AreaAndLockTest, LockAndMouseAreaRoundTripThroughTheSettingsFile) {
     start();
     desktop.pointer = QPoint(2500, 700);
     c->loadSettings();
-    EXPECT_TRUE(c->cursorLock());
-    EXPECT_EQ(c->mouseArea(), (Rect4{10, 20, 300, 400}));
-    ASSERT_TRUE(c->cursorLockTimer.isActive());
+    EXPECT_TRUE(c->cursorLock().locked());
+    EXPECT_EQ(c->cursorLock().mouseArea(), (Rect4{10, 20, 300, 400}));
+    ASSERT_TRUE(c->cursorLock().ticking());
     ASSERT_TRUE(pumpUntil([&] { return !fence().isNull(); }, 2000));
     EXPECT_EQ(fence(), QRect(10, 20, 290, 380));
     EXPECT_EQ(desktop.pointer, QPoint(299, 399));
 }
 
 TEST_F(AreaAndLockTest, ExitLeavesNoFenceBehind) {
-    c->setCursorLock(true);
-    c->cursorLockTick();
+    c->cursorLock().setLocked(true);
+    c->cursorLock().tick();
     ASSERT_FALSE(fence().isNull());
     c->prepareExit();
     EXPECT_TRUE(fence().isNull());
-    EXPECT_FALSE(c->cursorLockTimer.isActive());
-    EXPECT_TRUE(c->cursorLock());  // saved as it was
+    EXPECT_FALSE(c->cursorLock().ticking());
+    EXPECT_TRUE(c->cursorLock().locked());  // saved as it was
 
-    c->cursorLockTick();  // a fence made again...
+    c->cursorLock().tick();  // a fence made again...
     ASSERT_FALSE(fence().isNull());
     c.reset();  // ...goes with the controller
     EXPECT_TRUE(fence().isNull());

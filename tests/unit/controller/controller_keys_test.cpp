@@ -6,6 +6,7 @@
 #include "core/settings/ini_document.h"
 #include "core/shortcuts/shortcut_keys.h"
 #include "platform/fake/fake_platform.h"
+#include "prompter_while_open.h"
 #include "pump_events.h"
 
 #include <QFile>
@@ -93,7 +94,7 @@ TEST_F(ControllerKeysTest, EachActionDoesWhatItsCommandDoes) {
         {ShortcutAction::ShowPreview, [&] { return requests.contains({View::Preview, true}); }},
         {ShortcutAction::EnableOutput, [&] { return requests.contains({View::Output, false}); }},
         {ShortcutAction::AutoHideToolbar, [&] { return c->autoHide(); }},
-        {ShortcutAction::LockCursor, [&] { return c->cursorLock(); }},
+        {ShortcutAction::LockCursor, [&] { return c->cursorLock().locked(); }},
         {ShortcutAction::StopAll, [&] { return c->source() == Source::Stopped; }},
     };
     for (const Case& k : cases) {
@@ -101,7 +102,7 @@ TEST_F(ControllerKeysTest, EachActionDoesWhatItsCommandDoes) {
         EXPECT_TRUE(k.done()) << shortcutActionInfo(k.action).label;
     }
     c->runShortcut(ShortcutAction::LockCursor);
-    EXPECT_FALSE(c->cursorLock());  // the lock key switches both ways
+    EXPECT_FALSE(c->cursorLock().locked());  // the lock key switches both ways
 }
 
 TEST_F(ControllerKeysTest, UpdateRateKeysAskBeforePassingTheMaximum) {
@@ -171,6 +172,35 @@ TEST_F(ControllerKeysTest, CombinationHeldElsewhereIsReportedOnceAndRetriedOnRel
     ASSERT_EQ(told.size(), 2);
     EXPECT_TRUE(told[1].contains(QStringLiteral("(Increase Screen Update Rate)")));
     EXPECT_FALSE(told[1].contains(QStringLiteral("(Stop All)")));
+}
+
+TEST_F(ControllerKeysTest, EachCombinationNotTakenIsToldWithItsOwnReason) {
+    writeConfig("[Options]\r\nHotKey1=F13\r\nHotKey3=Ctrl+Alt+F1\r\nHotKey6=Ctrl+F9\r\nHotKey9=Alt+Q\r\n");
+    constexpr quint32 kKeysymF13 = 0xffca;
+    desktop.keysymsMissing = {kKeysymF13};
+    desktop.keysKeptBySystem = {combo(shortcut::Ctrl | shortcut::Alt | 0x70)};
+    desktop.keysHeldElsewhere = {combo(CtrlF9)};
+    start();
+    struct Case { ShortcutAction action; const char* line; };
+    const Case cases[] = {
+        {ShortcutAction::SendToOutput, "\"F13\" (Send to Second Monitor): this keyboard has no \"F13\" key."},
+        {ShortcutAction::ShowToolbar, "\"Ctrl+Alt+F1\" (Show Toolbar): the system keeps it for itself "
+                                      "(Ctrl+Alt+F1 to F12 switch to the text consoles), so it never reaches "
+                                      "Vivivoz."},
+        {ShortcutAction::StopAll, "\"Ctrl+F9\" (Stop All): another program or another shortcut of Vivivoz "
+                                  "already holds it."},
+    };
+    const QStringList told = toldAfterLoop();
+    ASSERT_EQ(told.size(), 1);
+    const QStringList lines = told[0].split(QLatin1Char('\n'));
+    for (const Case& k : cases) {
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(k.line))) << told[0].toStdString();
+        EXPECT_FALSE(c->shortcutTaken(k.action));
+        EXPECT_FALSE(c->shortcutNotTakenReason(k.action).isEmpty());
+    }
+    EXPECT_TRUE(c->shortcutTaken(ShortcutAction::AutoHideToolbar));
+    EXPECT_TRUE(c->shortcutNotTakenReason(ShortcutAction::AutoHideToolbar).isEmpty());
+    EXPECT_FALSE(told[0].contains(QStringLiteral("Alt+Q")));
 }
 
 TEST_F(ControllerKeysTest, KeysAreGivenBackWhenTheControllerEnds) {
@@ -287,6 +317,22 @@ TEST_F(CaptureKeyTest, WritesWhatTheOutputShowsNotTheLiveSource) {
     EXPECT_EQ(written.pixel(5, 5), qRgb(0, 0, 240));
 }
 
+TEST_F(CaptureKeyTest, HeldKeyOpensOneErrorBoxAtATime) {
+    showPicture(qRgb(1, 2, 3));
+    ImageCaptureForm form = c->imageCaptureForm();
+    form.folder = dir.path() + QStringLiteral("/missing/");
+    c->setImageCaptureForm(form);
+    c->toggleCaptureArmed(CtrlF10);
+    // The key repeats while the first box is up.
+    platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(
+        std::move(platform.prompter), [&] { pressGlobalKey(desktop, Controller::kCaptureKeyId); });
+    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
+    EXPECT_EQ(desktop.asked.size(), 1);
+    // Once it is closed, the next press tells again.
+    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
+    EXPECT_EQ(desktop.asked.size(), 2);
+}
+
 TEST_F(CaptureKeyTest, HiddenOutputWritesNothingSilently) {
     showPicture(qRgb(1, 2, 3));
     c->setViewShown(View::Output, false);
@@ -320,9 +366,38 @@ TEST_F(CaptureKeyTest, KeyHeldByAnActionIsReportedAndChangedKeyIsTakenAgain) {
 TEST_F(CaptureKeyTest, ResetAllGivesBackAnArmedKey) {
     c->toggleCaptureArmed(CtrlF10);
     ASSERT_TRUE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    ShortcutKeys keys{};
+    keys[0] = AltQ;
+    c->setShortcutKeys(keys);
+    QVector<bool> armed;
+    QObject::connect(c.get(), &Controller::captureArmedChanged, [&](bool a) { armed << a; });
     c->resetSettings();
     EXPECT_EQ(c->captureKey(), 0);
-    EXPECT_FALSE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    EXPECT_TRUE(desktop.registeredKeys.isEmpty()) << "the ten and the capture key";
+    // Disarmed too, so that Start/Stop reads "Start" again.
+    EXPECT_FALSE(c->captureArmed());
+    EXPECT_EQ(armed, QVector<bool>{false});
+}
+
+TEST_F(ControllerKeysTest, StoredCaptureKeyTextStaysUntilTheKeyChanges) {
+    struct Case { const char* stored; quint16 key; const char* written; };
+    const Case cases[] = {
+        {"None", 0, "None"},
+        {"Ctrl+Foo", 0, "Ctrl+Foo"},         // a name we do not know
+        {"ctrl+f10", CtrlF10, "ctrl+f10"},   // another spelling of the same key
+        {"None", CtrlF10, "Ctrl+F10"},       // changed by the user
+        {"Ctrl+F10", 0, ""},                 // emptied by the user
+    };
+    for (const Case& k : cases) {
+        writeConfig(QByteArray("[Options]\r\nHotKey=") + k.stored + "\r\n");
+        start();
+        c->setCaptureKey(c->captureKey());  // the capture dialog closing, untouched
+        c->setCaptureKey(k.key);
+        QString error;
+        ASSERT_TRUE(c->saveSettings(&error)) << error.toStdString();
+        EXPECT_TRUE(config().contains(QByteArray("\r\nHotKey=") + k.written + "\r\n"))
+            << k.stored << " -> " << config().constData();
+    }
 }
 
 // --- Monitor details -------------------------------------------------------

@@ -101,8 +101,8 @@ protected:
     // the windows are out of the picture.
     void startAreaCapture(const Rect4& area) {
         c->startArea();
-        ASSERT_TRUE(pumpUntil([&] { return !c->areaSnapshotPending(); }));
-        c->finishAreaSelection(area);  // as the overlay does at the release
+        ASSERT_TRUE(pumpUntil([&] { return !c->area().snapshotPending(); }));
+        c->area().finish(area);  // as the overlay does at the release
         ASSERT_EQ(c->desktopScope(), DesktopScope::Area);
         c->captureTimer.stop();  // the test drives the ticks
     }
@@ -204,10 +204,10 @@ TEST_F(ControllerTest, NothingIsCapturedUntilTheAreaSelectionContinues) {
     tick();
     EXPECT_EQ(desktop.screenCaptures, 0);
     // Then the snapshot, and the overlay, still with no source.
-    ASSERT_TRUE(pumpUntil([&] { return !c->areaSnapshotPending(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !c->area().snapshotPending(); }));
     EXPECT_EQ(desktop.screenCaptures, 1);
     EXPECT_EQ(c->source(), Source::Stopped);
-    c->finishAreaSelection(Rect4{10, 20, 30, 40});
+    c->area().finish(Rect4{10, 20, 30, 40});
     EXPECT_EQ(c->source(), Source::Desktop);
     EXPECT_EQ(c->desktopScope(), DesktopScope::Area);
     EXPECT_EQ(c->sourceChoice(), SourceChoice::Area);
@@ -678,8 +678,12 @@ TEST_F(ControllerTest, ClipboardPictureGoesToTheOutputOnlyWhileTheSourceIsClipbo
         }
         EXPECT_EQ(views.outputPictures, k.outputPictures);
         EXPECT_EQ(views.previewPictures, k.previewPictures);
-        if (k.outputPictures) EXPECT_EQ(views.output.pixel(3, 3), Green);
-        if (k.previewPictures) EXPECT_EQ(views.preview.pixel(3, 3), Green);
+        if (k.outputPictures) {
+            EXPECT_EQ(views.output.pixel(3, 3), Green);
+        }
+        if (k.previewPictures) {
+            EXPECT_EQ(views.preview.pixel(3, 3), Green);
+        }
         EXPECT_TRUE(desktop.asked.isEmpty());
         c->stopAll();
     }

@@ -44,8 +44,8 @@ public:
     std::optional<DecodedPicture> take(const QString& path, QSize bound) override {
         DecodedPicture p;
         lastBound = bound;
-        if (path.endsWith(QStringLiteral(".txt"))) {
-            p.error = QStringLiteral("not a picture");
+        if (path.endsWith(QStringLiteral(".txt")) || path.contains(QStringLiteral("bad"))) {
+            p.error = QStringLiteral("Cannot read the picture \"%1\": damaged").arg(path);
             return p;
         }
         p.image = QImage(4, 3, QImage::Format_RGB32);
@@ -73,10 +73,14 @@ protected:
             return t;
         };
         c->slideshowPlayback().setServices(std::move(s));
+        // The output's transition view, whose transitions here take no time.
         QObject::connect(c.get(), &Controller::outputTransition, c.get(), [this](const QImage& p, int style) {
             shown << p.text(QStringLiteral("path"));
             styles << style;
+            c->slideshowPlayback().outputTransitionEnded();
         });
+        QObject::connect(c.get(), &Controller::trayMessageRequested, c.get(),
+                         [this](const QString&, const QString& text) { trayMessages << text; });
         QObject::connect(c.get(), &Controller::previewPicture, c.get(),
                          [this](const QImage& p) { previewed << p.text(QStringLiteral("path")); });
         QObject::connect(c.get(), &Controller::outputSurfaceChanged, c.get(),
@@ -108,7 +112,7 @@ protected:
     std::uint32_t now = 1000;
     QVector<SteppedTimer*> timers;
     NamedPictures* pictures = nullptr;
-    QStringList shown, previewed;
+    QStringList shown, previewed, trayMessages;
     QList<int> styles;
     OutputSurface surface = OutputSurface::Picture;
 };
@@ -169,6 +173,23 @@ TEST_F(PlaybackTest, EitherPlayerEndsWhenTheSourceLeavesSlideshow) {
             EXPECT_FALSE(playing());
             if (c->outputRunning()) c->toggleRun();
         }
+}
+
+TEST_F(PlaybackTest, PicturesThatCannotBeReadAreSaidInTheTrayOnceAPlayback) {
+    ASSERT_TRUE(c->openSlideshow(file("show.vsl", "1\r\nOn\r\n/p/bad1.jpg\r\n/p/a.jpg\r\n/p/bad2.png\r\n")));
+    c->toggleRun();
+    run(2 * 3000 + 100);  // twice round both bad pictures
+    EXPECT_EQ(shown, QStringList({"/p/a.jpg", "/p/a.jpg"}));
+    ASSERT_EQ(trayMessages.size(), 1);
+    EXPECT_TRUE(trayMessages[0].contains(QStringLiteral("Cannot read the picture \"/p/bad1.jpg\"")))
+        << qPrintable(trayMessages[0]);
+    EXPECT_TRUE(c->slideshowPlayback().toolbarPlaying());  // passed over, not stopped
+
+    c->toggleRun();  // Stop
+    run(20);
+    c->toggleRun();  // a new playback says it again
+    run(20);
+    EXPECT_EQ(trayMessages.size(), 2);
 }
 
 TEST_F(PlaybackTest, AFileWhoseFirstLineIsNoIntegerSaysSoAndPlaysNothing) {

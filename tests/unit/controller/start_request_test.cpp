@@ -33,7 +33,7 @@ protected:
         QObject::connect(c.get(), &Controller::trayMessageRequested, c.get(),
                          [this](const QString&, const QString& text) { trayMessages << text; });
         QObject::connect(c.get(), &Controller::outputOnPrimaryRequested, c.get(), [this] { ++onPrimary; });
-        QObject::connect(c.get(), &Controller::monitorsResized, c.get(), [this] { ++resized; });
+        QObject::connect(&c->screens(), &MonitorWatch::resized, c.get(), [this] { ++resized; });
         QObject::connect(c.get(), &Controller::bannerSendRequested, c.get(),
                          [this](const BannerOrder& order) { banners << order; });
     }
@@ -110,6 +110,19 @@ TEST_F(StartRequestTest, EachSourceShowsTheOutputAndRuns) {
     EXPECT_EQ(c->selectedWindow(), WindowId(0x500003));
     c->carryOut(show);
     EXPECT_EQ(c->playList(), (QStringList{"5", "On", "/pictures/a.jpg", "/pictures/b.jpg"}));
+}
+
+TEST_F(StartRequestTest, ASlideshowLongerThanThePlayListPlaysItsStartAndTheTraySaysSo) {
+    QByteArray lines = "5\r\nOn\r\n";
+    for (int i = 0; i < 3003; ++i) lines += "/p/" + QByteArray::number(i) + ".jpg\r\n";
+    StartRequest show = request(S::Slideshow);
+    show.file = file("long.vsl", lines);
+    desktop.asked.clear();
+    EXPECT_EQ(c->carryOut(show), QString());
+    EXPECT_EQ(c->playList().size(), 3001);
+    EXPECT_TRUE(desktop.asked.isEmpty());  // no message box for a command
+    ASSERT_EQ(trayMessages.size(), 1);
+    EXPECT_TRUE(trayMessages[0].contains(QStringLiteral("last 4 lines were left out"))) << qPrintable(trayMessages[0]);
 }
 
 TEST_F(StartRequestTest, TextPutsTheFilesBannerOverTheRunningSource) {

@@ -127,6 +127,9 @@ TEST_F(ScrollTextFile, ReadingRules)
          }},
         {"not UTF-8", "[scroll]\ntext=caf\xe9 cr\xe8me\n",
          [](ScrollTextSettings& s) { s.text = QStringLiteral("café crème"); }},
+        // Written on Windows: 0x80..0x9F are Windows-1252 characters, not controls.
+        {"Windows-1252", "[scroll]\ntext=\x93Sale\x94 \x96 20\x80 \x85 \x8Akoda \x9E" "e\x9F\n",
+         [](ScrollTextSettings& s) { s.text = QStringLiteral("“Sale” – 20€ … Škoda žeŸ"); }},
         {"style flags", "[scroll]\nfs1=1\nfs2=1\nfs3=2\nfs4=0\n",
          [](ScrollTextSettings& s) { s.bold = s.italic = true; }},
     };

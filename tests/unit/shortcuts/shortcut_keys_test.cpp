@@ -93,6 +93,34 @@ TEST(ShortcutKeys, QtKeys)
     EXPECT_EQ(shortcutFromQtKey(Qt::Key_Control, Qt::ControlModifier), 0);
 }
 
+// A key pressed in an entry box: the keysyms of the pressed key (unshifted
+// first) name it; Qt's key, which carries the shifted symbol, only when they
+// do not.
+TEST(ShortcutKeys, KeyPressIsTheKeyNotItsShiftedSymbol)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> keysyms;
+        int qtKey;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"Shift+1, US", {'1', '!'}, Qt::Key_Exclam, Qt::ShiftModifier, "Shift+1"},
+        {"Ctrl+Shift+;, US", {';', ':'}, Qt::Key_Colon, Qt::ShiftModifier | Qt::ControlModifier, "Shift+Ctrl+;"},
+        {"Ctrl+1, AZERTY (& unshifted)", {'&', '1'}, Qt::Key_Ampersand, Qt::ControlModifier, "Ctrl+1"},
+        {"Shift+A", {'a', 'A'}, Qt::Key_A, Qt::ShiftModifier, "Shift+A"},
+        {"keypad 7 without Num Lock", {0xff95, 0xffb7}, Qt::Key_Home, Qt::KeypadModifier, "Num 7"},
+        {"keypad Enter", {0xff8d}, Qt::Key_Enter, Qt::KeypadModifier, "Enter"},
+        {"unknown key code: Qt's key", {}, Qt::Key_F11, Qt::ControlModifier, "Ctrl+F11"},
+        {"keysyms that name no key: Qt's key", {0xfe52, 0xfe57}, Qt::Key_F5, Qt::NoModifier, "F5"},
+        {"neither names a key", {0xfe52}, Qt::Key_Dead_Circumflex, Qt::NoModifier, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shortcutToText(shortcutOfKeyPress(c.keysyms, c.qtKey, c.modifiers)), QString::fromLatin1(c.text))
+            << c.what;
+}
+
 TEST(ShortcutKeys, LockVariants)
 {
     const unsigned num = 1u << 4, caps = XLockMask, scroll = 1u << 7;

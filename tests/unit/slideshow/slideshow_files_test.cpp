@@ -1,10 +1,12 @@
 #include "core/slideshow/slideshow_files.h"
+#include "core/settings/text_encoding.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
 using namespace vz::slideshow;
+using vz::decodeEightBitText;
 
 namespace {
 
@@ -79,9 +81,9 @@ TEST(SlideshowFiles, ProjectFileFailures) {
 }
 
 TEST(SlideshowFiles, TextEncodingAndLines) {
-    EXPECT_EQ(decodeFileText("Ana \xc4\x8d"), QStringLiteral("Ana \u010d"));
-    // Not valid UTF-8: every byte is its Latin-1 character.
-    EXPECT_EQ(decodeFileText("Caf\xe9"), QStringLiteral("Caf\u00e9"));
+    EXPECT_EQ(decodeEightBitText("Ana \xc4\x8d"), QStringLiteral("Ana \u010d"));
+    // Not valid UTF-8: Windows-1252, as Windows wrote the file.
+    EXPECT_EQ(decodeEightBitText("Caf\xe9 \x96 \x80"), QStringLiteral("Caf\u00e9 \u2013 \u20ac"));
     EXPECT_EQ(splitLines("a\r\n\r\nb\r\n"), QStringList({"a", "", "b"}));
     EXPECT_EQ(splitLines("a\r\rb"), QStringList({"a\r\rb"}));
     EXPECT_TRUE(splitLines("").isEmpty());

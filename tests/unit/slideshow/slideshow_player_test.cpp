@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <functional>
+
 using namespace vz::slideshow;
 
 namespace {
@@ -62,6 +64,7 @@ public:
     const FakeClock* clock = nullptr;
     QStringList events;
     QList<int> styles;
+    std::function<void()> afterOutput;  // what the output's transition view answers
 
     bool slideshowActive() const override { return active; }
     bool stopRequested() const override { return stop; }
@@ -76,6 +79,7 @@ public:
     void showOnOutput(const QImage& p, int style) override {
         events << QStringLiteral("output %1 at %2").arg(p.text("path")).arg(clock->now);
         styles << style;
+        if (afterOutput) afterOutput();
     }
     void reportPictureError(const QString& message) override { events << "error " + message; }
     void playbackEnded() override { events << QStringLiteral("ended at %1").arg(clock->now); }
@@ -87,12 +91,17 @@ struct Rig {
     FakePictures pictures;
     FakeHost host;
     SlideshowPlayer player;
+    // Transitions take no time unless a test ends them itself.
+    bool instantTransitions = true;
     explicit Rig(PlayerKind kind, std::uint32_t start = 0)
         : player(kind, host, pictures, clock, timer, 1234) {
         clock.now = start;
         host.clock = &clock;
         timer.clock = &clock;
         pictures.clock = &clock;
+        host.afterOutput = [this] {
+            if (instantTransitions) player.transitionEnded();
+        };
     }
     // Lets the event loop run for `ms`: the timer fires when it is due.
     void run(int ms) {
@@ -238,6 +247,35 @@ TEST(SlideshowPlayer, WaitsForAPictureStillBeingDecoded) {
     EXPECT_TRUE(rig.take().isEmpty());
     rig.run(20);
     EXPECT_EQ(rig.take().last(), QStringLiteral("output /p/b.png at 1120"));
+}
+
+TEST(SlideshowPlayer, ASlideTimeCountsFromTheEndOfItsTransition) {
+    // The output's transition takes 2 s. At 2 s a picture the next one used
+    // to come as this transition ended; the view, still busy, dropped it.
+    Rig rig(PlayerKind::Toolbar);
+    rig.instantTransitions = false;
+    ASSERT_TRUE(rig.player.start(QStringList({"2", "Off"}) + kThree));
+    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/a.jpg", "output /p/a.jpg at 0"}));
+    rig.run(2060);
+    EXPECT_TRUE(rig.take().isEmpty());  // still in its transition
+    rig.player.transitionEnded();       // at 2060: the picture is whole from here
+    rig.run(1980);
+    EXPECT_TRUE(rig.take().isEmpty());
+    rig.run(20);
+    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/b.png", "output /p/b.png at 4060"}));
+
+    // An end that is never reported holds the slide no longer than the limit.
+    rig.run(int(SlideshowPlayer::kTransitionLimitMs) + 2000);
+    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/c.bmp",
+                                       QStringLiteral("output /p/c.bmp at %1").arg(4060 + SlideshowPlayer::kTransitionLimitMs + 2000)}));
+    // Stop during a transition ends playback within a tick.
+    rig.host.stop = true;
+    rig.run(SlideshowPlayer::kTickMs);
+    EXPECT_FALSE(rig.player.isPlaying());
+    // A late report changes nothing.
+    rig.player.transitionEnded();
+    rig.run(5000);
+    EXPECT_EQ(rig.take().size(), 1);  // "ended at ..."
 }
 
 TEST(SlideshowPlayer, ASlideTimeEndsOnATickWhenThePictureCameBetweenTicks) {

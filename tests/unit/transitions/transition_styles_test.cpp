@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QPointF>
 #include <QTransform>
 #include <cmath>
 #include <functional>
+#include <numbers>
+#include <vector>
 
 #include "core/transitions/transition_styles.h"
 #include "transition_test_pictures.h"
@@ -64,9 +67,39 @@ bool inTriangle(int x, int y, double ax, double ay, double bx, double by, double
     return (d1 > 0 && d2 > 0 && d3 > 0) || (d1 < 0 && d2 < 0 && d3 < 0);
 }
 
+// Pixel centre inside the polygon (crossing rule; the sweep polygons are
+// simple, so it agrees with the winding rule).
+bool inPolygon(int x, int y, const std::vector<QPointF>& points) {
+    const double px = x + 0.5, py = y + 0.5;
+    bool inside = false;
+    for (size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
+        const QPointF a = points[i], b = points[j];
+        if ((a.y() > py) != (b.y() > py) && px < (b.x() - a.x()) * (py - a.y()) / (b.y() - a.y()) + a.x())
+            inside = !inside;
+    }
+    return inside;
+}
+
+// The sweep: the centre and `progress` points of the circle round it, at the
+// angles -pi/2 + k*pi/50 (clockwise on the screen), or at their negations.
+bool inSweep(int x, int y, int W, int H, int progress, bool negated) {
+    const double cx = W / 2, cy = H / 2;
+    const double r = std::ceil(std::sqrt(cx * cx + cy * cy));
+    std::vector<QPointF> points{{cx, cy}};
+    for (int k = 0; k < progress; ++k) {
+        const double a = (negated ? -1 : 1) * (-std::numbers::pi / 2 + k * std::numbers::pi / 50);
+        points.emplace_back(cx + r * std::cos(a), cy + r * std::sin(a));
+    }
+    return inPolygon(x, y, points);
+}
+
+// For shapes that follow the progress itself rather than X and Y.
+using ProgressMask = std::function<bool(int x, int y, int W, int H, int progress)>;
+
 struct RegionCase {
     int style;
     Mask revealed;
+    ProgressMask byProgress = {};
 };
 
 // Members that show the new picture unmoved through a region: every pixel
@@ -97,6 +130,10 @@ TEST(TransitionExactMembers, RevealRegionsMatchTheirGeometry) {
         {114, [](int x, int y, int W, int H, int X, int) {
              return inTriangle(x, y, 0, H, 0, 0, X, H) || inTriangle(x, y, W, H, W, 0, W - X, 0);
          }},
+        // 144 starts at twelve o'clock and turns clockwise; 145 starts at six
+        // o'clock and turns anticlockwise (the top-bottom mirror image).
+        {144, {}, [](int x, int y, int W, int H, int p) { return inSweep(x, y, W, H, p, false); }},
+        {145, {}, [](int x, int y, int W, int H, int p) { return inSweep(x, y, W, H, p, true); }},
         {154, [](int x, int y, int, int H, int X, int Y) {
              return inTriangle(x, y, 0, H / 2 - Y, 2.0 * X, H / 2, 0, H / 2 + Y);
          }},
@@ -123,7 +160,8 @@ TEST(TransitionExactMembers, RevealRegionsMatchTheirGeometry) {
             for (int y = 0; y < s.h; ++y)
                 for (int x = 0; x < s.w; ++x) {
                     const uint32_t px = frame.pixel(x, y);
-                    const bool expected = c.revealed(x, y, s.w, s.h, e.x, e.y);
+                    const bool expected = c.byProgress ? c.byProgress(x, y, s.w, s.h, s.p)
+                                                       : c.revealed(x, y, s.w, s.h, e.x, e.y);
                     if (expected ? px != tagged(x, y, true) : isNew(px)) ++wrong;
                 }
             EXPECT_EQ(wrong, 0) << "style " << c.style << " at " << s.w << "x" << s.h << " progress " << s.p;
@@ -240,8 +278,9 @@ TEST(TransitionAllStyles, EarlyFramesKeepTheOldPictureAndLateFramesShowTheNew) {
     } sizes[] = {{40, 30}, {30, 40}, {97, 61}};
     for (const auto& s : sizes)
         for (int style = 1; style <= kStyleCount; ++style) {
-            if (!coversAtOnce(style))
+            if (!coversAtOnce(style)) {
                 EXPECT_LE(newFraction(frameOf(style, s.w, s.h, 1)), 0.25) << style << " " << s.w << "x" << s.h;
+            }
             EXPECT_GE(newFraction(frameOf(style, s.w, s.h, 99)), 0.75) << style << " " << s.w << "x" << s.h;
         }
 }

@@ -2,6 +2,10 @@
 // What a thread asks of the operating system for itself: a name, a priority,
 // the slack of its timers; and a wake-up counter another thread can bump
 // (Linux: an eventfd) for an event loop to watch. Plain functions, no Qt.
+//
+// The core's threads reach the system only through this header; the one
+// implementation is platform/posix/threads.cpp (every system the program runs
+// on is a POSIX one).
 
 namespace vz::posix {
 

@@ -1,4 +1,4 @@
-#include "core/capture/image_copy.h"
+#include "platform/image_copy.h"
 
 #include <cstring>
 

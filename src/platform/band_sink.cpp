@@ -1,4 +1,4 @@
-#include "core/scrolltext/band_sink.h"
+#include "platform/band_sink.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,6 +2,7 @@
 
 #include "platform/threads.h"
 
+#include <QAbstractEventDispatcher>
 #include <QMetaObject>
 #include <QObject>
 #include <QSocketNotifier>
@@ -9,9 +10,16 @@
 namespace vz {
 
 OwnerWake::OwnerWake(QObject* owner, std::function<void()> handler)
-    : handler_(std::move(handler)), owner_(owner), ownerThread_(std::this_thread::get_id()),
-      counter_(std::make_unique<posix::WakeCounter>()) {
-    if (!counter_->valid()) return;  // then a queued call carries the wake
+    : handler_(std::move(handler)), owner_(owner), ownerThread_(std::this_thread::get_id()) {
+    // Without an event loop on this thread (a test that posts only from it)
+    // nothing watches a counter; without a counter a queued call carries the
+    // wake.
+    if (!QAbstractEventDispatcher::instance()) return;
+    counter_ = std::make_unique<posix::WakeCounter>();
+    if (!counter_->valid()) {
+        counter_.reset();
+        return;
+    }
     notifier_ = std::make_unique<QSocketNotifier>(qintptr(counter_->descriptor()), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, owner_, [this] {
         counter_->drain();
@@ -22,9 +30,12 @@ OwnerWake::OwnerWake(QObject* owner, std::function<void()> handler)
 OwnerWake::OwnerWake(Executor& owner, std::function<void()> handler)
     : handler_(std::move(handler)), executor_(&owner) {}
 
+OwnerWake::OwnerWake() = default;
+
 OwnerWake::~OwnerWake() = default;
 
 void OwnerWake::operator()() {
+    if (!handler_) return;
     if (executor_) {
         executor_->post(handler_);
         return;
@@ -33,7 +44,7 @@ void OwnerWake::operator()() {
         handler_();
         return;
     }
-    if (counter_->bump()) return;
+    if (counter_ && counter_->bump()) return;
     QMetaObject::invokeMethod(owner_, handler_, Qt::QueuedConnection);
 }
 

@@ -6,7 +6,9 @@
 // is merged into it). The owner is woken on its own thread once, and not
 // again until it has taken what waits: a Qt owner through its thread's event
 // loop, an executor owner by a job on the executor. Posting from the owner's
-// own thread wakes it at once, before post() returns.
+// own thread wakes it at once, before post() returns. An owner that looks on
+// a schedule of its own (a player that ticks) is not woken: it takes when it
+// looks.
 
 #include "core/threading/executor.h"
 
@@ -31,6 +33,7 @@ class WakeCounter;
 // wake-up counter that the owner's event loop watches).
 class OwnerWake {
 public:
+    OwnerWake();  // nobody to wake: the owner takes when it looks
     OwnerWake(QObject* owner, std::function<void()> handler);
     OwnerWake(Executor& owner, std::function<void()> handler);
     ~OwnerWake();
@@ -55,6 +58,8 @@ public:
     // `handler` runs on the owner's thread when mail waits; it takes it.
     template <class Owner>
     Mailbox(Owner&& owner, std::function<void()> handler) : wake_(std::forward<Owner>(owner), std::move(handler)) {}
+    // For an owner that takes when it looks, on its own schedule.
+    Mailbox() = default;
 
     // Leaves `value` for the owner; true when it replaced one not taken yet.
     bool post(T value) {

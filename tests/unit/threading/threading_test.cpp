@@ -7,10 +7,10 @@
 #include "core/threading/mailbox.h"
 #include "pump_events.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QObject>
 #include <QThread>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <future>
@@ -106,6 +106,19 @@ TEST(Mailbox, UpdateMergesIntoTheWaitingValueAndClearDropsIt) {
     mail.update([](std::vector<int>& v) { v.push_back(4); });
     EXPECT_EQ(mail.take(), std::vector<int>{4});
     EXPECT_EQ(wakes, 3);
+}
+
+// An owner that takes on its own schedule: mail from another thread waits,
+// nobody is woken, and what was posted since it last looked is there.
+TEST(Mailbox, WithoutAnOwnerToWakeTheMailWaitsUntilTaken) {
+    Mailbox<std::vector<int>> mail;
+    std::thread poster([&] {
+        for (int i = 1; i <= 3; ++i) mail.update([&](std::vector<int>& v) { v.push_back(i); });
+    });
+    poster.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(mail.take(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(mail.take(), std::nullopt);
 }
 
 // ---------------------------------------------------------------- executor

@@ -84,17 +84,17 @@ void measureLateness(const char* phase, int seconds, bool busyLoop) {
         std::printf("cannot draw into a window on this display\n");
         return;
     }
-    vz::SteadyTickClock clock;
+    vz::SteadyClock clock;
     std::mutex samplesMutex;
     std::vector<double> ours;
     double oursLongestGap = 0, peerLongestGap = 0;  // ms between two ticks
-    vz::TickClock::TimePoint oursPrevious{};
-    vz::BandTicker ticker(clock, {{}, {}, [&](vz::TickClock::TimePoint deadline) {
+    vz::Clock::TimePoint oursPrevious{};
+    vz::BandTicker ticker(clock, {{}, [&](vz::Clock::TimePoint deadline) {
                                       const auto now = clock.now();
                                       const double late = duration<double, std::milli>(now - deadline).count();
                                       std::lock_guard lock(samplesMutex);
                                       ours.push_back(late);
-                                      if (oursPrevious != vz::TickClock::TimePoint())
+                                      if (oursPrevious != vz::Clock::TimePoint())
                                           oursLongestGap = std::max(
                                               oursLongestGap, duration<double, std::milli>(now - oursPrevious).count());
                                       oursPrevious = now;
@@ -161,7 +161,7 @@ void measureCpu(int seconds) {
     BenchWindow window(80);
     auto surface = window.surface();
     if (!surface) return;
-    vz::SteadyTickClock clock;
+    vz::SteadyClock clock;
     vz::BandTicker ticker(clock);
     bench::setUpTicker(ticker);
     ticker.setTickSink(surface.get());

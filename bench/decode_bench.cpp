@@ -10,6 +10,7 @@
 // Usage: decode_bench [--rounds=N] [Google Benchmark flags]
 
 #include "bench_photo.h"
+#include "core/scaling/row_workers.h"
 #include "core/slideshow/picture_decoder.h"
 
 #include <benchmark/benchmark.h>
@@ -147,6 +148,9 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     int rounds = 3;
     std::vector<char*> passOn;
     for (int i = 0; i < argc; ++i) {

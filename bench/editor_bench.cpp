@@ -14,6 +14,7 @@
 #include "lateness_probe.h"
 
 #include "core/controller/controller.h"
+#include "core/scaling/row_workers.h"
 #include "core/slideshow/picture_decoder.h"
 #include "core/slideshow/slideshow_list.h"
 #include "platform/fake/fake_platform.h"
@@ -100,6 +101,9 @@ void print(const char* name, const Outcome& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const bench::PictureFiles made = bench::pictureFilesFromArgs(argc, argv, "files", 200, 1, QStringLiteral("picture"));
     const QStringList& paths = made.paths;

@@ -8,6 +8,7 @@
 // Usage: resampler_bench [--rounds=N] [Google Benchmark flags]
 
 #include "core/scaling/resampler.h"
+#include "core/scaling/row_workers.h"
 #include "reference/resample_reference.h"
 
 #include <benchmark/benchmark.h>
@@ -130,6 +131,9 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     int rounds = 3;
     std::vector<char*> args;
     for (int i = 0; i < argc; ++i) {

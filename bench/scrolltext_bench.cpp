@@ -47,17 +47,17 @@ using bench::stats;
 // Runs the band's thread and a QTimer loop side by side for `seconds`.
 void measureLateness(const char* phase, int seconds)
 {
-    vz::SteadyTickClock clock;
+    vz::SteadyClock clock;
     std::mutex samplesMutex;
     std::vector<double> ours, oursJitter;
-    vz::TickClock::TimePoint oursPrevious;
+    vz::Clock::TimePoint oursPrevious;
     vz::ImageBandSink sink(kBand);
-    vz::BandTicker ticker(clock, {{}, {}, [&](vz::TickClock::TimePoint deadline) {
+    vz::BandTicker ticker(clock, {{}, [&](vz::Clock::TimePoint deadline) {
                                       const double late = duration<double, std::milli>(clock.now() - deadline).count();
                                       const auto now = clock.now();
                                       std::lock_guard lock(samplesMutex);
                                       ours.push_back(late);
-                                      if (oursPrevious != vz::TickClock::TimePoint())
+                                      if (oursPrevious != vz::Clock::TimePoint())
                                           oursJitter.push_back(std::abs(
                                               duration<double, std::milli>(now - oursPrevious - 10ms).count()));
                                       oursPrevious = now;
@@ -122,7 +122,7 @@ double cpuSeconds()
 // The band alone, the main thread asleep: CPU of the process per second.
 void measureCpu(int seconds)
 {
-    vz::SteadyTickClock clock;
+    vz::SteadyClock clock;
     vz::ImageBandSink sink(kBand);
     vz::BandTicker ticker(clock);
     bench::setUpTicker(ticker);

@@ -13,6 +13,7 @@
 #include "bench_photo.h"
 #include "lateness_probe.h"
 
+#include "core/scaling/row_workers.h"
 #include "core/slideshow/picture_read_ahead.h"
 #include "core/slideshow/slideshow_player.h"
 
@@ -61,7 +62,7 @@ struct Outcome {
 Outcome play(PictureSource& pictures, const QStringList& playList, int slideMs) {
     Outcome out;
     BenchHost host;
-    SteadyTickClock clock;
+    vz::SteadyClock clock;
     QEventLoop loop;
     host.ended = [&] { loop.quit(); };
     SlideshowPlayer* playerPtr = nullptr;
@@ -99,6 +100,9 @@ void print(const char* name, const Outcome& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const bench::PictureFiles made = bench::pictureFilesFromArgs(argc, argv, "slides", 20, 2, QStringLiteral("slide"));
     const QStringList& pictures = made.paths;

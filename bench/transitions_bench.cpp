@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/scaling/row_workers.h"
 #include "core/transitions/transition_engine.h"
 #include "core/transitions/transition_styles.h"
 
@@ -103,6 +104,9 @@ void pacing() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     QCoreApplication app(argc, argv);
     int rounds = 3, first = 1, last = kStyleCount;
     bool withPacing = true;

@@ -1,5 +1,6 @@
 #include "core/scaling/resample_kernels.h"
 #include "core/scaling/resampler.h"
+#include "core/scaling/row_workers.h"
 #include "reference/resample_reference.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,9 @@ protected:
         return dst;
     }
     ResampleScratch scratch;
+    // Three workers, so that a threaded resample splits its rows on any machine.
+    vz::RowWorkers workers{3};
+    const vz::RowWorkers::Lend lend{&workers};
 };
 
 TEST_P(ResamplerTest, SameSizeCopiesPixelsUnchanged) {

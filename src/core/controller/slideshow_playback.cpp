@@ -70,7 +70,7 @@ void SlideshowPlayback::build() {
     // The program's services are made at the first playback, so that the
     // read-ahead worker only runs in a program that plays slideshows.
     if (!services_.pictures) {
-        services_.clock = std::make_unique<slideshow::SteadyTickClock>();
+        services_.clock = std::make_unique<SteadyClock>();
         services_.pictures = std::make_unique<slideshow::PictureReadAhead>();
         services_.makeTimer = [](std::function<void()> onTick) -> std::unique_ptr<slideshow::PlaybackTimer> {
             return std::make_unique<slideshow::QtPlaybackTimer>(std::move(onTick));

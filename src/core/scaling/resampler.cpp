@@ -93,11 +93,11 @@ void resample(const QImage& src, QImage& dst, QSize size, const QRect& part, Res
     const int taps = vw.taps;
     const size_t rowLen = size_t(hw.paddedCount) * 4;
 
-    RowWorkers& workers = RowWorkers::shared();
+    RowWorkers* workers = RowWorkers::lent();
     const double srcRows = std::min(double(srcHeight), double(p.height()) * srcHeight / size.height() + taps);
     const double work = double(p.width()) * (double(p.height()) * taps + srcRows * hw.taps);
-    const bool threaded = d.threaded && workers.threadCount() > 1 && work >= kThreadedWork;
-    const int threads = threaded ? workers.threadCount() : 1;
+    const bool threaded = d.threaded && workers && workers->threadCount() > 1 && work >= kThreadedWork;
+    const int threads = threaded ? workers->threadCount() : 1;
     const int chunks = std::min(p.height(), threads * kChunksPerThread);
 
     if (d.rowSlots.size() < size_t(threads)) d.rowSlots.resize(size_t(threads));
@@ -145,7 +145,7 @@ void resample(const QImage& src, QImage& dst, QSize size, const QRect& part, Res
     };
 
     if (threaded)
-        workers.run(chunks, task);
+        workers->run(chunks, task);
     else
         for (int chunk = 0; chunk < chunks; ++chunk) task(chunk, 0);
 }

@@ -1,15 +1,12 @@
 #include "core/scrolltext/band_ticker.h"
 
-#include <algorithm>
+#include "platform/threads.h"
 
-#ifdef __linux__
-#include <pthread.h>
-#include <sys/prctl.h>
-#endif
+#include <algorithm>
 
 namespace vz {
 
-BandTicker::BandTicker(TickClock& clock, Callbacks callbacks, PictureFactory factory, TimerRange range)
+BandTicker::BandTicker(Clock& clock, Callbacks callbacks, PictureFactory factory, TimerRange range)
     : clock_(clock), callbacks_(std::move(callbacks)), range_(range), state_(std::move(factory))
 {
     interval_ = std::clamp(10u, range_.minimum, range_.maximum);
@@ -35,6 +32,18 @@ void BandTicker::setTickSink(BandSink* sink)
     {
         std::lock_guard lock(lock_);
         sink_ = sink;
+    }
+    updateTimer();
+}
+
+void BandTicker::reportTo(QObject* owner, std::function<void(const TickNews&)> onNews)
+{
+    stop();
+    news_.reset();
+    if (owner && onNews) {
+        news_ = std::make_unique<Mailbox<TickNews>>(owner, [this, onNews = std::move(onNews)] {
+            if (std::optional<TickNews> news = news_->take()) onNews(*news);
+        });
     }
     updateTimer();
 }
@@ -154,7 +163,7 @@ void BandTicker::start()
 {
     if (thread_.joinable()) return;
     waiter_.reset();
-    const TickClock::Duration period = std::chrono::milliseconds(interval_);
+    const Clock::Duration period = std::chrono::milliseconds(interval_);
     thread_ = std::thread(&BandTicker::run, this, clock_.now() + period, period);
 }
 
@@ -163,32 +172,28 @@ void BandTicker::start()
 void BandTicker::stop()
 {
     if (!thread_.joinable()) return;
-    waiter_.requestStop();
+    waiter_.interrupt();
     thread_.join();
 }
 
-void BandTicker::run(TickClock::TimePoint deadline, TickClock::Duration period)
+void BandTicker::run(Clock::TimePoint deadline, Clock::Duration period)
 {
-#ifdef __linux__
     // Wake at the deadline itself, not up to the default 50 µs of slack later.
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    pthread_setname_np(pthread_self(), "scroll band");
+    posix::setCurrentThreadTimerSlack(1);
+    posix::setCurrentThreadName("scroll band");
     // The lowest real-time priority where the system grants it (most desktops
     // do not; then the thread stays an ordinary one): a tick is a few
     // microseconds of work, and it should not wait behind a busy core.
-    sched_param priority{};
-    priority.sched_priority = 1;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
-#endif
+    posix::setCurrentThreadRealtime();
     while (clock_.waitUntil(deadline, waiter_)) {
         tickOnce(deadline);
         deadline += period;
-        const TickClock::TimePoint now = clock_.now();
+        const Clock::TimePoint now = clock_.now();
         if (deadline <= now) deadline += period * ((now - deadline) / period + 1);
     }
 }
 
-void BandTicker::tickOnce(TickClock::TimePoint deadline)
+void BandTicker::tickOnce(Clock::TimePoint deadline)
 {
     std::unique_lock lock(lock_, std::try_to_lock);
     if (!lock.owns_lock()) {
@@ -200,7 +205,12 @@ void BandTicker::tickOnce(TickClock::TimePoint deadline)
     sink_->flush();
     lock.unlock();
     ++ticksRun_;
-    if (wraps > 0 && callbacks_.wrapped) callbacks_.wrapped();
+    const bool everyTick = everyTickReported_;
+    if (news_ && (wraps > 0 || everyTick))
+        news_->update([&](TickNews& news) {
+            news.wraps += wraps;
+            if (everyTick) ++news.ticks;
+        });
     if (callbacks_.ticked) callbacks_.ticked(deadline);
 }
 

@@ -9,11 +9,6 @@
 
 namespace vz::slideshow {
 
-std::uint32_t SteadyTickClock::milliseconds() const {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 QtPlaybackTimer::QtPlaybackTimer(std::function<void()> onTick) : timer_(std::make_unique<QTimer>()) {
     timer_->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), std::move(onTick));
@@ -25,8 +20,8 @@ void QtPlaybackTimer::start(int intervalMs) { timer_->start(intervalMs); }
 
 void QtPlaybackTimer::stop() { timer_->stop(); }
 
-SlideshowPlayer::SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures,
-                                 const TickClock& clock, PlaybackTimer& timer, std::uint32_t seed)
+SlideshowPlayer::SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const Clock& clock,
+                                 PlaybackTimer& timer, std::uint32_t seed)
     : kind_(kind), host_(host), pictures_(pictures), clock_(clock), timer_(timer), random_(seed) {}
 
 std::uint32_t SlideshowPlayer::durationMs(qint64 seconds) const {

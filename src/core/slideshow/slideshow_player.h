@@ -24,6 +24,7 @@
 // transition view would refuse, dropping the picture).
 
 #include "core/slideshow/picture_read_ahead.h"
+#include "core/threading/clock.h"
 
 #include <QImage>
 #include <QSet>
@@ -38,19 +39,6 @@
 class QTimer;
 
 namespace vz::slideshow {
-
-// Milliseconds that wrap at 2^32, like a system tick count; waits use the
-// unsigned difference, so they stay right across the wrap.
-class TickClock {
-public:
-    virtual ~TickClock() = default;
-    virtual std::uint32_t milliseconds() const = 0;
-};
-
-class SteadyTickClock final : public TickClock {
-public:
-    std::uint32_t milliseconds() const override;
-};
 
 // A repeating timer that calls the player's tick().
 class PlaybackTimer {
@@ -115,7 +103,7 @@ public:
     // anyway, so playback cannot hang on a lost report.
     static constexpr std::uint32_t kTransitionLimitMs = 10000;
 
-    SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const TickClock& clock,
+    SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const Clock& clock,
                     PlaybackTimer& timer, std::uint32_t seed = std::random_device{}());
 
     // Starts playing `playList` (the editor's full paths, or a slideshow
@@ -149,7 +137,7 @@ private:
     const PlayerKind kind_;
     PlaybackHost& host_;
     PictureSource& pictures_;
-    const TickClock& clock_;
+    const Clock& clock_;
     PlaybackTimer& timer_;
     std::mt19937 random_;
 

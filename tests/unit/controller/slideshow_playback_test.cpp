@@ -19,15 +19,6 @@ namespace {
 
 using namespace vz::slideshow;
 
-class SteppedClock final : public TickClock {
-public:
-    explicit SteppedClock(const std::uint32_t& now) : now_(now) {}
-    std::uint32_t milliseconds() const override { return now_; }
-
-private:
-    const std::uint32_t& now_;
-};
-
 class SteppedTimer final : public PlaybackTimer {
 public:
     explicit SteppedTimer(std::function<void()> onTick) : onTick(std::move(onTick)) {}
@@ -63,7 +54,9 @@ protected:
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
         c->refreshMonitors();
         PlaybackServices s;
-        s.clock = std::make_unique<SteppedClock>(now);
+        auto clock = std::make_unique<ManualClock>(std::chrono::milliseconds(1000));
+        this->clock = clock.get();
+        s.clock = std::move(clock);
         auto pictures = std::make_unique<NamedPictures>();
         this->pictures = pictures.get();
         s.pictures = std::move(pictures);
@@ -92,7 +85,7 @@ protected:
     // Time passes in player ticks of 20 ms.
     void run(int ms) {
         for (int t = 0; t < ms; t += SlideshowPlayer::kTickMs) {
-            now += SlideshowPlayer::kTickMs;
+            clock->advance(std::chrono::milliseconds(SlideshowPlayer::kTickMs));
             for (SteppedTimer* timer : timers)
                 if (timer->active) timer->onTick();
         }
@@ -109,7 +102,7 @@ protected:
     FakeDesktop desktop;
     Platform platform;
     std::unique_ptr<Controller> c;
-    std::uint32_t now = 1000;
+    ManualClock* clock = nullptr;
     QVector<SteppedTimer*> timers;
     NamedPictures* pictures = nullptr;
     QStringList shown, previewed, trayMessages;

@@ -1,7 +1,9 @@
 #include "core/scrolltext/band_ticker.h"
 
 #include "fake_picture.h"
+#include "pump_events.h"
 
+#include <QObject>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -49,6 +51,7 @@ class BandTickerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ticker.reportTo(&owner, [&](const TickNews& news) { wraps += news.wraps; });
         ticker.setSize({601, 20});
         ticker.setLoopSpacing(1);
         ticker.setText("100x10");
@@ -62,11 +65,12 @@ protected:
         }
     }
 
-    ManualTickClock clock;
-    std::atomic<int> wraps{0};
+    ManualClock clock;
+    QObject owner;  // wraps reach it through this thread's event loop
+    int wraps = 0;
     std::atomic<int> repaints{0};
     BandTicker ticker{clock,
-                      {[&] { ++repaints; }, [&] { ++wraps; }, {}},
+                      {[&] { ++repaints; }, {}},
                       fakePictures(),
                       TimerRange{5, 1000}};
     ImageBandSink sink{{601, 20}};
@@ -110,7 +114,7 @@ TEST_F(BandTickerTest, TicksAtEachIntervalAndResumesWhereItStopped)
     EXPECT_EQ(ticker.positions().headOffset, 1);
     EXPECT_EQ(ticker.positions().tailOffset, 107);
     step(595);  // 702 - (40 + 6 + 40 + 6 + 40 ...) : the first copy (now 40 wide) left at 641
-    EXPECT_GT(wraps.load(), 0);
+    EXPECT_TRUE(test::pumpUntil([&] { return wraps > 0; }));
 }
 
 TEST_F(BandTickerTest, MissedDeadlinesAreNotMadeUp)
@@ -183,11 +187,11 @@ TEST_F(BandTickerTest, ChangesWithCopiesOnScreenAskForARepaint)
 
 TEST(BandTickerRealTime, TicksOnTheSteadyClockAndStopsPromptly)
 {
-    SteadyTickClock clock;
+    SteadyClock clock;
     std::atomic<int> ticks{0};
     ImageBandSink sink({300, 10});
     {
-        BandTicker ticker(clock, {{}, {}, [&](TickClock::TimePoint) { ++ticks; }}, fakePictures());
+        BandTicker ticker(clock, {{}, [&](Clock::TimePoint) { ++ticks; }}, fakePictures());
         ticker.setSize({300, 10});
         ticker.setText("50x10");
         ticker.setInterval(1);

@@ -1,4 +1,5 @@
 #include "core/slideshow/slideshow_player.h"
+#include "core/threading/clock.h"
 
 #include <gtest/gtest.h>
 
@@ -10,23 +11,25 @@ using namespace vz::slideshow;
 
 namespace {
 
-class FakeClock : public TickClock {
-public:
-    std::uint32_t now = 0;
-    std::uint32_t milliseconds() const override { return now; }
+// The manual clock, read and set in milliseconds that wrap at 2^32 (setting
+// an earlier value moves on to it across the wrap).
+struct SteppedTime {
+    vz::ManualClock clock;
+    std::uint32_t now() const { return clock.milliseconds(); }
+    void setTo(std::uint32_t ms) { clock.advance(std::chrono::milliseconds(std::uint32_t(ms - now()))); }
 };
 
 // Fires every interval after the time it was (re)started, as a QTimer does.
 class FakeTimer : public PlaybackTimer {
 public:
-    const FakeClock* clock = nullptr;
+    const SteppedTime* clock = nullptr;
     bool active = false;
     int interval = 0;
     std::uint32_t next = 0;  // the time of the next firing
     void start(int ms) override {
         active = true;
         interval = ms;
-        next = clock->now + std::uint32_t(ms);
+        next = clock->now() + std::uint32_t(ms);
     }
     void stop() override { active = false; }
 };
@@ -38,13 +41,13 @@ public:
     QSet<QString> bad, pending;
     QStringList prefetched;
     int decodes = 0;
-    FakeClock* clock = nullptr;
+    SteppedTime* clock = nullptr;
     std::uint32_t decodeMs = 0;  // the time a picture takes to hand over
     void prefetch(const QString& path, QSize) override { prefetched << path; }
     std::optional<DecodedPicture> take(const QString& path, QSize) override {
         if (pending.contains(path)) return std::nullopt;
         ++decodes;
-        clock->now += decodeMs;
+        clock->setTo(clock->now() + decodeMs);
         DecodedPicture picture;
         if (bad.contains(path)) {
             picture.error = QStringLiteral("bad ") + path;
@@ -61,7 +64,7 @@ class FakeHost : public PlaybackHost {
 public:
     bool active = true, stop = false, loop = false, fed = true;
     int seconds = 5;
-    const FakeClock* clock = nullptr;
+    const SteppedTime* clock = nullptr;
     QStringList events;
     QList<int> styles;
     std::function<void()> afterOutput;  // what the output's transition view answers
@@ -77,25 +80,24 @@ public:
     void setCounter(const QString& text) override { events << "counter " + text; }
     void showPreview(const QImage& p) override { events << "preview " + p.text("path"); }
     void showOnOutput(const QImage& p, int style) override {
-        events << QStringLiteral("output %1 at %2").arg(p.text("path")).arg(clock->now);
+        events << QStringLiteral("output %1 at %2").arg(p.text("path")).arg(clock->now());
         styles << style;
         if (afterOutput) afterOutput();
     }
     void reportPictureError(const QString& message) override { events << "error " + message; }
-    void playbackEnded() override { events << QStringLiteral("ended at %1").arg(clock->now); }
+    void playbackEnded() override { events << QStringLiteral("ended at %1").arg(clock->now()); }
 };
 
 struct Rig {
-    FakeClock clock;
+    SteppedTime clock;
     FakeTimer timer;
     FakePictures pictures;
     FakeHost host;
     SlideshowPlayer player;
     // Transitions take no time unless a test ends them itself.
     bool instantTransitions = true;
-    explicit Rig(PlayerKind kind, std::uint32_t start = 0)
-        : player(kind, host, pictures, clock, timer, 1234) {
-        clock.now = start;
+    explicit Rig(PlayerKind kind, std::uint32_t start = 0) : player(kind, host, pictures, clock.clock, timer, 1234) {
+        clock.setTo(start);
         host.clock = &clock;
         timer.clock = &clock;
         pictures.clock = &clock;
@@ -105,13 +107,13 @@ struct Rig {
     }
     // Lets the event loop run for `ms`: the timer fires when it is due.
     void run(int ms) {
-        const std::uint32_t begin = clock.now;
+        const std::uint32_t begin = clock.now();
         while (timer.active && std::uint32_t(timer.next - begin) <= std::uint32_t(ms)) {
-            clock.now = timer.next;
+            clock.setTo(timer.next);
             timer.next += std::uint32_t(timer.interval);
             player.tick();
         }
-        clock.now = begin + std::uint32_t(ms);
+        clock.setTo(begin + std::uint32_t(ms));
     }
     QStringList take() {
         QStringList out = host.events;

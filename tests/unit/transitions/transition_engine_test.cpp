@@ -225,16 +225,16 @@ TEST(TransitionEngine, ReverseRunsFromTheNewPictureBackToTheOld) {
 
 TEST(TransitionEngine, ExactTimingScalesTheStepByTheElapsedTime) {
     SteppedEngine s;
-    SteadyTime now{};
-    s.engine.setClock([&] { return now; });
+    vz::ManualClock clock;
+    s.engine.setClock(clock);
     s.engine.setExactTiming(true);
     s.engine.setDelay(80);
     s.engine.setPicture(filled(40, 30, 0xff00ff00u));
-    s.engine.execute();  // notes the tick
-    now += 160ms;               // two periods: a double step
+    s.engine.execute();    // notes the tick
+    clock.advance(160ms);  // two periods: a double step
     s.engine.advance();
     EXPECT_EQ(s.engine.progress(), 8);
-    now += 40ms;  // half a period: half a step
+    clock.advance(40ms);  // half a period: half a step
     s.engine.advance();
     EXPECT_EQ(s.engine.progress(), 10);
 }

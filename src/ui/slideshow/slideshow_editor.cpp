@@ -120,7 +120,9 @@ SlideshowEditor::SlideshowEditor(Controller& controller)
     for (int c = 0; c < kColumnCount; ++c) {
         const int headerWidth = list->fontMetrics().horizontalAdvance(headers[c]) + 2 * kHeaderPadding;
         list->setColumnWidth(c, std::max(listColumns()[c].width, headerWidth));
-        if (listColumns()[c].rightAligned) list->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        // A right-aligned header would run into the next one's text: it is
+        // centred over its right-aligned numbers.
+        if (listColumns()[c].rightAligned) list->headerItem()->setTextAlignment(c, Qt::AlignHCenter | Qt::AlignVCenter);
     }
     list->header()->setSectionsClickable(true);
     list->header()->setSortIndicatorShown(false);

@@ -18,7 +18,7 @@ class MovablePanel;
 class Toolbar : public QWidget {
     Q_OBJECT
 public:
-    explicit Toolbar(Controller& controller);
+    explicit Toolbar(Controller& controller, Platform& platform);
 
     MovablePanel* panel = nullptr;
     GlyphButton* settingsButton = nullptr;        // "Settings"
@@ -57,6 +57,7 @@ private:
     bool opacityShows() const;
     void setVanished(bool vanished);
     Controller& controller_;
+    Platform& platform_;
     bool stopPicture_ = false;
     int opacity_ = 255;
     qreal windowOpacity_ = 1.0;

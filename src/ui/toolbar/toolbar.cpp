@@ -153,7 +153,7 @@ void Toolbar::setOpacity(int alpha) {
 }
 
 bool Toolbar::opacityShows() const {
-    const auto& compositing = controller_.platform().compositing;
+    const auto& compositing = platform_.compositing;
     return !compositing || compositing();
 }
 

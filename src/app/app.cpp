@@ -8,17 +8,20 @@
 #include "ui/area/area_overlay.h"
 #include "ui/capture/capture_dialog.h"
 #include "ui/details/monitor_details_window.h"
-#include "ui/shortcuts/shortcuts_dialog.h"
 #include "ui/output/output_window.h"
 #include "ui/picker/window_picker.h"
 #include "ui/preview/preview_window.h"
 #include "ui/scrolltext/scroll_text_dialog.h"
 #include "ui/settings/settings_dialog.h"
+#include "ui/shortcuts/shortcuts_dialog.h"
 #include "ui/slideshow/slideshow_editor.h"
 #include "ui/toolbar/toolbar.h"
 #include "ui/tray/tray_icon.h"
+#include "ui/widgets/look.h"
+#include "ui/widgets/stacking.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -68,6 +71,12 @@ bool App::start(QString* error) {
         return false;
     }
 
+    // One look for every window; dialogs come up above the windows that
+    // stay on top.
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        look::install(application);
+        stacking::install(application);
+    }
     controller_ = std::make_unique<Controller>(platform, options.pipelineMode);
     Controller& c = *controller_;
     c.refreshMonitors();
@@ -149,6 +158,19 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void App::showView(View view, bool show) {
+    // A dialog opened from one of the program's windows belongs to it; the
+    // settings dialog, the program's main window, stands on its own.
+    switch (view) {
+        case View::AboutBox:
+        case View::SlideshowEditor:
+        case View::Shortcuts:
+        case View::ImageCapture:
+        case View::MonitorDetails:
+        case View::ScrollText:
+            if (show) stacking::belongTo(widgetOf(view), stacking::dialogOwner());
+            break;
+        default: break;
+    }
     switch (view) {
     case View::Output:
         if (show)
@@ -233,6 +255,7 @@ void App::keepOnTop() {
     const Controller& c = *controller_;
     if (c.menuOpen() || c.isShown(View::WindowPicker) || c.isShown(View::Shortcuts)) return;
     if (c.isShown(View::AreaOverlay)) return;  // nothing covers the area overlay
+    if (stacking::dialogOpen()) return;        // nothing covers a dialog
     if (preview->isVisible()) preview->raise();
     if (output->stayOnTopAction->isChecked()) output->raise();
 }

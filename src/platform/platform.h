@@ -304,6 +304,10 @@ struct Platform {
     // thread and its paint, serialised by the band's lock). Null when there
     // is no display; the function returns null when the window cannot be used.
     std::function<std::unique_ptr<BandSink>(WindowId window)> openBandSurface;
+    // Whether a compositing manager runs, so that a window's opacity shows
+    // (asked each time: one may start or stop at any moment). Null when the
+    // system cannot tell; opacity is then taken to work.
+    std::function<bool()> compositing;
 };
 
 }  // namespace vz

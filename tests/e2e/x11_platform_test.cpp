@@ -84,6 +84,25 @@ TEST_F(X11Platform, MonitorsPrimaryFirst) {
     EXPECT_EQ(platform.monitors->primary(), QRect(0, 0, 1920, 1080));
 }
 
+// A compositing manager is one that owns the screen's _NET_WM_CM_S0
+// selection: the virtual display has none until a client takes it, and none
+// again once that client's window is gone.
+TEST_F(X11Platform, CompositingFollowsTheSelectionOwner) {
+    ASSERT_TRUE(platform.compositing);
+    X11TestClient client;
+    ASSERT_TRUE(client.ok());
+    EXPECT_FALSE(platform.compositing());
+    X11TestClient::WindowSetup setup;
+    setup.geometry = QRect(0, 0, 8, 8);
+    setup.map = false;
+    const unsigned long owner = client.createWindow(setup);
+    client.ownSelection("_NET_WM_CM_S0", owner);
+    EXPECT_TRUE(platform.compositing());
+    client.destroyWindow(owner);
+    client.sync();
+    EXPECT_FALSE(platform.compositing());
+}
+
 // A bypass-the-window-manager window with the quadrant pattern straddling
 // the two monitors at 1900,100, 64x48.
 class ScreenCaptureTest : public ::testing::TestWithParam<vz::x11::X11ScreenCapture::Method> {

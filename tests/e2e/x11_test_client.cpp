@@ -100,6 +100,11 @@ unsigned long X11TestClient::supportingWmCheck() {
     return window;
 }
 
+void X11TestClient::ownSelection(const QByteArray& name, unsigned long window) {
+    XSetSelectionOwner(display_, XInternAtom(display_, name.constData(), False), Window(window), CurrentTime);
+    XSync(display_, False);
+}
+
 void X11TestClient::setSupportingWmCheck(unsigned long window) {
     const long value = long(window);
     XChangeProperty(display_, DefaultRootWindow(display_), XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False),

@@ -36,6 +36,9 @@ public:
     // make the window manager look gone.
     unsigned long supportingWmCheck();
     void setSupportingWmCheck(unsigned long window);
+    // Makes `window` the owner of the selection `name` (0: no owner), as a
+    // compositing manager takes _NET_WM_CM_S0.
+    void ownSelection(const QByteArray& name, unsigned long window);
     // Fills a rectangle of the root window (not over its children).
     void fillRoot(const QRect& rect, QRgb colour);
     // Waits until the server has handled every request sent so far.

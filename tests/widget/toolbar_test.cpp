@@ -311,6 +311,35 @@ TEST_F(ToolbarTest, KeepOnTopTickRestoresInTheCornerUnlessTheMenuIsOpen) {
     EXPECT_TRUE(fadesFromOpaque());
 }
 
+// Without a compositing manager the fade would not show: the toolbar
+// vanishes where it would start to fade (its window stays shown, cut to
+// nothing) and comes back when the pointer comes to its place. With one it
+// fades and never vanishes.
+TEST_F(ToolbarTest, AutoHideVanishesWithoutCompositingAndFadesWithIt) {
+    bool compositing = false;
+    platform.compositing = [&compositing] { return compositing; };
+    bar().show();
+    autoHideOnQuietly();
+    desktop.pointer = {900, 600};
+    for (int i = 0; i < 54; ++i) bar().autoHideTick();
+    EXPECT_FALSE(bar().vanished());
+    bar().autoHideTick();
+    EXPECT_TRUE(bar().vanished());
+    EXPECT_TRUE(bar().isVisible());
+    EXPECT_FALSE(bar().mask().intersects(bar().rect()));
+    EXPECT_DOUBLE_EQ(bar().windowOpacity(), 1.0);
+
+    desktop.pointer = bar().geometry().center();
+    bar().autoHideTick();
+    EXPECT_FALSE(bar().vanished());
+    EXPECT_TRUE(bar().mask().contains(bar().rect().center()));
+
+    compositing = true;
+    fadeAway();
+    EXPECT_FALSE(bar().vanished());
+    EXPECT_NEAR(bar().windowOpacity(), 3 / 255.0, 0.01);
+}
+
 // --- Auto-hide -------------------------------------------------------------
 
 TEST_F(ToolbarTest, AutoHideCommandTogglesTimerAndOpacity) {

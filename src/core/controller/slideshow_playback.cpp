@@ -22,6 +22,7 @@ public:
     QSize pictureBound() const override { return c_.outputPictureBound(); }
     void blankOutput() override { c_.clearOutput(); }
     void showTransitionView() override { c_.showTransitionSurface(); }
+    void showingEntry(int index) override { emit owner_.editorEntryShown(index); }
     void setCounter(const QString& text) override { emit owner_.editorCounter(text); }
     void showPreview(const QImage& picture) override {
         if (kind_ == PlayerKind::Editor)

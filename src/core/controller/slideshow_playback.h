@@ -61,6 +61,8 @@ public:
     bool editorPlaying() const;
 
 signals:
+    // The editor's player shows the picture of this row of its list.
+    void editorEntryShown(int row);
     void editorCounter(const QString& text);
     void editorPreview(const QImage& picture);
     void editorPlaybackEnded();

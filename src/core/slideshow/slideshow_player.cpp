@@ -80,7 +80,10 @@ void SlideshowPlayer::beginEntry() {
     }
     if (editor) host_.blankOutput();
     host_.showTransitionView();
-    if (editor) host_.setCounter(counterText(index_ - first_ + 1, last_ - first_ + 1));
+    if (editor) {
+        host_.showingEntry(index_ - first_);
+        host_.setCounter(counterText(index_ - first_ + 1, last_ - first_ + 1));
+    }
     if (isPictureKind(fileKindOf(entries_[index_]))) {
         bound_ = host_.pictureBound();
         state_ = State::AwaitingPicture;

@@ -80,6 +80,9 @@ public:
     virtual void blankOutput() {}
     // Show the transition view on the output instead of its image view.
     virtual void showTransitionView() = 0;
+    // Editor only: the entry now shown, by its place in the play list (the
+    // editor's row), just before its counter.
+    virtual void showingEntry(int) {}
     // Editor only: "2 / 3".
     virtual void setCounter(const QString&) {}
     virtual void showPreview(const QImage& picture) = 0;

@@ -62,3 +62,13 @@ QSize Connection::rootSize() const {
 }
 
 }  // namespace vz::x11
+
+namespace vz::x11 {
+
+bool Connection::compositingManagerRunning() const {
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(display_));
+    const Atom selection = XInternAtom(display_, name.constData(), False);
+    return selection != None && XGetSelectionOwner(display_, selection) != None;
+}
+
+}  // namespace vz::x11

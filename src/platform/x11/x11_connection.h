@@ -29,6 +29,9 @@ public:
     bool hasFixes() const { return fixes_; }           // XFixes (cursor image)
     bool hasRandrMonitors() const { return randr15_; } // RandR 1.5 (monitor list)
     bool hasComposite() const { return composite_; }   // Composite 0.2 (window pixmaps)
+    // Whether a compositing manager runs on the default screen now: some
+    // client owns its _NET_WM_CM_S<n> selection. Asks the server each time.
+    bool compositingManagerRunning() const;
 
 private:
     explicit Connection(_XDisplay* display);

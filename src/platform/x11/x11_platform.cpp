@@ -49,6 +49,7 @@ Platform makeX11Platform(QString* error) {
     platform.openWindowMirror = [] { return makeX11WindowsOnOwnConnection(nullptr, true); };
     platform.globalKeys = std::make_unique<x11::X11GlobalKeys>(std::move(keysConnection));
     platform.pointerFence = std::make_unique<x11::X11PointerFence>(std::move(fenceConnection));
+    platform.compositing = [shared] { return shared->compositingManagerRunning(); };
     platform.openBandSurface = [](WindowId window) -> std::unique_ptr<BandSink> {
         return x11::X11BandSurface::open(x11::Connection::open(nullptr), window);
     };

@@ -1,6 +1,7 @@
 #include "ui/capture/capture_dialog.h"
 
 #include "ui/widgets/background.h"
+#include "ui/widgets/look.h"
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/shortcut_edit.h"
 #include "ui/widgets/ui_font.h"
@@ -21,7 +22,7 @@ namespace {
 
 constexpr int kClientWidth = 556;
 constexpr int kClientHeight = 383;
-const QColor kBackground(101, 104, 120);
+const QColor kBackground = look::kPanel;
 
 QString onOff(bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"); }
 
@@ -40,8 +41,10 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
     nameEdit->setGeometry(180, 58, 150, 24);
     counterBox = new QSpinBox(this);
     counterBox->setRange(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
-    counterBox->setGeometry(340, 58, 90, 24);
-    panelLabel(QStringLiteral("+ starting counter"), this, QRect(436, 60, 120, 20));
+    // Wide enough for every counter it takes, its caption after it.
+    counterBox->setGeometry(340, 58, std::max(90, counterBox->minimumSizeHint().width()), 24);
+    QLabel* counterCaption = panelLabel(QStringLiteral("+ starting counter"), this, QRect(0, 60, 120, 20));
+    counterCaption->move(counterBox->geometry().right() + 7, 60);
     previewLabel = panelLabel(QStringLiteral("( )"), this, QRect(180, 86, 360, 20));
 
     panelLabel(QStringLiteral("Destination directory: "), this, QRect(20, 118, 160, 20));
@@ -69,6 +72,13 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
 
     startButton = panelButton(QStringLiteral("Start"), this, QRect(kClientWidth - 236, kClientHeight - 52, 100, 32));
     closeButton = panelButton(QStringLiteral("Close"), this, QRect(kClientWidth - 120, kClientHeight - 52, 100, 32));
+    // The counter's row decides the width: the window grows to hold it, its
+    // buttons staying in the bottom right corner.
+    counterCaption->resize(std::max(counterCaption->width(), counterCaption->sizeHint().width()), 20);
+    if (const int grow = counterCaption->geometry().right() + 20 - kClientWidth; grow > 0) {
+        setFixedSize(kClientWidth + grow, kClientHeight);
+        for (QWidget* b : std::initializer_list<QWidget*>{startButton, closeButton}) b->move(b->x() + grow, b->y());
+    }
 
     connect(nameEdit, &QLineEdit::textChanged, this, &CaptureDialog::sendForm);
     connect(counterBox, &QSpinBox::valueChanged, this, &CaptureDialog::sendForm);

@@ -1,8 +1,9 @@
 #include "ui/preview/preview_window.h"
 
-#include "ui/widgets/image_view.h"
-#include "ui/widgets/background.h"
 #include "core/scaling/output_geometry.h"
+#include "ui/widgets/background.h"
+#include "ui/widgets/image_view.h"
+#include "ui/widgets/stacking.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -42,6 +43,7 @@ Qt::CursorShape cursorFor(Qt::Edges e) {
 PreviewWindow::PreviewWindow(Controller& controller)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), controller_(controller) {
     setWindowTitle(QStringLiteral("Preview-105202"));
+    stacking::yieldToDialogs(this);
     fillBackground(this, Qt::white);
     setMouseTracking(true);  // sizing cursors over the frame
 

@@ -146,7 +146,7 @@ void ScrollTextDialog::buildControls() {
     textEdit->setGeometry(12, 24, 540, 26);
     clearButton = button(group, QRect(560, 23, 30, 28), {}, circlingArrows());
 
-    heightLabel = label(this, scrolltext::heightLabel(TrackStart), QRect(16, 280, 120, 18));
+    heightLabel = label(this, scrolltext::heightLabel(TrackStart), QRect(16, 280, 100, 18));
     heightTrack = new TrackBar(Qt::Vertical, TrackMinimum, TrackMaximum, this);  // the smallest position at the top
     heightTrack->setGeometry(36, 302, 28, 150);
     heightTrack->setValue(TrackStart);

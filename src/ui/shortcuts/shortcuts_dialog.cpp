@@ -1,6 +1,7 @@
 #include "ui/shortcuts/shortcuts_dialog.h"
 
 #include "ui/widgets/background.h"
+#include "ui/widgets/look.h"
 #include "ui/widgets/shortcut_edit.h"
 #include "ui/widgets/ui_font.h"
 
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int kClientWidth = 829;
 constexpr int kClientHeight = 436;
-const QColor kBackground(101, 104, 120);
+const QColor kBackground = look::kPanel;
 
 }  // namespace
 

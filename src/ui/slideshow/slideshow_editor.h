@@ -145,6 +145,14 @@ private:
     void finishGroups();
     void showReadProgress();
     void appendItems();
+    // Selects the row the editor's player shows.
+    void followPlayedRow(int row);
+    // Lays the preview box's option rows out as their texts need.
+    void fitOptionRows(const QList<QPair<QLabel*, QWidget*>>& rows);
+    // Lays the row of buttons below the list out as their captions need.
+    void fitButtonRow(const QList<QPushButton*>& row);
+    // Moves everything right of the list `grow` pixels on, the window wider.
+    void growRightColumn(int grow);
     void refreshList();
     // Moves the first selected row by `move` and selects it where it landed.
     void moveSelected(int (*move)(std::vector<slideshow::ListRow>&, int));

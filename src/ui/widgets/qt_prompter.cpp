@@ -1,5 +1,7 @@
 #include "ui/widgets/qt_prompter.h"
 
+#include "ui/widgets/stacking.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -34,7 +36,7 @@ void QtPrompter::beep(Icon) {
 
 Prompter::Answer QtPrompter::ask(const QString& caption, const QString& text, Buttons buttons, Icon icon,
                                  Answer defaultAnswer) {
-    QMessageBox box(toQt(icon), caption, text);
+    QMessageBox box(toQt(icon), caption, text, QMessageBox::NoButton, stacking::dialogOwner());
     if (buttons == Buttons::YesNo) {
         QPushButton* yes = box.addButton(QMessageBox::Yes);
         QPushButton* no = box.addButton(QMessageBox::No);
@@ -51,7 +53,7 @@ Prompter::Answer QtPrompter::ask(const QString& caption, const QString& text, Bu
 
 bool QtPrompter::informWithCheckBox(const QString& caption, const QString& text, const QString& checkBoxText,
                                     bool& checked) {
-    QMessageBox box(QMessageBox::Information, caption, text);
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::NoButton, stacking::dialogOwner());
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     auto* check = new QCheckBox(checkBoxText);
@@ -65,7 +67,7 @@ bool QtPrompter::informWithCheckBox(const QString& caption, const QString& text,
 }
 
 QString QtPrompter::chooseOpenFile(const QString& filter, const QString& defaultSuffix) {
-    QFileDialog dialog(nullptr, QStringLiteral("Open"), QString(), filter);
+    QFileDialog dialog(stacking::dialogOwner(), QStringLiteral("Open"), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultSuffix);
@@ -74,7 +76,7 @@ QString QtPrompter::chooseOpenFile(const QString& filter, const QString& default
 }
 
 QStringList QtPrompter::chooseOpenFiles(const QString& filter) {
-    QFileDialog dialog(nullptr, QStringLiteral("Open"), QString(), filter);
+    QFileDialog dialog(stacking::dialogOwner(), QStringLiteral("Open"), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (dialog.exec() != QDialog::Accepted) return {};
@@ -82,7 +84,7 @@ QStringList QtPrompter::chooseOpenFiles(const QString& filter) {
 }
 
 QString QtPrompter::chooseSaveFile(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite) {
-    QFileDialog dialog(nullptr, QStringLiteral("Save As"), QString(), filter);
+    QFileDialog dialog(stacking::dialogOwner(), QStringLiteral("Save As"), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);

@@ -67,6 +67,7 @@ public:
     const SteppedTime* clock = nullptr;
     QStringList events;
     QList<int> styles;
+    QList<int> entries;                 // what showingEntry reported
     std::function<void()> afterOutput;  // what the output's transition view answers
 
     bool slideshowActive() const override { return active; }
@@ -77,6 +78,7 @@ public:
     QSize pictureBound() const override { return QSize(1280, 1024); }
     void blankOutput() override { events << "blank"; }
     void showTransitionView() override { events << "view"; }
+    void showingEntry(int index) override { entries << index; }
     void setCounter(const QString& text) override { events << "counter " + text; }
     void showPreview(const QImage& p) override { events << "preview " + p.text("path"); }
     void showOnOutput(const QImage& p, int style) override {
@@ -154,6 +156,8 @@ TEST(SlideshowPlayer, LoopStartsOverAtTheFirstPicture) {
     editor.run(15000);
     EXPECT_TRUE(editor.take().contains("output /p/a.jpg at 15000"));
     EXPECT_TRUE(editor.player.isPlaying());
+    // The editor is told which row plays, so its selection follows.
+    EXPECT_EQ(editor.host.entries, QList<int>({0, 1, 2, 0}));
 
     Rig toolbar(PlayerKind::Toolbar);
     ASSERT_TRUE(toolbar.player.start(QStringList({"2", "on"}) + kThree));
@@ -165,8 +169,9 @@ TEST(SlideshowPlayer, ToolbarReadsItsFileHeaderOnce) {
     Rig rig(PlayerKind::Toolbar);
     rig.host.seconds = 99;  // not the toolbar's source of durations
     ASSERT_TRUE(rig.player.start(QStringList({"3", "Off"}) + kThree));
-    // First picture at line 3; no blanking, no counter.
+    // First picture at line 3; no blanking, no counter, no row.
     EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/a.jpg", "output /p/a.jpg at 0"}));
+    EXPECT_TRUE(rig.host.entries.isEmpty());
     rig.run(3000);
     EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/b.png", "output /p/b.png at 3000"}));
     rig.run(6000);

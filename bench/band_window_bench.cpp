@@ -124,8 +124,7 @@ void measureLateness(const char* phase, int seconds, bool busyLoop) {
     busy.setInterval(250);
     QObject::connect(&busy, &QTimer::timeout, [] {
         const auto until = steady_clock::now() + 200ms;
-        while (steady_clock::now() < until) {
-        }
+        while (steady_clock::now() < until) {}
     });
 
     ticker.setTickSink(ourSurface.get());
@@ -176,8 +175,9 @@ void measureCpu(int seconds) {
     start = cpuSeconds();
     std::this_thread::sleep_for(seconds * 1s);
     const double idle = (cpuSeconds() - start) / seconds;
-    std::printf("CPU of the process, band running (Step 1, Interval 10, %d px window): %.3f %% of a core (%llu ticks)\n",
-                kBand.width(), band * 100, (unsigned long long)ticks);
+    std::printf(
+        "CPU of the process, band running (Step 1, Interval 10, %d px window): %.3f %% of a core (%llu ticks)\n",
+        kBand.width(), band * 100, (unsigned long long)ticks);
     std::printf("CPU of the process, nothing running:                               %.3f %% of a core\n", idle * 100);
     std::printf("band surface uploads: %d pictures\n", surface->uploads());
 }

@@ -28,7 +28,6 @@
 #include <memory>
 #include <vector>
 
-
 namespace {
 
 using namespace vz::slideshow;
@@ -52,9 +51,9 @@ public:
 };
 
 struct Outcome {
-    double firstMs = 0;        // start() to the first picture
-    bench::Stats slides;       // slide starts 2..n against their deadlines
-    bench::Stats ui;           // the 10 ms probe timer
+    double firstMs = 0;   // start() to the first picture
+    bench::Stats slides;  // slide starts 2..n against their deadlines
+    bench::Stats ui;      // the 10 ms probe timer
     int shown = 0;
     QStringList errors;
 };
@@ -85,15 +84,17 @@ Outcome play(PictureSource& pictures, const QStringList& playList, int slideMs) 
     out.firstMs = std::chrono::duration<double, std::milli>(host.starts[0] - begun).count();
     std::vector<double> late;
     for (size_t i = 1; i < host.starts.size(); ++i)
-        late.push_back(std::chrono::duration<double, std::milli>(host.starts[i] - host.starts[i - 1]).count() - slideMs);
+        late.push_back(std::chrono::duration<double, std::milli>(host.starts[i] - host.starts[i - 1]).count() -
+                       slideMs);
     out.slides = bench::stats(late);
     return out;
 }
 
 void print(const char* name, const Outcome& o) {
-    std::printf("%-34s slides %2d  first %7.1f ms  slide starts p50 %6.2f p99 %6.2f max %6.2f ms  "
-                "UI timer p50 %6.2f p99 %7.2f max %7.2f ms\n",
-                name, o.shown, o.firstMs, o.slides.p50, o.slides.p99, o.slides.max, o.ui.p50, o.ui.p99, o.ui.max);
+    std::printf(
+        "%-34s slides %2d  first %7.1f ms  slide starts p50 %6.2f p99 %6.2f max %6.2f ms  "
+        "UI timer p50 %6.2f p99 %7.2f max %7.2f ms\n",
+        name, o.shown, o.firstMs, o.slides.p50, o.slides.p99, o.slides.max, o.ui.p50, o.ui.p99, o.ui.max);
     for (const QString& e : o.errors) std::printf("  error: %s\n", qPrintable(e));
 }
 

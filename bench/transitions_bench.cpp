@@ -39,8 +39,9 @@ QImage testPicture(bool second) {
     for (int y = 0; y < kH; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
         for (int x = 0; x < kW; ++x)
-            row[x] = second ? 0xff000000u | uint32_t((x * 255 / kW) << 16) | uint32_t(((x ^ y) & 0xff) << 8) | 0x40
-                            : 0xff000000u | uint32_t(((y * 255 / kH)) << 8) | uint32_t((x / 40 + y / 40) % 2 ? 0xc0 : 0x20);
+            row[x] =
+                second ? 0xff000000u | uint32_t((x * 255 / kW) << 16) | uint32_t(((x ^ y) & 0xff) << 8) | 0x40
+                       : 0xff000000u | uint32_t(((y * 255 / kH)) << 8) | uint32_t((x / 40 + y / 40) % 2 ? 0xc0 : 0x20);
     }
     return image;
 }
@@ -113,10 +114,14 @@ int main(int argc, char** argv) {
     bool best = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg.rfind("--rounds=", 0) == 0) rounds = std::max(1, std::stoi(arg.substr(9)));
-        else if (arg.rfind("--styles=", 0) == 0) std::sscanf(arg.c_str() + 9, "%d-%d", &first, &last);
-        else if (arg == "--no-pacing") withPacing = false;
-        else if (arg == "--best") best = true;
+        if (arg.rfind("--rounds=", 0) == 0)
+            rounds = std::max(1, std::stoi(arg.substr(9)));
+        else if (arg.rfind("--styles=", 0) == 0)
+            std::sscanf(arg.c_str() + 9, "%d-%d", &first, &last);
+        else if (arg == "--no-pacing")
+            withPacing = false;
+        else if (arg == "--best")
+            best = true;
     }
     first = std::clamp(first, 1, kStyleCount);
     last = std::clamp(last, first, kStyleCount);

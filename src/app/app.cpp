@@ -35,9 +35,9 @@ namespace {
 // Off the screen while the area snapshot is taken.
 constexpr int kAsideTop = -1500;
 // The windows whose showing and hiding the controller is told of.
-constexpr View kWatchedViews[] = {View::Output,       View::Preview,         View::Toolbar,      View::SettingsDialog,
-                                  View::AboutBox,     View::AreaOverlay,     View::SlideshowEditor, View::WindowPicker,
-                                  View::Shortcuts,    View::ImageCapture,    View::MonitorDetails,  View::ScrollText};
+constexpr View kWatchedViews[] = {View::Output,    View::Preview,      View::Toolbar,         View::SettingsDialog,
+                                  View::AboutBox,  View::AreaOverlay,  View::SlideshowEditor, View::WindowPicker,
+                                  View::Shortcuts, View::ImageCapture, View::MonitorDetails,  View::ScrollText};
 }  // namespace
 
 App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
@@ -81,7 +81,8 @@ bool App::start(QString* error) {
     Controller& c = *controller_;
     c.refreshMonitors();
     c.cursorLock().setMouseArea(Rect4{0, 0, c.screens().primaryWidth(), c.screens().primaryHeight()});
-    c.settingsStore().setFolder(settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
+    c.settingsStore().setFolder(
+        settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
 
     // The tray icon and its menu, the toolbar, the preview, the output
     // window, the settings dialog: each follows the settings from the load on.
@@ -95,9 +96,10 @@ bool App::start(QString* error) {
     slideshowEditor = std::make_unique<SlideshowEditor>(c, platform);
     // Thumbnails on a thread of their own, except with the inline pipeline
     // of the tests (the fake platform is used from one thread only).
-    windowPicker = std::make_unique<WindowPicker>(c, platform, options.pipelineMode == FramePipeline::Mode::Inline
-                                                         ? picker::WindowThumbnails::Mode::Inline
-                                                         : picker::WindowThumbnails::Mode::Worker);
+    windowPicker = std::make_unique<WindowPicker>(c, platform,
+                                                  options.pipelineMode == FramePipeline::Mode::Inline
+                                                      ? picker::WindowThumbnails::Mode::Inline
+                                                      : picker::WindowThumbnails::Mode::Worker);
     shortcutsDialog = std::make_unique<ShortcutsDialog>(c, platform);
     captureDialog = std::make_unique<CaptureDialog>(c, platform);
     monitorDetails = std::make_unique<MonitorDetailsWindow>(c);
@@ -133,19 +135,19 @@ bool App::start(QString* error) {
 
 QWidget* App::widgetOf(View view) const {
     switch (view) {
-    case View::Output: return output.get();
-    case View::Preview: return preview.get();
-    case View::Toolbar: return toolbar.get();
-    case View::SettingsDialog: return settingsDialog.get();
-    case View::AboutBox: return aboutBox.get();
-    case View::AreaOverlay: return areaOverlay.get();
-    case View::SlideshowEditor: return slideshowEditor.get();
-    case View::WindowPicker: return windowPicker.get();
-    case View::Shortcuts: return shortcutsDialog.get();
-    case View::ImageCapture: return captureDialog.get();
-    case View::MonitorDetails: return monitorDetails.get();
-    case View::ScrollText: return scrollTextDialog.get();
-    default: return nullptr;  // windows not built yet
+        case View::Output: return output.get();
+        case View::Preview: return preview.get();
+        case View::Toolbar: return toolbar.get();
+        case View::SettingsDialog: return settingsDialog.get();
+        case View::AboutBox: return aboutBox.get();
+        case View::AreaOverlay: return areaOverlay.get();
+        case View::SlideshowEditor: return slideshowEditor.get();
+        case View::WindowPicker: return windowPicker.get();
+        case View::Shortcuts: return shortcutsDialog.get();
+        case View::ImageCapture: return captureDialog.get();
+        case View::MonitorDetails: return monitorDetails.get();
+        case View::ScrollText: return scrollTextDialog.get();
+        default: return nullptr;  // windows not built yet
     }
 }
 
@@ -172,70 +174,70 @@ void App::showView(View view, bool show) {
         default: break;
     }
     switch (view) {
-    case View::Output:
-        if (show)
-            output->bringUp();
-        else
-            output->hide();
-        return;
-    case View::SettingsDialog:
-        if (show)
-            settingsDialog->bringUp();
-        else
-            settingsDialog->close();
-        return;
-    case View::AboutBox:
-        if (show && !aboutBox->isVisible()) aboutBox->exec();
-        return;
-    case View::AreaOverlay:
-        if (show)
-            areaOverlay->bringUp();
-        else
-            areaOverlay->hide();
-        return;
-    case View::SlideshowEditor:
-        if (show)
-            slideshowEditor->bringUp();
-        else
-            slideshowEditor->close();
-        return;
-    case View::WindowPicker:
-        if (!show) {
-            windowPicker->reject();
-        } else if (controller_->pickWindowModal()) {
-            // The tray's Single Application waits for the choice.
-            if (windowPicker->isVisible()) windowPicker->hide();
-            windowPicker->exec();
-        } else if (windowPicker->isVisible()) {
-            windowPicker->raise();
-            windowPicker->activateWindow();
-        } else {
-            windowPicker->show();
-            windowPicker->activateWindow();
-        }
-        return;
-    case View::Shortcuts:
-        if (show && !shortcutsDialog->isVisible()) shortcutsDialog->exec();
-        return;
-    case View::ImageCapture:
-    case View::MonitorDetails:
-        if (QWidget* w = widgetOf(view); show) {
-            w->show();
-            w->raise();
-            w->activateWindow();
-        } else {
-            w->hide();
-        }
-        return;
-    case View::ScrollText:
-        if (show)
-            scrollTextDialog->bringUp();
-        else
-            scrollTextDialog->close();
-        return;
-    default:
-        if (QWidget* w = widgetOf(view)) w->setVisible(show);
-        return;
+        case View::Output:
+            if (show)
+                output->bringUp();
+            else
+                output->hide();
+            return;
+        case View::SettingsDialog:
+            if (show)
+                settingsDialog->bringUp();
+            else
+                settingsDialog->close();
+            return;
+        case View::AboutBox:
+            if (show && !aboutBox->isVisible()) aboutBox->exec();
+            return;
+        case View::AreaOverlay:
+            if (show)
+                areaOverlay->bringUp();
+            else
+                areaOverlay->hide();
+            return;
+        case View::SlideshowEditor:
+            if (show)
+                slideshowEditor->bringUp();
+            else
+                slideshowEditor->close();
+            return;
+        case View::WindowPicker:
+            if (!show) {
+                windowPicker->reject();
+            } else if (controller_->pickWindowModal()) {
+                // The tray's Single Application waits for the choice.
+                if (windowPicker->isVisible()) windowPicker->hide();
+                windowPicker->exec();
+            } else if (windowPicker->isVisible()) {
+                windowPicker->raise();
+                windowPicker->activateWindow();
+            } else {
+                windowPicker->show();
+                windowPicker->activateWindow();
+            }
+            return;
+        case View::Shortcuts:
+            if (show && !shortcutsDialog->isVisible()) shortcutsDialog->exec();
+            return;
+        case View::ImageCapture:
+        case View::MonitorDetails:
+            if (QWidget* w = widgetOf(view); show) {
+                w->show();
+                w->raise();
+                w->activateWindow();
+            } else {
+                w->hide();
+            }
+            return;
+        case View::ScrollText:
+            if (show)
+                scrollTextDialog->bringUp();
+            else
+                scrollTextDialog->close();
+            return;
+        default:
+            if (QWidget* w = widgetOf(view)) w->setVisible(show);
+            return;
     }
 }
 

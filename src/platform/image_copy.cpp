@@ -26,8 +26,7 @@ void copyInto(const QImage& src, QImage& dst) {
     }
     ensureFrame(dst, from->size());
     const qsizetype rowBytes = qsizetype(from->width()) * 4;
-    for (int y = 0; y < from->height(); ++y)
-        std::memcpy(dst.scanLine(y), from->constScanLine(y), size_t(rowBytes));
+    for (int y = 0; y < from->height(); ++y) std::memcpy(dst.scanLine(y), from->constScanLine(y), size_t(rowBytes));
 }
 
 }  // namespace vz

@@ -26,13 +26,13 @@ namespace vz {
 
 // One display output (a connector of a graphics adapter).
 struct DisplayOutput {
-    QString name;         // e.g. "HDMI-1"
-    QString adapter;      // the adapter's name; empty when unknown
+    QString name;     // e.g. "HDMI-1"
+    QString adapter;  // the adapter's name; empty when unknown
     bool connected = false;
     bool active = false;  // shows part of the desktop
     QSize mode;           // the current mode; empty when there is none
     double refreshHz = 0;
-    int depth = 0;        // bits per pixel
+    int depth = 0;  // bits per pixel
 };
 
 // Monitors of the desktop. Index 0 is the primary monitor; the others follow
@@ -78,14 +78,14 @@ using WindowId = std::uint64_t;
 
 // One top-level window as a window list shows it.
 struct WindowInfo {
-    WindowId id = 0;        // the application's own window (not the frame round it)
-    QString title{};        // empty when the window has none
-    QString className{};    // the class part of WM_CLASS ("Firefox")
-    QString instanceName{}; // the instance part of WM_CLASS ("Navigator")
-    qint64 processId = 0;   // 0 when unknown
-    QString programPath{};  // the owning process's executable; empty when unknown
-    QRect outer{};          // frame and title bar included, root coordinates
-    bool visible = false;   // mapped and viewable (false when minimised)
+    WindowId id = 0;              // the application's own window (not the frame round it)
+    QString title{};              // empty when the window has none
+    QString className{};          // the class part of WM_CLASS ("Firefox")
+    QString instanceName{};       // the instance part of WM_CLASS ("Navigator")
+    qint64 processId = 0;         // 0 when unknown
+    QString programPath{};        // the owning process's executable; empty when unknown
+    QRect outer{};                // frame and title bar included, root coordinates
+    bool visible = false;         // mapped and viewable (false when minimised)
     bool desktopOrPanel = false;  // the desktop background, a panel or a dock
 };
 
@@ -146,7 +146,10 @@ public:
     virtual bool acquire(const QString& executablePath, QString* error) = 0;
     // Where the copy holding the lock listens for later starts (a local
     // socket named like the lock); empty when there is none.
-    virtual QString channelPath(const QString& executablePath) const { (void)executablePath; return {}; }
+    virtual QString channelPath(const QString& executablePath) const {
+        (void)executablePath;
+        return {};
+    }
 };
 
 // Questions, messages and beeps. The real one shows message boxes; the fake
@@ -170,8 +173,8 @@ public:
     // A message box with one "OK" button and a check box below the text.
     // Returns true when closed with the button; `checked` then holds the
     // box's state (it is left alone otherwise).
-    virtual bool informWithCheckBox(const QString& caption, const QString& text,
-                                    const QString& checkBoxText, bool& checked) = 0;
+    virtual bool informWithCheckBox(const QString& caption, const QString& text, const QString& checkBoxText,
+                                    bool& checked) = 0;
     // A modal "Open" dialog for one existing file, filtered by `filter`
     // ("Name (*.ext)"); the chosen path, or empty when cancelled.
     virtual QString chooseOpenFile(const QString& filter, const QString& defaultSuffix) {

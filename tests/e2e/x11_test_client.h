@@ -20,11 +20,11 @@ public:
 
     struct WindowSetup {
         QRect geometry;
-        QRgb background = 0;          // the server paints it: no redrawing needed
-        QByteArray utf8Title;         // _NET_WM_NAME; empty: none
-        QByteArray latin1Title;       // WM_NAME; empty: none
-        QByteArray instance, wmClass; // WM_CLASS
-        bool withPid = true;          // _NET_WM_PID and WM_CLIENT_MACHINE
+        QRgb background = 0;           // the server paints it: no redrawing needed
+        QByteArray utf8Title;          // _NET_WM_NAME; empty: none
+        QByteArray latin1Title;        // WM_NAME; empty: none
+        QByteArray instance, wmClass;  // WM_CLASS
+        bool withPid = true;           // _NET_WM_PID and WM_CLIENT_MACHINE
         bool overrideRedirect = false;
         bool map = true;
     };

@@ -98,7 +98,12 @@ TEST(ShortcutEditTest, RecordsTheKeyPressedNotTheSymbolItGives) {
     FakeDesktop desktop;
     desktop.keyboard = {{kCodeOfOne, {'1', '!'}}, {kCodeOfSemicolon, {';', ':'}}};
     Platform platform = makeFakePlatform(desktop);
-    struct Case { quint32 code; int key; Qt::KeyboardModifiers mods; const char* text; };
+    struct Case {
+        quint32 code;
+        int key;
+        Qt::KeyboardModifiers mods;
+        const char* text;
+    };
     const Case cases[] = {
         {kCodeOfOne, Qt::Key_Exclam, Qt::ShiftModifier, "Shift+1"},
         {kCodeOfSemicolon, Qt::Key_Colon, Qt::ShiftModifier | Qt::ControlModifier, "Shift+Ctrl+;"},
@@ -303,7 +308,7 @@ TEST_F(ShortcutsWindowsTest, BrowseGivesTheFolderItsTrailingSlash) {
         EXPECT_EQ(d.folderEdit->text(), shown);
         EXPECT_EQ(controller().imageCapture().form().folder, shown);
     }
-    EXPECT_EQ(startedAt, QStringLiteral("/tmp/shots"));  // opens where it was last
+    EXPECT_EQ(startedAt, QStringLiteral("/tmp/shots"));         // opens where it was last
     d.chooseFolder = [](const QString&) { return QString(); };  // Cancel
     d.browseButton->click();
     EXPECT_EQ(d.folderEdit->text(), QStringLiteral("/"));

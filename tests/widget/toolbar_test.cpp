@@ -79,7 +79,11 @@ TEST_F(ToolbarTest, LayoutAndStartState) {
     EXPECT_EQ(bar().panel->color(), QColor(67, 74, 84));
     EXPECT_TRUE(bar().panel->dragsWindow());
 
-    struct { GlyphButton* b; QRect place; const char* hint; } buttons[] = {
+    struct {
+        GlyphButton* b;
+        QRect place;
+        const char* hint;
+    } buttons[] = {
         {bar().settingsButton, {13, 6, 58, 29}, "Settings"},
         {bar().sendButton, {94, 6, 58, 29}, "Send to Second Monitor"},
         {bar().runStopButton, {175, 8, 58, 27}, "Run"},
@@ -217,7 +221,9 @@ TEST_F(ToolbarTest, SettingsButtonShowsTheDialog) {
 
 TEST_F(ToolbarTest, MoveRuleKeepsItOffTheRightEdge) {
     bar().show();
-    struct { QPoint to, expected; } cases[] = {
+    struct {
+        QPoint to, expected;
+    } cases[] = {
         {{1672, 300}, {1672, 300}},  // exactly at the edge: stays
         {{1673, 300}, {1670, 300}},  // one past: back to width - 250
         {{2500, 300}, {1670, 300}},  // on the second monitor
@@ -231,7 +237,9 @@ TEST_F(ToolbarTest, MoveRuleKeepsItOffTheRightEdge) {
 
 TEST_F(ToolbarTest, ActivationClampsToThePrimaryScreen) {
     bar().show();
-    struct { QPoint from, expected; } cases[] = {
+    struct {
+        QPoint from, expected;
+    } cases[] = {
         {{100, 1020}, {100, 1020}},  // top at height - 60: stays
         {{100, 1021}, {100, 1020}},
         {{1600, 1070}, {1600, 1020}},
@@ -270,7 +278,10 @@ TEST_F(ToolbarTest, ActivationResetsOpacityAndFollowsAutoHide) {
 
 TEST_F(ToolbarTest, ClosingOrHidingStopsTheFadeAndShowingResumesIt) {
     autoHideOnQuietly();
-    struct { const char* how; std::function<void()> hide; } ways[] = {
+    struct {
+        const char* how;
+        std::function<void()> hide;
+    } ways[] = {
         {"closed", [&] { EXPECT_TRUE(bar().close()); }},  // closing only hides
         {"tray item", [&] { tray().toolbarAction->trigger(); }},
     };

@@ -47,8 +47,8 @@ struct CaptureRequest {
 struct CapturedFrame {
     std::uint64_t serial = 0;
     std::uint64_t ticket = 0;  // the ticket of the request it answers
-    QImage picture;          // the frame, pointer drawn in; not written again by the pipeline
-    bool scaled = false;     // `render` holds the frame scaled for `layout`
+    QImage picture;            // the frame, pointer drawn in; not written again by the pipeline
+    bool scaled = false;       // `render` holds the frame scaled for `layout`
     ViewLayout layout;
     ViewRender render;
 };
@@ -86,11 +86,11 @@ public:
     void releaseWindows();
 
     struct Counters {
-        std::uint64_t frames = 0;      // frames made
-        std::uint64_t unchanged = 0;   // requests that found nothing changed
-        std::uint64_t partial = 0;     // frames made from a partial copy
-        std::uint64_t failures = 0;    // captures that failed
-        std::uint64_t dropped = 0;     // frames replaced before being taken
+        std::uint64_t frames = 0;     // frames made
+        std::uint64_t unchanged = 0;  // requests that found nothing changed
+        std::uint64_t partial = 0;    // frames made from a partial copy
+        std::uint64_t failures = 0;   // captures that failed
+        std::uint64_t dropped = 0;    // frames replaced before being taken
     };
     Counters counters() const;
 
@@ -126,8 +126,8 @@ private:
     Mailbox<bool> failures_;         // to the owner's thread: a capture failed
 
     // Worker-side state.
-    QImage raw_;              // the latest copy of the source, no pointer drawn
-    QRect rawSource_;         // what raw_ holds
+    QImage raw_;       // the latest copy of the source, no pointer drawn
+    QRect rawSource_;  // what raw_ holds
     bool rawValid_ = false;
     QPoint lastPointer_;
     QImage lastCursor_;

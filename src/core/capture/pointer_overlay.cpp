@@ -14,8 +14,7 @@ void drawPointerOverlay(QImage& frame, const PointerOverlay& o, const QImage& cu
         painter.setBrush(QColor(255, 0, 0));
         painter.drawEllipse(QRectF(o.position.x() - 5, o.position.y() - 5, 10, 10));
     }
-    if (o.cursor && !cursorImage.isNull())
-        painter.drawImage(o.position - o.hotSpot, cursorImage);
+    if (o.cursor && !cursorImage.isNull()) painter.drawImage(o.position - o.hotSpot, cursorImage);
 }
 
 }  // namespace vz

@@ -8,10 +8,10 @@
 namespace vz {
 
 struct PointerOverlay {
-    QPoint position;   // pointer position in frame coordinates
+    QPoint position;  // pointer position in frame coordinates
     bool redPoint = false;
     bool cursor = false;
-    QPoint hotSpot;    // of the cursor image
+    QPoint hotSpot;  // of the cursor image
 };
 
 // The red point is drawn first, so the cursor lies over it. Anything outside

@@ -91,9 +91,7 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     });
 }
 
-Controller::~Controller() {
-    playback_.reset();
-}
+Controller::~Controller() { playback_.reset(); }
 
 // --- Screens -----------------------------------------------------------------
 
@@ -103,12 +101,14 @@ void Controller::secondMonitorLost() {
     QString text;
     if (outputOnPrimaryWhenLost()) {
         emit outputOnPrimaryRequested();
-        text = QStringLiteral("The second monitor is gone: the output window is on the primary monitor until "
-                              "a second monitor is back.");
+        text = QStringLiteral(
+            "The second monitor is gone: the output window is on the primary monitor until "
+            "a second monitor is back.");
     } else {
         requestView(View::Output, false);
-        text = QStringLiteral("The second monitor is gone: the output window is hidden until a second monitor "
-                              "is back. The source keeps running.");
+        text = QStringLiteral(
+            "The second monitor is gone: the output window is hidden until a second monitor "
+            "is back. The source keeps running.");
     }
     emit trayMessageRequested(Prompter::kCaption, text);
 }
@@ -571,9 +571,7 @@ void Controller::toggleAutoHide() {
     if (closedWithButton) settings_.autoHideHintOff = dontShowAgain;
 }
 
-bool Controller::loadAtStartup() const {
-    return QFileInfo::exists(autostartFilePath(platform_.paths->configHome()));
-}
+bool Controller::loadAtStartup() const { return QFileInfo::exists(autostartFilePath(platform_.paths->configHome())); }
 
 void Controller::toggleLoadAtStartup() {
     const QString configHome = platform_.paths->configHome();

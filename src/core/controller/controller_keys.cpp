@@ -49,26 +49,26 @@ bool Controller::saveShortcutKeys(const ShortcutKeys& keys, QString* error) {
 
 void Controller::runShortcut(ShortcutAction action) {
     switch (action) {
-    case ShortcutAction::SendToOutput: sendFrameToOutput(); return;
-    case ShortcutAction::ToggleRun: toggleRun(); return;
-    case ShortcutAction::ShowToolbar: requestView(View::Toolbar, !isShown(View::Toolbar)); return;
-    case ShortcutAction::ShowPreview: requestView(View::Preview, !isShown(View::Preview)); return;
-    case ShortcutAction::EnableOutput:
-        if (!simulationPromptOpen()) requestView(View::Output, !isShown(View::Output));
-        return;
-    case ShortcutAction::StopAll: stopAll(); return;
-    case ShortcutAction::IncreaseRate: {
-        ControllerRate target(*this, *platform_.prompter);
-        rateKeys_.increase(target);
-        return;
-    }
-    case ShortcutAction::DecreaseRate: {
-        ControllerRate target(*this, *platform_.prompter);
-        rateKeys_.decrease(target);
-        return;
-    }
-    case ShortcutAction::AutoHideToolbar: toggleAutoHide(); return;
-    case ShortcutAction::LockCursor: cursorLock_.setLocked(!cursorLock_.locked()); return;
+        case ShortcutAction::SendToOutput: sendFrameToOutput(); return;
+        case ShortcutAction::ToggleRun: toggleRun(); return;
+        case ShortcutAction::ShowToolbar: requestView(View::Toolbar, !isShown(View::Toolbar)); return;
+        case ShortcutAction::ShowPreview: requestView(View::Preview, !isShown(View::Preview)); return;
+        case ShortcutAction::EnableOutput:
+            if (!simulationPromptOpen()) requestView(View::Output, !isShown(View::Output));
+            return;
+        case ShortcutAction::StopAll: stopAll(); return;
+        case ShortcutAction::IncreaseRate: {
+            ControllerRate target(*this, *platform_.prompter);
+            rateKeys_.increase(target);
+            return;
+        }
+        case ShortcutAction::DecreaseRate: {
+            ControllerRate target(*this, *platform_.prompter);
+            rateKeys_.decrease(target);
+            return;
+        }
+        case ShortcutAction::AutoHideToolbar: toggleAutoHide(); return;
+        case ShortcutAction::LockCursor: cursorLock_.setLocked(!cursorLock_.locked()); return;
     }
 }
 
@@ -79,9 +79,7 @@ void Controller::showError(const QString& text) {
 
 // --- Capture an Image --------------------------------------------------------
 
-CaptureOutcome Controller::captureImage() {
-    return imageCapture_.capture(outputShownPicture(), isShown(View::Output));
-}
+CaptureOutcome Controller::captureImage() { return imageCapture_.capture(outputShownPicture(), isShown(View::Output)); }
 
 // --- Monitor details ---------------------------------------------------------
 

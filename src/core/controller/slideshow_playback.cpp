@@ -82,8 +82,8 @@ void SlideshowPlayback::build() {
         p->host = std::make_unique<Host>(*this, kind);
         Player* raw = p.get();
         p->timer = services_.makeTimer([raw] { raw->player->tick(); });
-        p->player = std::make_unique<slideshow::SlideshowPlayer>(kind, *p->host, *services_.pictures,
-                                                                 *services_.clock, *p->timer);
+        p->player = std::make_unique<slideshow::SlideshowPlayer>(kind, *p->host, *services_.pictures, *services_.clock,
+                                                                 *p->timer);
         *slot = std::move(p);
     }
 }

@@ -44,8 +44,7 @@ void filterTaps(int srcLen, int dstLen, int i, std::vector<Tap>& taps) {
 }  // namespace
 
 bool AxisWeights::update(int srcLen_, int dstLen_, int offset_, int count_, int tapAlign_) {
-    if (srcLen_ == srcLen && dstLen_ == dstLen && offset_ == offset && count_ == count &&
-        tapAlign_ == tapAlign)
+    if (srcLen_ == srcLen && dstLen_ == dstLen && offset_ == offset && count_ == count && tapAlign_ == tapAlign)
         return false;
     srcLen = srcLen_;
     dstLen = dstLen_;

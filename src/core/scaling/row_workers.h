@@ -52,8 +52,8 @@ public:
     // running a job here, the caller does all chunks itself with slot 0.
     template <class Task>
     void run(int chunks, Task& task) {
-        runRaw(chunks, [](void* ctx, int chunk, int slot) { (*static_cast<Task*>(ctx))(chunk, slot); },
-               &task);
+        runRaw(
+            chunks, [](void* ctx, int chunk, int slot) { (*static_cast<Task*>(ctx))(chunk, slot); }, &task);
     }
 
 private:
@@ -70,7 +70,7 @@ private:
     unsigned generation_ = 0;
     bool open_ = false;  // workers may still join the current job
     bool stop_ = false;
-    int active_ = 0;     // workers inside the current job
+    int active_ = 0;  // workers inside the current job
     Fn fn_ = nullptr;
     void* ctx_ = nullptr;
     int chunks_ = 0;

@@ -23,10 +23,10 @@ struct ViewLayout {
 };
 
 struct ViewRender {
-    QRect visible;      // in view coordinates; empty: nothing is drawn
+    QRect visible;        // in view coordinates; empty: nothing is drawn
     bool direct = false;  // 1:1: paint `sourceAt` of the picture itself
-    QPoint sourceAt;    // with `direct`: the top-left of `visible` in the picture
-    QImage scaled;      // otherwise: `visible`, resampled
+    QPoint sourceAt;      // with `direct`: the top-left of `visible` in the picture
+    QImage scaled;        // otherwise: `visible`, resampled
 };
 
 // Computes what a view laid out as `layout` shows of `picture`. `into`

@@ -7,8 +7,7 @@
 namespace vz {
 
 BandTicker::BandTicker(Clock& clock, Callbacks callbacks, PictureFactory factory, TimerRange range)
-    : clock_(clock), callbacks_(std::move(callbacks)), range_(range), state_(std::move(factory))
-{
+    : clock_(clock), callbacks_(std::move(callbacks)), range_(range), state_(std::move(factory)) {
     interval_ = std::clamp(10u, range_.minimum, range_.maximum);
     resolution_ = std::max(interval_ / 10, range_.minimum);
 }
@@ -16,8 +15,7 @@ BandTicker::BandTicker(Clock& clock, Callbacks callbacks, PictureFactory factory
 BandTicker::~BandTicker() { stop(); }
 
 template <typename Change>
-void BandTicker::change(Change&& change)
-{
+void BandTicker::change(Change&& change) {
     bool repaint;
     {
         std::lock_guard lock(lock_);
@@ -26,8 +24,7 @@ void BandTicker::change(Change&& change)
     if (repaint && callbacks_.repaintRequested) callbacks_.repaintRequested();
 }
 
-void BandTicker::setTickSink(BandSink* sink)
-{
+void BandTicker::setTickSink(BandSink* sink) {
     stop();
     {
         std::lock_guard lock(lock_);
@@ -36,8 +33,7 @@ void BandTicker::setTickSink(BandSink* sink)
     updateTimer();
 }
 
-void BandTicker::reportTo(QObject* owner, std::function<void(const TickNews&)> onNews)
-{
+void BandTicker::reportTo(QObject* owner, std::function<void(const TickNews&)> onNews) {
     stop();
     news_.reset();
     if (owner && onNews) {
@@ -48,8 +44,7 @@ void BandTicker::reportTo(QObject* owner, std::function<void(const TickNews&)> o
     updateTimer();
 }
 
-void BandTicker::setActive(bool active)
-{
+void BandTicker::setActive(bool active) {
     {
         std::lock_guard lock(lock_);
         state_.setActive(active);
@@ -57,14 +52,12 @@ void BandTicker::setActive(bool active)
     updateTimer();
 }
 
-bool BandTicker::active() const
-{
+bool BandTicker::active() const {
     std::lock_guard lock(lock_);
     return state_.active();
 }
 
-void BandTicker::setInterval(unsigned milliseconds)
-{
+void BandTicker::setInterval(unsigned milliseconds) {
     const unsigned value = std::clamp(milliseconds, range_.minimum, range_.maximum);
     if (value == interval_) return;
     stop();
@@ -73,40 +66,33 @@ void BandTicker::setInterval(unsigned milliseconds)
     updateTimer();
 }
 
-void BandTicker::setStep(unsigned value)
-{
+void BandTicker::setStep(unsigned value) {
     std::lock_guard lock(lock_);
     state_.setStep(value);
 }
 
-int BandTicker::step() const
-{
+int BandTicker::step() const {
     std::lock_guard lock(lock_);
     return state_.step();
 }
 
-void BandTicker::setSpacing(int percent)
-{
+void BandTicker::setSpacing(int percent) {
     change([&](BandState& s) { return s.setSpacing(percent); });
 }
 
-void BandTicker::setLoopSpacing(int percent)
-{
+void BandTicker::setLoopSpacing(int percent) {
     change([&](BandState& s) { return s.setLoopSpacing(percent); });
 }
 
-void BandTicker::setSize(QSize size)
-{
+void BandTicker::setSize(QSize size) {
     change([&](BandState& s) { return s.setSize(size); });
 }
 
-void BandTicker::setLook(const BandLook& look)
-{
+void BandTicker::setLook(const BandLook& look) {
     change([&](BandState& s) { return s.setLook(look); });
 }
 
-void BandTicker::setText(const QString& text)
-{
+void BandTicker::setText(const QString& text) {
     bool added = false;
     change([&](BandState& s) {
         if (s.itemCount() > 0) return s.setItemText(0, text);
@@ -116,38 +102,32 @@ void BandTicker::setText(const QString& text)
     if (added) updateTimer();
 }
 
-void BandTicker::setItemText(int index, const QString& text)
-{
+void BandTicker::setItemText(int index, const QString& text) {
     change([&](BandState& s) { return s.setItemText(index, text); });
 }
 
-void BandTicker::addItem(const QString& text)
-{
+void BandTicker::addItem(const QString& text) {
     change([&](BandState& s) { return s.addItem(text); });
     updateTimer();
 }
 
-void BandTicker::removeItem(int index)
-{
+void BandTicker::removeItem(int index) {
     change([&](BandState& s) { return s.removeItem(index); });
     updateTimer();
 }
 
-void BandTicker::paint(BandSink& sink, const QRect& rect)
-{
+void BandTicker::paint(BandSink& sink, const QRect& rect) {
     std::lock_guard lock(lock_);
     state_.paint(sink, rect);
     sink.flush();
 }
 
-BandState::Positions BandTicker::positions() const
-{
+BandState::Positions BandTicker::positions() const {
     std::lock_guard lock(lock_);
     return state_.positions();
 }
 
-void BandTicker::updateTimer()
-{
+void BandTicker::updateTimer() {
     bool shouldRun;
     {
         std::lock_guard lock(lock_);
@@ -159,8 +139,7 @@ void BandTicker::updateTimer()
         stop();
 }
 
-void BandTicker::start()
-{
+void BandTicker::start() {
     if (thread_.joinable()) return;
     waiter_.reset();
     const Clock::Duration period = std::chrono::milliseconds(interval_);
@@ -169,15 +148,13 @@ void BandTicker::start()
 
 // Waits for a tick in progress: the tick never waits for the lock, so this
 // cannot deadlock.
-void BandTicker::stop()
-{
+void BandTicker::stop() {
     if (!thread_.joinable()) return;
     waiter_.interrupt();
     thread_.join();
 }
 
-void BandTicker::run(Clock::TimePoint deadline, Clock::Duration period)
-{
+void BandTicker::run(Clock::TimePoint deadline, Clock::Duration period) {
     // Wake at the deadline itself, not up to the default 50 µs of slack later.
     posix::setCurrentThreadTimerSlack(1);
     posix::setCurrentThreadName("scroll band");
@@ -193,8 +170,7 @@ void BandTicker::run(Clock::TimePoint deadline, Clock::Duration period)
     }
 }
 
-void BandTicker::tickOnce(Clock::TimePoint deadline)
-{
+void BandTicker::tickOnce(Clock::TimePoint deadline) {
     std::unique_lock lock(lock_, std::try_to_lock);
     if (!lock.owns_lock()) {
         ++ticksSkipped_;

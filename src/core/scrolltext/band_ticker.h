@@ -48,8 +48,7 @@ public:
         std::function<void(Clock::TimePoint deadline)> ticked;
     };
 
-    BandTicker(Clock& clock, Callbacks callbacks = {}, PictureFactory factory = makeTextPicture,
-               TimerRange range = {});
+    BandTicker(Clock& clock, Callbacks callbacks = {}, PictureFactory factory = makeTextPicture, TimerRange range = {});
     ~BandTicker();
     BandTicker(const BandTicker&) = delete;
     BandTicker& operator=(const BandTicker&) = delete;

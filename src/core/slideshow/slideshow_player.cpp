@@ -145,32 +145,32 @@ void SlideshowPlayer::startWait() {
 
 void SlideshowPlayer::tick() {
     switch (state_) {
-    case State::Idle: return;
-    case State::AwaitingPicture:
-        if (shouldStop()) {
-            finish();
+        case State::Idle: return;
+        case State::AwaitingPicture:
+            if (shouldStop()) {
+                finish();
+                return;
+            }
+            tryPresent();
             return;
-        }
-        tryPresent();
-        return;
-    case State::AwaitingTransition:
-        if (shouldStop()) {
-            finish();
+        case State::AwaitingTransition:
+            if (shouldStop()) {
+                finish();
+                return;
+            }
+            if (std::uint32_t(clock_.milliseconds() - transitionStart_) >= kTransitionLimitMs) startWait();
             return;
-        }
-        if (std::uint32_t(clock_.milliseconds() - transitionStart_) >= kTransitionLimitMs) startWait();
-        return;
-    case State::Waiting:
-        if (shouldStop()) {
-            finish();
+        case State::Waiting:
+            if (shouldStop()) {
+                finish();
+                return;
+            }
+            if (std::uint32_t(clock_.milliseconds() - waitStart_) < waitMs_) return;
+            if (endAfterWait_)
+                finish();
+            else
+                advance();
             return;
-        }
-        if (std::uint32_t(clock_.milliseconds() - waitStart_) < waitMs_) return;
-        if (endAfterWait_)
-            finish();
-        else
-            advance();
-        return;
     }
 }
 

@@ -29,9 +29,7 @@ void setCurrentThreadNice(int nice) {
     setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), nice);
 }
 
-void setCurrentThreadTimerSlack(unsigned long nanoseconds) {
-    prctl(PR_SET_TIMERSLACK, nanoseconds, 0UL, 0UL, 0UL);
-}
+void setCurrentThreadTimerSlack(unsigned long nanoseconds) { prctl(PR_SET_TIMERSLACK, nanoseconds, 0UL, 0UL, 0UL); }
 
 WakeCounter::WakeCounter() : fd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
@@ -46,8 +44,7 @@ bool WakeCounter::bump() {
 
 void WakeCounter::drain() {
     std::uint64_t count = 0;
-    while (fd_ >= 0 && ::read(fd_, &count, sizeof count) == sizeof count) {
-    }
+    while (fd_ >= 0 && ::read(fd_, &count, sizeof count) == sizeof count) {}
 }
 
 }  // namespace vz::posix

@@ -120,8 +120,8 @@ bool X11ScreenCapture::prepareShmImage(QSize size) {
     destroyHeader(image);
     Display* display = connection_->display();
     const int screen = DefaultScreen(display);
-    image = XShmCreateImage(display, DefaultVisual(display, screen), unsigned(DefaultDepth(display, screen)),
-                            ZPixmap, nullptr, &shm_->info, unsigned(size.width()), unsigned(size.height()));
+    image = XShmCreateImage(display, DefaultVisual(display, screen), unsigned(DefaultDepth(display, screen)), ZPixmap,
+                            nullptr, &shm_->info, unsigned(size.width()), unsigned(size.height()));
     if (!image) return false;
     const std::size_t needed = std::size_t(image->bytes_per_line) * std::size_t(image->height);
     if (needed > shm_->size && !attachSegment(needed)) {

@@ -51,8 +51,7 @@ QRegion X11ScreenChanges::takeChanges() {
         } else {
             std::vector<QRect> list;
             list.reserve(std::size_t(count));
-            for (int i = 0; i < count; ++i)
-                list.emplace_back(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+            for (int i = 0; i < count; ++i) list.emplace_back(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
             changes.setRects(list.data(), count);
         }
         if (rects) XFree(rects);

@@ -28,7 +28,8 @@ QString onOff(bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"
 
 }  // namespace
 
-CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget* parent) : QDialog(parent), controller_(controller), platform_(platform) {
+CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget* parent)
+    : QDialog(parent), controller_(controller), platform_(platform) {
     setWindowTitle(QStringLiteral("Vivivoz - Capture an Image"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
@@ -68,7 +69,7 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
     keyBox->setKeyboard(platform_.globalKeys.get());
     keyBox->setGeometry(180, 238, 180, 24);
     panelLabel(QString::fromUtf8("Enter your desired keyboard shortcut key and then click \u201cStart\u201d"), this,
-              QRect(20, 276, 520, 20));
+               QRect(20, 276, 520, 20));
 
     startButton = panelButton(QStringLiteral("Start"), this, QRect(kClientWidth - 236, kClientHeight - 52, 100, 32));
     closeButton = panelButton(QStringLiteral("Close"), this, QRect(kClientWidth - 120, kClientHeight - 52, 100, 32));
@@ -102,9 +103,8 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
         filling_ = false;
         showPreview();
     });
-    connect(&controller_.keys(), &KeyBindings::captureArmedChanged, this, [this](bool armed) {
-        startButton->setText(armed ? QStringLiteral("Stop") : QStringLiteral("Start"));
-    });
+    connect(&controller_.keys(), &KeyBindings::captureArmedChanged, this,
+            [this](bool armed) { startButton->setText(armed ? QStringLiteral("Stop") : QStringLiteral("Start")); });
 
     chooseFolder = [this](const QString& start) {
         return QFileDialog::getExistingDirectory(this, QStringLiteral("Select folder to save image"), start);

@@ -106,7 +106,8 @@ protected:
 
 }  // namespace
 
-WindowPicker::WindowPicker(Controller& controller, Platform& platform, picker::WindowThumbnails::Mode mode, QWidget* parent)
+WindowPicker::WindowPicker(Controller& controller, Platform& platform, picker::WindowThumbnails::Mode mode,
+                           QWidget* parent)
     : QDialog(parent), controller_(controller), platform_(platform) {
     setObjectName(QStringLiteral("WindowPicker"));
     setWindowTitle(QStringLiteral("Vivivoz"));
@@ -248,7 +249,8 @@ void WindowPicker::addEntry(const picker::Entry& e) {
     column->addWidget(path);
 
     const WindowId id = e.id;
-    auto* picture = new ThumbnailView(e.thumbnail, [this, id] { choose(id); }, entry);
+    auto* picture = new ThumbnailView(
+        e.thumbnail, [this, id] { choose(id); }, entry);
     picture->setObjectName(QStringLiteral("thumbnail"));
     thumbnailViews_.insert(id, picture);
     column->addWidget(picture, 1);

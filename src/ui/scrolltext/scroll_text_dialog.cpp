@@ -89,8 +89,8 @@ QPixmap diskette() {
 
 QPixmap openFolder() {
     return glyph({22, 20}, [](QPainter& p) {
-        p.drawPolyline(QPolygonF({QPointF(2, 17), QPointF(2, 4), QPointF(8, 4), QPointF(10, 6), QPointF(17, 6),
-                                  QPointF(17, 9)}));
+        p.drawPolyline(
+            QPolygonF({QPointF(2, 17), QPointF(2, 4), QPointF(8, 4), QPointF(10, 6), QPointF(17, 6), QPointF(17, 9)}));
         p.drawPolygon(QPolygonF({QPointF(2, 17), QPointF(6, 9), QPointF(21, 9), QPointF(17, 17)}));
     });
 }
@@ -116,7 +116,8 @@ GlyphButton* button(QWidget* parent, const QRect& at, const QString& caption, co
 
 }  // namespace
 
-ScrollTextDialog::ScrollTextDialog(Controller& controller, Platform& platform) : QWidget(nullptr, Qt::Dialog), controller_(controller), platform_(platform) {
+ScrollTextDialog::ScrollTextDialog(Controller& controller, Platform& platform)
+    : QWidget(nullptr, Qt::Dialog), controller_(controller), platform_(platform) {
     setWindowTitle(kCaption);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(uiFont());
@@ -242,9 +243,7 @@ void ScrollTextDialog::clickBottom() {
     showEdge();
 }
 
-void ScrollTextDialog::applyLook() {
-    bannerPreview->setLook(bandLook(look_));
-}
+void ScrollTextDialog::applyLook() { bannerPreview->setLook(bandLook(look_)); }
 
 void ScrollTextDialog::setPanelColour(const QColor& colour) {
     look_.panelColour = valueFromColour(colour);
@@ -325,9 +324,7 @@ bool ScrollTextDialog::saveFile(const QString& path) {
     return false;
 }
 
-void ScrollTextDialog::reportFileError(const QString& message) {
-    platform_.prompter->error(message, kCaption);
-}
+void ScrollTextDialog::reportFileError(const QString& message) { platform_.prompter->error(message, kCaption); }
 
 void ScrollTextDialog::sendText() {
     BannerOrder order;

@@ -28,8 +28,8 @@ public:
     explicit ScrollTextDialog(Controller& controller, Platform& platform);
     ~ScrollTextDialog() override;
 
-    QWidget* previewPanel = nullptr;      // holds the preview band
-    QWidget* panelCorner = nullptr;       // the panel colour button's corner
+    QWidget* previewPanel = nullptr;  // holds the preview band
+    QWidget* panelCorner = nullptr;   // the panel colour button's corner
     GlyphButton* panelColourButton = nullptr;
     ScrollBand* bannerPreview = nullptr;
     QLineEdit* textEdit = nullptr;

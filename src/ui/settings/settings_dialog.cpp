@@ -268,13 +268,13 @@ void SettingsDialog::connectController() {
 void SettingsDialog::showSourceChoice() {
     GlyphButton* button = stopAllButton;
     switch (controller_.sourceChoice()) {
-    case SourceChoice::None: button = stopAllButton; break;
-    case SourceChoice::Desktop: button = desktopButton; break;
-    case SourceChoice::Area: button = areaButton; break;
-    case SourceChoice::Window: button = windowButton; break;
-    case SourceChoice::Clipboard: button = clipboardButton; break;
-    case SourceChoice::OpenSlideshow:
-    case SourceChoice::MakeSlideshow: button = imagesButton; break;
+        case SourceChoice::None: button = stopAllButton; break;
+        case SourceChoice::Desktop: button = desktopButton; break;
+        case SourceChoice::Area: button = areaButton; break;
+        case SourceChoice::Window: button = windowButton; break;
+        case SourceChoice::Clipboard: button = clipboardButton; break;
+        case SourceChoice::OpenSlideshow:
+        case SourceChoice::MakeSlideshow: button = imagesButton; break;
     }
     marked_ = button;
     sourceMarker->move(button->x(), sourceMarker->y());
@@ -285,10 +285,10 @@ void SettingsDialog::showSourceChoice() {
 
 void SettingsDialog::showViewShown(View view, bool shown) {
     switch (view) {
-    case View::Preview: setTicked(previewBox, shown); break;
-    case View::Toolbar: setTicked(toolbarBox, shown); break;
-    case View::Output: setTicked(outputBox, shown); break;
-    default: break;
+        case View::Preview: setTicked(previewBox, shown); break;
+        case View::Toolbar: setTicked(toolbarBox, shown); break;
+        case View::Output: setTicked(outputBox, shown); break;
+        default: break;
     }
 }
 
@@ -343,9 +343,7 @@ void SettingsDialog::chooseImages() {
     imagesMenu->popup(imagesButton->mapToGlobal(QPoint(0, imagesButton->height())));
 }
 
-void SettingsDialog::openSlideshowFile() {
-    controller_.chooseAndOpenSlideshow();
-}
+void SettingsDialog::openSlideshowFile() { controller_.chooseAndOpenSlideshow(); }
 
 // --- Window ----------------------------------------------------------------
 

@@ -93,7 +93,8 @@ int sizeReaders() { return std::clamp(QThread::idealThreadCount() - 1, 1, 2); }
 
 SlideshowEditor::SlideshowEditor(Controller& controller, Platform& platform)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
-      controller_(controller), platform_(platform),
+      controller_(controller),
+      platform_(platform),
       sizeReader_(sizeReaders()) {
     setWindowTitle(QStringLiteral("Vivivoz - Slideshow"));
     setFixedSize(kClientSize);
@@ -484,7 +485,8 @@ void SlideshowEditor::selectRows(const QList<int>& rows) {
     for (int r : rows)
         if (QTreeWidgetItem* item = list->topLevelItem(r)) item->setSelected(true);
     if (!rows.isEmpty())
-        if (QTreeWidgetItem* item = list->topLevelItem(rows.first())) list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        if (QTreeWidgetItem* item = list->topLevelItem(rows.first()))
+            list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
 }
 
 void SlideshowEditor::showCounter() {
@@ -671,7 +673,8 @@ void SlideshowEditor::openProject() {
         if (QFileInfo::exists(file))
             queueFile(file, true, group);
         else
-            say(QStringLiteral("Zeriz Oduruve"), QStringLiteral("File does not exist ") + file, Prompter::Icon::Warning);
+            say(QStringLiteral("Zeriz Oduruve"), QStringLiteral("File does not exist ") + file,
+                Prompter::Icon::Warning);
     }
     closeGroup(group);
     listSlice();

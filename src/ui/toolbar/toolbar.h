@@ -21,13 +21,13 @@ public:
     explicit Toolbar(Controller& controller, Platform& platform);
 
     MovablePanel* panel = nullptr;
-    GlyphButton* settingsButton = nullptr;        // "Settings"
-    GlyphButton* sendButton = nullptr;  // "Send to Second Monitor"
-    GlyphButton* runStopButton = nullptr;     // Run/Stop
-    QTimer keepOnTopTimer;                        // keep-on-top, 1000 ms
-    QPixmap runPicture, stopPicture;              // the two pictures of Run/Stop
+    GlyphButton* settingsButton = nullptr;  // "Settings"
+    GlyphButton* sendButton = nullptr;      // "Send to Second Monitor"
+    GlyphButton* runStopButton = nullptr;   // Run/Stop
+    QTimer keepOnTopTimer;                  // keep-on-top, 1000 ms
+    QPixmap runPicture, stopPicture;        // the two pictures of Run/Stop
 
-    QTimer autoHideTimer;                 // the fade, 200 ms, while auto-hide is on
+    QTimer autoHideTimer;  // the fade, 200 ms, while auto-hide is on
 
     void keepOnTopTick();
     void autoHideTick();
@@ -64,6 +64,5 @@ private:
     bool vanished_ = false;
     int alpha_ = 0;
 };
-
 
 }  // namespace vz

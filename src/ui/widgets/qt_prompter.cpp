@@ -14,25 +14,18 @@ namespace {
 
 QMessageBox::Icon toQt(Prompter::Icon icon) {
     switch (icon) {
-    case Prompter::Icon::Information:
-        return QMessageBox::Information;
-    case Prompter::Icon::Question:
-        return QMessageBox::Question;
-    case Prompter::Icon::Warning:
-        return QMessageBox::Warning;
-    case Prompter::Icon::Error:
-        return QMessageBox::Critical;
-    case Prompter::Icon::None:
-        break;
+        case Prompter::Icon::Information: return QMessageBox::Information;
+        case Prompter::Icon::Question: return QMessageBox::Question;
+        case Prompter::Icon::Warning: return QMessageBox::Warning;
+        case Prompter::Icon::Error: return QMessageBox::Critical;
+        case Prompter::Icon::None: break;
     }
     return QMessageBox::NoIcon;
 }
 
 }  // namespace
 
-void QtPrompter::beep(Icon) {
-    QApplication::beep();
-}
+void QtPrompter::beep(Icon) { QApplication::beep(); }
 
 Prompter::Answer QtPrompter::ask(const QString& caption, const QString& text, Buttons buttons, Icon icon,
                                  Answer defaultAnswer) {
@@ -60,8 +53,7 @@ bool QtPrompter::informWithCheckBox(const QString& caption, const QString& text,
     check->setChecked(checked);
     box.setCheckBox(check);  // the box takes ownership
     box.exec();
-    if (box.clickedButton() != ok)
-        return false;
+    if (box.clickedButton() != ok) return false;
     checked = check->isChecked();
     return true;
 }

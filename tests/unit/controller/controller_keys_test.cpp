@@ -90,9 +90,18 @@ TEST_F(ControllerKeysTest, EachActionDoesWhatItsCommandDoes) {
     c->startDesktop();
     const Case cases[] = {
         {ShortcutAction::ToggleRun, [&] { return c->outputRunning(); }},
-        {ShortcutAction::ShowToolbar, [&] { return requests.contains({View::Toolbar, true}); }},
-        {ShortcutAction::ShowPreview, [&] { return requests.contains({View::Preview, true}); }},
-        {ShortcutAction::EnableOutput, [&] { return requests.contains({View::Output, false}); }},
+        {ShortcutAction::ShowToolbar,
+         [&] {
+             return requests.contains({View::Toolbar, true});
+         }},
+        {ShortcutAction::ShowPreview,
+         [&] {
+             return requests.contains({View::Preview, true});
+         }},
+        {ShortcutAction::EnableOutput,
+         [&] {
+             return requests.contains({View::Output, false});
+         }},
         {ShortcutAction::AutoHideToolbar, [&] { return c->autoHide(); }},
         {ShortcutAction::LockCursor, [&] { return c->cursorLock().locked(); }},
         {ShortcutAction::StopAll, [&] { return c->source() == Source::Stopped; }},
@@ -181,14 +190,19 @@ TEST_F(ControllerKeysTest, EachCombinationNotTakenIsToldWithItsOwnReason) {
     desktop.keysKeptBySystem = {combo(shortcut::Ctrl | shortcut::Alt | 0x70)};
     desktop.keysHeldElsewhere = {combo(CtrlF9)};
     start();
-    struct Case { ShortcutAction action; const char* line; };
+    struct Case {
+        ShortcutAction action;
+        const char* line;
+    };
     const Case cases[] = {
         {ShortcutAction::SendToOutput, "\"F13\" (Send to Second Monitor): this keyboard has no \"F13\" key."},
-        {ShortcutAction::ShowToolbar, "\"Ctrl+Alt+F1\" (Show Toolbar): the system keeps it for itself "
-                                      "(Ctrl+Alt+F1 to F12 switch to the text consoles), so it never reaches "
-                                      "Vivivoz."},
-        {ShortcutAction::StopAll, "\"Ctrl+F9\" (Stop All): another program or another shortcut of Vivivoz "
-                                  "already holds it."},
+        {ShortcutAction::ShowToolbar,
+         "\"Ctrl+Alt+F1\" (Show Toolbar): the system keeps it for itself "
+         "(Ctrl+Alt+F1 to F12 switch to the text consoles), so it never reaches "
+         "Vivivoz."},
+        {ShortcutAction::StopAll,
+         "\"Ctrl+F9\" (Stop All): another program or another shortcut of Vivivoz "
+         "already holds it."},
     };
     const QStringList told = toldAfterLoop();
     ASSERT_EQ(told.size(), 1);
@@ -380,13 +394,17 @@ TEST_F(CaptureKeyTest, ResetAllGivesBackAnArmedKey) {
 }
 
 TEST_F(ControllerKeysTest, StoredCaptureKeyTextStaysUntilTheKeyChanges) {
-    struct Case { const char* stored; quint16 key; const char* written; };
+    struct Case {
+        const char* stored;
+        quint16 key;
+        const char* written;
+    };
     const Case cases[] = {
         {"None", 0, "None"},
-        {"Ctrl+Foo", 0, "Ctrl+Foo"},         // a name we do not know
-        {"ctrl+f10", CtrlF10, "ctrl+f10"},   // another spelling of the same key
-        {"None", CtrlF10, "Ctrl+F10"},       // changed by the user
-        {"Ctrl+F10", 0, ""},                 // emptied by the user
+        {"Ctrl+Foo", 0, "Ctrl+Foo"},        // a name we do not know
+        {"ctrl+f10", CtrlF10, "ctrl+f10"},  // another spelling of the same key
+        {"None", CtrlF10, "Ctrl+F10"},      // changed by the user
+        {"Ctrl+F10", 0, ""},                // emptied by the user
     };
     for (const Case& k : cases) {
         writeConfig(QByteArray("[Options]\r\nHotKey=") + k.stored + "\r\n");
@@ -411,10 +429,19 @@ TEST_F(ControllerKeysTest, MonitorDetailsListTheOutputsForEachMonitorPlusOne) {
     const QStringList lines = c->monitorDetailsListing();
     const QString dots = QString(QStringLiteral(". ")).repeated(112) + QLatin1Char('.');
     const QStringList expected = {
-        QStringLiteral(" "), QStringLiteral("Monitor 1"), QStringLiteral("DP-1"), QStringLiteral("modesetting"),
-        QStringLiteral("Resolution 1920 x 1080"), QStringLiteral("Bits per pixels 24"), dots,
-        QStringLiteral(" "), QStringLiteral("Monitor 2"), QStringLiteral("Monitor isn't active"),
-        QStringLiteral("HDMI-1"), QString(), dots,
+        QStringLiteral(" "),
+        QStringLiteral("Monitor 1"),
+        QStringLiteral("DP-1"),
+        QStringLiteral("modesetting"),
+        QStringLiteral("Resolution 1920 x 1080"),
+        QStringLiteral("Bits per pixels 24"),
+        dots,
+        QStringLiteral(" "),
+        QStringLiteral("Monitor 2"),
+        QStringLiteral("Monitor isn't active"),
+        QStringLiteral("HDMI-1"),
+        QString(),
+        dots,
         QStringLiteral(" "),
     };
     EXPECT_EQ(lines, expected);

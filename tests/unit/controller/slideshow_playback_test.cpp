@@ -76,8 +76,7 @@ protected:
                          [this](const QString&, const QString& text) { trayMessages << text; });
         QObject::connect(c.get(), &Controller::previewPicture, c.get(),
                          [this](const QImage& p) { previewed << p.text(QStringLiteral("path")); });
-        QObject::connect(c.get(), &Controller::outputSurfaceChanged, c.get(),
-                         [this](OutputSurface s) { surface = s; });
+        QObject::connect(c.get(), &Controller::outputSurfaceChanged, c.get(), [this](OutputSurface s) { surface = s; });
         c->setViewShown(View::Output, true);
     }
     void TearDown() override { c.reset(); }
@@ -118,7 +117,7 @@ TEST_F(PlaybackTest, RunPlaysTheOpenedFileOnTheTransitionViewUntilStop) {
     run(20);
     EXPECT_EQ(surface, OutputSurface::Transition);
     EXPECT_EQ(pictures->lastBound, QSize(1280, 1004));  // decoded for the output's picture area
-    run(2000 * 3 + 300);  // 2 s a picture, Loop on: back to the first
+    run(2000 * 3 + 300);                                // 2 s a picture, Loop on: back to the first
     EXPECT_EQ(shown, QStringList({"/p/a.jpg", "/p/b.png", "/p/c.bmp", "/p/a.jpg"}));
     EXPECT_EQ(previewed, shown);  // the preview window follows
     for (int s : styles) EXPECT_TRUE(s >= 0 && s <= 161) << s;

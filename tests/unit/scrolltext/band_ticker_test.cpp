@@ -21,21 +21,18 @@ using test::fakePictures;
 class BlockingSink : public ImageBandSink {
 public:
     using ImageBandSink::ImageBandSink;
-    void fill(const QRect& r, const QColor& c) override
-    {
+    void fill(const QRect& r, const QColor& c) override {
         std::unique_lock lock(mutex_);
         entered_ = true;
         changed_.notify_all();
         changed_.wait(lock, [&] { return released_; });
         ImageBandSink::fill(r, c);
     }
-    void waitEntered()
-    {
+    void waitEntered() {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [&] { return entered_; });
     }
-    void release()
-    {
+    void release() {
         std::lock_guard lock(mutex_);
         released_ = true;
         changed_.notify_all();
@@ -49,15 +46,13 @@ private:
 
 class BandTickerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ticker.reportTo(&owner, [&](const TickNews& news) { wraps += news.wraps; });
         ticker.setSize({601, 20});
         ticker.setLoopSpacing(1);
         ticker.setText("100x10");
     }
-    void step(int times = 1, std::chrono::milliseconds by = 10ms)
-    {
+    void step(int times = 1, std::chrono::milliseconds by = 10ms) {
         for (int i = 0; i < times; ++i) {
             if (ticker.isRunning()) clock.waitForSleepers(1);
             clock.advance(by);
@@ -69,15 +64,11 @@ protected:
     QObject owner;  // wraps reach it through this thread's event loop
     int wraps = 0;
     std::atomic<int> repaints{0};
-    BandTicker ticker{clock,
-                      {[&] { ++repaints; }, {}},
-                      fakePictures(),
-                      TimerRange{5, 1000}};
+    BandTicker ticker{clock, {[&] { ++repaints; }, {}}, fakePictures(), TimerRange{5, 1000}};
     ImageBandSink sink{{601, 20}};
 };
 
-TEST_F(BandTickerTest, RunsOnlyWhileActiveWithAWindowAndAnItem)
-{
+TEST_F(BandTickerTest, RunsOnlyWhileActiveWithAWindowAndAnItem) {
     EXPECT_FALSE(ticker.isRunning());
     ticker.setActive(true);
     EXPECT_FALSE(ticker.isRunning());  // no window yet
@@ -94,8 +85,7 @@ TEST_F(BandTickerTest, RunsOnlyWhileActiveWithAWindowAndAnItem)
     EXPECT_FALSE(ticker.isRunning());
 }
 
-TEST_F(BandTickerTest, TicksAtEachIntervalAndResumesWhereItStopped)
-{
+TEST_F(BandTickerTest, TicksAtEachIntervalAndResumesWhereItStopped) {
     ticker.setTickSink(&sink);
     ticker.setActive(true);
     step(106);
@@ -117,8 +107,7 @@ TEST_F(BandTickerTest, TicksAtEachIntervalAndResumesWhereItStopped)
     EXPECT_TRUE(test::pumpUntil([&] { return wraps > 0; }));
 }
 
-TEST_F(BandTickerTest, MissedDeadlinesAreNotMadeUp)
-{
+TEST_F(BandTickerTest, MissedDeadlinesAreNotMadeUp) {
     ticker.setTickSink(&sink);
     ticker.setActive(true);
     step(1, 35ms);
@@ -127,8 +116,7 @@ TEST_F(BandTickerTest, MissedDeadlinesAreNotMadeUp)
     EXPECT_EQ(ticker.ticksRun(), 2u);
 }
 
-TEST_F(BandTickerTest, IntervalIsClampedAndTheSameValueKeepsThePhase)
-{
+TEST_F(BandTickerTest, IntervalIsClampedAndTheSameValueKeepsThePhase) {
     ticker.setInterval(1);
     EXPECT_EQ(ticker.interval(), 5u);
     ticker.setInterval(100000);
@@ -152,8 +140,7 @@ TEST_F(BandTickerTest, IntervalIsClampedAndTheSameValueKeepsThePhase)
     EXPECT_EQ(ticker.ticksRun(), 2u);
 }
 
-TEST_F(BandTickerTest, ATickThatFindsThePaintRunningIsSkipped)
-{
+TEST_F(BandTickerTest, ATickThatFindsThePaintRunningIsSkipped) {
     ticker.setTickSink(&sink);
     ticker.setActive(true);
     step(3);
@@ -171,8 +158,7 @@ TEST_F(BandTickerTest, ATickThatFindsThePaintRunningIsSkipped)
     EXPECT_EQ(ticker.positions().headOffset, before.headOffset + 1);
 }
 
-TEST_F(BandTickerTest, ChangesWithCopiesOnScreenAskForARepaint)
-{
+TEST_F(BandTickerTest, ChangesWithCopiesOnScreenAskForARepaint) {
     ticker.setTickSink(&sink);
     ticker.setActive(true);
     const int initial = repaints.load();
@@ -185,8 +171,7 @@ TEST_F(BandTickerTest, ChangesWithCopiesOnScreenAskForARepaint)
     EXPECT_EQ(ticker.positions().headOffset, 4);
 }
 
-TEST(BandTickerRealTime, TicksOnTheSteadyClockAndStopsPromptly)
-{
+TEST(BandTickerRealTime, TicksOnTheSteadyClockAndStopsPromptly) {
     SteadyClock clock;
     std::atomic<int> ticks{0};
     ImageBandSink sink({300, 10});

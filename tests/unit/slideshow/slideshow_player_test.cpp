@@ -273,8 +273,10 @@ TEST(SlideshowPlayer, ASlideTimeCountsFromTheEndOfItsTransition) {
 
     // An end that is never reported holds the slide no longer than the limit.
     rig.run(int(SlideshowPlayer::kTransitionLimitMs) + 2000);
-    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/c.bmp",
-                                       QStringLiteral("output /p/c.bmp at %1").arg(4060 + SlideshowPlayer::kTransitionLimitMs + 2000)}));
+    EXPECT_EQ(
+        rig.take(),
+        QStringList({"view", "preview /p/c.bmp",
+                     QStringLiteral("output /p/c.bmp at %1").arg(4060 + SlideshowPlayer::kTransitionLimitMs + 2000)}));
     // Stop during a transition ends playback within a tick.
     rig.host.stop = true;
     rig.run(SlideshowPlayer::kTickMs);

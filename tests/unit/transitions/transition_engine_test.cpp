@@ -81,18 +81,17 @@ TEST(TransitionEngine, StepRule) {
         int progress, step;
         bool reverse;
         int next;
-    } cases[] = {{0, 4, false, 4}, {96, 4, false, 100}, {97, 4, false, 100}, {95, 4, false, 99},
-                 {100, 4, true, 96}, {4, 4, true, 0}, {5, 4, true, 1}, {3, 4, true, 0}};
+    } cases[] = {{0, 4, false, 4},   {96, 4, false, 100}, {97, 4, false, 100}, {95, 4, false, 99},
+                 {100, 4, true, 96}, {4, 4, true, 0},     {5, 4, true, 1},     {3, 4, true, 0}};
     for (const auto& c : cases) EXPECT_EQ(nextProgress(c.progress, c.step, c.reverse), c.next) << c.progress;
 }
 
 TEST(TransitionEngine, DeadlinesSkipWhatIsAlreadyLate) {
     const SteadyTime t0{};
-    const struct {
-        int nowMs, expectedMs;
-    } cases[] = {{10, 80}, {79, 80}, {80, 160}, {100, 160}, {250, 320}};
+    const struct { int nowMs, expectedMs; } cases[] = {{10, 80}, {79, 80}, {80, 160}, {100, 160}, {250, 320}};
     for (const auto& c : cases)
-        EXPECT_EQ(nextDeadline(t0, 80ms, t0 + std::chrono::milliseconds(c.nowMs)), t0 + std::chrono::milliseconds(c.expectedMs))
+        EXPECT_EQ(nextDeadline(t0, 80ms, t0 + std::chrono::milliseconds(c.nowMs)),
+                  t0 + std::chrono::milliseconds(c.expectedMs))
             << c.nowMs;
 }
 

@@ -40,8 +40,11 @@ void WindowThumbnails::stop() {
 }
 
 void WindowThumbnails::order(Orders orders) {
+    // A list being made stops waiting for redraws. Interrupted before the
+    // order is posted: the worker clears the interrupt when it takes the
+    // order, so the new list's own wait is never cut short by it.
+    redrawWait_.interrupt();
     orders_.update([&](Orders& waiting) { waiting = orders; });
-    redrawWait_.interrupt();  // a list being made stops waiting for redraws
 }
 
 std::uint64_t WindowThumbnails::generation() const { return generation_; }

@@ -4,18 +4,23 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 
 namespace vz {
 
 struct PointerOverlay {
-    QPoint position;   // pointer position in frame coordinates
+    QPoint position;  // pointer position in frame coordinates
     bool redPoint = false;
     bool cursor = false;
-    QPoint hotSpot;    // of the cursor image
+    QPoint hotSpot;  // of the cursor image
 };
 
 // The red point is drawn first, so the cursor lies over it. Anything outside
 // the frame is clipped away.
 void drawPointerOverlay(QImage& frame, const PointerOverlay& overlay, const QImage& cursorImage);
+
+// Every pixel drawPointerOverlay may touch, in frame coordinates (not
+// clipped to the frame); empty when it draws nothing.
+QRect pointerOverlayRect(const PointerOverlay& overlay, const QImage& cursorImage);
 
 }  // namespace vz

@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     desktop.documentsDir = made.dir->filePath(QStringLiteral("docs"));
     vz::Platform platform = vz::makeFakePlatform(desktop);
     vz::Controller controller(platform, vz::FramePipeline::Mode::Inline);
-    vz::SlideshowEditor editor(controller);
+    vz::SlideshowEditor editor(controller, platform);
     editor.show();
     {
         // The window is on the screen, painted and idle when the user adds files.

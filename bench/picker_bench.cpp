@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
 
     vz::Controller controller(platform, vz::FramePipeline::Mode::Worker);
     controller.refreshMonitors();
-    vz::WindowPicker picker(controller, vz::picker::WindowThumbnails::Mode::Worker);
+    vz::WindowPicker picker(controller, platform, vz::picker::WindowThumbnails::Mode::Worker);
     // The program makes the picker at its start, well before the user can
     // open it from the tray menu; by then the picker's own connection has
     // been open for a while.

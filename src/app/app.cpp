@@ -72,27 +72,27 @@ bool App::start(QString* error) {
     Controller& c = *controller_;
     c.refreshMonitors();
     c.cursorLock().setMouseArea(Rect4{0, 0, c.screens().primaryWidth(), c.screens().primaryHeight()});
-    c.setConfigFolder(settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
+    c.settingsStore().setFolder(settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
 
     // The tray icon and its menu, the toolbar, the preview, the output
     // window, the settings dialog: each follows the settings from the load on.
-    tray = std::make_unique<TrayIcon>(c);
-    toolbar = std::make_unique<Toolbar>(c);
+    tray = std::make_unique<TrayIcon>(c, platform);
+    toolbar = std::make_unique<Toolbar>(c, platform);
     preview = std::make_unique<PreviewWindow>(c);
-    output = std::make_unique<OutputWindow>(c);
+    output = std::make_unique<OutputWindow>(c, platform);
     settingsDialog = std::make_unique<SettingsDialog>(c);
     aboutBox = std::make_unique<AboutBox>();
     areaOverlay = std::make_unique<AreaOverlay>(c);
-    slideshowEditor = std::make_unique<SlideshowEditor>(c);
+    slideshowEditor = std::make_unique<SlideshowEditor>(c, platform);
     // Thumbnails on a thread of their own, except with the inline pipeline
     // of the tests (the fake platform is used from one thread only).
-    windowPicker = std::make_unique<WindowPicker>(c, options.pipelineMode == FramePipeline::Mode::Inline
+    windowPicker = std::make_unique<WindowPicker>(c, platform, options.pipelineMode == FramePipeline::Mode::Inline
                                                          ? picker::WindowThumbnails::Mode::Inline
                                                          : picker::WindowThumbnails::Mode::Worker);
-    shortcutsDialog = std::make_unique<ShortcutsDialog>(c);
-    captureDialog = std::make_unique<CaptureDialog>(c);
+    shortcutsDialog = std::make_unique<ShortcutsDialog>(c, platform);
+    captureDialog = std::make_unique<CaptureDialog>(c, platform);
     monitorDetails = std::make_unique<MonitorDetailsWindow>(c);
-    scrollTextDialog = std::make_unique<ScrollTextDialog>(c);
+    scrollTextDialog = std::make_unique<ScrollTextDialog>(c, platform);
     for (View v : kWatchedViews) widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();

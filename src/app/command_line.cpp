@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
 #include <QDir>
-
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace vz {
 
@@ -47,7 +48,7 @@ QString parseView(const QString& text, StartRequest& request) {
                 return QStringLiteral("--view: only scale takes a percentage (scale:1 to scale:1000), not '%1'")
                     .arg(text);
         }
-        request.viewMode = n;
+        request.viewMode = viewFitFromNumber(n);
         return {};
     }
     return QStringLiteral("unknown view mode '%1' (known: normal, stretch, optimal, resize, scale[:PERCENT])")
@@ -142,13 +143,30 @@ QStringList requestArguments(const StartRequest& r) {
     case StartRequest::Source::Slideshow: args << QStringLiteral("--start") << QStringLiteral("slideshow") << r.file; break;
     case StartRequest::Source::Text: args << QStringLiteral("--start") << QStringLiteral("text") << r.file; break;
     }
-    if (r.viewMode >= 1 && r.viewMode <= 5) {
-        QString mode = QLatin1String(kViewModes[r.viewMode - 1]);
-        if (r.viewMode == 5 && r.scalePercent > 0) mode += QStringLiteral(":%1").arg(r.scalePercent);
+    if (r.viewMode) {
+        QString mode = QLatin1String(kViewModes[viewFitNumber(*r.viewMode) - 1]);
+        if (*r.viewMode == ViewFit::Scale && r.scalePercent > 0) mode += QStringLiteral(":%1").arg(r.scalePercent);
         args << QStringLiteral("--view") << mode;
     }
     if (r.rate > 0) args << QStringLiteral("--rate") << QString::number(r.rate);
     return args;
+}
+
+QByteArray requestLine(const QStringList& arguments) {
+    return QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) + '\n';
+}
+
+std::optional<QStringList> argumentsOfRequestLine(QByteArrayView line) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(line.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isArray()) return std::nullopt;
+    QStringList arguments;
+    for (const QJsonValue& v : doc.array()) {
+        // A lone surrogate ("\ud800") names no file and would not travel on.
+        if (!v.isString() || !v.toString().isValidUtf16()) return std::nullopt;
+        arguments << v.toString();
+    }
+    return arguments;
 }
 
 QString usageText() {

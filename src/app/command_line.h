@@ -4,8 +4,12 @@
 
 #include "core/controller/start_request.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace vz {
 
@@ -24,6 +28,14 @@ CommandLine parseCommandLine(const QStringList& args, const QString& workingDir 
 // The arguments that make `request` again: what a second start hands to the
 // copy that runs (parseCommandLine reads them back to the same request).
 QStringList requestArguments(const StartRequest& request);
+
+// A later start's arguments as they travel to the running copy: a JSON
+// array of strings and a line end.
+QByteArray requestLine(const QStringList& arguments);
+// The arguments of a request line (its line end optional); nullopt when the
+// line is not a JSON array of strings (of whole characters: no lone
+// surrogate).
+std::optional<QStringList> argumentsOfRequestLine(QByteArrayView line);
 
 QString usageText();
 

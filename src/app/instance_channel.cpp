@@ -1,9 +1,10 @@
 #include "app/instance_channel.h"
 
+#include "app/command_line.h"
+
 #include <QDeadlineTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLocalSocket>
+#include <QVariant>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -46,17 +47,8 @@ void InstanceServer::take(QLocalSocket* socket) {
         // The handler may open a message box, whose event loop may see the
         // caller hang up and the socket go.
         const QPointer<QLocalSocket> guard(socket);
-        const QByteArray line = socket->readLine(kMaxRequestBytes);
-        QJsonParseError parseError;
-        const QJsonDocument doc = QJsonDocument::fromJson(line, &parseError);
-        QString reason;
-        if (parseError.error != QJsonParseError::NoError || !doc.isArray()) {
-            reason = QStringLiteral("the request could not be read");
-        } else {
-            QStringList arguments;
-            for (const QJsonValue& v : doc.array()) arguments << v.toString();
-            reason = handler_(arguments);
-        }
+        const std::optional<QStringList> arguments = argumentsOfRequestLine(socket->readLine(kMaxRequestBytes));
+        const QString reason = arguments ? handler_(*arguments) : QStringLiteral("the request could not be read");
         if (!guard) return;
         const QByteArray answer = reason.isEmpty() ? QByteArray("ok\n") : "error " + reason.toUtf8().replace('\n', ' ') + '\n';
         socket->write(answer);
@@ -78,8 +70,7 @@ ForwardResult forwardToRunningCopy(const QString& path, const QStringList& argum
         socket.abort();
         QThread::msleep(100);
     }
-    const QByteArray request = QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) + '\n';
-    socket.write(request);
+    socket.write(requestLine(arguments));
     socket.flush();
     const QDeadlineTimer answerDeadline(answerMs);
     while (!socket.canReadLine()) {

@@ -4,10 +4,9 @@
 // and the probe gives the decoder's size.
 
 #include "core/slideshow/picture_decoder.h"
+#include "fuzz_check.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vz::slideshow;
@@ -22,20 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QSize bound(64, 48);
     for (FileKind kind : {FileKind::Jpeg, FileKind::Png, FileKind::Bitmap}) {
         const DecodedPicture picture = decodePictureData(input, kind, bound, QStringLiteral("fuzz"), limits);
-        if (picture.ok() && (picture.image.width() > bound.width() || picture.image.height() > bound.height())) {
-            std::fprintf(stderr, "picture_fuzz: picture larger than its bound\n");
-            std::abort();
-        }
-        if (!picture.ok() && !picture.image.isNull()) {
-            std::fprintf(stderr, "picture_fuzz: a failed decode returned a picture\n");
-            std::abort();
-        }
+        fuzz::check(
+            !picture.ok() || (picture.image.width() <= bound.width() && picture.image.height() <= bound.height()),
+            "picture larger than its bound");
+        fuzz::check(picture.ok() || picture.image.isNull(), "a failed decode returned a picture");
         // The size probe reads the same headers: where both succeed they agree.
         const DecodedPicture probed = probePictureData(input, kind, QStringLiteral("fuzz"), limits);
-        if (probed.ok() && picture.ok() && probed.fullSize != picture.fullSize) {
-            std::fprintf(stderr, "picture_fuzz: the probe's size differs from the decoder's\n");
-            std::abort();
-        }
+        fuzz::check(!probed.ok() || !picture.ok() || probed.fullSize == picture.fullSize,
+                    "the probe's size differs from the decoder's");
     }
     return 0;
 }

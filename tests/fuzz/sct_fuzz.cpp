@@ -2,37 +2,24 @@
 // must not crash, every number must land inside its control's range, and the
 // values written back must read back the same.
 
-#include "core/settings/ini_document.h"
 #include "core/scrolltext/scroll_text_file.h"
+#include "core/settings/ini_document.h"
+#include "fuzz_check.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
-namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "sct_fuzz: %s\n", what);
-        std::abort();
-    }
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArrayView input(reinterpret_cast<const char*>(data), qsizetype(size));
     vz::IniDocument doc = vz::scrollTextDocument();
     doc.parse(input);
     vz::ScrollTextSettings settings;
     vz::applyScrollText(doc, settings);
-    check(settings.interval >= vz::sct::IntervalMin && settings.interval <= vz::sct::IntervalMax, "interval");
-    check(settings.step >= vz::sct::StepMin && settings.step <= vz::sct::StepMax, "step");
-    check(settings.trackPosition >= vz::sct::TrackMin && settings.trackPosition <= vz::sct::TrackMax, "track");
-    check(settings.previewHeight >= vz::sct::PreviewHeightMin && settings.previewHeight <= vz::sct::PreviewHeightMax,
-          "preview height");
+    fuzz::check(settings.interval >= vz::sct::IntervalMin && settings.interval <= vz::sct::IntervalMax, "interval");
+    fuzz::check(settings.step >= vz::sct::StepMin && settings.step <= vz::sct::StepMax, "step");
+    fuzz::check(settings.trackPosition >= vz::sct::TrackMin && settings.trackPosition <= vz::sct::TrackMax, "track");
+    fuzz::check(
+        settings.previewHeight >= vz::sct::PreviewHeightMin && settings.previewHeight <= vz::sct::PreviewHeightMax,
+        "preview height");
 
     // Written into the same document (other sections kept), read back alike.
     vz::writeScrollText(doc, settings);
@@ -40,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     again.parse(doc.toBytes());
     vz::ScrollTextSettings back;
     vz::applyScrollText(again, back);
-    check(back == settings, "written settings read back differently");
-    check(again.toBytes() == doc.toBytes(), "writing is not stable");
+    fuzz::check(back == settings, "written settings read back differently");
+    fuzz::check(again.toBytes() == doc.toBytes(), "writing is not stable");
     return 0;
 }

@@ -3,19 +3,11 @@
 // that the writers produce reads back as it was written.
 
 #include "core/slideshow/slideshow_files.h"
+#include "fuzz_check.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
-
-void check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "slideshow_files_fuzz: %s\n", what);
-        std::abort();
-    }
-}
 
 // Paths as the writers accept them: no line ends inside.
 QStringList writablePaths(const QStringList& lines) {
@@ -32,14 +24,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
 
     const PlayListFile list = parsePlayListFile(input);
-    check(list.lines.size() <= kPlayListCapacity, "play list over capacity");
-    check(list.droppedLines == 0 || list.lines.size() == kPlayListCapacity, "lines dropped below capacity");
+    fuzz::check(list.lines.size() <= kPlayListCapacity, "play list over capacity");
+    fuzz::check(list.droppedLines == 0 || list.lines.size() == kPlayListCapacity, "lines dropped below capacity");
     (void)parseLineInteger(list.lines.value(0));
     (void)slideshowLoopWordIsOn(list.lines.value(1));
 
     QString error;
     const std::optional<SlideshowContent> project = parseProjectFile(input, &error);
-    check(project.has_value() == error.isEmpty(), "error and content disagree");
+    fuzz::check(project.has_value() == error.isEmpty(), "error and content disagree");
 
     // Whatever was read, written again, reads back the same.
     SlideshowContent content;
@@ -49,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A trailing empty path would vanish with its line end; keep the rest.
     while (!content.paths.isEmpty() && content.paths.last().isEmpty()) content.paths.removeLast();
     const std::optional<SlideshowContent> back = parseProjectFile(projectFileBytes(content));
-    check(back && back->loop == content.loop && back->durationSeconds == content.durationSeconds &&
-              back->paths == content.paths,
-          "project file does not read back");
+    fuzz::check(back && back->loop == content.loop && back->durationSeconds == content.durationSeconds &&
+                    back->paths == content.paths,
+                "project file does not read back");
     const PlayListFile show = parsePlayListFile(slideshowFileBytes(content));
-    check(show.lines.value(0) == QString::number(content.durationSeconds), "slideshow duration lost");
-    check(slideshowLoopWordIsOn(show.lines.value(1)) == content.loop, "slideshow loop lost");
+    fuzz::check(show.lines.value(0) == QString::number(content.durationSeconds), "slideshow duration lost");
+    fuzz::check(slideshowLoopWordIsOn(show.lines.value(1)) == content.loop, "slideshow loop lost");
     return 0;
 }

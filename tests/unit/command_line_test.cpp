@@ -18,7 +18,7 @@ StartRequest request(S source, QRect area = {}, QString window = {}, QString fil
 
 StartRequest viewAndRate(int mode, int percent, int rate) {
     StartRequest r;
-    r.viewMode = mode;
+    r.viewMode = viewFitFromNumber(mode);  // 0: none
     r.scalePercent = percent;
     r.rate = rate;
     return r;
@@ -94,6 +94,17 @@ TEST(CommandLine, RefusesWrongValuesWithAMessage) {
     }
     EXPECT_EQ(parseCommandLine({"--start", "area", "1,2"}).error,
               QStringLiteral("--start area needs X,Y,WIDTH,HEIGHT (whole numbers, width and height at least 1), not '1,2'"));
+}
+
+// The line a later start sends to the running copy.
+TEST(CommandLine, RequestLineCarriesTheArgumentsOrIsRefused) {
+    const QStringList odd = {"--start", "text", QString::fromUtf8("/tmp/caf\xC3\xA9 \"x\"\\\n.sct"), ""};
+    EXPECT_EQ(argumentsOfRequestLine(requestLine(odd)), odd);
+    EXPECT_TRUE(requestLine(odd).endsWith('\n'));
+    EXPECT_EQ(argumentsOfRequestLine("[]"), QStringList());
+    for (const char* line : {"", "--start desktop\n", "{\"a\":1}\n", "[\"--start\",5]\n", "[[\"--start\"]]\n",
+                             "[\"--start\"\n", "[\"--start\",\"text\",\"\\ud800.sct\"]\n"})
+        EXPECT_FALSE(argumentsOfRequestLine(line).has_value()) << line;
 }
 
 }  // namespace

@@ -178,7 +178,7 @@ TEST(IniDocumentWrite, UnchangedTextComesBackNormalised)
         {"lines before the first section, comments and garbage stay in place",
          "; top\r\n\r\nstray=1\r\n[a]\r\n ; c \r\n  k = v \r\ngarbage\r\n[b]\r\n",
          "; top\r\n\r\nstray=1\r\n[a]\r\n ; c \r\n  k = v \r\ngarbage\r\n\r\n[b]\r\n\r\n"},
-        {"a stray CR inside a line stays", "[a]\r\nk=x\ry\r\n", "[a]\r\nk=x\ry\r\n\r\n"},
+        {"a lone CR ends a line", "[a]\r\nk=x\ry\r\n", "[a]\r\nk=x\r\ny\r\n\r\n"},
         {"byte order mark kept", "\xEF\xBB\xBF[a]\nk=1\n", "\xEF\xBB\xBF[a]\r\nk=1\r\n\r\n"},
     };
     for (const Case& c : cases) {

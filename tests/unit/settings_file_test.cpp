@@ -74,52 +74,52 @@ TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
     };
     const Case cases[] = {
         {"empty file: every default", "", [](Settings&) {}},
-        {"toolbar at the last allowed left", "[Velikost]\nLevo=1672", [](Settings& s) { s.Levo = 1672; }},
-        {"toolbar beyond the right edge", "[Velikost]\nLevo=1673", [](Settings& s) { s.Levo = 5; }},
-        {"toolbar at a negative left", "[Velikost]\nLevo=-1", [](Settings& s) { s.Levo = 5; }},
-        {"toolbar top 50 above the bottom", "[Velikost]\nGor=1030", [](Settings& s) { s.Gor = 1030; }},
-        {"toolbar top within 50 of the bottom", "[Velikost]\nGor=1031", [](Settings& s) { s.Gor = 5; }},
-        {"toolbar top above 5", "[Velikost]\nGor=4", [](Settings& s) { s.Gor = 5; }},
-        {"toolbar position in hex", "[velikost]\nlevo=$64\nGOR=0x20", [](Settings& s) { s.Levo = 100; s.Gor = 32; }},
-        {"settings dialog top 40", "[Options]\noptTop=40", [](Settings& s) { s.optTop = 350; }},
-        {"settings dialog top 50", "[Options]\noptTop=50", [](Settings& s) { s.optTop = 50; }},
+        {"toolbar at the last allowed left", "[Velikost]\nLevo=1672", [](Settings& s) { s.toolbarLeft = 1672; }},
+        {"toolbar beyond the right edge", "[Velikost]\nLevo=1673", [](Settings& s) { s.toolbarLeft = 5; }},
+        {"toolbar at a negative left", "[Velikost]\nLevo=-1", [](Settings& s) { s.toolbarLeft = 5; }},
+        {"toolbar top 50 above the bottom", "[Velikost]\nGor=1030", [](Settings& s) { s.toolbarTop = 1030; }},
+        {"toolbar top within 50 of the bottom", "[Velikost]\nGor=1031", [](Settings& s) { s.toolbarTop = 5; }},
+        {"toolbar top above 5", "[Velikost]\nGor=4", [](Settings& s) { s.toolbarTop = 5; }},
+        {"toolbar position in hex", "[velikost]\nlevo=$64\nGOR=0x20", [](Settings& s) { s.toolbarLeft = 100; s.toolbarTop = 32; }},
+        {"settings dialog top 40", "[Options]\noptTop=40", [](Settings& s) { s.settingsDialogTop = 350; }},
+        {"settings dialog top 50", "[Options]\noptTop=50", [](Settings& s) { s.settingsDialogTop = 50; }},
         {"marks switched on by 1", "[Options]\noptAutohide=1\nOptCursorLimit=1\nCbBeep=1",
-         [](Settings& s) { s.optAutohide = s.OptCursorLimit = s.CbBeep = true; }},
+         [](Settings& s) { s.autoHide = s.cursorLocked = s.captureBeep = true; }},
         {"other values do not switch marks on", "[Options]\noptAutohide=2\nOptCursorLimit=-1\nCbBeep=3",
          [](Settings&) {}},
         {"the hint flag takes any non-zero", "[Options]\noptAutohideagain=-1",
-         [](Settings& s) { s.optAutohideagain = true; }},
+         [](Settings& s) { s.autoHideHintOff = true; }},
         {"cursor and red point ticked only by 1", "[Options]\noptShowcursor=7\noptShowredpoint=-1",
          [](Settings&) {}},
         {"cursor and red point ticked by 1", "[Options]\noptShowcursor=1\noptShowredpoint=1",
-         [](Settings& s) { s.optShowcursor = s.optShowRedPoint = true; }},
+         [](Settings& s) { s.showCursor = s.showRedPoint = true; }},
         {"positions beyond any screen are held to 16 bits",
          "[Options]\noptLeft=2147483647\noptTop=-2147483648\nCursorx0=-99999\nCursory9=99999",
          [](Settings& s) {
-             s.optLeft = 32767;
-             s.optTop = 350;
-             s.Cursorx0 = -32767;
-             s.Cursory9 = 32767;
+             s.settingsDialogLeft = 32767;
+             s.settingsDialogTop = 350;
+             s.mouseAreaLeft = -32767;
+             s.mouseAreaBottom = 32767;
          }},
-        {"red point in any letter case", "[OPTIONS]\nOPTshowredPOINT=1", [](Settings& s) { s.optShowRedPoint = true; }},
-        {"load at startup off", "[Config]\nload=0", [](Settings& s) { s.load = false; }},
-        {"load at startup: other value leaves the mark", "[Config]\nload=2", [](Settings& s) { s.load = std::nullopt; }},
+        {"red point in any letter case", "[OPTIONS]\nOPTshowredPOINT=1", [](Settings& s) { s.showRedPoint = true; }},
+        {"load at startup off", "[Config]\nload=0", [](Settings& s) { s.loadAtStartup = false; }},
+        {"load at startup: other value leaves the mark", "[Config]\nload=2", [](Settings& s) { s.loadAtStartup = std::nullopt; }},
         {"load at startup: not a number is the default", "[Config]\nload=yes", [](Settings&) {}},
         {"numbers that are not numbers", "[Options]\nImgCounter=ten\nrefreshRate=\nopScaleValue=1e3\n[Display]\nDaf=x",
          [](Settings&) {}},
         {"strings and counters", "[Options]\nImgCounter=-5\nImageSavePath=/tmp/shots/\nHotKey=Ctrl+F11\n[Display]\nDaf=4",
          [](Settings& s) {
-             s.ImgCounter = -5;
-             s.ImageSavePath = "/tmp/shots/";
-             s.HotKey = "Ctrl+F11";
-             s.Daf = 4;
+             s.captureCounter = -5;
+             s.captureFolder = "/tmp/shots/";
+             s.captureKeyText = "Ctrl+F11";
+             s.viewMode = 4;
          }},
         {"mouse area", "[Options]\nCursorx0=10\nCursorx9=800\nCursory0=20\nCursory9=600",
          [](Settings& s) {
-             s.Cursorx0 = 10;
-             s.Cursorx9 = 800;
-             s.Cursory0 = 20;
-             s.Cursory9 = 600;
+             s.mouseAreaLeft = 10;
+             s.mouseAreaRight = 800;
+             s.mouseAreaTop = 20;
+             s.mouseAreaBottom = 600;
          }},
         {"keys in the wrong section are not seen", "[Display]\nLevo=7\noptTop=60", [](Settings&) {}},
     };
@@ -133,24 +133,24 @@ TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
 TEST(SettingsFile, WrittenValuesReadBack)
 {
     Settings s = defaultSettings(screen1920());
-    s.Levo = 17;
-    s.Gor = 900;
-    s.optAutohide = s.OptCursorLimit = s.optAutohideagain = true;
-    s.Cursorx0 = 1;
-    s.Cursorx9 = 2;
-    s.Cursory0 = 3;
-    s.Cursory9 = 4;
-    s.ImgCounter = 123456;
-    s.load = false;
-    s.opScaleValue = 250;
-    s.optShowcursor = s.optShowRedPoint = s.CbBeep = true;
-    s.Daf = 5;
-    s.optLeft = -40;
-    s.optTop = 60;
-    s.refreshRate = 30;
-    s.MAXrefreshRate = 60;
-    s.ImageSavePath = QString::fromUtf8("/home/\xC5\xBE" "an/Slike/");
-    s.HotKey = "Alt+F2";
+    s.toolbarLeft = 17;
+    s.toolbarTop = 900;
+    s.autoHide = s.cursorLocked = s.autoHideHintOff = true;
+    s.mouseAreaLeft = 1;
+    s.mouseAreaRight = 2;
+    s.mouseAreaTop = 3;
+    s.mouseAreaBottom = 4;
+    s.captureCounter = 123456;
+    s.loadAtStartup = false;
+    s.scalePercent = 250;
+    s.showCursor = s.showRedPoint = s.captureBeep = true;
+    s.viewMode = 5;
+    s.settingsDialogLeft = -40;
+    s.settingsDialogTop = 60;
+    s.updateRate = 30;
+    s.maxUpdateRate = 60;
+    s.captureFolder = QString::fromUtf8("/home/\xC5\xBE" "an/Slike/");
+    s.captureKeyText = "Alt+F2";
     IniDocument doc;
     writeSettings(doc, s);
     doc.parse(doc.toBytes());
@@ -175,7 +175,7 @@ TEST(SettingsFile, SavingKeepsOtherOwnersKeysInPlace)
     IniDocument doc;
     ASSERT_EQ(doc.load(path), IniDocument::LoadStatus::Loaded);
     Settings s = readSettings(doc, screen1920());
-    EXPECT_TRUE(s.optShowRedPoint);
+    EXPECT_TRUE(s.showRedPoint);
     writeSettings(doc, s);
     QString error;
     ASSERT_TRUE(doc.save(path, &error)) << error.toStdString();

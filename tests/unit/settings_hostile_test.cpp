@@ -149,7 +149,7 @@ TEST(HostileSettingsFile, UnreadableFileIsReportedOnceAndNeverOverwritten) {
     vz::Platform platform = vz::makeFakePlatform(desktop);
     vz::Controller controller(platform, vz::FramePipeline::Mode::Inline);
     controller.refreshMonitors();
-    controller.setConfigFolder(dir.path() + QLatin1Char('/'));
+    controller.settingsStore().setFolder(dir.path() + QLatin1Char('/'));
     controller.loadSettings();
     controller.loadSettings();
     ASSERT_EQ(desktop.asked.size(), 1);

@@ -54,7 +54,7 @@ TEST_F(AppTest, StartsStoppedWithNothingShown) {
                        static_cast<QWidget*>(app->settingsDialog.get())})
         EXPECT_FALSE(w->isVisible()) << qPrintable(w->metaObject()->className());
     EXPECT_EQ(controller().cursorLock().mouseArea(), (Rect4{0, 0, 1920, 1080}));
-    EXPECT_EQ(controller().configFolder(), configDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(controller().settingsStore().folder(), configDir.path() + QLatin1Char('/'));
 }
 
 TEST_F(AppTest, SecondInstanceFromTheSamePathEndsAtOnce) {
@@ -236,7 +236,7 @@ TEST_F(AppTest, LoadAtStartupWritesAndRemovesTheAutostartEntry) {
 TEST_F(AppTest, ViewModeItemsMarkOneModeAndApplyIt) {
     startApp();
     tray().viewModeActions[3]->trigger();
-    EXPECT_EQ(controller().viewMode(), 3);
+    EXPECT_EQ(controller().viewMode(), ViewFit::Optimal);
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(tray().viewModeActions[n]->isChecked(), n == 3) << n;
@@ -349,7 +349,7 @@ TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
     EXPECT_FALSE(controller().toolbarShownOnce());
     EXPECT_FALSE(controller().autoHideHintOff());
     // The default view mode reaches the menu, the dialog and the output.
-    EXPECT_EQ(controller().viewMode(), 2);
+    EXPECT_EQ(controller().viewMode(), ViewFit::Stretch);
     EXPECT_TRUE(tray().viewModeActions[2]->isChecked());
     EXPECT_FALSE(tray().viewModeActions[4]->isChecked());
     EXPECT_EQ(app->settingsDialog->tickedViewMode(), 2);

@@ -63,7 +63,7 @@ protected:
         dialog().outputBox->click();
     }
     void loadSavedViewMode(const QByteArray& daf) {
-        writeFile(controller().settingsPath(), "[Display]\r\nDaf=" + daf + "\r\n");
+        writeFile(controller().settingsStore().path(), "[Display]\r\nDaf=" + daf + "\r\n");
         controller().loadSettings();
     }
     // Full screen over `monitor`: borderless and covering it exactly.
@@ -105,10 +105,10 @@ TEST_F(MonitorTest, TakesTheSavedViewModeAtCreationOptimalOutsideTheRange) {
                  {5, ViewFit::Scale},  {0, ViewFit::Optimal}, {6, ViewFit::Optimal}, {-1, ViewFit::Optimal}};
     for (const auto& c : cases) {
         loadSavedViewMode(QByteArray::number(c.saved));
-        OutputWindow m(controller());
+        OutputWindow m(controller(), platform);
         EXPECT_EQ(m.outputView->fit(), c.fit) << c.saved;
     }
-    EXPECT_EQ(controller().viewMode(), 0);  // none chosen: no box ticked
+    EXPECT_EQ(controller().viewMode(), std::nullopt);  // none chosen: no box ticked
 }
 
 TEST_F(MonitorTest, ShowOnSecondaryCoversTheMonitorRightOfThePrimary) {
@@ -391,13 +391,10 @@ TEST_F(MonitorTest, ViewModeAndScaleReachTheImage) {
     EXPECT_EQ(out().outputView->fit(), ViewFit::Optimal);
     dialog().scaleSpin->setValue(50);
     EXPECT_FLOAT_EQ(out().outputView->scaleFactor(), 0.5f);
-    controller().setViewMode(5);
-    EXPECT_EQ(controller().viewMode(), 5);
+    controller().setViewMode(ViewFit::Scale);
+    EXPECT_EQ(controller().viewMode(), ViewFit::Scale);
     EXPECT_EQ(out().outputView->fit(), ViewFit::Scale);
-    controller().setViewMode(9);  // not a mode: ignored
-    EXPECT_EQ(controller().viewMode(), 5);
-    EXPECT_EQ(out().outputView->fit(), ViewFit::Scale);
-    controller().setViewMode(4);
+    controller().setViewMode(ViewFit::Resize);
     EXPECT_EQ(out().outputView->fit(), ViewFit::Resize);
 }
 

@@ -73,7 +73,7 @@ protected:
         IniDocument doc;
         writeSettings(doc, v);
         QString error;
-        ASSERT_TRUE(doc.save(controller().settingsPath(), &error)) << error.toStdString();
+        ASSERT_TRUE(doc.save(controller().settingsStore().path(), &error)) << error.toStdString();
     }
     QString writeFile(const QString& name, const QByteArray& bytes) {
         const QString path = configDir.path() + QLatin1Char('/') + name;
@@ -243,12 +243,12 @@ TEST_F(OptionsTest, LoadedSettingsReachTheBoxes) {
         press(dlg().viewModeBoxes[3]);
         press(dlg().redPointBox);
         Settings v;
-        v.Daf = c.savedViewMode;
-        v.optShowcursor = true;
-        v.optShowRedPoint = false;
-        v.opScaleValue = 250;
-        v.optLeft = 120;
-        v.optTop = 90;
+        v.viewMode = c.savedViewMode;
+        v.showCursor = true;
+        v.showRedPoint = false;
+        v.scalePercent = 250;
+        v.settingsDialogLeft = 120;
+        v.settingsDialogTop = 90;
         writeSettingsFile(v);
         controller().loadSettings();
 
@@ -273,16 +273,16 @@ TEST_F(OptionsTest, LoadedSettingsReachTheBoxes) {
 
 TEST_F(OptionsTest, LoadAppliesTheRateEvenWhenItIsUnchanged) {
     Settings v;
-    v.refreshRate = dlg().updateRateSpin->value();
-    v.MAXrefreshRate = 1;  // below the rate: raised to it
+    v.updateRate = dlg().updateRateSpin->value();
+    v.maxUpdateRate = 1;  // below the rate: raised to it
     writeSettingsFile(v);
     controller().captureTimer.setInterval(999);
     controller().loadSettings();
-    EXPECT_EQ(controller().captureTimer.interval(), 1000 / v.refreshRate);
-    EXPECT_EQ(controller().maxUpdateRate(), v.refreshRate);
-    EXPECT_EQ(dlg().updateRateSpin->value(), v.refreshRate);
+    EXPECT_EQ(controller().captureTimer.interval(), 1000 / v.updateRate);
+    EXPECT_EQ(controller().maxUpdateRate(), v.updateRate);
+    EXPECT_EQ(dlg().updateRateSpin->value(), v.updateRate);
 
-    v.refreshRate = 8;
+    v.updateRate = 8;
     writeSettingsFile(v);
     controller().loadSettings();
     EXPECT_EQ(dlg().updateRateSpin->value(), 8);
@@ -347,7 +347,7 @@ TEST_F(OptionsTest, ViewModeBoxClickChoosesTheModeAlone) {
     dlg().viewModeBoxes[1]->click();
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Normal);
     dlg().viewModeBoxes[3]->click();
-    EXPECT_EQ(controller().viewMode(), 3);
+    EXPECT_EQ(controller().viewMode(), ViewFit::Optimal);
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(dlg().viewModeBoxes[n]->isChecked(), n == 3) << n;

@@ -157,7 +157,7 @@ TEST_F(ShortcutsWindowsTest, OkTakesAndStoresTheBoxesCancelDropsThem) {
     keyClick(box(ShortcutAction::ShowToolbar), Qt::Key_Backspace);
     keyClick(box(ShortcutAction::SendToOutput), Qt::Key_F9, Qt::ControlModifier);
     shortcuts().okButton->click();
-    EXPECT_TRUE(controller().shortcutTaken(ShortcutAction::SendToOutput));
+    EXPECT_TRUE(controller().keys().taken(ShortcutAction::SendToOutput));
     EXPECT_FALSE(box(ShortcutAction::SendToOutput)->notTaken());
     const QByteArray text = readFile(configPath());
     EXPECT_TRUE(text.contains("HotKey1=Ctrl+F9\r\n")) << text.constData();
@@ -243,7 +243,7 @@ TEST_F(ShortcutsWindowsTest, CaptureDialogStartArmsTheKeyAndHides) {
     d.startButton->click();
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.startButton->text(), QStringLiteral("Stop"));
-    EXPECT_TRUE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    EXPECT_TRUE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
 
     // The key writes the edited number, then carries on from it.
     const QString folder = configDir.path() + QStringLiteral("/shots/");
@@ -256,7 +256,7 @@ TEST_F(ShortcutsWindowsTest, CaptureDialogStartArmsTheKeyAndHides) {
     controller().startDesktop();
     controller().captureTick();
     controller().captureTick();
-    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
+    ASSERT_TRUE(pressGlobalKey(desktop, KeyBindings::kCaptureKeyId));
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("shot7.bmp"))) << desktop.asked.join('\n').toStdString();
     EXPECT_EQ(d.counterBox->value(), 8);
     EXPECT_EQ(desktop.beeps.last(), Prompter::Icon::None);
@@ -270,7 +270,7 @@ TEST_F(ShortcutsWindowsTest, CaptureDialogStartArmsTheKeyAndHides) {
     keyClick(d.typeBox, Qt::Key_Return);
     EXPECT_EQ(d.typeBox->count(), 3);
     EXPECT_EQ(controller().imageCaptureForm().typeEntry, 2);
-    pressGlobalKey(desktop, Controller::kCaptureKeyId);
+    pressGlobalKey(desktop, KeyBindings::kCaptureKeyId);
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("shot8.bmp")));
     EXPECT_TRUE(desktop.asked.isEmpty()) << desktop.asked.join('\n').toStdString();
 
@@ -279,14 +279,14 @@ TEST_F(ShortcutsWindowsTest, CaptureDialogStartArmsTheKeyAndHides) {
     d.startButton->click();
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(d.startButton->text(), QStringLiteral("Start"));
-    EXPECT_FALSE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    EXPECT_FALSE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
 
     // An empty box: nothing but the stored text.
     keyClick(d.keyBox, Qt::Key_Delete);
     d.startButton->click();
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(d.startButton->text(), QStringLiteral("Start"));
-    EXPECT_EQ(controller().settings().HotKey, QString());
+    EXPECT_EQ(controller().settings().captureKeyText, QString());
 }
 
 TEST_F(ShortcutsWindowsTest, BrowseGivesTheFolderItsTrailingSlash) {

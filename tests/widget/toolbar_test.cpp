@@ -48,7 +48,7 @@ protected:
 
     // Auto-hide on, its hint already switched off.
     void autoHideOnQuietly() {
-        controller().settings().optAutohideagain = true;
+        controller().settings().autoHideHintOff = true;
         if (!controller().autoHide()) tray().autoHideAction->trigger();
     }
     // Fades the toolbar down to its resting opacity, the pointer away from it.

@@ -1,5 +1,7 @@
 #include "core/clipboard/clipboard_picture.h"
 
+#include "core/slideshow/picture_decoder.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QMimeData>
@@ -70,6 +72,14 @@ ClipboardPicture readClipboardPicture(const QMimeData* data) {
     const QSize declared = reader.size();
     if (declared.isValid() && !clipboardPictureSizeAllowed(declared)) {
         result.error = tooLarge(declared);
+        return result;
+    }
+    // Qt's PNG reader, like libpng under it, inflates every byte of data
+    // behind the last row.
+    if (vz::slideshow::pngDataLongerThanPicture(bytes)) {
+        result.error = QStringLiteral("The picture on the clipboard cannot be read (%1): its data is longer than "
+                                      "the picture")
+                           .arg(type);
         return result;
     }
     QImage image;

@@ -37,7 +37,8 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
       platform_(platform),
       monitors_(*platform.monitors),
       cursorLock_(platform.pointerFence.get(), monitors_),
-      area_(platform.screen.get(), monitors_) {
+      area_(platform.screen.get(), monitors_),
+      keys_(platform.globalKeys.get(), *platform.prompter) {
     captureTimer.setTimerType(Qt::PreciseTimer);
     captureTimer.setInterval(200);
     connect(&captureTimer, &QTimer::timeout, this, &Controller::captureTick);
@@ -72,8 +73,6 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
             [showsPicture](const CapturedFrame& frame) { showsPicture(frame.picture); });
     connect(this, &Controller::outputBlanked, this, [showsPicture] { showsPicture(QImage(), true); });
     connect(this, &Controller::outputPictureDropped, this, [showsPicture] { showsPicture(QImage()); });
-    connect(this, &Controller::outputTransition, this,
-            [this](const QImage& picture) { outputTransitionPicture_ = picture; });
     // The clipboard selection's changes (X11: XFixes selection events).
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QClipboard* clipboard = QGuiApplication::clipboard();
@@ -82,16 +81,17 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
             if (source_ == Source::Clipboard) clipboardChanged(clipboard->mimeData(QClipboard::Clipboard));
         });
     }
-    startGlobalKeys();
+    connect(&keys_, &KeyBindings::actionPressed, this, &Controller::runShortcut);
+    connect(&keys_, &KeyBindings::capturePressed, this, [this] { captureImage(); });
+    // The stored text stays as the file had it ("None", a name we do not
+    // know, another spelling) until the key itself changes.
+    connect(&keys_, &KeyBindings::captureKeyChanged, this, [this](quint16 key) {
+        if (key != shortcutFromText(settings_.captureKeyText)) settings_.captureKeyText = shortcutToText(key);
+    });
 }
 
 Controller::~Controller() {
     playback_.reset();
-    // The combinations go back to the system with the program.
-    if (GlobalKeys* keys = platform_.globalKeys.get()) {
-        keys->setPressHandler(nullptr);
-        keys->unregisterAll();
-    }
 }
 
 // --- Screens -----------------------------------------------------------------
@@ -122,36 +122,26 @@ void Controller::secondMonitorCame() {
 
 // --- Settings ----------------------------------------------------------------
 
-QString Controller::settingsPath() const { return settingsFilePath(configFolder_); }
-
 SettingsEnvironment Controller::environment() const {
     return SettingsEnvironment{monitors_.primaryWidth(), monitors_.primaryHeight(), platform_.paths->documentsDir(),
-                               configFolder_};
+                               store_.folder()};
 }
 
 void Controller::loadSettings() {
-    IniDocument doc;
-    const IniDocument::LoadStatus status = doc.load(settingsPath());
     // A file that is there but could not be read whole is never written
     // over: the program runs on the defaults and says so once.
-    settingsWritable_ = status == IniDocument::LoadStatus::Loaded || status == IniDocument::LoadStatus::Missing;
-    if (!settingsWritable_ && !settingsProblemReported_) {
-        settingsProblemReported_ = true;
-        const QString reason = status == IniDocument::LoadStatus::TooLarge
-                                   ? QStringLiteral("The file is larger than %1 bytes.").arg(IniDocument::MaxFileSize)
-                                   : doc.loadError();
-        const QString text = QStringLiteral("Cannot open file \"%1\". %2\nVivivoz runs with its default settings "
-                                            "and leaves the file as it is.")
-                                 .arg(settingsPath(), reason);
-        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
-        platform_.prompter->warn(text);
+    QString problem;
+    const IniDocument doc = store_.read(&problem);
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(problem));
+        platform_.prompter->warn(problem);
     }
     applySettings(readSettings(doc, environment()));
-    setShortcutKeys(readShortcutKeys(doc));
+    keys_.setShortcutKeys(readShortcutKeys(doc));
 }
 
 void Controller::resetSettings() {
-    if (settingsWritable_) QFile::remove(settingsPath());
+    store_.remove();
     // Defaults everywhere: auto-hide and the cursor lock go off too (the load
     // alone only ever switches them on).
     autoHide_ = false;
@@ -159,35 +149,35 @@ void Controller::resetSettings() {
     emit autoHideChanged(false);
     // No key stays armed either: the shortcuts' keys went with the file, and
     // the load gives the ten back; the capture key goes with them.
-    disarmCaptureKey();
+    keys_.disarmCapture();
     loadSettings();
     toolbarShownOnce_ = false;
 }
 
 void Controller::applySettings(const Settings& v) {
     settings_ = v;
-    cursorLock_.setMouseArea(Rect4{v.Cursorx0, v.Cursory0, v.Cursorx9, v.Cursory9});
+    cursorLock_.setMouseArea(Rect4{v.mouseAreaLeft, v.mouseAreaTop, v.mouseAreaRight, v.mouseAreaBottom});
     // The load only ever switches these two on.
-    if (v.optAutohide && !autoHide_) {
+    if (v.autoHide && !autoHide_) {
         autoHide_ = true;
         emit autoHideChanged(true);
     }
-    if (v.OptCursorLimit) cursorLock_.setLocked(true);
+    if (v.cursorLocked) cursorLock_.setLocked(true);
     cursorLock_.startTicking();
-    showCursor_ = v.optShowcursor;
-    showRedPoint_ = v.optShowRedPoint;
-    scaleValue_ = std::clamp(v.opScaleValue, 1, 1000);
-    maxUpdateRate_ = v.MAXrefreshRate;
+    showCursor_ = v.showCursor;
+    showRedPoint_ = v.showRedPoint;
+    scaleValue_ = std::clamp(v.scalePercent, 1, 1000);
+    maxUpdateRate_ = v.maxUpdateRate;
     // A saved mode outside 1..5 leaves every view-mode box unticked until
     // the user chooses one (the output keeps fitting as Optimal).
-    viewMode_ = v.Daf >= 1 && v.Daf <= 5 ? v.Daf : 0;
+    viewMode_ = viewFitFromNumber(v.viewMode);
     displaySize_ = monitors_.count() < 2 ? SimulationPercent : 100;
-    setUpdateRate(std::clamp(v.refreshRate, 1, 1000));
-    captureForm_.folder = v.ImageSavePath;
-    captureForm_.beep = v.CbBeep;
-    captureForm_.number = v.ImgCounter;
-    captureSequence_.setCounter(v.ImgCounter);
-    setCaptureKey(shortcutFromText(v.HotKey));  // an armed key follows
+    setUpdateRate(std::clamp(v.updateRate, 1, 1000));
+    captureForm_.folder = v.captureFolder;
+    captureForm_.beep = v.captureBeep;
+    captureForm_.number = v.captureCounter;
+    captureSequence_.setCounter(v.captureCounter);
+    keys_.setCaptureKey(shortcutFromText(v.captureKeyText));  // an armed key follows
     emit pointerOptionsChanged();
     emit scaleValueChanged(scaleValue_);
     emit viewModeChanged(viewMode_);
@@ -196,36 +186,28 @@ void Controller::applySettings(const Settings& v) {
 }
 
 bool Controller::saveSettings(QString* error) {
-    if (!settingsWritable_) return true;  // the user was told at the load
-    // The current content is read again so that keys written by others stay;
-    // a file that cannot be read again now is left alone.
-    IniDocument doc;
-    const IniDocument::LoadStatus status = doc.load(settingsPath());
-    if (status != IniDocument::LoadStatus::Loaded && status != IniDocument::LoadStatus::Missing) {
-        if (error)
-            *error = QStringLiteral("Cannot open file \"%1\". %2").arg(settingsPath(), doc.loadError());
-        return false;
-    }
+    if (!store_.writable()) return true;  // the user was told at the load
+    // Keys written by others stay; a file that cannot be read again now is
+    // left alone.
     Settings v = settings_;
-    v.optAutohide = autoHide_;
+    v.autoHide = autoHide_;
     const Rect4& mouseArea = cursorLock_.mouseArea();
-    v.Cursorx0 = mouseArea.Left;
-    v.Cursorx9 = mouseArea.Right;
-    v.Cursory0 = mouseArea.Top;
-    v.Cursory9 = mouseArea.Bottom;
-    v.OptCursorLimit = cursorLock_.locked();
-    v.load = loadAtStartup();
-    v.opScaleValue = scaleValue_;
-    v.optShowcursor = showCursor_;
-    v.optShowRedPoint = showRedPoint_;
-    v.Daf = viewMode_;
-    v.refreshRate = updateRate_;
-    v.MAXrefreshRate = maxUpdateRate_;
-    v.ImgCounter = captureSequence_.counter();
-    v.ImageSavePath = captureForm_.folder;
-    v.CbBeep = captureForm_.beep;
-    writeSettings(doc, v);
-    return doc.save(settingsPath(), error);
+    v.mouseAreaLeft = mouseArea.Left;
+    v.mouseAreaRight = mouseArea.Right;
+    v.mouseAreaTop = mouseArea.Top;
+    v.mouseAreaBottom = mouseArea.Bottom;
+    v.cursorLocked = cursorLock_.locked();
+    v.loadAtStartup = loadAtStartup();
+    v.scalePercent = scaleValue_;
+    v.showCursor = showCursor_;
+    v.showRedPoint = showRedPoint_;
+    v.viewMode = viewMode_ ? viewFitNumber(*viewMode_) : 0;
+    v.updateRate = updateRate_;
+    v.maxUpdateRate = maxUpdateRate_;
+    v.captureCounter = captureSequence_.counter();
+    v.captureFolder = captureForm_.folder;
+    v.captureBeep = captureForm_.beep;
+    return store_.update([&v](IniDocument& doc) { writeSettings(doc, v); }, error);
 }
 
 // --- Views -------------------------------------------------------------------
@@ -474,6 +456,11 @@ void Controller::toggleEditorPlayback(const QStringList& fullPaths) {
     playback_->startEditor(fullPaths);
 }
 
+void Controller::transitionOutputTo(const QImage& picture, int style) {
+    outputTransitionPicture_ = picture;
+    emit outputTransition(picture, style);
+}
+
 QSize Controller::outputPictureBound() const {
     if (!outputViewSize_.isEmpty()) return outputViewSize_;
     const QRect second = monitors_.rect(1);
@@ -517,8 +504,7 @@ void Controller::prepareExit() {
 
 // --- View options ------------------------------------------------------------
 
-void Controller::setViewMode(int mode) {
-    if (mode < 1 || mode > 5) return;
+void Controller::setViewMode(ViewFit mode) {
     viewMode_ = mode;
     emit viewModeChanged(mode);
 }
@@ -565,7 +551,7 @@ QImage Controller::outputShownPicture() const {
 ViewLayout Controller::outputLayout() const {
     ViewLayout layout;
     layout.view = outputViewSize_;
-    viewFitFromNumber(viewMode_, &layout.fit);
+    layout.fit = viewMode_.value_or(ViewFit::Optimal);
     layout.factor = float(scaleValue_) / 100.0f;
     return layout;
 }
@@ -575,12 +561,12 @@ ViewLayout Controller::outputLayout() const {
 void Controller::toggleAutoHide() {
     autoHide_ = !autoHide_;
     emit autoHideChanged(autoHide_);
-    if (!autoHide_ || settings_.optAutohideagain) return;
+    if (!autoHide_ || settings_.autoHideHintOff) return;
     bool dontShowAgain = false;
     const bool closedWithButton = platform_.prompter->informWithCheckBox(
         Prompter::kCaption, QStringLiteral(" \n   Move cursor to upper left corner to show hidden Toolbar.          "),
         QStringLiteral("Don't show me again."), dontShowAgain);
-    if (closedWithButton) settings_.optAutohideagain = dontShowAgain;
+    if (closedWithButton) settings_.autoHideHintOff = dontShowAgain;
 }
 
 bool Controller::loadAtStartup() const {

@@ -11,6 +11,7 @@
 #include "core/capture/frame_pipeline.h"
 #include "core/controller/area_selection.h"
 #include "core/controller/cursor_lock.h"
+#include "core/controller/key_bindings.h"
 #include "core/controller/monitor_watch.h"
 #include "core/controller/screen_area.h"
 #include "core/controller/start_request.h"
@@ -18,6 +19,7 @@
 #include "core/shortcuts/shortcut_actions.h"
 #include "core/scrolltext/item_picture.h"
 #include "core/settings/settings_file.h"
+#include "core/settings/settings_store.h"
 #include "platform/platform.h"
 
 #include <QImage>
@@ -84,8 +86,6 @@ public:
     Controller(Platform& platform, FramePipeline::Mode pipelineMode, QObject* parent = nullptr);
     ~Controller() override;
 
-    Platform& platform() { return platform_; }
-
     // --- Screens
     const MonitorWatch& screens() const { return monitors_; }
     // Reads the monitors again; the output follows a second monitor that
@@ -101,9 +101,9 @@ public:
     bool outputAwayForLostMonitor() const { return outputAwayForLostMonitor_; }
 
     // --- Settings
-    void setConfigFolder(const QString& folder) { configFolder_ = folder; }
-    const QString& configFolder() const { return configFolder_; }
-    QString settingsPath() const;
+    // The settings file: its folder is set before the first load.
+    SettingsStore& settingsStore() { return store_; }
+    const SettingsStore& settingsStore() const { return store_; }
     // Reads the settings file and takes its values; the views then follow
     // from settingsApplied().
     void loadSettings();
@@ -112,10 +112,10 @@ public:
     // Writes the settings file; false with the path and the reason in `error`.
     bool saveSettings(QString* error);
     // Values the views hold (window positions): set before saving.
-    void setToolbarPosition(QPoint p) { settings_.Levo = p.x(); settings_.Gor = p.y(); }
-    void setSettingsDialogPosition(QPoint p) { settings_.optLeft = p.x(); settings_.optTop = p.y(); }
-    QPoint toolbarPosition() const { return {settings_.Levo, settings_.Gor}; }
-    QPoint settingsDialogPosition() const { return {settings_.optLeft, settings_.optTop}; }
+    void setToolbarPosition(QPoint p) { settings_.toolbarLeft = p.x(); settings_.toolbarTop = p.y(); }
+    void setSettingsDialogPosition(QPoint p) { settings_.settingsDialogLeft = p.x(); settings_.settingsDialogTop = p.y(); }
+    QPoint toolbarPosition() const { return {settings_.toolbarLeft, settings_.toolbarTop}; }
+    QPoint settingsDialogPosition() const { return {settings_.settingsDialogLeft, settings_.settingsDialogTop}; }
     // The values last loaded (or being saved); for the windows still to come.
     const Settings& settings() const { return settings_; }
     Settings& settings() { return settings_; }
@@ -202,8 +202,10 @@ public:
     void prepareExit();
 
     // --- View options
-    int viewMode() const { return viewMode_; }       // 1..5; 0: none chosen yet
-    void setViewMode(int mode);                      // 1..5; others ignored
+    // How the output fits its picture; none while no mode is chosen (a
+    // stored mode outside 1..5): the output then fits as Optimal.
+    std::optional<ViewFit> viewMode() const { return viewMode_; }
+    void setViewMode(ViewFit mode);
     int scaleValue() const { return scaleValue_; }   // percent, 1..1000
     void setScaleValue(int percent);
     int updateRate() const { return updateRate_; }   // frames per second, 1..1000
@@ -227,7 +229,7 @@ public:
     bool autoHide() const { return autoHide_; }
     // The menu item: switches auto-hide and, the first times, explains it.
     void toggleAutoHide();
-    bool autoHideHintOff() const { return settings_.optAutohideagain; }
+    bool autoHideHintOff() const { return settings_.autoHideHintOff; }
     // The cursor lock and the mouse area.
     CursorLock& cursorLock() { return cursorLock_; }
     const CursorLock& cursorLock() const { return cursorLock_; }
@@ -266,46 +268,29 @@ public:
     QSize outputPictureBound() const;
     // The output shows its transition view instead of its picture view.
     void showTransitionSurface() { setSurface(OutputSurface::Transition); }
+    // Starts a transition on the output to `picture` in `style` (the
+    // transition view shows it; a capture then writes that slide).
+    void transitionOutputTo(const QImage& picture, int style);
     // And back to the picture view (the slideshow editor's closing).
     void showPictureSurface() { setSurface(OutputSurface::Picture); }
     // The slideshow editor became active: the source is the slideshow.
     void slideshowEditorActivated() { setSource(Source::Slideshow, sourceChoice_); }
 
-    // --- Global shortcuts: the ten actions under the ids 1..10, the capture
-    // key under kCaptureKeyId. Implemented in controller_keys.cpp.
-    static constexpr int kCaptureKeyId = 11;
-    const ShortcutKeys& shortcutKeys() const { return shortcutKeys_; }
+    // --- Global shortcuts and the capture key (implemented in
+    // controller_keys.cpp; what is held is the key bindings').
+    KeyBindings& keys() { return keys_; }
+    const KeyBindings& keys() const { return keys_; }
     // Reads the stored keys from the settings file again and takes them.
     void reloadShortcutKeys();
-    // Takes `keys`: every changed combination is given back before the new
-    // ones are taken, so that keys can move between actions. Combinations
-    // that cannot be taken are reported to the user (once while they fail).
-    void setShortcutKeys(const ShortcutKeys& keys);
     // Takes `keys` and writes them to the settings file (its other contents
     // stay); false with the path and the reason in `error`.
     bool saveShortcutKeys(const ShortcutKeys& keys, QString* error);
-    // The action's combination is held (false for no key).
-    bool shortcutTaken(ShortcutAction action) const;
-    // Why the action's combination is not held; empty when it is, or when
-    // the action has no key.
-    QString shortcutNotTakenReason(ShortcutAction action) const {
-        return keysNotTakenReasons_[std::size_t(action)];
-    }
     void runShortcut(ShortcutAction action);
-    bool rateWarningShowing() const { return rateKeys_.warningShowing(); }
 
     // --- Capture an Image
     const ImageCaptureForm& imageCaptureForm() const { return captureForm_; }
     void setImageCaptureForm(const ImageCaptureForm& form);
     qint32 captureCounter() const { return captureSequence_.counter(); }
-    quint16 captureKey() const { return captureKey_; }
-    bool captureArmed() const { return captureArmed_; }
-    // The capture key takes `key` (taken again at once when armed and
-    // changed); its text is what the settings file keeps.
-    void setCaptureKey(quint16 key);
-    // Start/Stop: takes `key`, then arms or disarms it; nothing more with no
-    // key. A combination that cannot be taken is reported.
-    void toggleCaptureArmed(quint16 key);
     // One press of the capture key: writes the output's picture to the next
     // numbered file; failures are reported with a message.
     CaptureOutcome captureImage();
@@ -346,7 +331,7 @@ signals:
     void bannerHideRequested();                     // the scrolling text goes
     void bannerSendRequested(const vz::BannerOrder& order);  // the scrolling text comes
     void windowSourceLost();                        // no window chosen: marks off
-    void viewModeChanged(int mode);
+    void viewModeChanged(std::optional<vz::ViewFit> mode);
     void scaleValueChanged(int percent);
     void updateRateChanged(int rate);
     void pointerOptionsChanged();
@@ -365,9 +350,7 @@ signals:
     void trayMessageRequested(const QString& title, const QString& text);
     void windowsAsideRequested(bool aside);
     void exitRequested();  // out of the screen's picture, or back
-    void shortcutKeysChanged();          // keys or what of them is held
     void captureCounterChanged(qint32 counter);
-    void captureArmedChanged(bool armed);
 
 private:
     void blankOutput(bool light);
@@ -391,16 +374,13 @@ private:
     void requestDesktopCapture();
     void takeFinishedFrame();
     void reportCaptureFailure();
-    void startGlobalKeys();
-    void reportKeysNotTaken(const QStringList& lines);
-    void disarmCaptureKey();
     void showError(const QString& text);
 
     Platform& platform_;
     MonitorWatch monitors_;
     CursorLock cursorLock_;
     AreaSelection area_;
-    QString configFolder_;
+    SettingsStore store_;
     Settings settings_;
     std::array<bool, 16> shown_{};
 
@@ -415,7 +395,7 @@ private:
     bool dialogWasShownBeforeArea_ = false;
     bool runWhenAreaChosen_ = false;
 
-    int viewMode_ = 2;
+    std::optional<ViewFit> viewMode_ = ViewFit::Stretch;
     int scaleValue_ = 100;
     int updateRate_ = 5;
     int maxUpdateRate_ = 5;
@@ -448,24 +428,15 @@ private:
     std::uint64_t outputSerial_ = 0;   // the frame the output shows; 0: none or changed since
     std::uint64_t previewSerial_ = 0;  // the same for the preview
     bool captureFailureReported_ = false;
-    bool settingsWritable_ = true;         // false: the file could not be read; never written
-    bool settingsProblemReported_ = false;
     std::unique_ptr<FramePipeline> pipeline_;
     std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
 
-    ShortcutKeys shortcutKeys_{};
-    QStringList keysNotTaken_;  // as last reported
-    std::array<QString, kShortcutActionCount> keysNotTakenReasons_;
+    KeyBindings keys_;
     UpdateRateKeys rateKeys_;
     ImageCaptureForm captureForm_;
     CaptureSequence captureSequence_;
-    quint16 captureKey_ = 0;
-    bool captureArmed_ = false;
     bool captureErrorShowing_ = false;  // one error box at a time
 };
-
-// The combination the global keys take for a stored shortcut value.
-KeyCombination keyCombinationOf(quint16 shortcut);
 
 // The capture interval in milliseconds for an update rate (1..1000 per second).
 int captureIntervalForRate(int rate);

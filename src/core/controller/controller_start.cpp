@@ -14,18 +14,6 @@
 
 namespace vz {
 
-namespace {
-
-std::optional<WindowId> windowIdOf(const QString& text) {
-    bool ok = false;
-    const qulonglong id = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toULongLong(&ok, 16)
-                                                                                     : text.toULongLong(&ok, 10);
-    if (!ok || id == 0) return std::nullopt;
-    return WindowId(id);
-}
-
-}  // namespace
-
 std::optional<WindowId> Controller::findWindow(const QString& idOrTitle, QString* error) {
     // The program's own service: listing needs no off-screen copies.
     Windows* windows = platform_.windows.get();
@@ -33,20 +21,7 @@ std::optional<WindowId> Controller::findWindow(const QString& idOrTitle, QString
         if (error) *error = QStringLiteral("the window list cannot be read");
         return std::nullopt;
     }
-    const qint64 ownProcess = QCoreApplication::applicationPid();
-    QVector<WindowInfo> listed;
-    for (const WindowInfo& w : windows->listWindows())
-        if (!picker::excludedWindow(w, ownProcess)) listed << w;
-    // A number names a window by its id; one that names none may still be
-    // part of a title ("2026").
-    if (const std::optional<WindowId> id = windowIdOf(idOrTitle.trimmed())) {
-        for (const WindowInfo& w : listed)
-            if (w.id == *id) return w.id;
-    }
-    for (const WindowInfo& w : listed)
-        if (w.title.contains(idOrTitle, Qt::CaseInsensitive)) return w.id;
-    if (error) *error = QStringLiteral("no window has the id or a title containing '%1'").arg(idOrTitle);
-    return std::nullopt;
+    return picker::findListedWindow(windows->listWindows(), QCoreApplication::applicationPid(), idOrTitle, error);
 }
 
 QString Controller::carryOut(const StartRequest& r) {
@@ -94,7 +69,7 @@ QString Controller::carryOut(const StartRequest& r) {
     default: break;
     }
 
-    if (r.viewMode) setViewMode(r.viewMode);
+    if (r.viewMode) setViewMode(*r.viewMode);
     if (r.scalePercent) setScaleValue(r.scalePercent);
     if (r.rate) setUpdateRate(r.rate);
     if (r.source == S::None) return {};

@@ -29,7 +29,7 @@ public:
         else
             emit c_.previewPicture(picture);
     }
-    void showOnOutput(const QImage& picture, int style) override { emit c_.outputTransition(picture, style); }
+    void showOnOutput(const QImage& picture, int style) override { c_.transitionOutputTo(picture, style); }
     // The first picture of a playback that cannot be read is said in the
     // tray, where the user looks while a slideshow plays; the others of the
     // same playback only go to standard error, so a folder of missing

@@ -30,6 +30,14 @@ QImage makePlaceholder() {
     return image;
 }
 
+std::optional<WindowId> windowIdOf(const QString& text) {
+    bool ok = false;
+    const qulonglong id = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toULongLong(&ok, 16)
+                                                                                     : text.toULongLong(&ok, 10);
+    if (!ok || id == 0) return std::nullopt;
+    return WindowId(id);
+}
+
 }  // namespace
 
 QSize thumbnailSize(QSize size) {
@@ -137,6 +145,23 @@ std::optional<Entry> makeEntry(Windows& windows, const WindowInfo& window, qint6
         gone = windows.outerGeometry(window.id).isEmpty();
     }
     return entryFromPicture(window, std::move(picture), gone, ownProcessId);
+}
+
+std::optional<WindowId> findListedWindow(const QVector<WindowInfo>& windows, qint64 ownProcessId,
+                                         const QString& idOrTitle, QString* error) {
+    QVector<WindowInfo> listed;
+    for (const WindowInfo& w : windows)
+        if (!excludedWindow(w, ownProcessId)) listed << w;
+    // A number names a window by its id; one that names none may still be
+    // part of a title ("2026").
+    if (const std::optional<WindowId> id = windowIdOf(idOrTitle.trimmed())) {
+        for (const WindowInfo& w : listed)
+            if (w.id == *id) return w.id;
+    }
+    for (const WindowInfo& w : listed)
+        if (w.title.contains(idOrTitle, Qt::CaseInsensitive)) return w.id;
+    if (error) *error = QStringLiteral("no window has the id or a title containing '%1'").arg(idOrTitle);
+    return std::nullopt;
 }
 
 }  // namespace vz::picker

@@ -68,6 +68,13 @@ struct Entry {
 // The windows a rebuild goes through: the first 501 of the list.
 QVector<WindowInfo> candidates(QVector<WindowInfo> windows);
 
+// The window `idOrTitle` names among those the picker would list: by its id
+// (decimal or 0x hex) when one has it, else the first whose title contains
+// it (case-insensitive), in the given order. None, with the reason in
+// `error`, when no window matches.
+std::optional<WindowId> findListedWindow(const QVector<WindowInfo>& windows, qint64 ownProcessId,
+                                         const QString& idOrTitle, QString* error);
+
 // Makes the entry of `window` from a picture of it: none when the window is
 // excluded, its picture is smaller than 20 x 20 pixels, or the window
 // vanished before its picture could be taken. A picture with fewer than 3

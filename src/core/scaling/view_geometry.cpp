@@ -19,18 +19,15 @@ int roundedExtent(double value) {
 
 }  // namespace
 
-bool viewFitFromNumber(int number, ViewFit* fit) {
-    ViewFit f;
+std::optional<ViewFit> viewFitFromNumber(int number) {
     switch (number) {
-    case 1: f = ViewFit::Normal; break;
-    case 2: f = ViewFit::Stretch; break;
-    case 3: f = ViewFit::Optimal; break;
-    case 4: f = ViewFit::Resize; break;
-    case 5: f = ViewFit::Scale; break;
-    default: return false;
+    case 1: return ViewFit::Normal;
+    case 2: return ViewFit::Stretch;
+    case 3: return ViewFit::Optimal;
+    case 4: return ViewFit::Resize;
+    case 5: return ViewFit::Scale;
+    default: return std::nullopt;
     }
-    if (fit) *fit = f;
-    return true;
 }
 
 int viewFitNumber(ViewFit fit) {

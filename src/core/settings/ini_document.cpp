@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QStringDecoder>
 
 #include <limits>
 #include <utility>
@@ -119,10 +118,13 @@ std::optional<int> parseIniInteger(QByteArrayView text)
 }
 
 // Text as the parser takes it: UTF-16 (with its byte-order mark) becomes
-// UTF-8, and lone CR line ends (old Mac files) become LF.
-static QByteArray normalisedText(const QByteArray& bytes)
+// UTF-8, and a lone CR ends a line (old Mac files) as LF does. Every text
+// goes through here, read from a file or handed over as bytes, so a value
+// never holds a CR: the writer turns one into a blank (other readers take a
+// lone CR as a line end), and what is written then reads back unchanged.
+static QByteArray normalisedText(QByteArrayView bytes)
 {
-    QByteArray text = bytes;
+    QByteArray text = bytes.toByteArray();
     const bool le = text.startsWith("\xFF\xFE"), be = text.startsWith("\xFE\xFF");
     if (le || be) {
         QStringDecoder decode(le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
@@ -180,7 +182,7 @@ IniDocument::LoadStatus IniDocument::load(const QString& path)
         loadError_ = file.errorString();
         return status_ = LoadStatus::Unreadable;
     }
-    parse(normalisedText(bytes));
+    parse(bytes);
     return status_;
 }
 
@@ -188,7 +190,7 @@ void IniDocument::parse(QByteArrayView bytes)
 {
     clear();
     status_ = LoadStatus::Loaded;
-    store_ = bytes.toByteArray();
+    store_ = normalisedText(bytes);
     const char* base = store_.constData();
     const qsizetype n = store_.size();
     qsizetype pos = 0;

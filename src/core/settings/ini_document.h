@@ -58,13 +58,15 @@ public:
 
     // Replaces the content with the file at `path`. A missing, unreadable or
     // oversized file, or anything but a regular file (a FIFO, a device: never
-    // waited on), leaves the document empty; the status says which. UTF-16
-    // text with a byte-order mark and CR-only line ends are read as well.
+    // waited on), leaves the document empty; the status says which. The
+    // bytes read are taken as parse() takes them.
     LoadStatus load(const QString& path);
     LoadStatus loadStatus() const { return status_; }
     QString loadError() const { return loadError_; }
 
-    // Replaces the content with `bytes` (status becomes Loaded).
+    // Replaces the content with `bytes` (status becomes Loaded). UTF-16 text
+    // with a byte-order mark is read as well, and a lone CR ends a line as
+    // LF and CR LF do (old Mac files), so no value holds a CR.
     void parse(QByteArrayView bytes);
     void clear();
 

@@ -42,31 +42,31 @@ static_assert(std::is_same_v<std::int32_t, int>, "ImgCounter is stored as a 32-b
 // In the order of writing, which also fixes the order of the sections in a
 // fresh file: Velikost, Options, Config, Display.
 const Key kKeys[] = {
-    {"Velikost", "Levo", Kind::Integer, &Settings::Levo},
-    {"Velikost", "Gor", Kind::Integer, &Settings::Gor},
-    {"Options", "optAutohide", Kind::FlagIsOne, &Settings::optAutohide},
-    {"Options", "Cursorx0", Kind::Integer, &Settings::Cursorx0},
-    {"Options", "Cursorx9", Kind::Integer, &Settings::Cursorx9},
-    {"Options", "Cursory0", Kind::Integer, &Settings::Cursory0},
-    {"Options", "Cursory9", Kind::Integer, &Settings::Cursory9},
-    {"Options", "OptCursorLimit", Kind::FlagIsOne, &Settings::OptCursorLimit},
-    {"Options", "ImgCounter", Kind::Integer, &Settings::ImgCounter},
-    {"Options", "optAutohideagain", Kind::Flag, &Settings::optAutohideagain},
-    {"Config", "load", Kind::LoadMark, &Settings::load},
-    {"Options", "opScaleValue", Kind::Integer, &Settings::opScaleValue},
-    {"Options", "optShowcursor", Kind::FlagIsOne, &Settings::optShowcursor},
+    {"Velikost", "Levo", Kind::Integer, &Settings::toolbarLeft},
+    {"Velikost", "Gor", Kind::Integer, &Settings::toolbarTop},
+    {"Options", "optAutohide", Kind::FlagIsOne, &Settings::autoHide},
+    {"Options", "Cursorx0", Kind::Integer, &Settings::mouseAreaLeft},
+    {"Options", "Cursorx9", Kind::Integer, &Settings::mouseAreaRight},
+    {"Options", "Cursory0", Kind::Integer, &Settings::mouseAreaTop},
+    {"Options", "Cursory9", Kind::Integer, &Settings::mouseAreaBottom},
+    {"Options", "OptCursorLimit", Kind::FlagIsOne, &Settings::cursorLocked},
+    {"Options", "ImgCounter", Kind::Integer, &Settings::captureCounter},
+    {"Options", "optAutohideagain", Kind::Flag, &Settings::autoHideHintOff},
+    {"Config", "load", Kind::LoadMark, &Settings::loadAtStartup},
+    {"Options", "opScaleValue", Kind::Integer, &Settings::scalePercent},
+    {"Options", "optShowcursor", Kind::FlagIsOne, &Settings::showCursor},
     // Read as "optShowRedPoint"; names match without regard to case.
-    {"Options", "optShowredpoint", Kind::FlagIsOne, &Settings::optShowRedPoint},
-    {"Display", "Daf", Kind::Integer, &Settings::Daf},
+    {"Options", "optShowredpoint", Kind::FlagIsOne, &Settings::showRedPoint},
+    {"Display", "Daf", Kind::Integer, &Settings::viewMode},
     {"Options", "optCenter", Kind::WrittenZero, {}},
-    {"Options", "optLeft", Kind::Integer, &Settings::optLeft},
-    {"Options", "optTop", Kind::Integer, &Settings::optTop},
-    {"Options", "refreshRate", Kind::Integer, &Settings::refreshRate},
-    {"Options", "MAXrefreshRate", Kind::Integer, &Settings::MAXrefreshRate},
+    {"Options", "optLeft", Kind::Integer, &Settings::settingsDialogLeft},
+    {"Options", "optTop", Kind::Integer, &Settings::settingsDialogTop},
+    {"Options", "refreshRate", Kind::Integer, &Settings::updateRate},
+    {"Options", "MAXrefreshRate", Kind::Integer, &Settings::maxUpdateRate},
     {"Options", "optStbar", Kind::WrittenZero, {}},
-    {"Options", "ImageSavePath", Kind::String, &Settings::ImageSavePath},
-    {"Options", "HotKey", Kind::String, &Settings::HotKey},
-    {"Options", "CbBeep", Kind::FlagIsOne, &Settings::CbBeep},
+    {"Options", "ImageSavePath", Kind::String, &Settings::captureFolder},
+    {"Options", "HotKey", Kind::String, &Settings::captureKeyText},
+    {"Options", "CbBeep", Kind::FlagIsOne, &Settings::captureBeep},
     {"Options", "OutputOnPrimaryWhenLost", Kind::ExtraFlag, &Settings::outputOnPrimaryWhenLost},
 };
 
@@ -156,10 +156,10 @@ QString defaultImageSavePath(const SettingsEnvironment& env)
 Settings defaultSettings(const SettingsEnvironment& env)
 {
     Settings s;
-    s.Levo = env.primaryWidth - 500;
-    s.Cursorx9 = env.primaryWidth;
-    s.Cursory9 = env.primaryHeight;
-    s.ImageSavePath = defaultImageSavePath(env);
+    s.toolbarLeft = env.primaryWidth - 500;
+    s.mouseAreaRight = env.primaryWidth;
+    s.mouseAreaBottom = env.primaryHeight;
+    s.captureFolder = defaultImageSavePath(env);
     return s;
 }
 
@@ -168,15 +168,15 @@ Settings readSettings(const IniDocument& doc, const SettingsEnvironment& env)
     Settings s = defaultSettings(env);
     for (const Key& k : kKeys) readKey(doc, k, s);
 
-    if (s.Levo < 0) s.Levo = 5;
-    if (s.Levo > env.primaryWidth - kToolbarWidth) s.Levo = 5;
-    if (s.Gor > env.primaryHeight - 50) s.Gor = 5;
-    if (s.Gor < 5) s.Gor = 5;
-    if (s.optTop < 50) s.optTop = 350;
+    if (s.toolbarLeft < 0) s.toolbarLeft = 5;
+    if (s.toolbarLeft > env.primaryWidth - kToolbarWidth) s.toolbarLeft = 5;
+    if (s.toolbarTop > env.primaryHeight - 50) s.toolbarTop = 5;
+    if (s.toolbarTop < 5) s.toolbarTop = 5;
+    if (s.settingsDialogTop < 50) s.settingsDialogTop = 350;
     // Screen coordinates are 16-bit on X11; anything beyond cannot be a
     // place on a screen, and would overflow the arithmetic that keeps the
     // windows on it.
-    for (int* v : {&s.optLeft, &s.optTop, &s.Cursorx0, &s.Cursorx9, &s.Cursory0, &s.Cursory9})
+    for (int* v : {&s.settingsDialogLeft, &s.settingsDialogTop, &s.mouseAreaLeft, &s.mouseAreaRight, &s.mouseAreaTop, &s.mouseAreaBottom})
         *v = std::clamp(*v, -kMaxCoordinate, kMaxCoordinate);
     return s;
 }

@@ -28,38 +28,38 @@ struct SettingsEnvironment {
     QString configFolder;   // folder of the settings file, with its trailing '/'
 };
 
-// Every value of the settings file, under the names of its keys.
+// Every value of the settings file. The names stored in the file (and their
+// sections) are in the key table of settings_file.cpp, and only there.
 struct Settings {
-    // Velikost: the toolbar's position.
-    int Levo = 0;
-    int Gor = 100;
+    // The toolbar's position.
+    int toolbarLeft = 0;
+    int toolbarTop = 100;
     // Read: true only for the value 1, and then "Auto Hide Toolbar" is
     // switched on; false leaves the mark as it is. Written: the mark.
-    bool optAutohide = false;
-    // mouseArea: Left, Right, Top, Bottom.
-    int Cursorx0 = 0;
-    int Cursorx9 = 0;
-    int Cursory0 = 0;
-    int Cursory9 = 0;
-    // As optAutohide, for "Lock / Unlock cursor onto screen".
-    bool OptCursorLimit = false;
-    std::int32_t ImgCounter = 10;
-    bool optAutohideagain = false;  // autoHideHintOff
-    // Config/load, "Load at Startup": read as true for 1, false for 0 and
-    // nullopt (leave the mark as it is) for any other value. Written as 1
-    // unless false.
-    std::optional<bool> load = true;
-    int opScaleValue = 100;
-    bool optShowcursor = false;
-    bool optShowRedPoint = false;
-    int Daf = 2;  // savedViewMode
-    int optLeft = 300;
-    int optTop = 250;
-    int refreshRate = 5;
-    int MAXrefreshRate = 5;
-    QString ImageSavePath;
-    QString HotKey = QStringLiteral("None");
-    bool CbBeep = false;  // captureBeep: true only for the value 1
+    bool autoHide = false;
+    // The mouse area the cursor lock keeps the pointer in.
+    int mouseAreaLeft = 0;
+    int mouseAreaRight = 0;
+    int mouseAreaTop = 0;
+    int mouseAreaBottom = 0;
+    // As autoHide, for "Lock / Unlock cursor onto screen".
+    bool cursorLocked = false;
+    std::int32_t captureCounter = 10;
+    bool autoHideHintOff = false;  // the auto-hide explanation is not shown again
+    // "Load at Startup": read as true for 1, false for 0 and nullopt (leave
+    // the mark as it is) for any other value. Written as 1 unless false.
+    std::optional<bool> loadAtStartup = true;
+    int scalePercent = 100;
+    bool showCursor = false;
+    bool showRedPoint = false;
+    int viewMode = 2;  // 1..5 (see viewFitFromNumber); others: none chosen
+    int settingsDialogLeft = 300;
+    int settingsDialogTop = 250;
+    int updateRate = 5;
+    int maxUpdateRate = 5;
+    QString captureFolder;
+    QString captureKeyText = QStringLiteral("None");  // the capture key as text
+    bool captureBeep = false;                         // true only for the value 1
     // Ours: when the second monitor goes, the output window moves to the
     // primary monitor (simulation) instead of hiding.
     bool outputOnPrimaryWhenLost = false;

@@ -350,6 +350,31 @@ bool runPng(PngJob* job, png_structp png, png_infop info) {
     return true;
 }
 
+}  // namespace
+
+bool pngDataLongerThanPicture(const QByteArray& png) {
+    const auto* p = reinterpret_cast<const uchar*>(png.constData());
+    const size_t size = size_t(png.size());
+    if (size < 33 || png_sig_cmp(p, 0, 8) != 0 || std::memcmp(p + 12, "IHDR", 4) != 0) return false;
+    const quint64 width = qFromBigEndian<quint32>(p + 16), height = qFromBigEndian<quint32>(p + 20);
+    const int depth = p[24], colour = p[25];
+    const int channels = colour == 2 ? 3 : colour == 4 ? 2 : colour == 6 ? 4 : 1;
+    // Rows with their filter bytes; an interlaced picture has at most about
+    // two passes' rows per row (and a partial byte for each).
+    const quint64 rows = height * ((width * quint64(channels) * quint64(depth) + 7) / 8 + 1) + 4 * height;
+    const quint64 allowed = rows + rows / 4 + 65536;
+    quint64 data = 0;
+    for (size_t at = 8; size - at >= 12;) {
+        const quint32 length = qFromBigEndian<quint32>(p + at);
+        if (std::memcmp(p + at + 4, "IDAT", 4) == 0) data += length;
+        if (std::memcmp(p + at + 4, "IEND", 4) == 0 || size - at - 12 < length) break;
+        at += 12 + size_t(length);
+    }
+    return data > allowed;
+}
+
+namespace {
+
 DecodedPicture decodePng(const QByteArray& data, bool probeOnly, const QString& name, const DecodeLimits& limits,
                          int& orientation) {
     PngJob job;
@@ -360,6 +385,10 @@ DecodedPicture decodePng(const QByteArray& data, bool probeOnly, const QString& 
     DecodedPicture out;
     if (data.size() < 8 || png_sig_cmp(job.data, 0, 8) != 0) {
         out.error = failure(name, QStringLiteral("the file is not a PNG picture"));
+        return out;
+    }
+    if (!probeOnly && pngDataLongerThanPicture(data)) {
+        out.error = failure(name, QStringLiteral("the picture data is longer than the picture"));
         return out;
     }
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, pngFail, pngWarning);

@@ -66,6 +66,13 @@ QSize fittedSize(QSize size, QSize bound);
 // `needed` in both directions for a picture of `full` pixels.
 int jpegScaleEighths(QSize full, QSize needed);
 
+// True when the picture data of a PNG (its IDAT chunks together) is longer
+// than its header's size can need. Deflate makes data at most about an
+// eighth longer, yet libpng inflates whatever follows the last row (to find
+// the stream's end): a small picture followed by a gigabyte's worth of
+// compressed zeros would keep it busy for seconds. Not a PNG: false.
+bool pngDataLongerThanPicture(const QByteArray& png);
+
 // EXIF orientation (1..8) from the TIFF data of an EXIF block (starting at
 // "II*\0" or "MM\0*"); 1 when absent or unreadable.
 int exifOrientation(const uchar* tiff, qsizetype size);

@@ -27,7 +27,7 @@ QString onOff(bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"
 
 }  // namespace
 
-CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(parent), controller_(controller) {
+CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget* parent) : QDialog(parent), controller_(controller), platform_(platform) {
     setWindowTitle(QStringLiteral("Vivivoz - Capture an Image"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
@@ -62,7 +62,7 @@ CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(
 
     panelLabel(QStringLiteral("Shortcut Key:"), this, QRect(20, 240, 160, 20));
     keyBox = new ShortcutEdit(this);
-    keyBox->setKeyboard(controller_.platform().globalKeys.get());
+    keyBox->setKeyboard(platform_.globalKeys.get());
     keyBox->setGeometry(180, 238, 180, 24);
     panelLabel(QString::fromUtf8("Enter your desired keyboard shortcut key and then click \u201cStart\u201d"), this,
               QRect(20, 276, 520, 20));
@@ -92,7 +92,7 @@ CaptureDialog::CaptureDialog(Controller& controller, QWidget* parent) : QDialog(
         filling_ = false;
         showPreview();
     });
-    connect(&controller_, &Controller::captureArmedChanged, this, [this](bool armed) {
+    connect(&controller_.keys(), &KeyBindings::captureArmedChanged, this, [this](bool armed) {
         startButton->setText(armed ? QStringLiteral("Stop") : QStringLiteral("Start"));
     });
 
@@ -110,7 +110,7 @@ void CaptureDialog::takeSettings() {
     browseFolder_ = form.folder;
     beepBox->setChecked(form.beep);
     beepBox->setText(onOff(form.beep));
-    keyBox->setShortcut(controller_.captureKey());
+    keyBox->setShortcut(controller_.keys().captureKey());
     counterBox->setValue(controller_.captureCounter());
     filling_ = false;
     sendForm();
@@ -142,13 +142,13 @@ void CaptureDialog::changeEvent(QEvent* event) {
 
 void CaptureDialog::hideEvent(QHideEvent* event) {
     // However the dialog closes, the capture key takes the box's shortcut.
-    controller_.setCaptureKey(keyBox->shortcut());
+    controller_.keys().setCaptureKey(keyBox->shortcut());
     QDialog::hideEvent(event);
 }
 
 void CaptureDialog::onStartStop() {
-    controller_.toggleCaptureArmed(keyBox->shortcut());
-    if (keyBox->shortcut() != 0 && controller_.captureArmed()) close();
+    controller_.keys().toggleCaptureArmed(keyBox->shortcut());
+    if (keyBox->shortcut() != 0 && controller_.keys().captureArmed()) close();
 }
 
 void CaptureDialog::onBrowse() {

@@ -24,7 +24,7 @@ class ShortcutEdit;
 class CaptureDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CaptureDialog(Controller& controller, QWidget* parent = nullptr);
+    explicit CaptureDialog(Controller& controller, Platform& platform, QWidget* parent = nullptr);
 
     QLineEdit* nameEdit = nullptr;       // "File name: "
     QSpinBox* counterBox = nullptr;      // "+ starting counter"
@@ -52,6 +52,7 @@ private:
     void sendForm();
     void showPreview();
     Controller& controller_;
+    Platform& platform_;
     QString browseFolder_;  // where the folder dialog opens
     bool filling_ = false;
 };

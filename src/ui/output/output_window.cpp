@@ -44,7 +44,7 @@ protected:
 
 }  // namespace
 
-OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window), controller_(controller) {
+OutputWindow::OutputWindow(Controller& controller, Platform& platform) : QWidget(nullptr, Qt::Window), controller_(controller), platform_(platform) {
     // Shown or re-mapped (a frame change maps the window anew), the output
     // never takes the activation from the window the user works in.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -64,7 +64,7 @@ OutputWindow::OutputWindow(Controller& controller) : QWidget(nullptr, Qt::Window
     transitionSurface->installEventFilter(this);
     layout->addWidget(surface_, 1);
 
-    banner = new ScrollBand(controller_.platform(), this);
+    banner = new ScrollBand(platform_, this);
     banner->setFixedHeight(kBandHeight);
     banner->hide();
     layout->addWidget(banner);
@@ -309,9 +309,7 @@ void OutputWindow::applyStayOnTop() {
 }
 
 void OutputWindow::applyViewMode() {
-    ViewFit fit = ViewFit::Optimal;  // also while no mode is chosen
-    viewFitFromNumber(controller_.viewMode(), &fit);
-    outputView->setFit(fit);
+    outputView->setFit(controller_.viewMode().value_or(ViewFit::Optimal));
     outputView->setScaleFactor(float(controller_.scaleValue()) / 100.0f);
     outputView->update();
 }

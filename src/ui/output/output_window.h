@@ -17,7 +17,7 @@ class ScrollBand;
 class OutputWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit OutputWindow(Controller& controller);
+    explicit OutputWindow(Controller& controller, Platform& platform);
 
     ImageView* outputView = nullptr;   // mirrored frames and clipboard pictures
     QWidget* transitionSurface = nullptr;      // transition player (slideshow); hidden
@@ -75,6 +75,7 @@ private:
     void hideBanner();
     QRect restoreBounds() const { return {normalPos_, normalSize_}; }
     Controller& controller_;
+    Platform& platform_;
     QMenu* surfaceMenu_ = nullptr;  // the transition surface's: "Close" closes the preview
     QWidget* surface_ = nullptr;  // the area `outputView` and `transitionSurface` fill
     bool fullScreen_ = false;

@@ -102,15 +102,14 @@ protected:
 
 }  // namespace
 
-WindowPicker::WindowPicker(Controller& controller, picker::WindowThumbnails::Mode mode, QWidget* parent)
-    : QDialog(parent), controller_(controller) {
+WindowPicker::WindowPicker(Controller& controller, Platform& platform, picker::WindowThumbnails::Mode mode, QWidget* parent)
+    : QDialog(parent), controller_(controller), platform_(platform) {
     setObjectName(QStringLiteral("WindowPicker"));
     setWindowTitle(QStringLiteral("Vivivoz"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
     setFixedSize(kWidth, kHeight);
     paintBackground(this, kBackground);
 
-    Platform& platform = controller_.platform();
     thumbnails_ = std::make_unique<picker::WindowThumbnails>(mode, platform.openWindows, platform.windows.get(),
                                                              QCoreApplication::applicationPid());
     connect(thumbnails_.get(), &picker::WindowThumbnails::entriesReady, this, &WindowPicker::takeEntries);
@@ -257,7 +256,7 @@ void WindowPicker::choose(WindowId window) {
 }
 
 void WindowPicker::showHelp() {
-    Prompter& prompter = *controller_.platform().prompter;
+    Prompter& prompter = *platform_.prompter;
     prompter.beep(Prompter::Icon::Information);
     prompter.ask(kHelpCaption, kHelpText, Prompter::Buttons::Ok, Prompter::Icon::Information, Prompter::Answer::Ok);
     // The help button ends a modal picker (with OK); a modeless one stays.

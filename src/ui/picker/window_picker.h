@@ -24,7 +24,7 @@ class GlyphButton;
 class WindowPicker : public QDialog {
     Q_OBJECT
 public:
-    WindowPicker(Controller& controller, picker::WindowThumbnails::Mode mode, QWidget* parent = nullptr);
+    WindowPicker(Controller& controller, Platform& platform, picker::WindowThumbnails::Mode mode, QWidget* parent = nullptr);
     ~WindowPicker() override;
 
     // Makes the list again (what an activation does).
@@ -54,6 +54,8 @@ private:
     void centreOnFirstMonitor();
 
     Controller& controller_;
+
+    Platform& platform_;
     std::unique_ptr<picker::WindowThumbnails> thumbnails_;
     QWidget* list_ = nullptr;
     QVBoxLayout* listLayout_ = nullptr;

@@ -116,7 +116,7 @@ GlyphButton* button(QWidget* parent, const QRect& at, const QString& caption, co
 
 }  // namespace
 
-ScrollTextDialog::ScrollTextDialog(Controller& controller) : QWidget(nullptr, Qt::Dialog), controller_(controller) {
+ScrollTextDialog::ScrollTextDialog(Controller& controller, Platform& platform) : QWidget(nullptr, Qt::Dialog), controller_(controller), platform_(platform) {
     setWindowTitle(kCaption);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(uiFont());
@@ -132,7 +132,7 @@ void ScrollTextDialog::buildControls() {
     previewPanel->setGeometry(5, 22, 609, 178);
     fillBackground(previewPanel, colourFromValue(look_.panelColour));
 
-    bannerPreview = new ScrollBand(controller_.platform(), previewPanel);
+    bannerPreview = new ScrollBand(platform_, previewPanel);
     panelCorner = new QWidget(previewPanel);
     panelCorner->setGeometry(609 - 30, 2, 28, 24);
     fillBackground(panelCorner, colourFromValue(look_.panelColour));
@@ -326,7 +326,7 @@ bool ScrollTextDialog::saveFile(const QString& path) {
 }
 
 void ScrollTextDialog::reportFileError(const QString& message) {
-    controller_.platform().prompter->error(message, kCaption);
+    platform_.prompter->error(message, kCaption);
 }
 
 void ScrollTextDialog::sendText() {
@@ -343,7 +343,7 @@ void ScrollTextDialog::sendText() {
 void ScrollTextDialog::hideText() { controller_.hideBanner(); }
 
 QString ScrollTextDialog::customColoursPath() const {
-    return controller_.configFolder() + QLatin1Char('/') + QLatin1String(CustomColoursFileName);
+    return controller_.settingsStore().folder() + QLatin1Char('/') + QLatin1String(CustomColoursFileName);
 }
 
 void ScrollTextDialog::onActivated() {

@@ -25,7 +25,7 @@ class TrackBar;
 class ScrollTextDialog : public QWidget {
     Q_OBJECT
 public:
-    explicit ScrollTextDialog(Controller& controller);
+    explicit ScrollTextDialog(Controller& controller, Platform& platform);
     ~ScrollTextDialog() override;
 
     QWidget* previewPanel = nullptr;      // holds the preview band
@@ -92,6 +92,8 @@ private:
     void reportFileError(const QString& message);
 
     Controller& controller_;
+
+    Platform& platform_;
     // Colours and font of the preview, as the file stores them.
     ScrollTextSettings look_;
     scrolltextform::EdgeChoice edge_;

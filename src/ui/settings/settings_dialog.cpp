@@ -228,7 +228,7 @@ void SettingsDialog::buildControls() {
     connect(redPointBox, &QAbstractButton::clicked, &c, &Controller::setShowRedPoint);
     connect(showCursorBox, &QAbstractButton::clicked, &c, &Controller::setShowCursor);
     for (int n = 1; n <= 5; ++n)
-        connect(viewModeBoxes[n], &QAbstractButton::clicked, this, [&c, n] { c.setViewMode(n); });
+        connect(viewModeBoxes[n], &QAbstractButton::clicked, this, [&c, n] { c.setViewMode(*viewFitFromNumber(n)); });
     connect(scaleSpin, &QSpinBox::valueChanged, &c, &Controller::setScaleValue);
     connect(updateRateSpin, &QSpinBox::valueChanged, &c, &Controller::setUpdateRate);
     // Only a position the user chose in the dialog resizes the output window.
@@ -297,8 +297,8 @@ void SettingsDialog::showDisplaySize(int percent) {
     displaySizeLabel->setText(QStringLiteral("%1 %").arg(percent));
 }
 
-void SettingsDialog::showViewMode(int mode) {
-    for (int i = 1; i <= 5; ++i) setTicked(viewModeBoxes[i], i == mode);
+void SettingsDialog::showViewMode(std::optional<ViewFit> mode) {
+    for (int i = 1; i <= 5; ++i) setTicked(viewModeBoxes[i], mode && i == viewFitNumber(*mode));
 }
 
 int SettingsDialog::tickedViewMode() const {

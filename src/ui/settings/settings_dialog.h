@@ -74,7 +74,7 @@ private:
     // Puts the marker over the button of the source last chosen.
     void showSourceChoice();
     void showViewShown(View view, bool shown);
-    void showViewMode(int mode);
+    void showViewMode(std::optional<ViewFit> mode);
     void showDisplaySize(int percent);
     // Applies the rule that keeps the dialog's left edge on the primary screen.
     void keepOnScreen();

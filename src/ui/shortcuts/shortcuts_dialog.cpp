@@ -49,8 +49,8 @@ bool printTextLines(QPrinter& printer, const QStringList& lines) {
     return painter.end();
 }
 
-ShortcutsDialog::ShortcutsDialog(Controller& controller, QWidget* parent)
-    : QDialog(parent), controller_(controller) {
+ShortcutsDialog::ShortcutsDialog(Controller& controller, Platform& platform, QWidget* parent)
+    : QDialog(parent), controller_(controller), platform_(platform) {
     setWindowTitle(QStringLiteral("Vivivoz - Create Shortcuts"));
     setFixedSize(kClientWidth, kClientHeight);
     fillBackground(this, kBackground);
@@ -62,7 +62,7 @@ ShortcutsDialog::ShortcutsDialog(Controller& controller, QWidget* parent)
         const auto i = std::size_t(action);
         labels[i] = panelLabel(QString::fromUtf8(shortcutActionInfo(action).label), this, QRect(x, y, 360, 20), 9, false);
         boxes[i] = new ShortcutEdit(this);
-        boxes[i]->setKeyboard(controller_.platform().globalKeys.get());
+        boxes[i]->setKeyboard(platform_.globalKeys.get());
         boxes[i]->setGeometry(x, y + 22, 330, 24);
         boxes[i]->setAccessibleName(labels[i]->text());
     };
@@ -78,7 +78,7 @@ ShortcutsDialog::ShortcutsDialog(Controller& controller, QWidget* parent)
     connect(okButton, &QPushButton::clicked, this, &ShortcutsDialog::onOk);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(printButton, &QPushButton::clicked, this, &ShortcutsDialog::onPrint);
-    connect(&controller_, &Controller::shortcutKeysChanged, this, &ShortcutsDialog::showKeys);
+    connect(&controller_.keys(), &KeyBindings::shortcutKeysChanged, this, &ShortcutsDialog::showKeys);
 
     choosePrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
@@ -94,10 +94,10 @@ ShortcutKeys ShortcutsDialog::enteredKeys() const {
 }
 
 void ShortcutsDialog::showKeys() {
-    const ShortcutKeys& keys = controller_.shortcutKeys();
+    const ShortcutKeys& keys = controller_.keys().shortcutKeys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         boxes[i]->setShortcut(keys[i]);
-        boxes[i]->setNotTaken(controller_.shortcutNotTakenReason(ShortcutAction(i)));
+        boxes[i]->setNotTaken(controller_.keys().notTakenReason(ShortcutAction(i)));
     }
 }
 
@@ -116,7 +116,7 @@ void ShortcutsDialog::changeEvent(QEvent* event) {
 void ShortcutsDialog::onOk() {
     QString error;
     if (!controller_.saveShortcutKeys(enteredKeys(), &error)) {
-        controller_.platform().prompter->error(error);
+        platform_.prompter->error(error);
     }
     accept();
 }
@@ -125,9 +125,9 @@ void ShortcutsDialog::onPrint() {
     QPrinter printer;
     if (!choosePrinter || !choosePrinter(printer)) return;
     const QStringList lines = shortcutPrintout(
-        controller_.shortcutKeys(), shortcutPrintoutStamp(QDateTime::currentDateTime(), QLocale::system()));
+        controller_.keys().shortcutKeys(), shortcutPrintoutStamp(QDateTime::currentDateTime(), QLocale::system()));
     if (printTextLines(printer, lines)) return;
-    controller_.platform().prompter->error(shortcutPrintErrorText());
+    platform_.prompter->error(shortcutPrintErrorText());
 }
 
 }  // namespace vz

@@ -25,7 +25,7 @@ bool printTextLines(QPrinter& printer, const QStringList& lines);
 class ShortcutsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ShortcutsDialog(Controller& controller, QWidget* parent = nullptr);
+    explicit ShortcutsDialog(Controller& controller, Platform& platform, QWidget* parent = nullptr);
 
     // The entry boxes, indexed by ShortcutAction.
     std::array<ShortcutEdit*, kShortcutActionCount> boxes{};
@@ -53,6 +53,7 @@ protected:
 private:
     void showKeys();
     Controller& controller_;
+    Platform& platform_;
 };
 
 }  // namespace vz

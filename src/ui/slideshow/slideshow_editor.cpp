@@ -85,9 +85,9 @@ int sizeReaders() { return std::clamp(QThread::idealThreadCount() - 1, 1, 2); }
 
 }  // namespace
 
-SlideshowEditor::SlideshowEditor(Controller& controller)
+SlideshowEditor::SlideshowEditor(Controller& controller, Platform& platform)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
-      controller_(controller),
+      controller_(controller), platform_(platform),
       sizeReader_(sizeReaders()) {
     setWindowTitle(QStringLiteral("Vivivoz - Slideshow"));
     setFixedSize(kClientSize);
@@ -431,7 +431,7 @@ void SlideshowEditor::showCounter() {
 // --- buttons -------------------------------------------------------------------
 
 void SlideshowEditor::addImages() {
-    const QStringList paths = controller_.platform().prompter->chooseOpenFiles(kAddFilter);
+    const QStringList paths = platform_.prompter->chooseOpenFiles(kAddFilter);
     addFiles(paths);
     listChanged_ = true;
     showCounter();
@@ -454,7 +454,7 @@ void SlideshowEditor::removeImages() {
 
 void SlideshowEditor::clearAll() {
     if (rows_.empty()) return;
-    Prompter& prompter = *controller_.platform().prompter;
+    Prompter& prompter = *platform_.prompter;
     prompter.beep(Prompter::Icon::Warning);
     const auto answer = prompter.ask(kCaption, QStringLiteral("All images will be deleted. OK? "),
                                      Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
@@ -514,7 +514,7 @@ void SlideshowEditor::previewRow(bool toOutput) {
     if (toOutput && controller_.isShown(View::Output)) {
         controller_.showTransitionSurface();
         std::uniform_int_distribution<int> style(0, SlideshowPlayer::kHighestStyle);
-        emit controller_.outputTransition(picture.image, style(random_));
+        controller_.transitionOutputTo(picture.image, style(random_));
     }
 }
 
@@ -554,7 +554,7 @@ SlideshowContent SlideshowEditor::content() const {
 
 bool SlideshowEditor::writeFile(const QString& filter, const QString& suffix, bool confirmOverwrite,
                                 const QByteArray& bytes) {
-    const QString path = controller_.platform().prompter->chooseSaveFile(filter, suffix, confirmOverwrite);
+    const QString path = platform_.prompter->chooseSaveFile(filter, suffix, confirmOverwrite);
     if (path.isEmpty()) return false;
     QString error;
     if (!writeWholeFile(path, bytes, &error)) {
@@ -579,7 +579,7 @@ void SlideshowEditor::saveSlideshow() {
 }
 
 void SlideshowEditor::openProject() {
-    Prompter& prompter = *controller_.platform().prompter;
+    Prompter& prompter = *platform_.prompter;
     const QString path = prompter.chooseOpenFile(kOpenProjectFilter, QStringLiteral("mef"));
     if (path.isEmpty()) return;
     projectMode_ = true;
@@ -615,7 +615,7 @@ void SlideshowEditor::openProject() {
 }
 
 void SlideshowEditor::say(const QString& caption, const QString& text, Prompter::Icon icon) {
-    Prompter& prompter = *controller_.platform().prompter;
+    Prompter& prompter = *platform_.prompter;
     prompter.beep(icon);
     prompter.ask(caption, text, Prompter::Buttons::Ok, icon, Prompter::Answer::Ok);
 }
@@ -629,7 +629,7 @@ void SlideshowEditor::closeEvent(QCloseEvent* event) {
     }
     closing_ = true;
     if (listChanged_) {
-        Prompter& prompter = *controller_.platform().prompter;
+        Prompter& prompter = *platform_.prompter;
         prompter.beep(Prompter::Icon::Question);
         const auto answer = prompter.ask(kCaption, QStringLiteral("Do you want to save changes ?"),
                                          Prompter::Buttons::YesNo, Prompter::Icon::Question, Prompter::Answer::Yes);

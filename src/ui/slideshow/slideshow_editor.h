@@ -34,7 +34,7 @@ class SpinEdit;
 class SlideshowEditor : public QWidget {
     Q_OBJECT
 public:
-    explicit SlideshowEditor(Controller& controller);
+    explicit SlideshowEditor(Controller& controller, Platform& platform);
     ~SlideshowEditor() override;
 
     QTreeWidget* list = nullptr;
@@ -157,6 +157,8 @@ private:
     void say(const QString& caption, const QString& text, Prompter::Icon icon);
 
     Controller& controller_;
+
+    Platform& platform_;
     std::vector<slideshow::ListRow> rows_;
     QMimeDatabase mime_;
     bool listChanged_ = false;

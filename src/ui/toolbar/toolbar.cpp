@@ -28,7 +28,7 @@ QRegion roundedOutline(int w, int h) {
 
 }  // namespace
 
-Toolbar::Toolbar(Controller& controller) : controller_(controller) {
+Toolbar::Toolbar(Controller& controller, Platform& platform) : controller_(controller), platform_(platform) {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
     setWindowTitle(QStringLiteral("Vivivoz"));
     setFixedSize(kToolbarWidth, kToolbarHeight);
@@ -110,7 +110,7 @@ void Toolbar::keepOnTopTick() {
         update();
     }
     try {
-        if (autohide::inTopLeftCorner(controller_.platform().pointer->position())) {
+        if (autohide::inTopLeftCorner(platform_.pointer->position())) {
             setOpacity(autohide::Opaque);
             alpha_ = autohide::Opaque;
         }
@@ -122,7 +122,7 @@ void Toolbar::keepOnTopTick() {
 void Toolbar::autoHideTick() {
     try {
         if (!controller_.autoHide()) return;
-        const QPoint screen = controller_.platform().pointer->position();
+        const QPoint screen = platform_.pointer->position();
         // geometry() of a top-level window is its client area on the screen.
         const QPoint client = screen - geometry().topLeft();
         const auto r = autohide::autoHideTick(alpha_, client, screen, size());

@@ -16,7 +16,7 @@ class MovablePanel;
 class Toolbar : public QWidget {
     Q_OBJECT
 public:
-    explicit Toolbar(Controller& controller);
+    explicit Toolbar(Controller& controller, Platform& platform);
 
     MovablePanel* panel = nullptr;
     GlyphButton* settingsButton = nullptr;        // "Settings"
@@ -50,6 +50,7 @@ private:
     // The fade runs while auto-hide is on and the toolbar is shown.
     void updateFade();
     Controller& controller_;
+    Platform& platform_;
     bool stopPicture_ = false;
     int opacity_ = 255;
     int alpha_ = 0;

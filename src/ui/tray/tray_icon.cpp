@@ -29,7 +29,7 @@ QAction* addItem(QMenu* menu, const char* caption, bool enabled = true, bool che
 }
 }  // namespace
 
-TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
+TrayIcon::TrayIcon(Controller& controller, Platform& platform) : controller_(controller), platform_(platform) {
     // This widget is never shown: it only owns the tray icon and its menu.
     setWindowTitle(QStringLiteral("Vivivoz"));
     hide();
@@ -111,13 +111,13 @@ TrayIcon::TrayIcon(Controller& controller) : controller_(controller) {
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });
     on(autoHideAction, [&c] { c.toggleAutoHide(); });
     on(loadAtStartupAction, [&c] { c.toggleLoadAtStartup(); });
-    for (int n = 1; n <= 5; ++n) on(viewModeActions[n], [&c, n] { c.setViewMode(n); });
+    for (int n = 1; n <= 5; ++n) on(viewModeActions[n], [&c, n] { c.setViewMode(*viewFitFromNumber(n)); });
     connect(stopAllAction, &QAction::triggered, &c, &Controller::stopAll);
     connect(scrollTextAction, &QAction::triggered, &c, &Controller::openScrollText);
     connect(resetAction, &QAction::triggered, this, &TrayIcon::onResetAll);
     connect(settingsAction, &QAction::triggered, this, [&c] { c.requestView(View::SettingsDialog, true); });
-    connect(websiteAction, &QAction::triggered, this, [&c] {
-        const QUrl address = helpAddress(c.platform().paths->executableDir());
+    connect(websiteAction, &QAction::triggered, this, [this] {
+        const QUrl address = helpAddress(platform_.paths->executableDir());
         if (!address.isEmpty()) QDesktopServices::openUrl(address);
     });
     connect(aboutAction, &QAction::triggered, this, [&c] { c.requestView(View::AboutBox, true); });
@@ -232,8 +232,8 @@ void TrayIcon::clearSourceMarks() {
         a->setChecked(false);
 }
 
-void TrayIcon::showViewMode(int mode) {
-    for (int n = 1; n <= 5; ++n) viewModeActions[n]->setChecked(n == mode);
+void TrayIcon::showViewMode(std::optional<ViewFit> mode) {
+    for (int n = 1; n <= 5; ++n) viewModeActions[n]->setChecked(mode && n == viewFitNumber(*mode));
 }
 
 template <typename Command> void TrayIcon::quickStart(QAction* item, Command command) {
@@ -284,7 +284,7 @@ void TrayIcon::onOutputAction() {
 }
 
 void TrayIcon::onResetAll() {
-    Prompter& prompter = *controller_.platform().prompter;
+    Prompter& prompter = *platform_.prompter;
     prompter.beep(Prompter::Icon::Warning);
     const auto answer = prompter.ask(Prompter::kCaption,
                                      QStringLiteral("All settings will be reset to defaults. Do you want to continue?"),

@@ -18,7 +18,7 @@ namespace vz {
 class TrayIcon : public QWidget {
     Q_OBJECT
 public:
-    explicit TrayIcon(Controller& controller);
+    explicit TrayIcon(Controller& controller, Platform& platform);
     ~TrayIcon() override;
 
     QSystemTrayIcon* systemTrayIcon = nullptr;
@@ -71,10 +71,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showViewMode(int mode);
+    void showViewMode(std::optional<ViewFit> mode);
     // The quick starts' common steps round `command`.
     template <typename Command> void quickStart(QAction* item, Command command);
     Controller& controller_;
+    Platform& platform_;
     QWidget* iconWidget_ = nullptr;  // Qt's embedded icon, when the tray is an X11 one
     bool rightPressed_ = false;
 };

@@ -26,7 +26,7 @@ protected:
         asideRequests.clear();
         platform = makeFakePlatform(desktop);
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
-        c->setConfigFolder(configDir.path() + QLatin1Char('/'));
+        c->settingsStore().setFolder(configDir.path() + QLatin1Char('/'));
         c->refreshMonitors();
         c->cursorLock().setMouseArea(Rect4{0, 0, c->screens().primaryWidth(), c->screens().primaryHeight()});
         QObject::connect(c.get(), &Controller::viewRequested, c.get(), [this](View v, bool show) {
@@ -249,7 +249,7 @@ TEST_F(AreaAndLockTest, LockAndMouseAreaRoundTripThroughTheSettingsFile) {
     c->cursorLock().setLocked(true);
     QString error;
     ASSERT_TRUE(c->saveSettings(&error)) << qPrintable(error);
-    QFile file(c->settingsPath());
+    QFile file(c->settingsStore().path());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     for (const char* line : {"Cursorx0=10\r\n", "Cursory0=20\r\n", "Cursorx9=300\r\n", "Cursory9=400\r\n",

@@ -36,7 +36,7 @@ protected:
         platform = makeFakePlatform(desktop);
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
         c->refreshMonitors();
-        c->setConfigFolder(dir.path());
+        c->settingsStore().setFolder(dir.path());
         c->loadSettings();
     }
     void writeConfig(const QByteArray& text) {
@@ -66,7 +66,7 @@ TEST_F(ControllerKeysTest, StoredKeysAreTakenAtTheLoadAndRunTheirAction) {
     start();
     EXPECT_EQ(desktop.registeredKeys.value(idOf(ShortcutAction::StopAll)), combo(CtrlF9));
     EXPECT_EQ(desktop.registeredKeys.size(), 1);  // "None" and missing keys take nothing
-    EXPECT_TRUE(c->shortcutTaken(ShortcutAction::StopAll));
+    EXPECT_TRUE(c->keys().taken(ShortcutAction::StopAll));
 
     c->setViewShown(View::Output, true);
     c->startDesktop();
@@ -131,13 +131,13 @@ TEST_F(ControllerKeysTest, UpdateRateKeysAskBeforePassingTheMaximum) {
 TEST_F(ControllerKeysTest, KeyMovedBetweenActionsInOneSaveIsTakenByItsNewAction) {
     writeConfig("[Options]\r\nHotKey3=Ctrl+F9\r\nrefreshRate=9\r\n");
     start();
-    ShortcutKeys keys = c->shortcutKeys();
+    ShortcutKeys keys = c->keys().shortcutKeys();
     keys[std::size_t(ShortcutAction::ShowToolbar)] = 0;
     keys[std::size_t(ShortcutAction::SendToOutput)] = CtrlF9;
     QString error;
     ASSERT_TRUE(c->saveShortcutKeys(keys, &error)) << error.toStdString();
 
-    EXPECT_TRUE(c->shortcutTaken(ShortcutAction::SendToOutput));
+    EXPECT_TRUE(c->keys().taken(ShortcutAction::SendToOutput));
     EXPECT_FALSE(desktop.registeredKeys.contains(idOf(ShortcutAction::ShowToolbar)));
     EXPECT_TRUE(toldAfterLoop().isEmpty());
     // The file keeps its other contents and holds every key, no key as empty text.
@@ -152,12 +152,12 @@ TEST_F(ControllerKeysTest, CombinationHeldElsewhereIsReportedOnceAndRetriedOnRel
     writeConfig("[Options]\r\nHotKey6=Ctrl+F9\r\nHotKey7=Ctrl+F9\r\n");
     desktop.keysHeldElsewhere = {combo(CtrlF9)};
     start();
-    EXPECT_FALSE(c->shortcutTaken(ShortcutAction::StopAll));
+    EXPECT_FALSE(c->keys().taken(ShortcutAction::StopAll));
     QStringList told = toldAfterLoop();
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].contains(QStringLiteral("\"Ctrl+F9\" (Stop All)"))) << told[0].toStdString();
     EXPECT_TRUE(told[0].contains(QStringLiteral("\"Ctrl+F9\" (Increase Screen Update Rate)")));
-    EXPECT_EQ(c->shortcutKeys()[std::size_t(ShortcutAction::StopAll)], CtrlF9);  // what the user chose stays
+    EXPECT_EQ(c->keys().shortcutKeys()[std::size_t(ShortcutAction::StopAll)], CtrlF9);  // what the user chose stays
 
     // The same failure on the next reload is not told again.
     c->reloadShortcutKeys();
@@ -166,8 +166,8 @@ TEST_F(ControllerKeysTest, CombinationHeldElsewhereIsReportedOnceAndRetriedOnRel
     // The other program lets go: the reload takes the key for the first of them.
     desktop.keysHeldElsewhere.clear();
     c->reloadShortcutKeys();
-    EXPECT_TRUE(c->shortcutTaken(ShortcutAction::StopAll));
-    EXPECT_FALSE(c->shortcutTaken(ShortcutAction::IncreaseRate));  // our own key holds it now
+    EXPECT_TRUE(c->keys().taken(ShortcutAction::StopAll));
+    EXPECT_FALSE(c->keys().taken(ShortcutAction::IncreaseRate));  // our own key holds it now
     told = toldAfterLoop();
     ASSERT_EQ(told.size(), 2);
     EXPECT_TRUE(told[1].contains(QStringLiteral("(Increase Screen Update Rate)")));
@@ -195,11 +195,11 @@ TEST_F(ControllerKeysTest, EachCombinationNotTakenIsToldWithItsOwnReason) {
     const QStringList lines = told[0].split(QLatin1Char('\n'));
     for (const Case& k : cases) {
         EXPECT_TRUE(lines.contains(QString::fromUtf8(k.line))) << told[0].toStdString();
-        EXPECT_FALSE(c->shortcutTaken(k.action));
-        EXPECT_FALSE(c->shortcutNotTakenReason(k.action).isEmpty());
+        EXPECT_FALSE(c->keys().taken(k.action));
+        EXPECT_FALSE(c->keys().notTakenReason(k.action).isEmpty());
     }
-    EXPECT_TRUE(c->shortcutTaken(ShortcutAction::AutoHideToolbar));
-    EXPECT_TRUE(c->shortcutNotTakenReason(ShortcutAction::AutoHideToolbar).isEmpty());
+    EXPECT_TRUE(c->keys().taken(ShortcutAction::AutoHideToolbar));
+    EXPECT_TRUE(c->keys().notTakenReason(ShortcutAction::AutoHideToolbar).isEmpty());
     EXPECT_FALSE(told[0].contains(QStringLiteral("Alt+Q")));
 }
 
@@ -243,11 +243,11 @@ TEST_F(CaptureKeyTest, PressesWriteNumberedFilesOfTheOutputsPicture) {
     showPicture(qRgb(10, 200, 30));
     QVector<qint32> counters;
     QObject::connect(c.get(), &Controller::captureCounterChanged, [&](qint32 n) { counters << n; });
-    c->toggleCaptureArmed(CtrlF10);
-    ASSERT_TRUE(c->captureArmed());
-    ASSERT_TRUE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
-    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
-    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
+    c->keys().toggleCaptureArmed(CtrlF10);
+    ASSERT_TRUE(c->keys().captureArmed());
+    ASSERT_TRUE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
+    ASSERT_TRUE(pressGlobalKey(desktop, KeyBindings::kCaptureKeyId));
+    ASSERT_TRUE(pressGlobalKey(desktop, KeyBindings::kCaptureKeyId));
 
     EXPECT_EQ(counters, (QVector<qint32>{11, 12}));
     for (const char* name : {"image10.png", "image11.png"}) {
@@ -265,9 +265,9 @@ TEST_F(CaptureKeyTest, PressesWriteNumberedFilesOfTheOutputsPicture) {
     EXPECT_TRUE(text.contains("HotKey=Ctrl+F10\r\n")) << text.constData();
 
     // Stop gives the key back.
-    c->toggleCaptureArmed(CtrlF10);
-    EXPECT_FALSE(c->captureArmed());
-    EXPECT_FALSE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    c->keys().toggleCaptureArmed(CtrlF10);
+    EXPECT_FALSE(c->keys().captureArmed());
+    EXPECT_FALSE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
 }
 
 TEST_F(CaptureKeyTest, FailedWriteIsToldAndLeavesTheCounter) {
@@ -310,7 +310,7 @@ TEST_F(CaptureKeyTest, WritesWhatTheOutputShowsNotTheLiveSource) {
     QImage slide(640, 480, QImage::Format_RGB32);
     slide.fill(qRgb(0, 0, 240));
     c->showTransitionSurface();
-    emit c->outputTransition(slide, 1);
+    c->transitionOutputTo(slide, 1);
     ASSERT_TRUE(c->captureImage().written());
     const QImage written(folder + QStringLiteral("image11.png"));
     ASSERT_EQ(written.size(), slide.size());
@@ -322,14 +322,14 @@ TEST_F(CaptureKeyTest, HeldKeyOpensOneErrorBoxAtATime) {
     ImageCaptureForm form = c->imageCaptureForm();
     form.folder = dir.path() + QStringLiteral("/missing/");
     c->setImageCaptureForm(form);
-    c->toggleCaptureArmed(CtrlF10);
+    c->keys().toggleCaptureArmed(CtrlF10);
     // The key repeats while the first box is up.
     platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(
-        std::move(platform.prompter), [&] { pressGlobalKey(desktop, Controller::kCaptureKeyId); });
-    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
+        std::move(platform.prompter), [&] { pressGlobalKey(desktop, KeyBindings::kCaptureKeyId); });
+    ASSERT_TRUE(pressGlobalKey(desktop, KeyBindings::kCaptureKeyId));
     EXPECT_EQ(desktop.asked.size(), 1);
     // Once it is closed, the next press tells again.
-    ASSERT_TRUE(pressGlobalKey(desktop, Controller::kCaptureKeyId));
+    ASSERT_TRUE(pressGlobalKey(desktop, KeyBindings::kCaptureKeyId));
     EXPECT_EQ(desktop.asked.size(), 2);
 }
 
@@ -342,40 +342,40 @@ TEST_F(CaptureKeyTest, HiddenOutputWritesNothingSilently) {
 }
 
 TEST_F(CaptureKeyTest, KeyHeldByAnActionIsReportedAndChangedKeyIsTakenAgain) {
-    c->setShortcutKeys([] {
+    c->keys().setShortcutKeys([] {
         ShortcutKeys k{};
         k[0] = AltQ;
         return k;
     }());
-    c->toggleCaptureArmed(AltQ);
-    EXPECT_TRUE(c->captureArmed());  // armed as asked, but the key is not held
-    EXPECT_FALSE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    c->keys().toggleCaptureArmed(AltQ);
+    EXPECT_TRUE(c->keys().captureArmed());  // armed as asked, but the key is not held
+    EXPECT_FALSE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
     const QStringList told = toldAfterLoop();
     ASSERT_EQ(told.size(), 1);
     EXPECT_TRUE(told[0].contains(QStringLiteral("\"Alt+Q\" (Capture an Image)")));
 
     // A new key while armed (the dialog closing) is taken at once.
-    c->setCaptureKey(CtrlF10);
-    EXPECT_EQ(desktop.registeredKeys.value(Controller::kCaptureKeyId), combo(CtrlF10));
+    c->keys().setCaptureKey(CtrlF10);
+    EXPECT_EQ(desktop.registeredKeys.value(KeyBindings::kCaptureKeyId), combo(CtrlF10));
     // No key: Start does nothing more, the held combination goes back.
-    c->toggleCaptureArmed(0);
-    EXPECT_TRUE(c->captureArmed());
-    EXPECT_FALSE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    c->keys().toggleCaptureArmed(0);
+    EXPECT_TRUE(c->keys().captureArmed());
+    EXPECT_FALSE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
 }
 
 TEST_F(CaptureKeyTest, ResetAllGivesBackAnArmedKey) {
-    c->toggleCaptureArmed(CtrlF10);
-    ASSERT_TRUE(desktop.registeredKeys.contains(Controller::kCaptureKeyId));
+    c->keys().toggleCaptureArmed(CtrlF10);
+    ASSERT_TRUE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
     ShortcutKeys keys{};
     keys[0] = AltQ;
-    c->setShortcutKeys(keys);
+    c->keys().setShortcutKeys(keys);
     QVector<bool> armed;
-    QObject::connect(c.get(), &Controller::captureArmedChanged, [&](bool a) { armed << a; });
+    QObject::connect(&c->keys(), &KeyBindings::captureArmedChanged, [&](bool a) { armed << a; });
     c->resetSettings();
-    EXPECT_EQ(c->captureKey(), 0);
+    EXPECT_EQ(c->keys().captureKey(), 0);
     EXPECT_TRUE(desktop.registeredKeys.isEmpty()) << "the ten and the capture key";
     // Disarmed too, so that Start/Stop reads "Start" again.
-    EXPECT_FALSE(c->captureArmed());
+    EXPECT_FALSE(c->keys().captureArmed());
     EXPECT_EQ(armed, QVector<bool>{false});
 }
 
@@ -391,8 +391,8 @@ TEST_F(ControllerKeysTest, StoredCaptureKeyTextStaysUntilTheKeyChanges) {
     for (const Case& k : cases) {
         writeConfig(QByteArray("[Options]\r\nHotKey=") + k.stored + "\r\n");
         start();
-        c->setCaptureKey(c->captureKey());  // the capture dialog closing, untouched
-        c->setCaptureKey(k.key);
+        c->keys().setCaptureKey(c->keys().captureKey());  // the capture dialog closing, untouched
+        c->keys().setCaptureKey(k.key);
         QString error;
         ASSERT_TRUE(c->saveSettings(&error)) << error.toStdString();
         EXPECT_TRUE(config().contains(QByteArray("\r\nHotKey=") + k.written + "\r\n"))

@@ -165,7 +165,7 @@ TEST_F(ControllerTest, KnownOutputViewGetsTheFrameAlreadyScaled) {
     EXPECT_EQ(views.lastScaled.render.scaled.pixel(0, 0), Green);
 
     // A changed view mode: the frame scaled for the old layout is not used.
-    c->setViewMode(c->viewMode() == 1 ? 2 : 1);
+    c->setViewMode(c->viewMode() == ViewFit::Normal ? ViewFit::Stretch : ViewFit::Normal);
     tick();
     EXPECT_EQ(views.scaledPictures, 1);
     EXPECT_EQ(views.output.pixel(0, 0), Green);

@@ -22,7 +22,7 @@ protected:
         desktop.windows[0x500003] = {QRect(40, 40, 300, 200), {}, QStringLiteral("Notes 2026"), {}, {}};
         platform = makeFakePlatform(desktop);
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
-        c->setConfigFolder(dir.path() + QLatin1Char('/'));
+        c->settingsStore().setFolder(dir.path() + QLatin1Char('/'));
         c->refreshMonitors();
         // As the App does: a requested window shows (the output with two
         // monitors needs no question) and is reported back.
@@ -142,12 +142,12 @@ TEST_F(StartRequestTest, TextPutsTheFilesBannerOverTheRunningSource) {
 
 TEST_F(StartRequestTest, RequestThatCannotBeCarriedOutChangesNothing) {
     c->carryOut(request(S::Clipboard));
-    c->setViewMode(2);
+    c->setViewMode(ViewFit::Stretch);
     c->setUpdateRate(10);
     auto with = [&](S source, const QString& value) {
         StartRequest r = request(source);
         (source == S::Window ? r.window : r.file) = value;
-        r.viewMode = 4;
+        r.viewMode = ViewFit::Resize;
         r.rate = 30;
         return r;
     };
@@ -166,7 +166,7 @@ TEST_F(StartRequestTest, RequestThatCannotBeCarriedOutChangesNothing) {
         EXPECT_FALSE(c->carryOut(r).isEmpty());
         EXPECT_EQ(c->source(), Source::Clipboard);
         EXPECT_TRUE(c->outputRunning());
-        EXPECT_EQ(c->viewMode(), 2);
+        EXPECT_EQ(c->viewMode(), ViewFit::Stretch);
         EXPECT_EQ(c->updateRate(), 10);
     }
     EXPECT_TRUE(banners.isEmpty());
@@ -177,11 +177,11 @@ TEST_F(StartRequestTest, ViewAndRateAloneLeaveTheSource) {
     c->carryOut(request(S::Desktop));
     outputRequests.clear();
     StartRequest r;
-    r.viewMode = 5;
+    r.viewMode = ViewFit::Scale;
     r.scalePercent = 250;
     r.rate = 24;
     EXPECT_EQ(c->carryOut(r), QString());
-    EXPECT_EQ(c->viewMode(), 5);
+    EXPECT_EQ(c->viewMode(), ViewFit::Scale);
     EXPECT_EQ(c->scaleValue(), 250);
     EXPECT_EQ(c->updateRate(), 24);
     EXPECT_EQ(c->source(), Source::Desktop);
@@ -235,7 +235,7 @@ TEST_F(StartRequestTest, OutputLeavesWithTheSecondMonitorAndComesBackWithIt) {
 TEST_F(StartRequestTest, LostMonitorChoiceIsKeptInTheSettingsFileOnlyOnceMade) {
     QString error;
     ASSERT_TRUE(c->saveSettings(&error)) << qPrintable(error);
-    QFile f(c->settingsPath());
+    QFile f(c->settingsStore().path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_FALSE(f.readAll().contains("OutputOnPrimaryWhenLost"));
     f.close();

@@ -75,6 +75,25 @@ TEST_F(ScrollTextFile, RoundTripKeepsEverythingButSurroundingBlanks)
     EXPECT_EQ(back, expected);
 }
 
+// A lone CR ends a line wherever the text comes from, so the value never
+// holds one: the writer would turn it into a blank and the text would change
+// on save and reopen.
+TEST_F(ScrollTextFile, ALoneCrEndsTheTextAndSaveAndReopenKeepIt)
+{
+    const QByteArray file("[scroll]\r\ntext=Hello\r972\r\n");
+    EXPECT_EQ(read(file).text, QStringLiteral("Hello"));
+    writeAll(path("cr.sct"), file);
+    ScrollTextSettings opened;
+    ASSERT_TRUE(openScrollTextFile(path("cr.sct"), opened, nullptr));
+    EXPECT_EQ(opened, read(file));
+    ASSERT_TRUE(saveScrollTextFile(path("cr.sct"), opened, nullptr));
+    ScrollTextSettings reopened;
+    ASSERT_TRUE(openScrollTextFile(path("cr.sct"), reopened, nullptr));
+    EXPECT_EQ(reopened, opened);
+    // The rest of the line stays in the file as a line of its own.
+    EXPECT_TRUE(readAll(path("cr.sct")).startsWith("[scroll]\r\ntext=Hello\r\n972\r\n"));
+}
+
 TEST_F(ScrollTextFile, ReadingRules)
 {
     ScrollTextSettings defaults;  // what a file without the section gives

@@ -166,6 +166,15 @@ TEST(PictureDecoder, BadInputsGiveAMessageNamingTheFile) {
         decodePictureData(encodeJpeg(quadrants(QSize(32, 32)), {90, true, false, 0}), FileKind::Jpeg, {}, "p",
                           fewScans);
     EXPECT_TRUE(progressive.error.contains("more than 3 scans")) << progressive.error.toStdString();
+
+    // Picture data far longer than the picture: refused before libpng
+    // inflates it all (the checksums do not matter, nothing is read).
+    const QByteArray small = encodePng(quadrants(QSize(8, 8)));
+    EXPECT_FALSE(pngDataLongerThanPicture(small));
+    QByteArray longData = small.left(33) + QByteArray("\x00\x01\x11\x70IDAT", 8) + QByteArray(0x11170 + 4, '\0');
+    longData += QByteArray("\0\0\0\0IEND\xAE\x42\x60\x82", 12);
+    EXPECT_TRUE(pngDataLongerThanPicture(longData));
+    EXPECT_TRUE(decodePictureData(longData, FileKind::Png, {}, "long").error.contains("longer than the picture"));
 }
 
 TEST(PictureProbe, GivesTheDecodedSizeAndTheDecodersMessages) {

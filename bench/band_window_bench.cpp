@@ -84,17 +84,17 @@ void measureLateness(const char* phase, int seconds, bool busyLoop) {
         std::printf("cannot draw into a window on this display\n");
         return;
     }
-    vz::SteadyTickClock clock;
+    vz::SteadyClock clock;
     std::mutex samplesMutex;
     std::vector<double> ours;
     double oursLongestGap = 0, peerLongestGap = 0;  // ms between two ticks
-    vz::TickClock::TimePoint oursPrevious{};
-    vz::BandTicker ticker(clock, {{}, {}, [&](vz::TickClock::TimePoint deadline) {
+    vz::Clock::TimePoint oursPrevious{};
+    vz::BandTicker ticker(clock, {{}, [&](vz::Clock::TimePoint deadline) {
                                       const auto now = clock.now();
                                       const double late = duration<double, std::milli>(now - deadline).count();
                                       std::lock_guard lock(samplesMutex);
                                       ours.push_back(late);
-                                      if (oursPrevious != vz::TickClock::TimePoint())
+                                      if (oursPrevious != vz::Clock::TimePoint())
                                           oursLongestGap = std::max(
                                               oursLongestGap, duration<double, std::milli>(now - oursPrevious).count());
                                       oursPrevious = now;
@@ -124,8 +124,7 @@ void measureLateness(const char* phase, int seconds, bool busyLoop) {
     busy.setInterval(250);
     QObject::connect(&busy, &QTimer::timeout, [] {
         const auto until = steady_clock::now() + 200ms;
-        while (steady_clock::now() < until) {
-        }
+        while (steady_clock::now() < until) {}
     });
 
     ticker.setTickSink(ourSurface.get());
@@ -161,7 +160,7 @@ void measureCpu(int seconds) {
     BenchWindow window(80);
     auto surface = window.surface();
     if (!surface) return;
-    vz::SteadyTickClock clock;
+    vz::SteadyClock clock;
     vz::BandTicker ticker(clock);
     bench::setUpTicker(ticker);
     ticker.setTickSink(surface.get());
@@ -176,8 +175,9 @@ void measureCpu(int seconds) {
     start = cpuSeconds();
     std::this_thread::sleep_for(seconds * 1s);
     const double idle = (cpuSeconds() - start) / seconds;
-    std::printf("CPU of the process, band running (Step 1, Interval 10, %d px window): %.3f %% of a core (%llu ticks)\n",
-                kBand.width(), band * 100, (unsigned long long)ticks);
+    std::printf(
+        "CPU of the process, band running (Step 1, Interval 10, %d px window): %.3f %% of a core (%llu ticks)\n",
+        kBand.width(), band * 100, (unsigned long long)ticks);
     std::printf("CPU of the process, nothing running:                               %.3f %% of a core\n", idle * 100);
     std::printf("band surface uploads: %d pictures\n", surface->uploads());
 }

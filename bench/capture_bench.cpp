@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
     }
     const QRect primary = platform.monitors->primary();
     if (!primary.contains(kFrame))
-        std::fprintf(stderr, "capture_bench: the primary monitor (%dx%d) is smaller than 1920x1080\n",
-                     primary.width(), primary.height());
+        std::fprintf(stderr, "capture_bench: the primary monitor (%dx%d) is smaller than 1920x1080\n", primary.width(),
+                     primary.height());
     screenCapture = platform.screen.get();
 
     benchmark::Initialize(&argc, argv);

@@ -10,6 +10,7 @@
 // Usage: decode_bench [--rounds=N] [Google Benchmark flags]
 
 #include "bench_photo.h"
+#include "core/scaling/row_workers.h"
 #include "core/slideshow/picture_decoder.h"
 
 #include <benchmark/benchmark.h>
@@ -96,9 +97,7 @@ struct Case {
 const Case kCases[] = {
     {"jpeg-fit 6000x4000->1280x1024", "Qt reader", 0,
      [] { return vz::slideshow::decodePictureData(files().jpeg24mp, FileKind::Jpeg, kMonitor, "b").image; },
-     [] {
-         return qtRead(files().jpeg24mp, "jpeg", vz::slideshow::fittedSize(QSize(6000, 4000), kMonitor));
-     }},
+     [] { return qtRead(files().jpeg24mp, "jpeg", vz::slideshow::fittedSize(QSize(6000, 4000), kMonitor)); }},
     // The scale our decoder picks for the monitor, decoded bare: what is left
     // for us is the resampling to the exact size.
     {"jpeg-fit 6000x4000->1280x1024", "libjpeg-turbo, same scale", 1.05,
@@ -147,6 +146,9 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     int rounds = 3;
     std::vector<char*> passOn;
     for (int i = 0; i < argc; ++i) {
@@ -167,9 +169,13 @@ int main(int argc, char** argv) {
             const std::string base = std::string(c.name) + " vs " + c.peer;
             const std::string tag = "#" + std::to_string(round);
             benchmark::RegisterBenchmark(("ours: " + base + tag).c_str(), measure, c.ours)
-                ->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.5);
             benchmark::RegisterBenchmark(("peer: " + base + tag).c_str(), measure, c.theirs)
-                ->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.5);
         }
     FastestRuns reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

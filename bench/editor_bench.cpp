@@ -14,6 +14,7 @@
 #include "lateness_probe.h"
 
 #include "core/controller/controller.h"
+#include "core/scaling/row_workers.h"
 #include "core/slideshow/picture_decoder.h"
 #include "core/slideshow/slideshow_list.h"
 #include "platform/fake/fake_platform.h"
@@ -34,7 +35,6 @@
 #include <string>
 #include <utility>
 
-
 namespace {
 
 // With EDITOR_BENCH_TRACE set: every event that takes longer than 2 ms.
@@ -48,7 +48,8 @@ public:
         const int type = event->type();
         const bool result = QApplication::notify(receiver, event);
         if (t.nsecsElapsed() > 2'000'000)
-            std::printf("  event %d to %s took %.2f ms\n", type, receiver->metaObject()->className(), t.nsecsElapsed() / 1e6);
+            std::printf("  event %d to %s took %.2f ms\n", type, receiver->metaObject()->className(),
+                        t.nsecsElapsed() / 1e6);
         return result;
     }
     bool trace = qEnvironmentVariableIsSet("EDITOR_BENCH_TRACE");
@@ -87,7 +88,8 @@ Outcome measure(const std::function<void()>& work, const std::function<bool()>& 
     out.lateness = probe.stats();
     if (qEnvironmentVariableIsSet("EDITOR_BENCH_TRACE"))
         for (size_t i = 0; i < probe.samples().size(); ++i)
-            if (probe.samples()[i] > 3) std::printf("  deadline %zu (%zu ms): %.2f ms late\n", i, 10 * (i + 1), probe.samples()[i]);
+            if (probe.samples()[i] > 3)
+                std::printf("  deadline %zu (%zu ms): %.2f ms late\n", i, 10 * (i + 1), probe.samples()[i]);
     out.progressValues = int(seen.size());
     return out;
 }
@@ -100,8 +102,12 @@ void print(const char* name, const Outcome& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    const bench::PictureFiles made = bench::pictureFilesFromArgs(argc, argv, "files", 200, 1, QStringLiteral("picture"));
+    const bench::PictureFiles made =
+        bench::pictureFilesFromArgs(argc, argv, "files", 200, 1, QStringLiteral("picture"));
     const QStringList& paths = made.paths;
     const QSize side = made.side;
     if (paths.isEmpty()) return 1;
@@ -124,7 +130,8 @@ int main(int argc, char** argv) {
 
     // The machine's own noise: the same probe with nothing to do for 1 s.
     QElapsedTimer idleClock;
-    const Outcome idle = measure([&] { idleClock.start(); }, [&] { return idleClock.elapsed() >= 1000; }, [] { return 0; });
+    const Outcome idle =
+        measure([&] { idleClock.start(); }, [&] { return idleClock.elapsed() >= 1000; }, [] { return 0; });
 
     // Ours: the editor's own add, sizes from its workers.
     QString shot;
@@ -132,7 +139,8 @@ int main(int argc, char** argv) {
         if (std::strncmp(argv[i], "--shot=", 7) == 0) shot = QString::fromLocal8Bit(argv[i] + 7);
     if (!shot.isEmpty())
         QObject::connect(&editor, &vz::SlideshowEditor::sizesShown, &editor, [&] {
-            if (!shot.isEmpty() && editor.readsPending() <= files / 2) editor.grab().save(std::exchange(shot, QString()));
+            if (!shot.isEmpty() && editor.readsPending() <= files / 2)
+                editor.grab().save(std::exchange(shot, QString()));
         });
     double listingMs = 0;
     const Outcome ours = measure(
@@ -141,10 +149,12 @@ int main(int argc, char** argv) {
             listing.start();
             editor.addFiles(paths);
             listingMs = double(listing.nsecsElapsed()) / 1e6;
-        }, [&] { return editor.readsPending() == 0; },
-                                 [&] { return editor.readProgress->isVisible() ? editor.readProgress->value() + 1 : 0; });
+        },
+        [&] { return editor.readsPending() == 0; },
+        [&] { return editor.readProgress->isVisible() ? editor.readProgress->value() + 1 : 0; });
     int listed = 0;
-    for (const vz::slideshow::ListRow& row : editor.rows()) listed += !row.text[vz::slideshow::DimensionsColumn].isEmpty();
+    for (const vz::slideshow::ListRow& row : editor.rows())
+        listed += !row.text[vz::slideshow::DimensionsColumn].isEmpty();
 
     // Peer: the rows made and each picture decoded at 1/8 on the UI thread.
     QMimeDatabase mime;
@@ -173,8 +183,8 @@ int main(int argc, char** argv) {
     std::printf("rows with dimensions: ours %d/%d, peer %zu/%d (%s)\n", listed, files, rows.size(), files,
                 rows.empty() ? "-" : qPrintable(rows.front().text[vz::slideshow::DimensionsColumn]));
     std::printf("ratios ours/peer: p99 lateness %.5f, max lateness %.5f, total time %.3f\n",
-                ours.lateness.p99 / std::max(peer.lateness.p99, 1e-9), ours.lateness.max / std::max(peer.lateness.max, 1e-9),
-                ours.totalMs / std::max(peer.totalMs, 1e-9));
+                ours.lateness.p99 / std::max(peer.lateness.p99, 1e-9),
+                ours.lateness.max / std::max(peer.lateness.max, 1e-9), ours.totalMs / std::max(peer.totalMs, 1e-9));
     std::printf("goal: ours p99 lateness <= 5 ms: %s\n", ours.lateness.p99 <= 5.0 ? "met" : "MISSED");
     return 0;
 }

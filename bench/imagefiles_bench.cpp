@@ -42,8 +42,7 @@ constexpr int kWidth = 1920, kHeight = 1080;
 
 // A desktop: wallpaper gradient, windows with title bars and text, a panel,
 // icons, and one window showing a picture.
-QImage desktopFrame(const QImage& photo)
-{
+QImage desktopFrame(const QImage& photo) {
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     QPainter p(&image);
     QLinearGradient wallpaper(0, 0, kWidth, kHeight);
@@ -86,8 +85,7 @@ QImage desktopFrame(const QImage& photo)
 // A photo-like picture: several octaves of smooth random texture in each
 // channel, soft shapes and sensor noise, made at twice the size and scaled
 // down as a photo on screen would be.
-QImage downscaledPhoto()
-{
+QImage downscaledPhoto() {
     const int w = kWidth * 2, h = kHeight * 2;
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> unit(0.f, 1.f);
@@ -139,8 +137,7 @@ struct BareJpegError {
 
 // libjpeg-turbo with nothing around it: the frame's rows as they are, the
 // library's defaults at quality 90, the library's own stdio destination.
-bool bareJpeg(const QImage& frame, const std::string& path)
-{
+bool bareJpeg(const QImage& frame, const std::string& path) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
     BareJpegError error;
@@ -171,8 +168,7 @@ bool bareJpeg(const QImage& frame, const std::string& path)
 }
 
 // The least any bitmap writer must do: copy the frame once and write it.
-bool copyAndWrite(const QImage& frame, std::vector<uchar>& buffer, const std::string& path)
-{
+bool copyAndWrite(const QImage& frame, std::vector<uchar>& buffer, const std::string& path) {
     std::memcpy(buffer.data(), frame.constBits(), buffer.size());
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
@@ -190,12 +186,11 @@ bool copyAndWrite(const QImage& frame, std::vector<uchar>& buffer, const std::st
 struct Contender {
     std::string name;
     std::function<bool()> run;
-    int repeats;  // runs a round: more for the quick ones, whose best time is the noisier
+    int repeats;          // runs a round: more for the quick ones, whose best time is the noisier
     double best = 1e300;  // milliseconds
 };
 
-double millisecondsOf(const std::function<bool()>& run)
-{
+double millisecondsOf(const std::function<bool()>& run) {
     const auto start = std::chrono::steady_clock::now();
     if (!run()) {
         std::fprintf(stderr, "a write failed\n");
@@ -204,15 +199,11 @@ double millisecondsOf(const std::function<bool()>& run)
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-qint64 fileSize(const std::string& path)
-{
-    return QFileInfo(QString::fromStdString(path)).size();
-}
+qint64 fileSize(const std::string& path) { return QFileInfo(QString::fromStdString(path)).size(); }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     int rounds = 15;
     QString folder = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QString();
     for (int i = 1; i < argc; ++i) {
@@ -235,8 +226,8 @@ int main(int argc, char** argv)
     std::vector<uchar> buffer(size_t(frames[0].sizeInBytes()));
 
     std::printf("writing into %s, %d rounds, best time of each\n\n", qPrintable(dir.path()), rounds);
-    std::printf("%-18s %-5s %10s %10s %7s %6s %12s %12s %6s\n", "picture", "kind", "ours ms", "peer ms", "ratio", "goal",
-                "ours bytes", "peer bytes", "size");
+    std::printf("%-18s %-5s %10s %10s %7s %6s %12s %12s %6s\n", "picture", "kind", "ours ms", "peer ms", "ratio",
+                "goal", "ours bytes", "peer bytes", "size");
     bool met = true;
     for (int f = 0; f < 2; ++f) {
         const QImage& frame = frames[f];
@@ -261,7 +252,8 @@ int main(int argc, char** argv)
         for (int round = 0; round < rounds; ++round) {
             std::shuffle(order.begin(), order.end(), shuffler);
             for (size_t i : order)
-                for (int k = 0; k < all[i].repeats; ++k) all[i].best = std::min(all[i].best, millisecondsOf(all[i].run));
+                for (int k = 0; k < all[i].repeats; ++k)
+                    all[i].best = std::min(all[i].best, millisecondsOf(all[i].run));
         }
 
         struct Goal {

@@ -13,8 +13,7 @@ struct Stats {
     size_t count = 0;
 };
 
-inline Stats stats(std::vector<double> ms)
-{
+inline Stats stats(std::vector<double> ms) {
     Stats s;
     s.count = ms.size();
     if (ms.empty()) return s;

@@ -87,10 +87,12 @@ int main(int argc, char** argv) {
         picker.show();
         const double shown = clock.nsecsElapsed() / 1e6;  // the UI thread held by show() and the rebuild
         double firstAt = -1;
-        const bool complete = pumpUntil([&] {
-            if (firstAt < 0 && !picker.entryWidgets().isEmpty()) firstAt = clock.nsecsElapsed() / 1e6;
-            return picker.listComplete();
-        }, 20000);
+        const bool complete = pumpUntil(
+            [&] {
+                if (firstAt < 0 && !picker.entryWidgets().isEmpty()) firstAt = clock.nsecsElapsed() / 1e6;
+                return picker.listComplete();
+            },
+            20000);
         const double allAt = clock.nsecsElapsed() / 1e6;
         listed = int(picker.entryWidgets().size());
         picker.hide();
@@ -100,8 +102,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (run == 0) {
-            std::printf("first activation: first entry %.1f ms, all %.1f ms\n", firstAt,
-                        allAt);
+            std::printf("first activation: first entry %.1f ms, all %.1f ms\n", firstAt, allAt);
             continue;
         }
         first.push_back(firstAt);
@@ -125,9 +126,10 @@ int main(int argc, char** argv) {
 
     const double f = median(first), a = median(all), s = median(serial);
     std::printf("windows listed: %d (of %d made)\n", listed, kWindows);
-    std::printf("picker, median of %d: first entry %.1f ms (goal <= 100), all entries %.1f ms (goal <= 1000); "
-                "UI thread held by show+rebuild %.1f ms\n",
-                kRuns, f, a, median(blocked));
+    std::printf(
+        "picker, median of %d: first entry %.1f ms (goal <= 100), all entries %.1f ms (goal <= 1000); "
+        "UI thread held by show+rebuild %.1f ms\n",
+        kRuns, f, a, median(blocked));
     std::printf("peer, every entry on the UI thread, shown when complete: %.1f ms\n", s);
     std::printf("ratio peer / picker first entry: %.1f x; picker all / peer: %.2f\n", s / f, a / s);
     return 0;

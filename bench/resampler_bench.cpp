@@ -8,6 +8,7 @@
 // Usage: resampler_bench [--rounds=N] [Google Benchmark flags]
 
 #include "core/scaling/resampler.h"
+#include "core/scaling/row_workers.h"
 #include "reference/resample_reference.h"
 
 #include <benchmark/benchmark.h>
@@ -56,7 +57,9 @@ QImage photoLike(QSize size, unsigned seed) {
     std::vector<Shape> shapes;
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int i = 0; i < 12; ++i)
-        shapes.push_back({unit(rng) * w, unit(rng) * h, (0.03 + 0.12 * unit(rng)) * std::min(w, h),
+        shapes.push_back({unit(rng) * w,
+                          unit(rng) * h,
+                          (0.03 + 0.12 * unit(rng)) * std::min(w, h),
                           {int(unit(rng) * 255), int(unit(rng) * 255), int(unit(rng) * 255)},
                           i % 2 == 0});
     for (int y = 0; y < h; ++y) {
@@ -67,8 +70,8 @@ QImage photoLike(QSize size, unsigned seed) {
             if (((x / 3) + (y / 3)) % 7 == 0) c[1] += 25;  // fine texture
             for (const Shape& s : shapes) {
                 const double dx = x - s.cx, dy = y - s.cy;
-                const bool inside = s.disc ? dx * dx + dy * dy < s.r * s.r
-                                           : std::abs(dx) < s.r && std::abs(dy) < s.r * 0.6;
+                const bool inside =
+                    s.disc ? dx * dx + dy * dy < s.r * s.r : std::abs(dx) < s.r && std::abs(dy) < s.r * 0.6;
                 if (inside)
                     for (int k = 0; k < 3; ++k) c[k] = s.rgb[k];
             }
@@ -130,6 +133,9 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     int rounds = 3;
     std::vector<char*> args;
     for (int i = 0; i < argc; ++i) {

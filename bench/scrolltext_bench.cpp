@@ -45,23 +45,22 @@ using bench::Stats;
 using bench::stats;
 
 // Runs the band's thread and a QTimer loop side by side for `seconds`.
-void measureLateness(const char* phase, int seconds)
-{
-    vz::SteadyTickClock clock;
+void measureLateness(const char* phase, int seconds) {
+    vz::SteadyClock clock;
     std::mutex samplesMutex;
     std::vector<double> ours, oursJitter;
-    vz::TickClock::TimePoint oursPrevious;
+    vz::Clock::TimePoint oursPrevious;
     vz::ImageBandSink sink(kBand);
-    vz::BandTicker ticker(clock, {{}, {}, [&](vz::TickClock::TimePoint deadline) {
-                                      const double late = duration<double, std::milli>(clock.now() - deadline).count();
-                                      const auto now = clock.now();
-                                      std::lock_guard lock(samplesMutex);
-                                      ours.push_back(late);
-                                      if (oursPrevious != vz::TickClock::TimePoint())
-                                          oursJitter.push_back(std::abs(
-                                              duration<double, std::milli>(now - oursPrevious - 10ms).count()));
-                                      oursPrevious = now;
-                                  }});
+    vz::BandTicker ticker(
+        clock, {{}, [&](vz::Clock::TimePoint deadline) {
+                    const double late = duration<double, std::milli>(clock.now() - deadline).count();
+                    const auto now = clock.now();
+                    std::lock_guard lock(samplesMutex);
+                    ours.push_back(late);
+                    if (oursPrevious != vz::Clock::TimePoint())
+                        oursJitter.push_back(std::abs(duration<double, std::milli>(now - oursPrevious - 10ms).count()));
+                    oursPrevious = now;
+                }});
     bench::setUpTicker(ticker);
 
     // The peer: the same engine stepped from a precise QTimer on the event loop.
@@ -111,8 +110,7 @@ void measureLateness(const char* phase, int seconds)
                 b.p99 > 0 ? a.p99 / b.p99 : 0.0, bj.p99 > 0 ? aj.p99 / bj.p99 : 0.0);
 }
 
-double cpuSeconds()
-{
+double cpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
@@ -120,9 +118,8 @@ double cpuSeconds()
 }
 
 // The band alone, the main thread asleep: CPU of the process per second.
-void measureCpu(int seconds)
-{
-    vz::SteadyTickClock clock;
+void measureCpu(int seconds) {
+    vz::SteadyClock clock;
     vz::ImageBandSink sink(kBand);
     vz::BandTicker ticker(clock);
     bench::setUpTicker(ticker);
@@ -141,8 +138,7 @@ void measureCpu(int seconds)
                 kBand.width(), 1000.0 * cpu / wall, double(ticks) / wall);
 }
 
-void BM_TickStrip(benchmark::State& state)
-{
+void BM_TickStrip(benchmark::State& state) {
     vz::BandState band;
     setUpBand(band);
     vz::ImageBandSink sink(kBand);
@@ -157,8 +153,7 @@ public:
     bool hasPendingRepaint() const override { return true; }
 };
 
-void BM_TickFullRepaint(benchmark::State& state)
-{
+void BM_TickFullRepaint(benchmark::State& state) {
     vz::BandState band;
     setUpBand(band);
     RepaintEverythingSink sink(kBand);
@@ -168,8 +163,7 @@ BENCHMARK(BM_TickFullRepaint);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::vector<char*> rest;
     const int seconds = bench::takeSecondsOption(argc, argv, rest);

@@ -9,8 +9,7 @@
 
 namespace bench {
 
-inline int takeSecondsOption(int argc, char** argv, std::vector<char*>& rest, int defaultSeconds = 5)
-{
+inline int takeSecondsOption(int argc, char** argv, std::vector<char*>& rest, int defaultSeconds = 5) {
     int seconds = defaultSeconds;
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--seconds=", 10) == 0)

@@ -13,6 +13,7 @@
 #include "bench_photo.h"
 #include "lateness_probe.h"
 
+#include "core/scaling/row_workers.h"
 #include "core/slideshow/picture_read_ahead.h"
 #include "core/slideshow/slideshow_player.h"
 
@@ -26,7 +27,6 @@
 #include <cstring>
 #include <memory>
 #include <vector>
-
 
 namespace {
 
@@ -51,9 +51,9 @@ public:
 };
 
 struct Outcome {
-    double firstMs = 0;        // start() to the first picture
-    bench::Stats slides;       // slide starts 2..n against their deadlines
-    bench::Stats ui;           // the 10 ms probe timer
+    double firstMs = 0;   // start() to the first picture
+    bench::Stats slides;  // slide starts 2..n against their deadlines
+    bench::Stats ui;      // the 10 ms probe timer
     int shown = 0;
     QStringList errors;
 };
@@ -61,7 +61,7 @@ struct Outcome {
 Outcome play(PictureSource& pictures, const QStringList& playList, int slideMs) {
     Outcome out;
     BenchHost host;
-    SteadyTickClock clock;
+    vz::SteadyClock clock;
     QEventLoop loop;
     host.ended = [&] { loop.quit(); };
     SlideshowPlayer* playerPtr = nullptr;
@@ -84,21 +84,26 @@ Outcome play(PictureSource& pictures, const QStringList& playList, int slideMs) 
     out.firstMs = std::chrono::duration<double, std::milli>(host.starts[0] - begun).count();
     std::vector<double> late;
     for (size_t i = 1; i < host.starts.size(); ++i)
-        late.push_back(std::chrono::duration<double, std::milli>(host.starts[i] - host.starts[i - 1]).count() - slideMs);
+        late.push_back(std::chrono::duration<double, std::milli>(host.starts[i] - host.starts[i - 1]).count() -
+                       slideMs);
     out.slides = bench::stats(late);
     return out;
 }
 
 void print(const char* name, const Outcome& o) {
-    std::printf("%-34s slides %2d  first %7.1f ms  slide starts p50 %6.2f p99 %6.2f max %6.2f ms  "
-                "UI timer p50 %6.2f p99 %7.2f max %7.2f ms\n",
-                name, o.shown, o.firstMs, o.slides.p50, o.slides.p99, o.slides.max, o.ui.p50, o.ui.p99, o.ui.max);
+    std::printf(
+        "%-34s slides %2d  first %7.1f ms  slide starts p50 %6.2f p99 %6.2f max %6.2f ms  "
+        "UI timer p50 %6.2f p99 %7.2f max %7.2f ms\n",
+        name, o.shown, o.firstMs, o.slides.p50, o.slides.p99, o.slides.max, o.ui.p50, o.ui.p99, o.ui.max);
     for (const QString& e : o.errors) std::printf("  error: %s\n", qPrintable(e));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const bench::PictureFiles made = bench::pictureFilesFromArgs(argc, argv, "slides", 20, 2, QStringLiteral("slide"));
     const QStringList& pictures = made.paths;

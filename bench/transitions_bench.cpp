@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/scaling/row_workers.h"
 #include "core/transitions/transition_engine.h"
 #include "core/transitions/transition_styles.h"
 
@@ -38,8 +39,9 @@ QImage testPicture(bool second) {
     for (int y = 0; y < kH; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
         for (int x = 0; x < kW; ++x)
-            row[x] = second ? 0xff000000u | uint32_t((x * 255 / kW) << 16) | uint32_t(((x ^ y) & 0xff) << 8) | 0x40
-                            : 0xff000000u | uint32_t(((y * 255 / kH)) << 8) | uint32_t((x / 40 + y / 40) % 2 ? 0xc0 : 0x20);
+            row[x] =
+                second ? 0xff000000u | uint32_t((x * 255 / kW) << 16) | uint32_t(((x ^ y) & 0xff) << 8) | 0x40
+                       : 0xff000000u | uint32_t(((y * 255 / kH)) << 8) | uint32_t((x / 40 + y / 40) % 2 ? 0xc0 : 0x20);
     }
     return image;
 }
@@ -103,16 +105,23 @@ void pacing() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     QCoreApplication app(argc, argv);
     int rounds = 3, first = 1, last = kStyleCount;
     bool withPacing = true;
     bool best = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg.rfind("--rounds=", 0) == 0) rounds = std::max(1, std::stoi(arg.substr(9)));
-        else if (arg.rfind("--styles=", 0) == 0) std::sscanf(arg.c_str() + 9, "%d-%d", &first, &last);
-        else if (arg == "--no-pacing") withPacing = false;
-        else if (arg == "--best") best = true;
+        if (arg.rfind("--rounds=", 0) == 0)
+            rounds = std::max(1, std::stoi(arg.substr(9)));
+        else if (arg.rfind("--styles=", 0) == 0)
+            std::sscanf(arg.c_str() + 9, "%d-%d", &first, &last);
+        else if (arg == "--no-pacing")
+            withPacing = false;
+        else if (arg == "--best")
+            best = true;
     }
     first = std::clamp(first, 1, kStyleCount);
     last = std::clamp(last, first, kStyleCount);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdio>
 
+#include "core/scaling/row_workers.h"
 #include "core/transitions/transition_styles.h"
 
 using namespace vz::transitions;
@@ -74,6 +75,9 @@ QImage sheet(int first, int last, const QImage& a, const QImage& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The row workers the program lends its picture work (row_workers.h).
+    vz::RowWorkers rowWorkers;
+    const vz::RowWorkers::Lend lend(&rowWorkers);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc < 2) {

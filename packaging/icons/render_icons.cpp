@@ -25,13 +25,12 @@ namespace {
 // smoothly), largest first.
 constexpr int kDrawnSizes[] = {32, 22, 16};
 
-QImage trayImage(int size) {
-    return vz::glyphs::trayPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
-}
+QImage trayImage(int size) { return vz::glyphs::trayPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32); }
 
 QImage themeImage(int size) {
     for (int drawn : kDrawnSizes) {
-        if (size % drawn == 0) return trayImage(drawn).scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        if (size % drawn == 0)
+            return trayImage(drawn).scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     }
     for (int drawn : kDrawnSizes) {
         if (drawn > size) continue;
@@ -48,7 +47,10 @@ QImage themeImage(int size) {
 // The picture as SVG rectangles: runs of equal pixels in a row, joined with
 // the same run in the rows below.
 QByteArray tracedSvg(const QImage& image) {
-    struct Run { int x, w; QRgb colour; };
+    struct Run {
+        int x, w;
+        QRgb colour;
+    };
     QMap<QRgb, QByteArray> paths;
     QList<QList<Run>> rows(image.height());
     for (int y = 0; y < image.height(); ++y) {
@@ -75,12 +77,16 @@ QByteArray tracedSvg(const QImage& image) {
             paths[run.colour] += QStringLiteral("M%1 %2h%3v%4h-%3z").arg(run.x).arg(y).arg(run.w).arg(h).toLatin1();
         }
     }
-    QByteArray svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\" viewBox=\"0 0 %1 %2\">\n")
-                         .arg(image.width()).arg(image.height()).toLatin1();
+    QByteArray svg =
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\" viewBox=\"0 0 %1 %2\">\n")
+            .arg(image.width())
+            .arg(image.height())
+            .toLatin1();
     for (auto it = paths.cbegin(); it != paths.cend(); ++it) {
         const QRgb c = it.key();
         svg += QStringLiteral("<path fill=\"#%1\"").arg(c & 0xffffff, 6, 16, QLatin1Char('0')).toLatin1();
-        if (qAlpha(c) != 255) svg += QStringLiteral(" fill-opacity=\"%1\"").arg(qAlpha(c) / 255.0, 0, 'g', 3).toLatin1();
+        if (qAlpha(c) != 255)
+            svg += QStringLiteral(" fill-opacity=\"%1\"").arg(qAlpha(c) / 255.0, 0, 'g', 3).toLatin1();
         svg += " d=\"" + it.value() + "\"/>\n";
     }
     svg += "</svg>\n";

@@ -8,17 +8,20 @@
 #include "ui/area/area_overlay.h"
 #include "ui/capture/capture_dialog.h"
 #include "ui/details/monitor_details_window.h"
-#include "ui/shortcuts/shortcuts_dialog.h"
 #include "ui/output/output_window.h"
 #include "ui/picker/window_picker.h"
 #include "ui/preview/preview_window.h"
 #include "ui/scrolltext/scroll_text_dialog.h"
 #include "ui/settings/settings_dialog.h"
+#include "ui/shortcuts/shortcuts_dialog.h"
 #include "ui/slideshow/slideshow_editor.h"
 #include "ui/toolbar/toolbar.h"
 #include "ui/tray/tray_icon.h"
+#include "ui/widgets/look.h"
+#include "ui/widgets/stacking.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -32,9 +35,9 @@ namespace {
 // Off the screen while the area snapshot is taken.
 constexpr int kAsideTop = -1500;
 // The windows whose showing and hiding the controller is told of.
-constexpr View kWatchedViews[] = {View::Output,       View::Preview,         View::Toolbar,      View::SettingsDialog,
-                                  View::AboutBox,     View::AreaOverlay,     View::SlideshowEditor, View::WindowPicker,
-                                  View::Shortcuts,    View::ImageCapture,    View::MonitorDetails,  View::ScrollText};
+constexpr View kWatchedViews[] = {View::Output,    View::Preview,      View::Toolbar,         View::SettingsDialog,
+                                  View::AboutBox,  View::AreaOverlay,  View::SlideshowEditor, View::WindowPicker,
+                                  View::Shortcuts, View::ImageCapture, View::MonitorDetails,  View::ScrollText};
 }  // namespace
 
 App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
@@ -68,11 +71,18 @@ bool App::start(QString* error) {
         return false;
     }
 
+    // One look for every window; dialogs come up above the windows that
+    // stay on top.
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        look::install(application);
+        stacking::install(application);
+    }
     controller_ = std::make_unique<Controller>(platform, options.pipelineMode);
     Controller& c = *controller_;
     c.refreshMonitors();
     c.cursorLock().setMouseArea(Rect4{0, 0, c.screens().primaryWidth(), c.screens().primaryHeight()});
-    c.settingsStore().setFolder(settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
+    c.settingsStore().setFolder(
+        settingsFolder(options.configDir, platform.paths->executableDir(), platform.paths->configHome()));
 
     // The tray icon and its menu, the toolbar, the preview, the output
     // window, the settings dialog: each follows the settings from the load on.
@@ -86,9 +96,10 @@ bool App::start(QString* error) {
     slideshowEditor = std::make_unique<SlideshowEditor>(c, platform);
     // Thumbnails on a thread of their own, except with the inline pipeline
     // of the tests (the fake platform is used from one thread only).
-    windowPicker = std::make_unique<WindowPicker>(c, platform, options.pipelineMode == FramePipeline::Mode::Inline
-                                                         ? picker::WindowThumbnails::Mode::Inline
-                                                         : picker::WindowThumbnails::Mode::Worker);
+    windowPicker = std::make_unique<WindowPicker>(c, platform,
+                                                  options.pipelineMode == FramePipeline::Mode::Inline
+                                                      ? picker::WindowThumbnails::Mode::Inline
+                                                      : picker::WindowThumbnails::Mode::Worker);
     shortcutsDialog = std::make_unique<ShortcutsDialog>(c, platform);
     captureDialog = std::make_unique<CaptureDialog>(c, platform);
     monitorDetails = std::make_unique<MonitorDetailsWindow>(c);
@@ -124,19 +135,19 @@ bool App::start(QString* error) {
 
 QWidget* App::widgetOf(View view) const {
     switch (view) {
-    case View::Output: return output.get();
-    case View::Preview: return preview.get();
-    case View::Toolbar: return toolbar.get();
-    case View::SettingsDialog: return settingsDialog.get();
-    case View::AboutBox: return aboutBox.get();
-    case View::AreaOverlay: return areaOverlay.get();
-    case View::SlideshowEditor: return slideshowEditor.get();
-    case View::WindowPicker: return windowPicker.get();
-    case View::Shortcuts: return shortcutsDialog.get();
-    case View::ImageCapture: return captureDialog.get();
-    case View::MonitorDetails: return monitorDetails.get();
-    case View::ScrollText: return scrollTextDialog.get();
-    default: return nullptr;  // windows not built yet
+        case View::Output: return output.get();
+        case View::Preview: return preview.get();
+        case View::Toolbar: return toolbar.get();
+        case View::SettingsDialog: return settingsDialog.get();
+        case View::AboutBox: return aboutBox.get();
+        case View::AreaOverlay: return areaOverlay.get();
+        case View::SlideshowEditor: return slideshowEditor.get();
+        case View::WindowPicker: return windowPicker.get();
+        case View::Shortcuts: return shortcutsDialog.get();
+        case View::ImageCapture: return captureDialog.get();
+        case View::MonitorDetails: return monitorDetails.get();
+        case View::ScrollText: return scrollTextDialog.get();
+        default: return nullptr;  // windows not built yet
     }
 }
 
@@ -149,71 +160,84 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void App::showView(View view, bool show) {
+    // A dialog opened from one of the program's windows belongs to it; the
+    // settings dialog, the program's main window, stands on its own.
     switch (view) {
-    case View::Output:
-        if (show)
-            output->bringUp();
-        else
-            output->hide();
-        return;
-    case View::SettingsDialog:
-        if (show)
-            settingsDialog->bringUp();
-        else
-            settingsDialog->close();
-        return;
-    case View::AboutBox:
-        if (show && !aboutBox->isVisible()) aboutBox->exec();
-        return;
-    case View::AreaOverlay:
-        if (show)
-            areaOverlay->bringUp();
-        else
-            areaOverlay->hide();
-        return;
-    case View::SlideshowEditor:
-        if (show)
-            slideshowEditor->bringUp();
-        else
-            slideshowEditor->close();
-        return;
-    case View::WindowPicker:
-        if (!show) {
-            windowPicker->reject();
-        } else if (controller_->pickWindowModal()) {
-            // The tray's Single Application waits for the choice.
-            if (windowPicker->isVisible()) windowPicker->hide();
-            windowPicker->exec();
-        } else if (windowPicker->isVisible()) {
-            windowPicker->raise();
-            windowPicker->activateWindow();
-        } else {
-            windowPicker->show();
-            windowPicker->activateWindow();
-        }
-        return;
-    case View::Shortcuts:
-        if (show && !shortcutsDialog->isVisible()) shortcutsDialog->exec();
-        return;
-    case View::ImageCapture:
-    case View::MonitorDetails:
-        if (QWidget* w = widgetOf(view); show) {
-            w->show();
-            w->raise();
-            w->activateWindow();
-        } else {
-            w->hide();
-        }
-        return;
-    case View::ScrollText:
-        if (show)
-            scrollTextDialog->bringUp();
-        else
-            scrollTextDialog->close();
-        return;
-    default:
-        if (QWidget* w = widgetOf(view)) w->setVisible(show);
-        return;
+        case View::AboutBox:
+        case View::SlideshowEditor:
+        case View::Shortcuts:
+        case View::ImageCapture:
+        case View::MonitorDetails:
+        case View::ScrollText:
+            if (show) stacking::belongTo(widgetOf(view), stacking::dialogOwner());
+            break;
+        default: break;
+    }
+    switch (view) {
+        case View::Output:
+            if (show)
+                output->bringUp();
+            else
+                output->hide();
+            return;
+        case View::SettingsDialog:
+            if (show)
+                settingsDialog->bringUp();
+            else
+                settingsDialog->close();
+            return;
+        case View::AboutBox:
+            if (show && !aboutBox->isVisible()) aboutBox->exec();
+            return;
+        case View::AreaOverlay:
+            if (show)
+                areaOverlay->bringUp();
+            else
+                areaOverlay->hide();
+            return;
+        case View::SlideshowEditor:
+            if (show)
+                slideshowEditor->bringUp();
+            else
+                slideshowEditor->close();
+            return;
+        case View::WindowPicker:
+            if (!show) {
+                windowPicker->reject();
+            } else if (controller_->pickWindowModal()) {
+                // The tray's Single Application waits for the choice.
+                if (windowPicker->isVisible()) windowPicker->hide();
+                windowPicker->exec();
+            } else if (windowPicker->isVisible()) {
+                windowPicker->raise();
+                windowPicker->activateWindow();
+            } else {
+                windowPicker->show();
+                windowPicker->activateWindow();
+            }
+            return;
+        case View::Shortcuts:
+            if (show && !shortcutsDialog->isVisible()) shortcutsDialog->exec();
+            return;
+        case View::ImageCapture:
+        case View::MonitorDetails:
+            if (QWidget* w = widgetOf(view); show) {
+                w->show();
+                w->raise();
+                w->activateWindow();
+            } else {
+                w->hide();
+            }
+            return;
+        case View::ScrollText:
+            if (show)
+                scrollTextDialog->bringUp();
+            else
+                scrollTextDialog->close();
+            return;
+        default:
+            if (QWidget* w = widgetOf(view)) w->setVisible(show);
+            return;
     }
 }
 
@@ -233,6 +257,7 @@ void App::keepOnTop() {
     const Controller& c = *controller_;
     if (c.menuOpen() || c.isShown(View::WindowPicker) || c.isShown(View::Shortcuts)) return;
     if (c.isShown(View::AreaOverlay)) return;  // nothing covers the area overlay
+    if (stacking::dialogOpen()) return;        // nothing covers a dialog
     if (preview->isVisible()) preview->raise();
     if (output->stayOnTopAction->isChecked()) output->raise();
 }

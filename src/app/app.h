@@ -5,6 +5,7 @@
 
 #include "core/capture/frame_pipeline.h"
 #include "core/controller/controller.h"
+#include "core/scaling/row_workers.h"
 #include "platform/platform.h"
 
 #include <QObject>
@@ -39,6 +40,11 @@ struct AppOptions {
 
 class App : public QObject {
     Q_OBJECT
+    // The row workers of every resample and transition frame: made first and
+    // lent to this thread, so that every engine made after takes them along.
+    RowWorkers rowWorkers_;
+    RowWorkers::Lend rowWorkersLent_{&rowWorkers_};
+
 public:
     App(Platform& platform, AppOptions options = {});
     ~App() override;

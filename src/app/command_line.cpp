@@ -28,8 +28,9 @@ QString parseArea(const QString& text, QRect& area) {
                          toInt(parts[1], -kCoordinateLimit, kCoordinateLimit, v[1]) &&
                          toInt(parts[2], 1, kCoordinateLimit, v[2]) && toInt(parts[3], 1, kCoordinateLimit, v[3]);
     if (!numbers)
-        return QStringLiteral("--start area needs X,Y,WIDTH,HEIGHT (whole numbers, width and height at least 1), "
-                              "not '%1'")
+        return QStringLiteral(
+                   "--start area needs X,Y,WIDTH,HEIGHT (whole numbers, width and height at least 1), "
+                   "not '%1'")
             .arg(text);
     if (qint64(v[0]) + v[2] > kCoordinateLimit || qint64(v[1]) + v[3] > kCoordinateLimit)
         return QStringLiteral("--start area %1 reaches beyond the screen's coordinate range").arg(text);
@@ -71,7 +72,9 @@ CommandLine parseCommandLine(const QStringList& args, const QString& workingDir)
             cl.error = QStringLiteral("option %1 needs a value").arg(name);
             return {};
         };
-        auto is = [&](const char* name) { return a == QLatin1String(name) || a.startsWith(QLatin1String(name) + QLatin1Char('=')); };
+        auto is = [&](const char* name) {
+            return a == QLatin1String(name) || a.startsWith(QLatin1String(name) + QLatin1Char('='));
+        };
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             cl.help = true;
         } else if (a == QLatin1String("--version")) {
@@ -111,8 +114,9 @@ CommandLine parseCommandLine(const QStringList& args, const QString& workingDir)
                     cl.error = QStringLiteral("--start %1 needs a file name").arg(what);
                 if (cl.error.isEmpty()) r.file = QDir::cleanPath(base.absoluteFilePath(file));
             } else {
-                cl.error = QStringLiteral("unknown source '%1' (known: desktop, area, window, clipboard, slideshow, "
-                                          "text)")
+                cl.error = QStringLiteral(
+                               "unknown source '%1' (known: desktop, area, window, clipboard, slideshow, "
+                               "text)")
                                .arg(what);
             }
         } else if (is("--view")) {
@@ -132,16 +136,24 @@ CommandLine parseCommandLine(const QStringList& args, const QString& workingDir)
 QStringList requestArguments(const StartRequest& r) {
     QStringList args;
     switch (r.source) {
-    case StartRequest::Source::None: break;
-    case StartRequest::Source::Desktop: args << QStringLiteral("--start") << QStringLiteral("desktop"); break;
-    case StartRequest::Source::Clipboard: args << QStringLiteral("--start") << QStringLiteral("clipboard"); break;
-    case StartRequest::Source::Area:
-        args << QStringLiteral("--start") << QStringLiteral("area")
-             << QStringLiteral("%1,%2,%3,%4").arg(r.area.x()).arg(r.area.y()).arg(r.area.width()).arg(r.area.height());
-        break;
-    case StartRequest::Source::Window: args << QStringLiteral("--start") << QStringLiteral("window") << r.window; break;
-    case StartRequest::Source::Slideshow: args << QStringLiteral("--start") << QStringLiteral("slideshow") << r.file; break;
-    case StartRequest::Source::Text: args << QStringLiteral("--start") << QStringLiteral("text") << r.file; break;
+        case StartRequest::Source::None: break;
+        case StartRequest::Source::Desktop: args << QStringLiteral("--start") << QStringLiteral("desktop"); break;
+        case StartRequest::Source::Clipboard: args << QStringLiteral("--start") << QStringLiteral("clipboard"); break;
+        case StartRequest::Source::Area:
+            args << QStringLiteral("--start") << QStringLiteral("area")
+                 << QStringLiteral("%1,%2,%3,%4")
+                        .arg(r.area.x())
+                        .arg(r.area.y())
+                        .arg(r.area.width())
+                        .arg(r.area.height());
+            break;
+        case StartRequest::Source::Window:
+            args << QStringLiteral("--start") << QStringLiteral("window") << r.window;
+            break;
+        case StartRequest::Source::Slideshow:
+            args << QStringLiteral("--start") << QStringLiteral("slideshow") << r.file;
+            break;
+        case StartRequest::Source::Text: args << QStringLiteral("--start") << QStringLiteral("text") << r.file; break;
     }
     if (r.viewMode) {
         QString mode = QLatin1String(kViewModes[viewFitNumber(*r.viewMode) - 1]);

@@ -50,7 +50,8 @@ void InstanceServer::take(QLocalSocket* socket) {
         const std::optional<QStringList> arguments = argumentsOfRequestLine(socket->readLine(kMaxRequestBytes));
         const QString reason = arguments ? handler_(*arguments) : QStringLiteral("the request could not be read");
         if (!guard) return;
-        const QByteArray answer = reason.isEmpty() ? QByteArray("ok\n") : "error " + reason.toUtf8().replace('\n', ' ') + '\n';
+        const QByteArray answer =
+            reason.isEmpty() ? QByteArray("ok\n") : "error " + reason.toUtf8().replace('\n', ' ') + '\n';
         socket->write(answer);
         socket->disconnectFromServer();
     });
@@ -64,7 +65,8 @@ ForwardResult forwardToRunningCopy(const QString& path, const QStringList& argum
         socket.connectToServer(path);
         if (socket.waitForConnected(200)) break;
         if (connectDeadline.hasExpired()) {
-            result.message = QStringLiteral("Vivivoz is already running but does not answer (%1)").arg(socket.errorString());
+            result.message =
+                QStringLiteral("Vivivoz is already running but does not answer (%1)").arg(socket.errorString());
             return result;
         }
         socket.abort();

@@ -150,13 +150,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vivivoz: %s\n", qPrintable(sent.message));
         return sent.status == vz::ForwardResult::Status::Refused ? 2 : 1;
     }
-    QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &qapp,
-                     [&app](QSessionManager&) { app.closeQuery(); });
+    QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &qapp, [&app](QSessionManager&) { app.closeQuery(); });
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &qapp, [&app] { app.closeQuery(); });
 
     if (!app.trayAvailable()) {
-        std::fprintf(stderr, "vivivoz: no notification area (system tray) is available; "
-                             "showing the windows instead\n");
+        std::fprintf(stderr,
+                     "vivivoz: no notification area (system tray) is available; "
+                     "showing the windows instead\n");
         app.tray->onLeftClick();
     }
     if (!cl.request.isEmpty()) {

@@ -27,13 +27,13 @@ namespace vz {
 
 // One display output (a connector of a graphics adapter).
 struct DisplayOutput {
-    QString name;         // e.g. "HDMI-1"
-    QString adapter;      // the adapter's name; empty when unknown
+    QString name;     // e.g. "HDMI-1"
+    QString adapter;  // the adapter's name; empty when unknown
     bool connected = false;
     bool active = false;  // shows part of the desktop
     QSize mode;           // the current mode; empty when there is none
     double refreshHz = 0;
-    int depth = 0;        // bits per pixel
+    int depth = 0;  // bits per pixel
 };
 
 // Monitors of the desktop. Index 0 is the primary monitor; the others follow
@@ -94,14 +94,14 @@ using WindowId = std::uint64_t;
 
 // One top-level window as a window list shows it.
 struct WindowInfo {
-    WindowId id = 0;        // the application's own window (not the frame round it)
-    QString title{};        // empty when the window has none
-    QString className{};    // the class part of WM_CLASS ("Firefox")
-    QString instanceName{}; // the instance part of WM_CLASS ("Navigator")
-    qint64 processId = 0;   // 0 when unknown
-    QString programPath{};  // the owning process's executable; empty when unknown
-    QRect outer{};          // frame and title bar included, root coordinates
-    bool visible = false;   // mapped and viewable (false when minimised)
+    WindowId id = 0;              // the application's own window (not the frame round it)
+    QString title{};              // empty when the window has none
+    QString className{};          // the class part of WM_CLASS ("Firefox")
+    QString instanceName{};       // the instance part of WM_CLASS ("Navigator")
+    qint64 processId = 0;         // 0 when unknown
+    QString programPath{};        // the owning process's executable; empty when unknown
+    QRect outer{};                // frame and title bar included, root coordinates
+    bool visible = false;         // mapped and viewable (false when minimised)
     bool desktopOrPanel = false;  // the desktop background, a panel or a dock
 };
 
@@ -162,7 +162,10 @@ public:
     virtual bool acquire(const QString& executablePath, QString* error) = 0;
     // Where the copy holding the lock listens for later starts (a local
     // socket named like the lock); empty when there is none.
-    virtual QString channelPath(const QString& executablePath) const { (void)executablePath; return {}; }
+    virtual QString channelPath(const QString& executablePath) const {
+        (void)executablePath;
+        return {};
+    }
 };
 
 // Questions, messages and beeps. The real one shows message boxes; the fake
@@ -186,8 +189,8 @@ public:
     // A message box with one "OK" button and a check box below the text.
     // Returns true when closed with the button; `checked` then holds the
     // box's state (it is left alone otherwise).
-    virtual bool informWithCheckBox(const QString& caption, const QString& text,
-                                    const QString& checkBoxText, bool& checked) = 0;
+    virtual bool informWithCheckBox(const QString& caption, const QString& text, const QString& checkBoxText,
+                                    bool& checked) = 0;
     // A modal "Open" dialog for one existing file, filtered by `filter`
     // ("Name (*.ext)"); the chosen path, or empty when cancelled.
     virtual QString chooseOpenFile(const QString& filter, const QString& defaultSuffix) {
@@ -320,6 +323,10 @@ struct Platform {
     // thread and its paint, serialised by the band's lock). Null when there
     // is no display; the function returns null when the window cannot be used.
     std::function<std::unique_ptr<BandSink>(WindowId window)> openBandSurface;
+    // Whether a compositing manager runs, so that a window's opacity shows
+    // (asked each time: one may start or stop at any moment). Null when the
+    // system cannot tell; opacity is then taken to work.
+    std::function<bool()> compositing;
 };
 
 }  // namespace vz

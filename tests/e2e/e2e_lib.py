@@ -207,6 +207,55 @@ def opacity_of(wid):
     return 255 if not m else round(int(m.group(1)) * 255 / 0xFFFFFFFF)
 
 
+class SelectionOwner:
+    """A client that owns the X selection `name` and never answers a request
+    for its content, until close(). Talks to the server through libX11 with
+    ctypes."""
+
+    def __init__(self, name):
+        import ctypes
+        import ctypes.util
+        x = ctypes.CDLL(ctypes.util.find_library("X11"))
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XCreateSimpleWindow.restype = ctypes.c_ulong
+        x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
+            [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
+        x.XInternAtom.restype = ctypes.c_ulong
+        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x.XSetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong]
+        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.x = x
+        self.display = x.XOpenDisplay(None)
+        if not self.display:
+            raise AssertionError(f"cannot open the display to own the selection {name}")
+        window = x.XCreateSimpleWindow(self.display, x.XDefaultRootWindow(self.display), 0, 0, 1, 1, 0, 0, 0)
+        x.XSetSelectionOwner(self.display, x.XInternAtom(self.display, name, 0), window, 0)
+        x.XSync(self.display, 0)
+
+    def close(self):
+        # Closing the connection destroys the window and so gives the selection up.
+        if self.display:
+            self.x.XCloseDisplay(self.display)
+            self.display = None
+
+
+class FakeCompositor:
+    """Owns the screen's _NET_WM_CM_S0 selection while the block runs, which
+    is how a compositing manager makes itself known; nothing is composited."""
+
+    def __enter__(self):
+        self.owner = SelectionOwner(b"_NET_WM_CM_S0")
+        return self
+
+    def __exit__(self, *exc):
+        self.owner.close()
+        return False
+
+
 def activate(wid):
     run(["xdotool", "windowactivate", "--sync", str(wid)], check=False)
 

@@ -14,6 +14,7 @@ DIALOG_TITLE = "Vivivoz - Settings"
 # Where the slider sits in the settings dialog's client area.
 SLIDER = (374, 362, 220, 30)
 TOOLBAR_SIZE = (248, 42)
+TOOLBAR_COLOUR = (67, 74, 84)
 # Places that keep the toolbar and the dialog apart on the primary monitor.
 SETTINGS = ("[Velikost]\r\nLevo=1400\r\nGor=900\r\n\r\n"
             "[Options]\r\noptLeft=300\r\noptTop=200\r\n{extra}\r\n")
@@ -131,8 +132,10 @@ class ActivationTest(e2e.DisplayTest):
                            lambda: e2e.SECOND in self.output_geometries(app, dialog), 8)
             self.assert_dialog_active(dialog, "after End")
 
-    def test_auto_hide_from_the_settings_file_fades_the_toolbar(self):
-        with self.start("optAutohide=1\r\noptAutohideagain=1\r\n") as app:
+    # The fade shows only where a compositing manager runs; without one the
+    # toolbar vanishes instead. The virtual display has none of its own.
+    def test_auto_hide_from_the_settings_file_fades_the_toolbar_with_compositing(self):
+        with e2e.FakeCompositor(), self.start("optAutohide=1\r\noptAutohideagain=1\r\n") as app:
             dialog = self.bring_up_windows(app)
             toolbar = e2e.wait_until("the toolbar", lambda: self.toolbar(app), 20)
             self.assertNotEqual(e2e.active_window(), toolbar, "the toolbar was activated")
@@ -140,11 +143,12 @@ class ActivationTest(e2e.DisplayTest):
             self.assertEqual(e2e.opacity_of(toolbar), 255, "the toolbar starts opaque")
 
             # About 11 s opaque, then the fade.
-            faded = e2e.wait_until("the toolbar to fade with the pointer away",
-                                   lambda: e2e.opacity_of(toolbar) < 255, 25, interval=0.5)
+            e2e.wait_until("the toolbar to fade with the pointer away",
+                           lambda: e2e.opacity_of(toolbar) < 255, 25, interval=0.5)
             self.assertGreater(time.monotonic() - shown, 8, "the toolbar faded before its opaque time")
             first = e2e.opacity_of(toolbar)
             e2e.wait_until("the fade to go on", lambda: e2e.opacity_of(toolbar) < first, 5)
+            self.assertTrue(self.toolbar_drawn(toolbar), "the fading toolbar vanished")
 
             # The pointer on the toolbar brings it back at once.
             tx, ty, tw, th = e2e.geometry_of(toolbar)
@@ -152,6 +156,34 @@ class ActivationTest(e2e.DisplayTest):
             e2e.wait_until("the toolbar opaque with the pointer on it",
                            lambda: e2e.opacity_of(toolbar) == 255, 5)
             self.assertTrue(app.running(), app.log())
+
+    def test_auto_hide_without_compositing_makes_the_toolbar_vanish(self):
+        with self.start("optAutohide=1\r\noptAutohideagain=1\r\n") as app:
+            self.bring_up_windows(app)
+            toolbar = e2e.wait_until("the toolbar", lambda: self.toolbar(app), 20)
+            shown = time.monotonic()
+            self.assertTrue(self.toolbar_drawn(toolbar), "the toolbar starts drawn")
+            e2e.wait_until("the toolbar to vanish with the pointer away",
+                           lambda: not self.toolbar_drawn(toolbar), 25, interval=0.5)
+            self.assertGreater(time.monotonic() - shown, 8, "the toolbar vanished before its opaque time")
+            self.assertIn(toolbar, self.toolbar_ids(app), "the vanished toolbar's window stays mapped")
+            self.assertEqual(e2e.opacity_of(toolbar), 255, "no opacity without a compositing manager")
+
+            # The pointer where it was brings it back.
+            tx, ty, tw, th = e2e.geometry_of(toolbar)
+            e2e.move_pointer(tx + tw // 2, ty + th // 2)
+            e2e.wait_until("the toolbar back with the pointer on its place",
+                           lambda: self.toolbar_drawn(toolbar), 5)
+            self.assertTrue(app.running(), app.log())
+
+    def toolbar_ids(self, app):
+        return list(e2e.top_level_windows(app.proc.pid))
+
+    def toolbar_drawn(self, toolbar):
+        """Whether the toolbar's panel colour is on the screen at its left end."""
+        tx, ty, tw, th = e2e.geometry_of(toolbar)
+        shot = e2e.grab(tx, ty, tw, th)
+        return e2e.close_to(e2e.pixel(shot, 6, th // 2), TOOLBAR_COLOUR, 6)
 
 
 if __name__ == "__main__":

@@ -5,8 +5,6 @@ A test program's window is picked in the window picker and mirrored onto the
 second monitor, also while another window covers it; a picture put on the
 clipboard appears on the second monitor and text leaves it alone."""
 
-import ctypes
-import ctypes.util
 import os
 import subprocess
 import tempfile
@@ -62,35 +60,6 @@ class ShowWindow:
         if self.proc.poll() is None:
             self.proc.terminate()
             self.proc.wait(timeout=10)
-
-
-class SilentClipboardOwner:
-    """Takes the clipboard and never answers a request for its content."""
-
-    def __init__(self):
-        x = ctypes.CDLL(ctypes.util.find_library("X11"))
-        x.XOpenDisplay.restype = ctypes.c_void_p
-        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x.XDefaultRootWindow.restype = ctypes.c_ulong
-        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        x.XCreateSimpleWindow.restype = ctypes.c_ulong
-        x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
-            [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
-        x.XInternAtom.restype = ctypes.c_ulong
-        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x.XSetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_ulong]
-        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.x = x
-        self.display = x.XOpenDisplay(None)
-        window = x.XCreateSimpleWindow(self.display, x.XDefaultRootWindow(self.display), 0, 0, 1, 1, 0, 0, 0)
-        x.XSetSelectionOwner(self.display, x.XInternAtom(self.display, b"CLIPBOARD", 0), window, 0)
-        x.XSync(self.display, 0)
-
-    def close(self):
-        if self.display:
-            self.x.XCloseDisplay(self.display)
-            self.display = None
 
 
 class SourcesTest(e2e.DisplayTest):
@@ -200,7 +169,7 @@ class SourcesTest(e2e.DisplayTest):
 
             # An owner that never answers: the output keeps its picture, and
             # once Qt's clipboard timeout has passed the next picture shows.
-            silent = SilentClipboardOwner()
+            silent = e2e.SelectionOwner(b"CLIPBOARD")
             self.cleanups.append(silent.close)
             time.sleep(1)
             self.assertTrue(shows_quadrants(), "a silent owner changed the output")

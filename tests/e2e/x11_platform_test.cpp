@@ -28,8 +28,8 @@
 
 namespace {
 
-const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255),
-           kYellow = qRgb(255, 255, 0), kBlack = qRgb(0, 0, 0);
+const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255), kYellow = qRgb(255, 255, 0),
+           kBlack = qRgb(0, 0, 0);
 
 // The stored 32-bit value: RGB32 pixels must carry 0xff in the top byte,
 // which QImage::pixel() would paper over.
@@ -84,6 +84,25 @@ TEST_F(X11Platform, MonitorsPrimaryFirst) {
     EXPECT_EQ(platform.monitors->primary(), QRect(0, 0, 1920, 1080));
 }
 
+// A compositing manager is one that owns the screen's _NET_WM_CM_S0
+// selection: the virtual display has none until a client takes it, and none
+// again once that client's window is gone.
+TEST_F(X11Platform, CompositingFollowsTheSelectionOwner) {
+    ASSERT_TRUE(platform.compositing);
+    X11TestClient client;
+    ASSERT_TRUE(client.ok());
+    EXPECT_FALSE(platform.compositing());
+    X11TestClient::WindowSetup setup;
+    setup.geometry = QRect(0, 0, 8, 8);
+    setup.map = false;
+    const unsigned long owner = client.createWindow(setup);
+    client.ownSelection("_NET_WM_CM_S0", owner);
+    EXPECT_TRUE(platform.compositing());
+    client.destroyWindow(owner);
+    client.sync();
+    EXPECT_FALSE(platform.compositing());
+}
+
 // A bypass-the-window-manager window with the quadrant pattern straddling
 // the two monitors at 1900,100, 64x48.
 class ScreenCaptureTest : public ::testing::TestWithParam<vz::x11::X11ScreenCapture::Method> {
@@ -107,22 +126,26 @@ protected:
 
 TEST_P(ScreenCaptureTest, CopiesThePixelsOfTheRectangle) {
     EXPECT_EQ(capture->usesSharedMemory(), GetParam() == vz::x11::X11ScreenCapture::Method::Auto);
-    struct Case { QRect rect; QPoint at; QRgb expected; };
+    struct Case {
+        QRect rect;
+        QPoint at;
+        QRgb expected;
+    };
     // Quadrant edges on the root: x 1932, y 124.
     const Case cases[] = {
-        {QRect(1900, 100, 64, 48), {0, 0}, kRed},       {QRect(1900, 100, 64, 48), {31, 23}, kRed},
-        {QRect(1900, 100, 64, 48), {32, 23}, kGreen},   {QRect(1900, 100, 64, 48), {31, 24}, kBlue},
-        {QRect(1900, 100, 64, 48), {63, 47}, kYellow},  {QRect(1920, 112, 24, 24), {11, 11}, kRed},
-        {QRect(1920, 112, 24, 24), {12, 11}, kGreen},   {QRect(1920, 112, 24, 24), {11, 12}, kBlue},
-        {QRect(1920, 112, 24, 24), {12, 12}, kYellow},  {QRect(1931, 123, 2, 2), {1, 1}, kYellow},
+        {QRect(1900, 100, 64, 48), {0, 0}, kRed},      {QRect(1900, 100, 64, 48), {31, 23}, kRed},
+        {QRect(1900, 100, 64, 48), {32, 23}, kGreen},  {QRect(1900, 100, 64, 48), {31, 24}, kBlue},
+        {QRect(1900, 100, 64, 48), {63, 47}, kYellow}, {QRect(1920, 112, 24, 24), {11, 11}, kRed},
+        {QRect(1920, 112, 24, 24), {12, 11}, kGreen},  {QRect(1920, 112, 24, 24), {11, 12}, kBlue},
+        {QRect(1920, 112, 24, 24), {12, 12}, kYellow}, {QRect(1931, 123, 2, 2), {1, 1}, kYellow},
     };
     QImage image;
     for (const Case& c : cases) {
         ASSERT_TRUE(capture->captureScreen(c.rect, image));
         ASSERT_EQ(image.size(), c.rect.size());
         ASSERT_EQ(image.format(), QImage::Format_RGB32);
-        EXPECT_EQ(raw(image, c.at), c.expected) << "rect " << c.rect.x() << "," << c.rect.y() << " at "
-                                                 << c.at.x() << "," << c.at.y();
+        EXPECT_EQ(raw(image, c.at), c.expected)
+            << "rect " << c.rect.x() << "," << c.rect.y() << " at " << c.at.x() << "," << c.at.y();
     }
 }
 
@@ -132,8 +155,7 @@ TEST_P(ScreenCaptureTest, EveryPixelIsOpaque) {
     QImage image;
     ASSERT_TRUE(capture->captureScreen(QRect(0, 0, 3200, 1080), image));
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ASSERT_EQ(qAlpha(raw(image, {x, y})), 255) << x << "," << y;
+        for (int x = 0; x < image.width(); ++x) ASSERT_EQ(qAlpha(raw(image, {x, y})), 255) << x << "," << y;
 }
 
 TEST_P(ScreenCaptureTest, ReusesTheCallersBuffer) {
@@ -162,20 +184,24 @@ TEST_P(ScreenCaptureTest, OutsideTheRootIsBlack) {
                probe.pixel(3199, 1079) == kGreen;
     }));
 
-    struct Case { QRect rect; QPoint at; QRgb expected; };
+    struct Case {
+        QRect rect;
+        QPoint at;
+        QRgb expected;
+    };
     const Case cases[] = {
-        {QRect(-16, -16, 32, 32), {15, 15}, kBlack},   {QRect(-16, -16, 32, 32), {16, 16}, kGreen},
-        {QRect(-16, -16, 32, 32), {31, 31}, kGreen},   {QRect(-16, -16, 32, 32), {31, 0}, kBlack},
-        {QRect(3190, 1070, 20, 20), {9, 9}, kGreen},   {QRect(3190, 1070, 20, 20), {10, 9}, kBlack},
-        {QRect(3190, 1070, 20, 20), {9, 10}, kBlack},  {QRect(3190, 1070, 20, 20), {19, 19}, kBlack},
+        {QRect(-16, -16, 32, 32), {15, 15}, kBlack},  {QRect(-16, -16, 32, 32), {16, 16}, kGreen},
+        {QRect(-16, -16, 32, 32), {31, 31}, kGreen},  {QRect(-16, -16, 32, 32), {31, 0}, kBlack},
+        {QRect(3190, 1070, 20, 20), {9, 9}, kGreen},  {QRect(3190, 1070, 20, 20), {10, 9}, kBlack},
+        {QRect(3190, 1070, 20, 20), {9, 10}, kBlack}, {QRect(3190, 1070, 20, 20), {19, 19}, kBlack},
         {QRect(-40, -40, 20, 20), {10, 10}, kBlack},  // wholly outside
     };
     QImage image;
     for (const Case& c : cases) {
         ASSERT_TRUE(capture->captureScreen(c.rect, image));
         ASSERT_EQ(image.size(), c.rect.size());
-        EXPECT_EQ(raw(image, c.at), c.expected) << "rect " << c.rect.x() << "," << c.rect.y() << " at "
-                                                 << c.at.x() << "," << c.at.y();
+        EXPECT_EQ(raw(image, c.at), c.expected)
+            << "rect " << c.rect.x() << "," << c.rect.y() << " at " << c.at.x() << "," << c.at.y();
     }
 }
 
@@ -191,8 +217,7 @@ INSTANTIATE_TEST_SUITE_P(Methods, ScreenCaptureTest,
                          ::testing::Values(vz::x11::X11ScreenCapture::Method::Auto,
                                            vz::x11::X11ScreenCapture::Method::PlainGetImage),
                          [](const auto& info) {
-                             return info.param == vz::x11::X11ScreenCapture::Method::Auto ? "SharedMemory"
-                                                                                         : "GetImage";
+                             return info.param == vz::x11::X11ScreenCapture::Method::Auto ? "SharedMemory" : "GetImage";
                          });
 
 TEST_F(X11Platform, PointerPositionAndCursor) {
@@ -290,7 +315,8 @@ protected:
         EXPECT_TRUE(waitUntil([&] {
             info = findListed(*platform.windows, id);
             return info && info->visible && info->outer.width() > 0;
-        })) << "window " << id << " was never listed as visible";
+        })) << "window "
+            << id << " was never listed as visible";
         return info.value_or(vz::WindowInfo{});
     }
     X11TestClient client;
@@ -304,10 +330,16 @@ TEST_F(X11WindowList, ListsTitleClassAndProgram) {
     };
     const Case cases[] = {
         {{QRect(200, 150, 300, 200), kBlue, "Čebelica – ☂ window", "", "picker-test", "PickerTest"},
-         QStringLiteral("Čebelica – ☂ window"), QStringLiteral("picker-test"), QStringLiteral("PickerTest"), ownProgram},
+         QStringLiteral("Čebelica – ☂ window"),
+         QStringLiteral("picker-test"),
+         QStringLiteral("PickerTest"),
+         ownProgram},
         // Only the old Latin-1 title; no process id, so no program path.
         {{QRect(600, 150, 200, 120), kGreen, "", "Caf\xe9 only", "old", "Old", false},
-         QStringLiteral("Café only"), QStringLiteral("old"), QStringLiteral("Old"), QString()},
+         QStringLiteral("Café only"),
+         QStringLiteral("old"),
+         QStringLiteral("Old"),
+         QString()},
         // Nothing at all.
         {{QRect(900, 150, 120, 90), kRed, "", "", "", "", false}, QString(), QString(), QString(), QString()},
     };
@@ -369,7 +401,8 @@ TEST_F(X11WindowList, WithoutAWorkingWindowManagerTheRootChildrenAreListed) {
 }
 
 TEST_F(X11WindowList, MinimisedWindowIsListedHiddenAndCannotBeCaptured) {
-    const vz::WindowId id = client.createWindow({QRect(300, 300, 200, 150), kBlue, "to be minimised", "", "min", "Min"});
+    const vz::WindowId id =
+        client.createWindow({QRect(300, 300, 200, 150), kBlue, "to be minimised", "", "min", "Min"});
     waitListed(id);
     QImage image;
     EXPECT_TRUE(waitUntil([&] { return platform.windows->captureWindow(id, image); }));
@@ -555,15 +588,21 @@ TEST_F(GlobalKeysTest, ACombinationHeldElsewhereIsRefused) {
 }
 
 TEST_F(GlobalKeysTest, KeysTheKeyboardLacksOrTheServerKeepsAreToldApart) {
-    struct Case { const char* what; vz::KeyCombination keys; vz::KeyRegistration expected; };
+    struct Case {
+        const char* what;
+        vz::KeyCombination keys;
+        vz::KeyRegistration expected;
+    };
     const Case cases[] = {
         {"no key", {0, vz::KeyModifier::Ctrl}, NoSuchKey},
         {"a keysym no key produces", {0x1234567, {}}, NoSuchKey},
-        {"Ctrl+Alt+F1 switches to the first console", {kF1, vz::KeyModifier::Ctrl | vz::KeyModifier::Alt},
+        {"Ctrl+Alt+F1 switches to the first console",
+         {kF1, vz::KeyModifier::Ctrl | vz::KeyModifier::Alt},
          KeptBySystem},
         {"Ctrl+Alt+F7", {kF7, vz::KeyModifier::Ctrl | vz::KeyModifier::Alt}, KeptBySystem},
         {"Shift+Ctrl+Alt+F1 is an F1 again",
-         {kF1, vz::KeyModifier::Shift | vz::KeyModifier::Ctrl | vz::KeyModifier::Alt}, Registered},
+         {kF1, vz::KeyModifier::Shift | vz::KeyModifier::Ctrl | vz::KeyModifier::Alt},
+         Registered},
         {"Ctrl+F1", {kF1, vz::KeyModifier::Ctrl}, Registered},
     };
     int id = 20;
@@ -605,8 +644,8 @@ protected:
     }
     // Relative motion, as a mouse makes it; barriers stop only that.
     bool moveBy(int dx, int dy) {
-        return xdotool({QStringLiteral("mousemove_relative"), QStringLiteral("--"), QString::number(dx),
-                        QString::number(dy)});
+        return xdotool(
+            {QStringLiteral("mousemove_relative"), QStringLiteral("--"), QString::number(dx), QString::number(dy)});
     }
     // Where the pointer comes to rest.
     QPoint settledPosition() {
@@ -622,11 +661,13 @@ TEST_F(PointerFenceTest, BarriersStopMotionAtEverySide) {
     ASSERT_TRUE(fence->usesBarriers()) << "the virtual server has XFixes 5 and XInput 2.3";
 
     const QRect area(400, 300, 800, 400);  // x 400..1199, y 300..699
-    struct Case { QPoint by; QPoint expected; };
+    struct Case {
+        QPoint by;
+        QPoint expected;
+    };
     const Case cases[] = {
-        {{1000, 0}, {1199, 500}}, {{-1000, 0}, {400, 500}},
-        {{0, 1000}, {800, 699}},  {{0, -1000}, {800, 300}},
-        {{1000, 1000}, {1199, 699}},  // into a corner
+        {{1000, 0}, {1199, 500}}, {{-1000, 0}, {400, 500}},    {{0, 1000}, {800, 699}},
+        {{0, -1000}, {800, 300}}, {{1000, 1000}, {1199, 699}},  // into a corner
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(warp({800, 500}));
@@ -746,7 +787,10 @@ private:
 };
 
 TEST(X11PlatformWithoutDisplay, SaysWhyAndKeepsLockAndPaths) {
-    struct Case { const char* display; QString error; };
+    struct Case {
+        const char* display;
+        QString error;
+    };
     const Case cases[] = {
         {nullptr, QStringLiteral("DISPLAY is not set")},
         {"", QStringLiteral("DISPLAY is not set")},
@@ -846,7 +890,8 @@ TEST_F(BandSurfaceTest, TicksDrawTheWindowAsTheyDrawAnImage) {
         ASSERT_TRUE(waitUntil([&] {
             got = shot();
             return got == image.image();
-        })) << "tick " << tick;
+        })) << "tick "
+            << tick;
     }
     // Each tile of the picture went to the server once.
     EXPECT_LE(surface->uploads(), 2);

@@ -18,10 +18,10 @@ unsigned long X11TestClient::createWindow(const WindowSetup& setup) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = setup.background & 0xffffff;  // 24-bit TrueColor
     attributes.override_redirect = setup.overrideRedirect ? True : False;
-    const Window window = XCreateWindow(
-        display, RootWindow(display, screen), setup.geometry.x(), setup.geometry.y(), unsigned(setup.geometry.width()),
-        unsigned(setup.geometry.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
-        CWBackPixel | CWOverrideRedirect, &attributes);
+    const Window window =
+        XCreateWindow(display, RootWindow(display, screen), setup.geometry.x(), setup.geometry.y(),
+                      unsigned(setup.geometry.width()), unsigned(setup.geometry.height()), 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
 
     // Where the window manager should put it: where we asked.
     XSizeHints hints{};
@@ -35,7 +35,8 @@ unsigned long X11TestClient::createWindow(const WindowSetup& setup) {
     if (!setup.utf8Title.isEmpty())
         XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
                         XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(setup.utf8Title.constData()), int(setup.utf8Title.size()));
+                        reinterpret_cast<const unsigned char*>(setup.utf8Title.constData()),
+                        int(setup.utf8Title.size()));
     if (!setup.latin1Title.isEmpty())
         XChangeProperty(display, window, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(setup.latin1Title.constData()),
@@ -47,8 +48,8 @@ unsigned long X11TestClient::createWindow(const WindowSetup& setup) {
     }
     if (setup.withPid) {
         const long pid = long(getpid());
-        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pid), 1);
         char host[256] = {};
         gethostname(host, sizeof host - 1);
         XTextProperty machine{};
@@ -98,6 +99,11 @@ unsigned long X11TestClient::supportingWmCheck() {
         window = *reinterpret_cast<unsigned long*>(data);
     if (data) XFree(data);
     return window;
+}
+
+void X11TestClient::ownSelection(const QByteArray& name, unsigned long window) {
+    XSetSelectionOwner(display_, XInternAtom(display_, name.constData(), False), Window(window), CurrentTime);
+    XSync(display_, False);
 }
 
 void X11TestClient::setSupportingWmCheck(unsigned long window) {

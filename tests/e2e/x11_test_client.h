@@ -20,11 +20,11 @@ public:
 
     struct WindowSetup {
         QRect geometry;
-        QRgb background = 0;          // the server paints it: no redrawing needed
-        QByteArray utf8Title;         // _NET_WM_NAME; empty: none
-        QByteArray latin1Title;       // WM_NAME; empty: none
-        QByteArray instance, wmClass; // WM_CLASS
-        bool withPid = true;          // _NET_WM_PID and WM_CLIENT_MACHINE
+        QRgb background = 0;           // the server paints it: no redrawing needed
+        QByteArray utf8Title;          // _NET_WM_NAME; empty: none
+        QByteArray latin1Title;        // WM_NAME; empty: none
+        QByteArray instance, wmClass;  // WM_CLASS
+        bool withPid = true;           // _NET_WM_PID and WM_CLIENT_MACHINE
         bool overrideRedirect = false;
         bool map = true;
     };
@@ -36,6 +36,9 @@ public:
     // make the window manager look gone.
     unsigned long supportingWmCheck();
     void setSupportingWmCheck(unsigned long window);
+    // Makes `window` the owner of the selection `name` (0: no owner), as a
+    // compositing manager takes _NET_WM_CM_S0.
+    void ownSelection(const QByteArray& name, unsigned long window);
     // Fills a rectangle of the root window (not over its children).
     void fillRoot(const QRect& rect, QRgb colour);
     // Waits until the server has handled every request sent so far.

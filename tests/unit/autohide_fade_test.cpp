@@ -43,9 +43,11 @@ TEST(AutoHideFade, SequenceTickByTick) {
 
 TEST(AutoHideFade, LandmarkTicks) {
     const auto got = fadeOpacities(130);
-    struct { int tick, opacity; } cases[] = {
-        {1, 255}, {54, 255}, {55, 198}, {56, 196}, {98, 112}, {99, 105},
-        {100, 98}, {101, 93}, {102, 88}, {118, 8}, {119, 3}, {120, 3}, {130, 3},
+    struct {
+        int tick, opacity;
+    } cases[] = {
+        {1, 255},  {54, 255}, {55, 198}, {56, 196}, {98, 112}, {99, 105}, {100, 98},
+        {101, 93}, {102, 88}, {118, 8},  {119, 3},  {120, 3},  {130, 3},
     };
     for (auto c : cases) EXPECT_EQ(got[c.tick - 1], c.opacity) << "tick " << c.tick;
 }

@@ -25,7 +25,12 @@ StartRequest viewAndRate(int mode, int percent, int rate) {
 }
 
 TEST(CommandLine, ParsesEveryOption) {
-    struct Case { QStringList args; bool help, version; const char* dir; StartRequest request; };
+    struct Case {
+        QStringList args;
+        bool help, version;
+        const char* dir;
+        StartRequest request;
+    };
     const Case cases[] = {
         {{}, false, false, "", {}},
         {{"--help"}, true, false, "", {}},
@@ -40,7 +45,11 @@ TEST(CommandLine, ParsesEveryOption) {
         {{"--start", "window", "0x1a00007"}, false, false, "", request(S::Window, {}, "0x1a00007")},
         {{"--start", "window", "Mozilla Firefox"}, false, false, "", request(S::Window, {}, "Mozilla Firefox")},
         // Files are made absolute against the working folder.
-        {{"--start", "slideshow", "shows/a.vsl"}, false, false, "", request(S::Slideshow, {}, {}, "/work/here/shows/a.vsl")},
+        {{"--start", "slideshow", "shows/a.vsl"},
+         false,
+         false,
+         "",
+         request(S::Slideshow, {}, {}, "/work/here/shows/a.vsl")},
         {{"--start", "text", "/x/../y/b.sct"}, false, false, "", request(S::Text, {}, {}, "/y/b.sct")},
         // The last --start wins, and leaves nothing of the one before.
         {{"--start", "window", "x", "--start", "desktop"}, false, false, "", request(S::Desktop)},
@@ -64,9 +73,9 @@ TEST(CommandLine, ParsesEveryOption) {
 
 TEST(CommandLine, RefusesWrongValuesWithAMessage) {
     const QStringList cases[] = {
-        {"--start", "window"},          // no value
-        {"--start", "windows", "x"},    // unknown source
-        {"--start", "area", "1,2"},     // too few numbers
+        {"--start", "window"},           // no value
+        {"--start", "windows", "x"},     // unknown source
+        {"--start", "area", "1,2"},      // too few numbers
         {"--start", "area", "1,2,0,5"},  // empty
         {"--start", "area", "1,2,-3,5"},
         {"--start", "area", "a,b,c,d"},
@@ -92,8 +101,9 @@ TEST(CommandLine, RefusesWrongValuesWithAMessage) {
         const CommandLine cl = parseCommandLine(args);
         EXPECT_FALSE(cl.error.isEmpty()) << qPrintable(args.join(QLatin1Char(' ')));
     }
-    EXPECT_EQ(parseCommandLine({"--start", "area", "1,2"}).error,
-              QStringLiteral("--start area needs X,Y,WIDTH,HEIGHT (whole numbers, width and height at least 1), not '1,2'"));
+    EXPECT_EQ(
+        parseCommandLine({"--start", "area", "1,2"}).error,
+        QStringLiteral("--start area needs X,Y,WIDTH,HEIGHT (whole numbers, width and height at least 1), not '1,2'"));
 }
 
 // The line a later start sends to the running copy.

@@ -12,11 +12,16 @@ namespace {
 
 TEST(LockVariants, EveryCombinationOfTheDistinctLockMasks) {
     constexpr unsigned kLock = 0x02, kMod2 = 0x10, kMod3 = 0x20, kMod5 = 0x80;
-    struct Case { const char* what; std::vector<unsigned> masks; std::vector<unsigned> expected; };
+    struct Case {
+        const char* what;
+        std::vector<unsigned> masks;
+        std::vector<unsigned> expected;
+    };
     const Case cases[] = {
         {"no lock keys", {}, {0}},
         {"Num Lock and Caps Lock, no Scroll Lock", {kMod2, kLock, 0}, {0, kMod2, kLock, kMod2 | kLock}},
-        {"all three", {kMod2, kLock, kMod5},
+        {"all three",
+         {kMod2, kLock, kMod5},
          {0, kMod2, kLock, kMod2 | kLock, kMod5, kMod2 | kMod5, kLock | kMod5, kMod2 | kLock | kMod5}},
         {"Num Lock and Scroll Lock on one modifier", {kMod3, kLock, kMod3}, {0, kMod3, kLock, kMod3 | kLock}},
         {"only zeros", {0, 0, 0}, {0}},

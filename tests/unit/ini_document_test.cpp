@@ -18,29 +18,25 @@ using vz::parseIniInteger;
 
 namespace {
 
-IniDocument parsed(const QByteArray& text, IniReadOptions options = {})
-{
+IniDocument parsed(const QByteArray& text, IniReadOptions options = {}) {
     IniDocument doc(options);
     doc.parse(text);
     return doc;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
+bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace
 
-TEST(IniInteger, ParsesDecimalAndHexAndRejectsTheRest)
-{
+TEST(IniInteger, ParsesDecimalAndHexAndRejectsTheRest) {
     struct Case {
         const char* text;
         std::optional<int> expected;
@@ -77,8 +73,7 @@ TEST(IniInteger, ParsesDecimalAndHexAndRejectsTheRest)
     for (const Case& c : cases) EXPECT_EQ(parseIniInteger(c.text), c.expected) << '"' << c.text << '"';
 }
 
-TEST(IniDocumentRead, FindsValuesByNameWithoutRegardToCase)
-{
+TEST(IniDocumentRead, FindsValuesByNameWithoutRegardToCase) {
     const QByteArray text =
         "Levo=1\r\n"  // before any section: belongs to none
         "[Options]\r\n"
@@ -133,16 +128,19 @@ TEST(IniDocumentRead, FindsValuesByNameWithoutRegardToCase)
               QStringList({"optShowredpoint", "Spaced", "Dup", "Dup", "Hex", "Bad", "Empty", "Later"}));
 }
 
-TEST(IniDocumentRead, DecodesUtf8AndFallsBackToWindows1252)
-{
+TEST(IniDocumentRead, DecodesUtf8AndFallsBackToWindows1252) {
     // The same name in UTF-8 and as Windows writes it (0x9E is ž there).
-    const IniDocument doc = parsed("[s]\r\nu=Jo\xC5\xBE" "e\r\nl=Jo\x9E" "e caf\xE9\r\n");
-    EXPECT_EQ(doc.readString("s", "u", {}), QString::fromUtf8("Jo\xC5\xBE" "e"));
-    EXPECT_EQ(doc.readString("s", "l", {}), QString::fromUtf8("Jo\xC5\xBE" "e caf\xC3\xA9"));
+    const IniDocument doc = parsed(
+        "[s]\r\nu=Jo\xC5\xBE"
+        "e\r\nl=Jo\x9E"
+        "e caf\xE9\r\n");
+    EXPECT_EQ(doc.readString("s", "u", {}), QString::fromUtf8("Jo\xC5\xBE"
+                                                              "e"));
+    EXPECT_EQ(doc.readString("s", "l", {}), QString::fromUtf8("Jo\xC5\xBE"
+                                                              "e caf\xC3\xA9"));
 }
 
-TEST(IniDocumentLoad, MissingOrUnreadableFileGivesAnEmptyDocument)
-{
+TEST(IniDocumentLoad, MissingOrUnreadableFileGivesAnEmptyDocument) {
     QTemporaryDir dir;
     IniDocument doc;
     EXPECT_EQ(doc.load(dir.filePath("absent.cfg")), IniDocument::LoadStatus::Missing);
@@ -160,8 +158,7 @@ TEST(IniDocumentLoad, MissingOrUnreadableFileGivesAnEmptyDocument)
     EXPECT_FALSE(doc.hasSection("Velikost"));
 }
 
-TEST(IniDocumentWrite, UnchangedTextComesBackNormalised)
-{
+TEST(IniDocumentWrite, UnchangedTextComesBackNormalised) {
     struct Case {
         const char* name;
         QByteArray in;
@@ -173,8 +170,7 @@ TEST(IniDocumentWrite, UnchangedTextComesBackNormalised)
         {"no final line break", "[a]\r\nk=v", "[a]\r\nk=v\r\n\r\n"},
         {"empty lines ending a section collapse to one", "[a]\r\nk=v\r\n\r\n\r\n  \r\n[b]\r\n",
          "[a]\r\nk=v\r\n\r\n[b]\r\n\r\n"},
-        {"empty lines inside a section stay", "[a]\r\nk=v\r\n\r\nj=w\r\n",
-         "[a]\r\nk=v\r\n\r\nj=w\r\n\r\n"},
+        {"empty lines inside a section stay", "[a]\r\nk=v\r\n\r\nj=w\r\n", "[a]\r\nk=v\r\n\r\nj=w\r\n\r\n"},
         {"lines before the first section, comments and garbage stay in place",
          "; top\r\n\r\nstray=1\r\n[a]\r\n ; c \r\n  k = v \r\ngarbage\r\n[b]\r\n",
          "; top\r\n\r\nstray=1\r\n[a]\r\n ; c \r\n  k = v \r\ngarbage\r\n\r\n[b]\r\n\r\n"},
@@ -189,8 +185,7 @@ TEST(IniDocumentWrite, UnchangedTextComesBackNormalised)
     EXPECT_EQ(parsed("\xEF\xBB\xBF[a]\nk=1\n").readInteger("a", "k", 0), 1);
 }
 
-TEST(IniDocumentWrite, ChangesLandInPlaceOrAtTheEnd)
-{
+TEST(IniDocumentWrite, ChangesLandInPlaceOrAtTheEnd) {
     const QByteArray text =
         "; settings\r\n"
         "[Velikost]\r\n"
@@ -228,8 +223,7 @@ TEST(IniDocumentWrite, ChangesLandInPlaceOrAtTheEnd)
               "\r\n");
 }
 
-TEST(IniDocumentWrite, ValuesCannotBreakTheLineStructure)
-{
+TEST(IniDocumentWrite, ValuesCannotBreakTheLineStructure) {
     IniDocument doc;
     doc.writeString("s", "k", "a\r\n[evil]\nx=1");
     doc.writeString("s", "", "ignored");
@@ -241,8 +235,7 @@ TEST(IniDocumentWrite, ValuesCannotBreakTheLineStructure)
     EXPECT_EQ(back.keyNames("s"), QStringList({"k", "u"}));
 }
 
-TEST(IniDocumentWrite, ScrollTextReadingRules)
-{
+TEST(IniDocumentWrite, ScrollTextReadingRules) {
     const QByteArray text =
         "text=before\r\n"
         "[scroll]\r\n"
@@ -267,8 +260,7 @@ TEST(IniDocumentWrite, ScrollTextReadingRules)
               "\r\n");
 }
 
-TEST(IniDocumentRobustness, BinaryAndNulContentRoundTrips)
-{
+TEST(IniDocumentRobustness, BinaryAndNulContentRoundTrips) {
     QRandomGenerator rng(1234);
     for (int round = 0; round < 20; ++round) {
         QByteArray bytes(4096, Qt::Uninitialized);
@@ -285,8 +277,7 @@ TEST(IniDocumentRobustness, BinaryAndNulContentRoundTrips)
     EXPECT_EQ(parsed(odd).toBytes(), odd);
 }
 
-TEST(IniDocumentRobustness, OversizedFileLoadsAsEmpty)
-{
+TEST(IniDocumentRobustness, OversizedFileLoadsAsEmpty) {
     QTemporaryDir dir;
     const QString path = dir.filePath("huge.cfg");
     {
@@ -306,8 +297,7 @@ TEST(IniDocumentRobustness, OversizedFileLoadsAsEmpty)
     EXPECT_EQ(doc.readInteger("Velikost", "Gor", 0), 7);
 }
 
-TEST(IniDocumentSave, WritesTheWholeTextAndReportsFailures)
-{
+TEST(IniDocumentSave, WritesTheWholeTextAndReportsFailures) {
     QTemporaryDir dir;
     IniDocument doc;
     doc.writeInteger("a", "k", 1);
@@ -326,8 +316,7 @@ TEST(IniDocumentSave, WritesTheWholeTextAndReportsFailures)
     EXPECT_FALSE(doc.save(impossible));  // no message wanted: still false
 }
 
-TEST(IniDocumentSave, ReadOnlyFolderLeavesTheOldFileWhole)
-{
+TEST(IniDocumentSave, ReadOnlyFolderLeavesTheOldFileWhole) {
     if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
     QTemporaryDir dir;
     const QString folder = dir.filePath("ro");

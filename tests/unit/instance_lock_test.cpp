@@ -72,7 +72,9 @@ TEST_F(InstanceLockTest, LockOfKilledProcessIsFree) {
 }
 
 TEST(InstanceLockName, DistinctPathsGetDistinctNames) {
-    struct Case { QString a, b; };
+    struct Case {
+        QString a, b;
+    };
     const Case cases[] = {
         {QStringLiteral("/a/bc/vivivoz"), QStringLiteral("/ab/c/vivivoz")},
         {QStringLiteral("/opt/my app/vivivoz"), QStringLiteral("/opt/myapp/vivivoz")},

@@ -15,11 +15,11 @@ TEST(OutputGeometry, DisplaySizeRoundsHalfToEvenInDoublePrecision) {
     const SizeCase cases[] = {
         {{1280, 1024}, 95, {1216, 973}},  // 972.8 rounds up
         {{1920, 1080}, 50, {960, 540}},
-        {{1920, 1080}, 1, {19, 11}},      // 19.2 and 10.8
-        {{1366, 768}, 25, {342, 192}},    // 341.5 goes to the even 342
-        {{1370, 770}, 25, {342, 192}},    // 342.5 goes to the even 342
-        {{1280, 1024}, 0, {13, 10}},      // below the slider's range: 1
-        {{1280, 1024}, 250, {1280, 1024}},// above it: 100
+        {{1920, 1080}, 1, {19, 11}},        // 19.2 and 10.8
+        {{1366, 768}, 25, {342, 192}},      // 341.5 goes to the even 342
+        {{1370, 770}, 25, {342, 192}},      // 342.5 goes to the even 342
+        {{1280, 1024}, 0, {13, 10}},        // below the slider's range: 1
+        {{1280, 1024}, 250, {1280, 1024}},  // above it: 100
         {{0, 0}, 50, {0, 0}},
     };
     for (const auto& c : cases)
@@ -31,14 +31,10 @@ TEST(OutputGeometry, PercentFromOuterWidthTruncatesAndClamps) {
     const struct {
         int primary, outer, expected;
     } cases[] = {
-        {1920, 960, 50},
-        {1920, 959, 49},   // 49.94 truncates
-        {1366, 683, 50},
-        {1920, 1920, 100},
-        {1920, 3000, 100},  // wider than the screen
-        {1920, 10, 1},      // 0.52 truncates to 0, raised to 1
-        {1920, 0, 1},
-        {0, 500, 100},
+        {1920, 960, 50}, {1920, 959, 49},                       // 49.94 truncates
+        {1366, 683, 50}, {1920, 1920, 100}, {1920, 3000, 100},  // wider than the screen
+        {1920, 10, 1},                                          // 0.52 truncates to 0, raised to 1
+        {1920, 0, 1},    {0, 500, 100},
     };
     for (const auto& c : cases)
         EXPECT_EQ(percentFromOuterWidth(c.primary, c.outer), c.expected) << c.primary << " / " << c.outer;

@@ -19,15 +19,19 @@ namespace {
 const QVector<QRect> kTwoMonitors{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
 
 TEST(FenceArea, KeepsRectanglesOnAMonitorAndFallsBackToThePrimary) {
-    struct Case { const char* what; QRect area; QVector<QRect> monitors; QRect expected; };
+    struct Case {
+        const char* what;
+        QRect area;
+        QVector<QRect> monitors;
+        QRect expected;
+    };
     const Case cases[] = {
         {"primary", QRect(0, 0, 1920, 1080), kTwoMonitors, QRect(0, 0, 1920, 1080)},
         {"part of the second", QRect(2000, 100, 300, 200), kTwoMonitors, QRect(2000, 100, 300, 200)},
         {"across both", QRect(1800, 0, 400, 400), kTwoMonitors, QRect(1800, 0, 400, 400)},
         {"partly off the desktop", QRect(-50, -50, 100, 100), kTwoMonitors, QRect(-50, -50, 100, 100)},
         {"below the short second monitor", QRect(2000, 1030, 100, 40), kTwoMonitors, QRect(0, 0, 1920, 1080)},
-        {"on a monitor that is gone", QRect(2000, 100, 300, 200), {QRect(0, 0, 1920, 1080)},
-         QRect(0, 0, 1920, 1080)},
+        {"on a monitor that is gone", QRect(2000, 100, 300, 200), {QRect(0, 0, 1920, 1080)}, QRect(0, 0, 1920, 1080)},
         {"empty: one pixel", QRect(500, 400, 0, 0), kTwoMonitors, QRect(500, 400, 1, 1)},
         {"empty width", QRect(500, 400, 0, 30), kTwoMonitors, QRect(500, 400, 1, 30)},
         {"empty, off every monitor", QRect(5000, 400, 0, 0), kTwoMonitors, QRect(0, 0, 1920, 1080)},
@@ -40,12 +44,14 @@ TEST(FenceArea, KeepsRectanglesOnAMonitorAndFallsBackToThePrimary) {
 
 TEST(FenceArea, NearestPointInside) {
     const QRect fence(100, 50, 200, 100);  // x 100..299, y 50..149
-    struct Case { QPoint p, expected; };
+    struct Case {
+        QPoint p, expected;
+    };
     const Case cases[] = {
-        {{150, 80}, {150, 80}},   {{100, 50}, {100, 50}},   {{299, 149}, {299, 149}},  // inside stays
-        {{300, 80}, {299, 80}},   {{2500, 80}, {299, 80}},  {{99, 80}, {100, 80}},      // left and right
-        {{150, 0}, {150, 50}},    {{150, 150}, {150, 149}},                              // above and below
-        {{0, 0}, {100, 50}},      {{3000, 1000}, {299, 149}}, {{-5, 500}, {100, 149}},   // corners
+        {{150, 80}, {150, 80}}, {{100, 50}, {100, 50}},     {{299, 149}, {299, 149}},  // inside stays
+        {{300, 80}, {299, 80}}, {{2500, 80}, {299, 80}},    {{99, 80}, {100, 80}},     // left and right
+        {{150, 0}, {150, 50}},  {{150, 150}, {150, 149}},                              // above and below
+        {{0, 0}, {100, 50}},    {{3000, 1000}, {299, 149}}, {{-5, 500}, {100, 149}},   // corners
     };
     for (const Case& c : cases)
         EXPECT_EQ(vz::fence::nearestInside(c.p, fence), c.expected) << c.p.x() << "," << c.p.y();
@@ -56,7 +62,11 @@ TEST(FenceArea, NearestPointInside) {
 TEST(FenceKeeper, CtrlLetsThePointerOutUntilItIsBackInside) {
     const QRect fence(0, 0, 1920, 1080);
     vz::fence::Keeper keeper;
-    struct Step { QPoint pointer; bool ctrl; std::optional<QPoint> moveTo; };
+    struct Step {
+        QPoint pointer;
+        bool ctrl;
+        std::optional<QPoint> moveTo;
+    };
     const Step steps[] = {
         {{500, 500}, false, std::nullopt},
         {{2500, 500}, false, QPoint(1919, 500)},  // warped out by someone else: back
@@ -70,7 +80,7 @@ TEST(FenceKeeper, CtrlLetsThePointerOutUntilItIsBackInside) {
 
     keeper.letOut();  // through a barrier
     EXPECT_EQ(keeper.check(fence, {2500, 500}, false), std::nullopt);
-    keeper.reset();   // a new fence
+    keeper.reset();  // a new fence
     EXPECT_EQ(keeper.check(fence, {2500, 500}, false), QPoint(1919, 500));
 }
 

@@ -28,7 +28,7 @@ TEST(PointerOverlay, CursorHotSpotLandsOnThePointerAndCoversTheDisc) {
     EXPECT_EQ(f.pixel(19, 19), qRgb(0, 255, 0));  // top-left of the image
     EXPECT_EQ(f.pixel(20, 20), qRgb(0, 255, 0));  // cursor over the red point
     EXPECT_EQ(f.pixel(22, 22), qRgb(0, 255, 0));
-    EXPECT_EQ(qRed(f.pixel(17, 20)), 255);        // the disc shows round it
+    EXPECT_EQ(qRed(f.pixel(17, 20)), 255);  // the disc shows round it
 }
 
 TEST(PointerOverlay, PointerOutsideTheFrameDrawsNothing) {

@@ -40,7 +40,11 @@ TEST(PosixPaths, ExecutableIsThisTestProgram) {
 }
 
 TEST(PosixPaths, ConfigHome) {
-    struct Case { const char* xdg; const char* home; QString expected; };
+    struct Case {
+        const char* xdg;
+        const char* home;
+        QString expected;
+    };
     const Case cases[] = {
         {"/cfg", "/home/u", QStringLiteral("/cfg")},
         {"/cfg/", "/home/u", QStringLiteral("/cfg")},

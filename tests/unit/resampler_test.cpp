@@ -1,5 +1,6 @@
 #include "core/scaling/resample_kernels.h"
 #include "core/scaling/resampler.h"
+#include "core/scaling/row_workers.h"
 #include "reference/resample_reference.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,9 @@ protected:
         return dst;
     }
     ResampleScratch scratch;
+    // Three workers, so that a threaded resample splits its rows on any machine.
+    vz::RowWorkers workers{3};
+    const vz::RowWorkers::Lend lend{&workers};
 };
 
 TEST_P(ResamplerTest, SameSizeCopiesPixelsUnchanged) {
@@ -91,8 +95,8 @@ TEST_P(ResamplerTest, FlatPictureStaysFlatAtAnySize) {
         ASSERT_EQ(out.size(), size);
         for (int y = 0; y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x)
-                ASSERT_EQ(out.pixel(x, y), qRgb(201, 13, 77)) << size.width() << "x" << size.height() << " at " << x
-                                                              << "," << y;
+                ASSERT_EQ(out.pixel(x, y), qRgb(201, 13, 77))
+                    << size.width() << "x" << size.height() << " at " << x << "," << y;
     }
 }
 
@@ -101,9 +105,9 @@ TEST_P(ResamplerTest, EnlargingTwoByTwoInterpolatesBilinearly) {
     // (clamped to 1) source pixels on both axes.
     const QImage src = grey(2, 2, {0, 160, 80, 240});
     EXPECT_EQ(greyOf(scaled(src, {4, 4})), (std::vector<int>{0, 40, 120, 160,    //
-                                                               20, 60, 140, 180,   //
-                                                               60, 100, 180, 220,  //
-                                                               80, 120, 200, 240}));
+                                                             20, 60, 140, 180,   //
+                                                             60, 100, 180, 220,  //
+                                                             80, 120, 200, 240}));
 }
 
 TEST_P(ResamplerTest, HalvingWeighsByTheTent) {
@@ -124,8 +128,8 @@ TEST_P(ResamplerTest, ShrinkingOneAxisWhileEnlargingTheOther) {
 
 TEST_P(ResamplerTest, AgreesWithTheExactFilterWithinOneLevel) {
     const QImage src = randomPicture(173, 91, 7);
-    for (QSize size : {QSize(120, 64), QSize(300, 200), QSize(173, 40), QSize(50, 91), QSize(29, 17),
-                       QSize(400, 30), QSize(11, 300), QSize(172, 92)}) {
+    for (QSize size : {QSize(120, 64), QSize(300, 200), QSize(173, 40), QSize(50, 91), QSize(29, 17), QSize(400, 30),
+                       QSize(11, 300), QSize(172, 92)}) {
         const QImage out = scaled(src, size);
         ASSERT_EQ(out.size(), size);
         EXPECT_LE(vzref::maxDifference(out, vzref::resampleExact(src, size.width(), size.height())), 1.0)
@@ -146,10 +150,9 @@ TEST_P(ResamplerTest, ExtremeSizesStayInBoundsAndCorrect) {
     const struct {
         QSize from, to;
     } cases[] = {
-        {{1, 1}, {1000, 1}},  {{1, 1}, {1, 1000}},  {{1, 1}, {300, 200}}, {{3000, 2}, {3, 1}},
-        {{2, 3000}, {1, 3}},  {{1000, 1}, {1, 1}},  {{1, 1000}, {1, 1}},  {{1, 57}, {9, 5}},
-        {{57, 1}, {5, 9}},    {{5, 3}, {2, 2}},     {{3, 1}, {1, 1}},     {{7, 5}, {3, 11}},
-        {{2000, 3}, {2, 700}}, {{6, 2}, {1, 1}},    {{1013, 1}, {1, 1}},
+        {{1, 1}, {1000, 1}}, {{1, 1}, {1, 1000}}, {{1, 1}, {300, 200}},  {{3000, 2}, {3, 1}}, {{2, 3000}, {1, 3}},
+        {{1000, 1}, {1, 1}}, {{1, 1000}, {1, 1}}, {{1, 57}, {9, 5}},     {{57, 1}, {5, 9}},   {{5, 3}, {2, 2}},
+        {{3, 1}, {1, 1}},    {{7, 5}, {3, 11}},   {{2000, 3}, {2, 700}}, {{6, 2}, {1, 1}},    {{1013, 1}, {1, 1}},
     };
     for (const auto& c : cases) {
         const QImage src = randomPicture(c.from.width(), c.from.height(), 3);
@@ -168,8 +171,8 @@ TEST_P(ResamplerTest, PartIsTheSameAsTheCorrespondingPartOfTheWhole) {
             QImage piece;
             resample(src, piece, size, part, scratch);
             const QRect clipped = part & QRect(QPoint(), size);
-            EXPECT_EQ(piece, whole.copy(clipped)) << size.width() << "x" << size.height() << " part " << part.x()
-                                                  << "," << part.y();
+            EXPECT_EQ(piece, whole.copy(clipped))
+                << size.width() << "x" << size.height() << " part " << part.x() << "," << part.y();
         }
     }
 }

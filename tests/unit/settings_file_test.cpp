@@ -12,13 +12,11 @@ using namespace vz;
 
 namespace {
 
-SettingsEnvironment screen1920()
-{
+SettingsEnvironment screen1920() {
     return {1920, 1080, QStringLiteral("/home/u/Documents"), QStringLiteral("/opt/vivivoz/")};
 }
 
-Settings readText(const QByteArray& text)
-{
+Settings readText(const QByteArray& text) {
     IniDocument doc;
     doc.parse(text);
     return readSettings(doc, screen1920());
@@ -26,8 +24,7 @@ Settings readText(const QByteArray& text)
 
 }  // namespace
 
-TEST(SettingsFile, FreshFileHoldsEveryDefaultInTheOrderOfWriting)
-{
+TEST(SettingsFile, FreshFileHoldsEveryDefaultInTheOrderOfWriting) {
     IniDocument doc;
     writeSettings(doc, defaultSettings(screen1920()));
     EXPECT_EQ(doc.toBytes(),
@@ -65,8 +62,7 @@ TEST(SettingsFile, FreshFileHoldsEveryDefaultInTheOrderOfWriting)
               "\r\n");
 }
 
-TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
-{
+TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections) {
     struct Case {
         const char* name;
         const char* text;
@@ -80,7 +76,11 @@ TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
         {"toolbar top 50 above the bottom", "[Velikost]\nGor=1030", [](Settings& s) { s.toolbarTop = 1030; }},
         {"toolbar top within 50 of the bottom", "[Velikost]\nGor=1031", [](Settings& s) { s.toolbarTop = 5; }},
         {"toolbar top above 5", "[Velikost]\nGor=4", [](Settings& s) { s.toolbarTop = 5; }},
-        {"toolbar position in hex", "[velikost]\nlevo=$64\nGOR=0x20", [](Settings& s) { s.toolbarLeft = 100; s.toolbarTop = 32; }},
+        {"toolbar position in hex", "[velikost]\nlevo=$64\nGOR=0x20",
+         [](Settings& s) {
+             s.toolbarLeft = 100;
+             s.toolbarTop = 32;
+         }},
         {"settings dialog top 40", "[Options]\noptTop=40", [](Settings& s) { s.settingsDialogTop = 350; }},
         {"settings dialog top 50", "[Options]\noptTop=50", [](Settings& s) { s.settingsDialogTop = 50; }},
         {"marks switched on by 1", "[Options]\noptAutohide=1\nOptCursorLimit=1\nCbBeep=1",
@@ -89,8 +89,7 @@ TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
          [](Settings&) {}},
         {"the hint flag takes any non-zero", "[Options]\noptAutohideagain=-1",
          [](Settings& s) { s.autoHideHintOff = true; }},
-        {"cursor and red point ticked only by 1", "[Options]\noptShowcursor=7\noptShowredpoint=-1",
-         [](Settings&) {}},
+        {"cursor and red point ticked only by 1", "[Options]\noptShowcursor=7\noptShowredpoint=-1", [](Settings&) {}},
         {"cursor and red point ticked by 1", "[Options]\noptShowcursor=1\noptShowredpoint=1",
          [](Settings& s) { s.showCursor = s.showRedPoint = true; }},
         {"positions beyond any screen are held to 16 bits",
@@ -103,11 +102,13 @@ TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
          }},
         {"red point in any letter case", "[OPTIONS]\nOPTshowredPOINT=1", [](Settings& s) { s.showRedPoint = true; }},
         {"load at startup off", "[Config]\nload=0", [](Settings& s) { s.loadAtStartup = false; }},
-        {"load at startup: other value leaves the mark", "[Config]\nload=2", [](Settings& s) { s.loadAtStartup = std::nullopt; }},
+        {"load at startup: other value leaves the mark", "[Config]\nload=2",
+         [](Settings& s) { s.loadAtStartup = std::nullopt; }},
         {"load at startup: not a number is the default", "[Config]\nload=yes", [](Settings&) {}},
         {"numbers that are not numbers", "[Options]\nImgCounter=ten\nrefreshRate=\nopScaleValue=1e3\n[Display]\nDaf=x",
          [](Settings&) {}},
-        {"strings and counters", "[Options]\nImgCounter=-5\nImageSavePath=/tmp/shots/\nHotKey=Ctrl+F11\n[Display]\nDaf=4",
+        {"strings and counters",
+         "[Options]\nImgCounter=-5\nImageSavePath=/tmp/shots/\nHotKey=Ctrl+F11\n[Display]\nDaf=4",
          [](Settings& s) {
              s.captureCounter = -5;
              s.captureFolder = "/tmp/shots/";
@@ -130,8 +131,7 @@ TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections)
     }
 }
 
-TEST(SettingsFile, WrittenValuesReadBack)
-{
+TEST(SettingsFile, WrittenValuesReadBack) {
     Settings s = defaultSettings(screen1920());
     s.toolbarLeft = 17;
     s.toolbarTop = 900;
@@ -149,7 +149,9 @@ TEST(SettingsFile, WrittenValuesReadBack)
     s.settingsDialogTop = 60;
     s.updateRate = 30;
     s.maxUpdateRate = 60;
-    s.captureFolder = QString::fromUtf8("/home/\xC5\xBE" "an/Slike/");
+    s.captureFolder = QString::fromUtf8(
+        "/home/\xC5\xBE"
+        "an/Slike/");
     s.captureKeyText = "Alt+F2";
     IniDocument doc;
     writeSettings(doc, s);
@@ -157,20 +159,20 @@ TEST(SettingsFile, WrittenValuesReadBack)
     EXPECT_EQ(readSettings(doc, screen1920()), s);
 }
 
-TEST(SettingsFile, SavingKeepsOtherOwnersKeysInPlace)
-{
+TEST(SettingsFile, SavingKeepsOtherOwnersKeysInPlace) {
     QTemporaryDir dir;
     const QString path = settingsFilePath(dir.path());
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[Options]\r\n"
-                "HotKey1=Ctrl+F1\r\n"
-                "OPTSHOWREDPOINT=1\r\n"
-                "HotKey2=None\r\n"
-                "HotKey10=Shift+Alt+X\r\n"
-                "; a note\r\n"
-                "\r\n");
+        f.write(
+            "[Options]\r\n"
+            "HotKey1=Ctrl+F1\r\n"
+            "OPTSHOWREDPOINT=1\r\n"
+            "HotKey2=None\r\n"
+            "HotKey10=Shift+Alt+X\r\n"
+            "; a note\r\n"
+            "\r\n");
     }
     IniDocument doc;
     ASSERT_EQ(doc.load(path), IniDocument::LoadStatus::Loaded);
@@ -184,22 +186,23 @@ TEST(SettingsFile, SavingKeepsOtherOwnersKeysInPlace)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray saved = f.readAll();
     // The Options section comes first now: it already stood in the file.
-    EXPECT_TRUE(saved.startsWith("[Options]\r\n"
-                                 "HotKey1=Ctrl+F1\r\n"
-                                 "optShowredpoint=1\r\n"
-                                 "HotKey2=None\r\n"
-                                 "HotKey10=Shift+Alt+X\r\n"
-                                 "; a note\r\n"
-                                 "optAutohide=0\r\n"))
+    EXPECT_TRUE(
+        saved.startsWith("[Options]\r\n"
+                         "HotKey1=Ctrl+F1\r\n"
+                         "optShowredpoint=1\r\n"
+                         "HotKey2=None\r\n"
+                         "HotKey10=Shift+Alt+X\r\n"
+                         "; a note\r\n"
+                         "optAutohide=0\r\n"))
         << saved.toStdString();
-    EXPECT_TRUE(saved.contains("CbBeep=0\r\n\r\n[Velikost]\r\nLevo=1420\r\nGor=100\r\n\r\n[Config]\r\nload=1\r\n\r\n"
-                               "[Display]\r\nDaf=2\r\n\r\n"))
+    EXPECT_TRUE(
+        saved.contains("CbBeep=0\r\n\r\n[Velikost]\r\nLevo=1420\r\nGor=100\r\n\r\n[Config]\r\nload=1\r\n\r\n"
+                       "[Display]\r\nDaf=2\r\n\r\n"))
         << saved.toStdString();
     EXPECT_FALSE(saved.contains("OPTSHOWREDPOINT"));
 }
 
-TEST(SettingsFile, DefaultImageSavePath)
-{
+TEST(SettingsFile, DefaultImageSavePath) {
     struct Case {
         const char* documents;
         const char* configFolder;
@@ -215,8 +218,7 @@ TEST(SettingsFile, DefaultImageSavePath)
         EXPECT_EQ(defaultImageSavePath({1920, 1080, c.documents, c.configFolder}), c.expected) << c.documents;
 }
 
-TEST(SettingsFile, FolderOfTheSettingsFile)
-{
+TEST(SettingsFile, FolderOfTheSettingsFile) {
     QTemporaryDir exeDir, configHome;
     const QString exe = exeDir.path();
     const QString xdg = configHome.path();

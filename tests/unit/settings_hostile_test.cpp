@@ -65,8 +65,10 @@ TEST(HostileSettingsFile, ReadOrRefusedAndWhatIsWrittenReadsBack) {
     const Case cases[] = {
         {"LF line ends, 3.9 MB", paddedLfFile(), IniDocument::LoadStatus::Loaded, 77},
         {"CR-only line ends", "[Velikost]\rLevo=3\rGor=44\r", IniDocument::LoadStatus::Loaded, 44},
-        {"UTF-16LE with BOM", utf16(QStringLiteral("[Velikost]\r\nGor=55\r\n"), false), IniDocument::LoadStatus::Loaded, 55},
-        {"UTF-16BE with BOM", utf16(QStringLiteral("[Velikost]\r\nGor=56\r\n"), true), IniDocument::LoadStatus::Loaded, 56},
+        {"UTF-16LE with BOM", utf16(QStringLiteral("[Velikost]\r\nGor=55\r\n"), false), IniDocument::LoadStatus::Loaded,
+         55},
+        {"UTF-16BE with BOM", utf16(QStringLiteral("[Velikost]\r\nGor=56\r\n"), true), IniDocument::LoadStatus::Loaded,
+         56},
         {"truncated in a key", "[Velikost]\r\nGor=9\r\nLe", IniDocument::LoadStatus::Loaded, 9},
         {"NUL bytes and binary", nul, IniDocument::LoadStatus::Loaded, 12},
         {"duplicated sections", "[Velikost]\r\nGor=1\r\n[Velikost]\r\nGor=2\r\n", IniDocument::LoadStatus::Loaded, 1},

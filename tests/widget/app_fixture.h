@@ -7,8 +7,8 @@
 #include "platform/fake/fake_platform.h"
 #include "prompter_while_open.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -36,7 +36,7 @@ protected:
     // players on real timers of this thread's event loop.
     void playSlideshowsOnThisThread() {
         PlaybackServices s;
-        s.clock = std::make_unique<slideshow::SteadyTickClock>();
+        s.clock = std::make_unique<SteadyClock>();
         s.pictures = std::make_unique<slideshow::ImmediatePictures>();
         s.makeTimer = [](std::function<void()> onTick) -> std::unique_ptr<slideshow::PlaybackTimer> {
             return std::make_unique<slideshow::QtPlaybackTimer>(std::move(onTick));

@@ -169,7 +169,8 @@ TEST_F(AppTest, MenuMarksFollowVisibilityAndTheChosenSource) {
     for (const auto& k : cases) {
         k.choose();
         t.onMenuAboutToShow();
-        for (QAction* a : {t.desktopAction, t.areaAction, t.windowAction, t.clipboardAction, t.slideshowMenuAction, t.openSlideshowAction, t.makeSlideshowAction})
+        for (QAction* a : {t.desktopAction, t.areaAction, t.windowAction, t.clipboardAction, t.slideshowMenuAction,
+                           t.openSlideshowAction, t.makeSlideshowAction})
             EXPECT_EQ(a->isChecked(), a == k.marked) << k.what << ": " << qPrintable(a->text());
     }
     EXPECT_TRUE(c.menuOpen());
@@ -201,11 +202,11 @@ TEST_F(AppTest, MenuItemsAreVisibleAndEnabled) {
     startApp();
     TrayIcon& t = tray();
     QAction* const items[] = {
-        t.areaAction, t.windowAction, t.clipboardAction, t.slideshowMenuAction, t.openSlideshowAction,
-        t.makeSlideshowAction, t.scrollTextAction, t.captureAction, t.cursorLockAction,
-        t.mouseAreaSelectAction, t.mouseAreaPrimaryAction, t.shortcutsAction, t.monitorDetailsAction,
-        t.desktopAction, t.stopAllAction, t.exitAction, t.settingsAction, t.aboutAction,
-        t.loadAtStartupAction,
+        t.areaAction,           t.windowAction,          t.clipboardAction,        t.slideshowMenuAction,
+        t.openSlideshowAction,  t.makeSlideshowAction,   t.scrollTextAction,       t.captureAction,
+        t.cursorLockAction,     t.mouseAreaSelectAction, t.mouseAreaPrimaryAction, t.shortcutsAction,
+        t.monitorDetailsAction, t.desktopAction,         t.stopAllAction,          t.exitAction,
+        t.settingsAction,       t.aboutAction,           t.loadAtStartupAction,
     };
     for (QAction* action : items) {
         EXPECT_TRUE(action->isVisible()) << qPrintable(action->text());
@@ -241,13 +242,17 @@ TEST_F(AppTest, ViewModeItemsMarkOneModeAndApplyIt) {
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(tray().viewModeActions[n]->isChecked(), n == 3) << n;
         EXPECT_EQ(app->settingsDialog->viewModeBoxes[n]->isChecked(), n == 3) << n;
-        EXPECT_EQ(app->settingsDialog->viewModeBoxes[n]->text(), n == 3 ? QStringLiteral("On") : QStringLiteral("Off")) << n;
+        EXPECT_EQ(app->settingsDialog->viewModeBoxes[n]->text(), n == 3 ? QStringLiteral("On") : QStringLiteral("Off"))
+            << n;
     }
 }
 
 TEST_F(AppTest, ShowPreviewToolbarAndOutputItemsToggleTheirWindows) {
     startApp();
-    struct { QAction* item; QWidget* window; } cases[] = {
+    struct {
+        QAction* item;
+        QWidget* window;
+    } cases[] = {
         {tray().previewAction, app->preview.get()},
         {tray().toolbarAction, app->toolbar.get()},
         {tray().outputAction, app->output.get()},
@@ -307,7 +312,8 @@ TEST_F(AppTest, FailedSaveAtExitIsReportedWithThePath) {
     ASSERT_TRUE(app->start());
     app->closeQuery();
     ASSERT_EQ(desktop.asked.size(), 1);
-    EXPECT_TRUE(desktop.asked[0].contains(blocker + QStringLiteral("/cfg/Vivivoz.cfg"))) << qPrintable(desktop.asked[0]);
+    EXPECT_TRUE(desktop.asked[0].contains(blocker + QStringLiteral("/cfg/Vivivoz.cfg")))
+        << qPrintable(desktop.asked[0]);
     app->closeQuery();  // the close query runs once
     EXPECT_EQ(desktop.asked.size(), 1);
 }
@@ -318,7 +324,8 @@ TEST_F(AppTest, ResetAllSettingsAnsweredNoChangesNothing) {
     startApp();
     desktop.answers = {Answer::No};
     tray().onResetAll();
-    EXPECT_EQ(desktop.asked, QStringList{QStringLiteral("All settings will be reset to defaults. Do you want to continue?")});
+    EXPECT_EQ(desktop.asked,
+              QStringList{QStringLiteral("All settings will be reset to defaults. Do you want to continue?")});
     EXPECT_EQ(desktop.beeps.value(0), Prompter::Icon::Warning);
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_EQ(controller().captureTimer.interval(), 250);
@@ -326,8 +333,9 @@ TEST_F(AppTest, ResetAllSettingsAnsweredNoChangesNothing) {
 
 TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
     const QString path = configDir.path() + QStringLiteral("/Vivivoz.cfg");
-    writeFile(path, "[Velikost]\r\nLevo=600\r\nGor=600\r\n\r\n[Options]\r\nrefreshRate=4\r\noptAutohide=1\r\n"
-                    "optAutohideagain=1\r\n\r\n[Display]\r\nDaf=4\r\n\r\n[Config]\r\nload=0\r\n");
+    writeFile(path,
+              "[Velikost]\r\nLevo=600\r\nGor=600\r\n\r\n[Options]\r\nrefreshRate=4\r\noptAutohide=1\r\n"
+              "optAutohideagain=1\r\n\r\n[Display]\r\nDaf=4\r\n\r\n[Config]\r\nload=0\r\n");
     // The autostart entry exists: the item shows it whatever the file says, and the reset keeps it.
     ASSERT_TRUE(enableAutostart(desktop.configHome, desktop.executablePath, nullptr));
     startApp();

@@ -60,7 +60,10 @@ TEST(InstanceChannel, NoServerIsNoAnswerAndALaterCopyServesThePathAgain) {
     EXPECT_FALSE(none.message.isEmpty());
 
     int calls = 0;
-    InstanceServer server([&](const QStringList&) { ++calls; return QString(); });
+    InstanceServer server([&](const QStringList&) {
+        ++calls;
+        return QString();
+    });
     ASSERT_TRUE(server.listen(path, nullptr));
     EXPECT_EQ(forwardFromAnotherThread(path, {"--start", "desktop"}).status, ForwardResult::Status::Taken);
     EXPECT_EQ(calls, 1);
@@ -70,7 +73,10 @@ TEST(InstanceChannel, GarbageIsRefusedWithoutCallingTheHandler) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("vivivoz-test.socket"));
     int calls = 0;
-    InstanceServer server([&](const QStringList&) { ++calls; return QString(); });
+    InstanceServer server([&](const QStringList&) {
+        ++calls;
+        return QString();
+    });
     ASSERT_TRUE(server.listen(path, nullptr));
     QByteArray answer;
     std::atomic<bool> done{false};
@@ -80,8 +86,7 @@ TEST(InstanceChannel, GarbageIsRefusedWithoutCallingTheHandler) {
         if (socket.waitForConnected(2000)) {
             socket.write("{\"not\": \"a list\"}\n");
             socket.flush();
-            while (!socket.canReadLine() && socket.waitForReadyRead(2000)) {
-            }
+            while (!socket.canReadLine() && socket.waitForReadyRead(2000)) {}
             answer = socket.readLine();
         }
         done = true;

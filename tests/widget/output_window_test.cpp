@@ -47,8 +47,7 @@ void writeFile(const QString& path, const QByteArray& text) {
 
 void doubleClick(QWidget* w) {
     const QPointF p(5, 5);
-    QMouseEvent e(QEvent::MouseButtonDblClick, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton,
-                  Qt::NoModifier);
+    QMouseEvent e(QEvent::MouseButtonDblClick, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &e);
 }
 
@@ -385,7 +384,7 @@ TEST_F(MonitorTest, ResizingTheActiveWindowFeedsTheSliderWithOneMonitor) {
 TEST_F(MonitorTest, ViewModeAndScaleReachTheImage) {
     startApp();
     EXPECT_EQ(out().outputView->fit(), ViewFit::Stretch);  // the saved mode
-    loadSavedViewMode("0");  // none chosen: Optimal, also at each activation
+    loadSavedViewMode("0");                                // none chosen: Optimal, also at each activation
     EXPECT_EQ(out().outputView->fit(), ViewFit::Optimal);
     out().applyViewMode();
     EXPECT_EQ(out().outputView->fit(), ViewFit::Optimal);

@@ -89,7 +89,9 @@ TEST_F(ScrollTextDialogTest, HeightTrackBarSetsLabelPreviewAndSentBanner) {
         int position;
         const char* label;
         int preview, banner;
-    } cases[] = {{180, "Height: 20 px", 20, 20}, {194, "Height: 6 px", 7, 6}, {193, "Height: 7 px", 7, 7},
+    } cases[] = {{180, "Height: 20 px", 20, 20},
+                 {194, "Height: 6 px", 7, 6},
+                 {193, "Height: 7 px", 7, 7},
                  {1, "Height: 199 px", 199, 199}};
     out().showOnSecondary();
     for (const Case& c : cases) {
@@ -116,10 +118,14 @@ TEST_F(ScrollTextDialogTest, HeightTrackBarKeysAndWheelMoveTheHandleTheirWay) {
         int wheelDelta;  // > 0: turned away from the user
         int position;    // from 180; for the wheel only the side of 180 counts
     } const cases[] = {
-        {"Up", Qt::Key_Up, 0, 179},           {"Left", Qt::Key_Left, 0, 179},
-        {"Page Up", Qt::Key_PageUp, 0, 161},  {"wheel away", 0, 120, 179},
-        {"Down", Qt::Key_Down, 0, 181},       {"Right", Qt::Key_Right, 0, 181},
-        {"Page Down", Qt::Key_PageDown, 0, 194}, {"wheel toward", 0, -120, 181},
+        {"Up", Qt::Key_Up, 0, 179},
+        {"Left", Qt::Key_Left, 0, 179},
+        {"Page Up", Qt::Key_PageUp, 0, 161},
+        {"wheel away", 0, 120, 179},
+        {"Down", Qt::Key_Down, 0, 181},
+        {"Right", Qt::Key_Right, 0, 181},
+        {"Page Down", Qt::Key_PageDown, 0, 194},
+        {"wheel toward", 0, -120, 181},
     };
     TrackBar& track = *dlg().heightTrack;
     for (const Case& c : cases) {

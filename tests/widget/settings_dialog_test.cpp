@@ -126,13 +126,13 @@ TEST_F(OptionsTest, SourceCommandsSetTheSharedStateAndTheMarker) {
         app->output->showOnSecondary();
         for (Press p : {c.before, c.command}) {
             switch (p) {
-            case Press::None: break;
-            case Press::StopAll: press(dlg().stopAllButton); break;
-            case Press::Desktop: press(dlg().desktopButton); break;
-            case Press::Area: pressArea(); break;
-            case Press::Window: press(dlg().windowButton); break;
-            case Press::Clipboard: press(dlg().clipboardButton); break;
-            case Press::MakeSlideshow: press(dlg().makeSlideshowAction); break;
+                case Press::None: break;
+                case Press::StopAll: press(dlg().stopAllButton); break;
+                case Press::Desktop: press(dlg().desktopButton); break;
+                case Press::Area: pressArea(); break;
+                case Press::Window: press(dlg().windowButton); break;
+                case Press::Clipboard: press(dlg().clipboardButton); break;
+                case Press::MakeSlideshow: press(dlg().makeSlideshowAction); break;
             }
         }
         EXPECT_EQ(controller().source(), c.source);
@@ -397,9 +397,8 @@ TEST_F(OptionsTest, OpenSlideshowReadsTheFileIntoTheSharedLines) {
     press(dlg().openSlideshowAction);
     EXPECT_EQ(desktop.fileFilters, QStringList{QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)")});
     EXPECT_FALSE(controller().outputRunning());
-    EXPECT_EQ(controller().playList(),
-              QStringList({QStringLiteral("5"), QStringLiteral("On"), QStringLiteral("/pics/a.jpg"),
-                           QStringLiteral("/pics/b.png")}));
+    EXPECT_EQ(controller().playList(), QStringList({QStringLiteral("5"), QStringLiteral("On"),
+                                                    QStringLiteral("/pics/a.jpg"), QStringLiteral("/pics/b.png")}));
     EXPECT_EQ(controller().source(), Source::Slideshow);
     EXPECT_EQ(controller().sourceChoice(), SourceChoice::OpenSlideshow);
     EXPECT_EQ(dlg().markedSource(), dlg().imagesButton);
@@ -440,7 +439,8 @@ TEST_F(OptionsTest, OpenSlideshowEdgeFiles) {
     EXPECT_EQ(controller().playList().last(), QStringLiteral("/p/2998.jpg"));
     ASSERT_EQ(desktop.asked.size(), 1);
     EXPECT_TRUE(desktop.asked[0].contains(bigFile)) << qPrintable(desktop.asked[0]);
-    EXPECT_TRUE(desktop.asked[0].contains(QStringLiteral("last 101 lines were left out"))) << qPrintable(desktop.asked[0]);
+    EXPECT_TRUE(desktop.asked[0].contains(QStringLiteral("last 101 lines were left out")))
+        << qPrintable(desktop.asked[0]);
 }
 
 TEST_F(OptionsTest, OpenSlideshowOfAnUnreadableFileSaysSoAndChangesNothing) {

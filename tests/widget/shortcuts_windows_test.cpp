@@ -98,7 +98,12 @@ TEST(ShortcutEditTest, RecordsTheKeyPressedNotTheSymbolItGives) {
     FakeDesktop desktop;
     desktop.keyboard = {{kCodeOfOne, {'1', '!'}}, {kCodeOfSemicolon, {';', ':'}}};
     Platform platform = makeFakePlatform(desktop);
-    struct Case { quint32 code; int key; Qt::KeyboardModifiers mods; const char* text; };
+    struct Case {
+        quint32 code;
+        int key;
+        Qt::KeyboardModifiers mods;
+        const char* text;
+    };
     const Case cases[] = {
         {kCodeOfOne, Qt::Key_Exclam, Qt::ShiftModifier, "Shift+1"},
         {kCodeOfSemicolon, Qt::Key_Colon, Qt::ShiftModifier | Qt::ControlModifier, "Shift+Ctrl+;"},
@@ -269,7 +274,7 @@ TEST_F(ShortcutsWindowsTest, CaptureDialogStartArmsTheKeyAndHides) {
     }
     keyClick(d.typeBox, Qt::Key_Return);
     EXPECT_EQ(d.typeBox->count(), 3);
-    EXPECT_EQ(controller().imageCaptureForm().typeEntry, 2);
+    EXPECT_EQ(controller().imageCapture().form().typeEntry, 2);
     pressGlobalKey(desktop, KeyBindings::kCaptureKeyId);
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("shot8.bmp")));
     EXPECT_TRUE(desktop.asked.isEmpty()) << desktop.asked.join('\n').toStdString();
@@ -301,9 +306,9 @@ TEST_F(ShortcutsWindowsTest, BrowseGivesTheFolderItsTrailingSlash) {
         };
         d.browseButton->click();
         EXPECT_EQ(d.folderEdit->text(), shown);
-        EXPECT_EQ(controller().imageCaptureForm().folder, shown);
+        EXPECT_EQ(controller().imageCapture().form().folder, shown);
     }
-    EXPECT_EQ(startedAt, QStringLiteral("/tmp/shots"));  // opens where it was last
+    EXPECT_EQ(startedAt, QStringLiteral("/tmp/shots"));         // opens where it was last
     d.chooseFolder = [](const QString&) { return QString(); };  // Cancel
     d.browseButton->click();
     EXPECT_EQ(d.folderEdit->text(), QStringLiteral("/"));

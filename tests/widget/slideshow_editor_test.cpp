@@ -79,7 +79,9 @@ protected:
         editor().addButton->click();
     }
     // Runs the event loop until every size read has been shown.
-    void waitForSizes() { ASSERT_TRUE(pumpUntil([this] { return editor().readsPending() == 0; })); }
+    void waitForSizes() {
+        ASSERT_TRUE(pumpUntil([this] { return editor().readsPending() == 0; }));
+    }
     QList<QSize> sent;
 };
 
@@ -135,7 +137,8 @@ TEST_F(EditorTest, SizesArriveInBatchesWithProgressAndFollowTheirRowsThroughEdit
     // than one slice: the rest are listed from the event loop.
     const int count = SlideshowEditor::kListSlice + 5, total = count + 1;
     QStringList paths;
-    for (int i = 1; i <= count; ++i) paths << picture(QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0')), {10 + i, 5});
+    for (int i = 1; i <= count; ++i)
+        paths << picture(QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0')), {10 + i, 5});
     const QString bad = file(QStringLiteral("bad.jpg"), "no picture");
     int batches = 0;
     QObject::connect(&editor(), &SlideshowEditor::sizesShown, app.get(), [&] { ++batches; });
@@ -185,8 +188,7 @@ TEST_F(EditorTest, RowsThatLeaveBeforeTheirSizeIsReadDropTheirResultsAndMessages
     // Clear All and Open Project while files are still being listed and
     // read: nothing arrives later, no message, the progress bar goes at once.
     QStringList many{picture(QStringLiteral("c.png"), {3, 3}), file(QStringLiteral("bad3.jpg"), "z")};
-    for (int i = 0; i < 2 * SlideshowEditor::kListSlice; ++i)
-        many << file(QStringLiteral("n%1.txt").arg(i), "t");
+    for (int i = 0; i < 2 * SlideshowEditor::kListSlice; ++i) many << file(QStringLiteral("n%1.txt").arg(i), "t");
     for (const bool clear : {true, false}) {
         desktop.asked.clear();
         addChosen(many);
@@ -336,8 +338,8 @@ TEST_F(EditorTest, SavesWriteBothFormatsAndOpenProjectReadsOne) {
 
     // " 1" is not "1": Loop off. Missing files are named one by one, the
     // same file twice is listed twice.
-    const QString project = file(QStringLiteral("p.mef"), " 1\r\n12\r\n" + a.toUtf8() + "\r\n/nowhere/x.png\r\n" +
-                                                              a.toUtf8() + "\r\n");
+    const QString project =
+        file(QStringLiteral("p.mef"), " 1\r\n12\r\n" + a.toUtf8() + "\r\n/nowhere/x.png\r\n" + a.toUtf8() + "\r\n");
     editor().loopBox->click();  // on
     desktop.asked.clear();
     desktop.chosenFiles = {project};
@@ -362,7 +364,8 @@ TEST_F(EditorTest, DroppedFilesAreListedWithoutMarkingTheListChanged) {
     const QString sub = dir() + QStringLiteral("/folder.jpg");
     ASSERT_TRUE(QDir().mkpath(sub));
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(file(QStringLiteral("t.txt"), "x")), QUrl::fromLocalFile(file(QStringLiteral("r.rtf"), "x")),
+    data.setUrls({QUrl::fromLocalFile(file(QStringLiteral("t.txt"), "x")),
+                  QUrl::fromLocalFile(file(QStringLiteral("r.rtf"), "x")),
                   QUrl::fromLocalFile(file(QStringLiteral("g.gif"), "x")), QUrl::fromLocalFile(sub),
                   QUrl::fromLocalFile(picture(QStringLiteral("p.png"), {5, 4}))});
     // As a file manager's drag arrives: it enters the window, then drops.

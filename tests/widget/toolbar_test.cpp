@@ -79,7 +79,11 @@ TEST_F(ToolbarTest, LayoutAndStartState) {
     EXPECT_EQ(bar().panel->color(), QColor(67, 74, 84));
     EXPECT_TRUE(bar().panel->dragsWindow());
 
-    struct { GlyphButton* b; QRect place; const char* hint; } buttons[] = {
+    struct {
+        GlyphButton* b;
+        QRect place;
+        const char* hint;
+    } buttons[] = {
         {bar().settingsButton, {13, 6, 58, 29}, "Settings"},
         {bar().sendButton, {94, 6, 58, 29}, "Send to Second Monitor"},
         {bar().runStopButton, {175, 8, 58, 27}, "Run"},
@@ -217,7 +221,9 @@ TEST_F(ToolbarTest, SettingsButtonShowsTheDialog) {
 
 TEST_F(ToolbarTest, MoveRuleKeepsItOffTheRightEdge) {
     bar().show();
-    struct { QPoint to, expected; } cases[] = {
+    struct {
+        QPoint to, expected;
+    } cases[] = {
         {{1672, 300}, {1672, 300}},  // exactly at the edge: stays
         {{1673, 300}, {1670, 300}},  // one past: back to width - 250
         {{2500, 300}, {1670, 300}},  // on the second monitor
@@ -231,7 +237,9 @@ TEST_F(ToolbarTest, MoveRuleKeepsItOffTheRightEdge) {
 
 TEST_F(ToolbarTest, ActivationClampsToThePrimaryScreen) {
     bar().show();
-    struct { QPoint from, expected; } cases[] = {
+    struct {
+        QPoint from, expected;
+    } cases[] = {
         {{100, 1020}, {100, 1020}},  // top at height - 60: stays
         {{100, 1021}, {100, 1020}},
         {{1600, 1070}, {1600, 1020}},
@@ -270,7 +278,10 @@ TEST_F(ToolbarTest, ActivationResetsOpacityAndFollowsAutoHide) {
 
 TEST_F(ToolbarTest, ClosingOrHidingStopsTheFadeAndShowingResumesIt) {
     autoHideOnQuietly();
-    struct { const char* how; std::function<void()> hide; } ways[] = {
+    struct {
+        const char* how;
+        std::function<void()> hide;
+    } ways[] = {
         {"closed", [&] { EXPECT_TRUE(bar().close()); }},  // closing only hides
         {"tray item", [&] { tray().toolbarAction->trigger(); }},
     };
@@ -309,6 +320,35 @@ TEST_F(ToolbarTest, KeepOnTopTickRestoresInTheCornerUnlessTheMenuIsOpen) {
     bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 255);
     EXPECT_TRUE(fadesFromOpaque());
+}
+
+// Without a compositing manager the fade would not show: the toolbar
+// vanishes where it would start to fade (its window stays shown, cut to
+// nothing) and comes back when the pointer comes to its place. With one it
+// fades and never vanishes.
+TEST_F(ToolbarTest, AutoHideVanishesWithoutCompositingAndFadesWithIt) {
+    bool compositing = false;
+    platform.compositing = [&compositing] { return compositing; };
+    bar().show();
+    autoHideOnQuietly();
+    desktop.pointer = {900, 600};
+    for (int i = 0; i < 54; ++i) bar().autoHideTick();
+    EXPECT_FALSE(bar().vanished());
+    bar().autoHideTick();
+    EXPECT_TRUE(bar().vanished());
+    EXPECT_TRUE(bar().isVisible());
+    EXPECT_FALSE(bar().mask().intersects(bar().rect()));
+    EXPECT_DOUBLE_EQ(bar().windowOpacity(), 1.0);
+
+    desktop.pointer = bar().geometry().center();
+    bar().autoHideTick();
+    EXPECT_FALSE(bar().vanished());
+    EXPECT_TRUE(bar().mask().contains(bar().rect().center()));
+
+    compositing = true;
+    fadeAway();
+    EXPECT_FALSE(bar().vanished());
+    EXPECT_NEAR(bar().windowOpacity(), 3 / 255.0, 0.01);
 }
 
 // --- Auto-hide -------------------------------------------------------------

@@ -43,8 +43,7 @@ bool waitFor(const std::function<bool()>& done, int ms = 10000) {
 void playToEnd(TransitionView& view, const QImage& picture, int style) {
     view.engine().setExternalPacing(true);
     view.play(picture, style);
-    while (view.engine().advance()) {
-    }
+    while (view.engine().advance()) {}
 }
 
 const QRgb Red = qRgb(255, 0, 0), Black = qRgb(0, 0, 0), Green = qRgb(0, 255, 0);
@@ -103,10 +102,9 @@ TEST(TransitionViewTest, FinishedFollowsEveryPlay) {
     view.play(QImage(), 5);  // nothing to show: at once
     EXPECT_EQ(finished, 1);
     view.play(solid({60, 40}, Red), 5);
-    EXPECT_EQ(finished, 1);  // running
+    EXPECT_EQ(finished, 1);                // running
     view.play(solid({60, 40}, Green), 5);  // refused: answered by the running one's end
-    while (view.engine().advance()) {
-    }
+    while (view.engine().advance()) {}
     EXPECT_EQ(finished, 2);
     view.play(solid({60, 40}, Green), 5);
     view.engine().stop();  // cut short
@@ -154,13 +152,11 @@ TEST_F(OutputTransitionTest, TrayOpenSlideshowPlaysTheFileOnTheOutput) {
     e.setThreaded(false);
     e.setDelay(1);
     QList<QRgb> shown, completed;
-    QObject::connect(&controller(), &Controller::outputTransition, app.get(),
-                     [&](const QImage& p, int style) {
-                         shown << p.pixel(0, 0);
-                         EXPECT_TRUE(style >= 0 && style <= 161) << style;
-                     });
-    QObject::connect(&e, &TransitionEngine::completed, app.get(),
-                     [&] { completed << e.currentFrame().pixel(0, 0); });
+    QObject::connect(&controller(), &Controller::outputTransition, app.get(), [&](const QImage& p, int style) {
+        shown << p.pixel(0, 0);
+        EXPECT_TRUE(style >= 0 && style <= 161) << style;
+    });
+    QObject::connect(&e, &TransitionEngine::completed, app.get(), [&] { completed << e.currentFrame().pixel(0, 0); });
 
     desktop.chosenFiles = {show};
     ASSERT_FALSE(app->output->isVisible());

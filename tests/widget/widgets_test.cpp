@@ -28,8 +28,7 @@ namespace {
 using namespace vz;
 
 void sendMouse(QWidget* w, QEvent::Type type, QPoint at = {}) {
-    if (at.isNull())
-        at = w->rect().center();
+    if (at.isNull()) at = w->rect().center();
     QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w, &event);
@@ -46,8 +45,7 @@ Counter* count(Sender* sender, Signal signal) {
     auto* c = new Counter;
     QObject::connect(sender, signal, sender, [c](auto... args) {
         ++c->count;
-        if constexpr (sizeof...(args) == 1)
-            c->last = (args, ...);
+        if constexpr (sizeof...(args) == 1) c->last = (args, ...);
     });
     QObject::connect(sender, &QObject::destroyed, [c] { delete c; });
     return c;
@@ -96,8 +94,10 @@ TEST(SpinEdit, TypedTextIsReadAsANumberWithinRange) {
         int value;
     };
     const Case cases[] = {
-        {"42", 42}, {" 7 ", 7},  {"abc", 1},   {"", 1},       {"12x", 1},
-        {"0", 1},   {"-3", 1},   {"5000", 1000}, {"99999999999", 1000}, {"1000", 1000},
+        {"42", 42},     {" 7 ", 7},     {"abc", 1},
+        {"", 1},        {"12x", 1},     {"0", 1},
+        {"-3", 1},      {"5000", 1000}, {"99999999999", 1000},
+        {"1000", 1000},
     };
     for (const Case& c : cases) {
         SpinEdit spin(1, 1000);
@@ -157,8 +157,7 @@ TEST(GlyphButton, FaceFollowsHoverAndPress) {
     // The glyph is drawn centred: white in the middle of the face.
     const QImage face = button.grab().toImage();
     bool white = false;
-    for (int x = 20; x < 38 && !white; ++x)
-        white = face.pixelColor(x, 13) == QColor(Qt::white);
+    for (int x = 20; x < 38 && !white; ++x) white = face.pixelColor(x, 13) == QColor(Qt::white);
     EXPECT_TRUE(white);
 }
 
@@ -209,8 +208,7 @@ bool transparentCorners(const QImage& img) {
 int countPixels(const QImage& img, const std::function<bool(QColor)>& match) {
     int n = 0;
     for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += match(img.pixelColor(x, y)) ? 1 : 0;
+        for (int x = 0; x < img.width(); ++x) n += match(img.pixelColor(x, y)) ? 1 : 0;
     return n;
 }
 
@@ -248,15 +246,12 @@ TEST(Glyphs, HaveTheirSizesAndWhiteOutlinesOnTransparency) {
     }
 }
 
-TEST(Glyphs, RunAndStopDiffer) {
-    EXPECT_NE(glyphs::run().toImage(), glyphs::stop().toImage());
-}
+TEST(Glyphs, RunAndStopDiffer) { EXPECT_NE(glyphs::run().toImage(), glyphs::stop().toImage()); }
 
 TEST(Glyphs, TrayIconIsRedScreensOnTransparency) {
     const QIcon icon = glyphs::trayIcon();
     const QList<QSize> sizes = icon.availableSizes();
-    for (int s : {16, 22, 32})
-        EXPECT_TRUE(sizes.contains(QSize(s, s))) << s;
+    for (int s : {16, 22, 32}) EXPECT_TRUE(sizes.contains(QSize(s, s))) << s;
 
     const QImage img = icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
     ASSERT_EQ(img.size(), QSize(32, 32));

@@ -35,12 +35,14 @@ class PickerTest : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        desktop.windows[11] = {QRect(0, 0, 800, 600), striped({800, 600}, qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)),
-                               "Text Editor", "Gedit", "/usr/bin/gedit"};
+        desktop.windows[11] = {QRect(0, 0, 800, 600),
+                               striped({800, 600}, qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)), "Text Editor",
+                               "Gedit", "/usr/bin/gedit"};
         desktop.windows[12] = {QRect(0, 0, 300, 15), striped({300, 15}, qRgb(1, 0, 0), qRgb(0, 1, 0), qRgb(0, 0, 1)),
                                "Too low", "Bar", "/usr/bin/bar"};
         desktop.windows[13] = {QRect(0, 0, 400, 300), QImage(), "Minimised", "Term", "/usr/bin/xterm", false};
-        desktop.windows[14] = {QRect(0, 0, 400, 300), striped({400, 300}, 1, 2, 3), "Vivivoz - Settings", "vivivoz", "/opt/vivivoz"};
+        desktop.windows[14] = {QRect(0, 0, 400, 300), striped({400, 300}, 1, 2, 3), "Vivivoz - Settings", "vivivoz",
+                               "/opt/vivivoz"};
         desktop.windows[15] = {QRect(0, 0, 1920, 1080), striped({1920, 1080}, 1, 2, 3), "", "Desktop", "", true, true};
         desktop.windows[16] = {QRect(0, 0, 600, 800), striped({600, 800}, 4, 5, 6), QString(46, 'w'), "Long", ""};
         startApp();
@@ -142,7 +144,8 @@ TEST_F(PickerTest, CloseEscapeAndHelpEndWithoutAChoice) {
         std::function<void()> leave;
     } cases[] = {
         {"Close", [&] { picker().closeButton->click(); }},
-        {"Esc", [&] {
+        {"Esc",
+         [&] {
              QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, {});
              QApplication::sendEvent(&picker(), &esc);
          }},

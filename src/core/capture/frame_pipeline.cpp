@@ -34,93 +34,62 @@ bool sameImage(const QImage& a, const QImage& b) {
 
 }  // namespace
 
-FramePipeline::FramePipeline(FrameSources sources, Mode mode) : sources_(sources), mode_(mode) {
-    if (mode_ == Mode::Worker) worker_ = std::thread([this] { run(); });
-}
+FramePipeline::FramePipeline(FrameSources sources, Mode mode)
+    : sources_(sources),
+      worker_(mode == Mode::Worker ? Executor::Mode::Worker : Executor::Mode::Inline, {1, "frame pipeline"}),
+      orders_(worker_, [this] { carryOut(); }),
+      frames_(this, [this] { emit frameReady(); }),
+      failures_(this, [this] {
+          if (failures_.take()) emit captureFailed();
+      }) {}
 
 FramePipeline::~FramePipeline() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (worker_.joinable()) worker_.join();
+    // The capture under way ends; the worker's state goes after it.
+    worker_.shutdown();
 }
 
 void FramePipeline::request(const CaptureRequest& request) {
-    if (mode_ == Mode::Inline) {
-        process(request);
-        return;
-    }
-    {
-        std::lock_guard lock(mutex_);
-        pending_ = request;
-    }
-    wake_.notify_one();
+    orders_.update([&](Orders& orders) { orders.request = request; });
 }
 
 bool FramePipeline::take(CapturedFrame& frame) {
-    std::lock_guard lock(mutex_);
-    signalled_ = false;
-    if (!ready_) return false;
-    frame = std::move(*ready_);
-    ready_.reset();
+    std::optional<CapturedFrame> ready = frames_.take();
+    if (!ready) return false;
+    frame = std::move(*ready);
     return true;
 }
 
 void FramePipeline::reset() {
-    if (mode_ == Mode::Inline) {
-        rawValid_ = false;
-        return;
-    }
-    // The worker forgets at its next request: a changed request shape
+    // The worker forgets before its next request: a changed request shape
     // always makes a full frame, and so does a forgotten last request.
-    std::lock_guard lock(mutex_);
-    pending_.reset();
-    ready_.reset();
-    resetRequested_ = true;
+    frames_.clear();
+    orders_.update([](Orders& orders) {
+        orders.request.reset();
+        orders.forget = true;
+    });
 }
 
 void FramePipeline::releaseWindows() {
-    if (mode_ == Mode::Inline) {
-        ownWindows_.reset();
-        return;
-    }
-    {
-        std::lock_guard lock(mutex_);
-        releaseWindowsRequested_ = true;
-    }
-    wake_.notify_one();
+    orders_.update([](Orders& orders) { orders.releaseWindows = true; });
 }
 
 FramePipeline::Counters FramePipeline::counters() const {
-    std::lock_guard lock(mutex_);
-    return counters_;
+    Counters c;
+    c.frames = counters_.frames;
+    c.unchanged = counters_.unchanged;
+    c.partial = counters_.partial;
+    c.failures = counters_.failures;
+    c.dropped = counters_.dropped;
+    return c;
 }
 
-void FramePipeline::run() {
-    for (;;) {
-        CaptureRequest request;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || pending_.has_value() || releaseWindowsRequested_; });
-            if (stopping_) return;
-            if (releaseWindowsRequested_) {
-                releaseWindowsRequested_ = false;
-                std::unique_ptr<Windows> closing = std::move(ownWindows_);
-                lock.unlock();
-                closing.reset();  // closed on the thread that used it
-                continue;
-            }
-            request = *pending_;
-            pending_.reset();
-            if (resetRequested_) {
-                resetRequested_ = false;
-                rawValid_ = false;
-            }
-        }
-        process(request);
-    }
+void FramePipeline::carryOut() {
+    std::optional<Orders> orders = orders_.take();
+    if (!orders) return;
+    const RowWorkers::Lend lend(rowWorkers_);
+    if (orders->forget) rawValid_ = false;
+    if (orders->releaseWindows) ownWindows_.reset();  // closed on the thread that used it
+    if (orders->request) process(*orders->request);
 }
 
 void FramePipeline::process(const CaptureRequest& request) {
@@ -232,7 +201,6 @@ bool FramePipeline::captureScreen(const CaptureRequest& request, QImage& picture
     QVector<QRect> rects;
     if (!full) {
         if (changed.isEmpty() && !overlayChanged) {
-            std::lock_guard lock(mutex_);
             ++counters_.unchanged;
             return false;
         }
@@ -297,32 +265,19 @@ bool FramePipeline::captureScreen(const CaptureRequest& request, QImage& picture
     rawValid_ = true;
     rawSource_ = request.source;
     picture = std::move(target);
-    if (!full) {
-        std::lock_guard lock(mutex_);
-        ++counters_.partial;
-    }
+    if (!full) ++counters_.partial;
     return true;
 }
 
 void FramePipeline::failed() {
-    {
-        std::lock_guard lock(mutex_);
-        ++counters_.failures;
-    }
-    emit captureFailed();
+    ++counters_.failures;
+    failures_.post(true);
 }
 
 void FramePipeline::publish(CapturedFrame&& frame) {
-    bool notify = false;
-    {
-        std::lock_guard lock(mutex_);
-        ++counters_.frames;
-        if (ready_) ++counters_.dropped;
-        ready_ = std::move(frame);
-        notify = !signalled_;
-        signalled_ = true;
-    }
-    if (notify) emit frameReady();
+    // Counted last: whoever sees the frame counted sees the rest of it.
+    if (frames_.post(std::move(frame))) ++counters_.dropped;
+    ++counters_.frames;
 }
 
 }  // namespace vz

@@ -16,20 +16,21 @@
 // only that.
 
 #include "core/capture/frame_buffers.h"
+#include "core/scaling/row_workers.h"
 #include "core/scaling/view_render.h"
+#include "core/threading/executor.h"
+#include "core/threading/mailbox.h"
 #include "platform/platform.h"
 
 #include <QImage>
 #include <QObject>
 #include <QRect>
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace vz {
@@ -109,7 +110,13 @@ signals:
     void captureFailed();
 
 private:
-    void run();
+    // What the worker is asked to do next; newer orders merge into waiting ones.
+    struct Orders {
+        std::optional<CaptureRequest> request;
+        bool forget = false;          // the next request makes a full frame
+        bool releaseWindows = false;  // close the window service of our own
+    };
+    void carryOut();
     void process(const CaptureRequest& request);
     bool captureScreen(const CaptureRequest& request, QImage& picture, std::optional<QRegion>& change);
     void scale(CapturedFrame& frame, const std::optional<QRegion>& change);
@@ -117,17 +124,14 @@ private:
     void failed();
 
     FrameSources sources_;
-    Mode mode_;
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::optional<CaptureRequest> pending_;
-    std::optional<CapturedFrame> ready_;
-    bool stopping_ = false;
-    bool signalled_ = false;
-    bool resetRequested_ = false;
-    bool releaseWindowsRequested_ = false;
-    Counters counters_;
-    std::thread worker_;
+    struct {
+        std::atomic<std::uint64_t> frames{0}, unchanged{0}, partial{0}, failures{0}, dropped{0};
+    } counters_;
+    RowWorkers* const rowWorkers_ = RowWorkers::lent();  // the constructing thread's
+    Executor worker_;
+    Mailbox<Orders> orders_;         // to the worker
+    Mailbox<CapturedFrame> frames_;  // to the owner's thread: the newest finished frame
+    Mailbox<bool> failures_;         // to the owner's thread: a capture failed
 
     // Worker-side state. The source as it is now, no pointer drawn: the
     // newest frame itself without an overlay (shared, only read), else

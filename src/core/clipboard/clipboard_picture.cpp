@@ -13,8 +13,9 @@ namespace {
 const QString kQtImage = QStringLiteral("application/x-qt-image");
 
 QString tooLarge(QSize size) {
-    return QStringLiteral("The picture on the clipboard is too large to show (%1 x %2 pixels; "
-                          "at most %3 million pixels).")
+    return QStringLiteral(
+               "The picture on the clipboard is too large to show (%1 x %2 pixels; "
+               "at most %3 million pixels).")
         .arg(size.width())
         .arg(size.height())
         .arg(kMaxClipboardPixels / 1000000);
@@ -77,15 +78,16 @@ ClipboardPicture readClipboardPicture(const QMimeData* data) {
     // Qt's PNG reader, like libpng under it, inflates every byte of data
     // behind the last row.
     if (vz::slideshow::pngDataLongerThanPicture(bytes)) {
-        result.error = QStringLiteral("The picture on the clipboard cannot be read (%1): its data is longer than "
-                                      "the picture")
+        result.error = QStringLiteral(
+                           "The picture on the clipboard cannot be read (%1): its data is longer than "
+                           "the picture")
                            .arg(type);
         return result;
     }
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
-        result.error = QStringLiteral("The picture on the clipboard cannot be read (%1): %2")
-                           .arg(type, reader.errorString());
+        result.error =
+            QStringLiteral("The picture on the clipboard cannot be read (%1): %2").arg(type, reader.errorString());
         return result;
     }
     return finish(std::move(image));

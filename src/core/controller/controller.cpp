@@ -38,7 +38,8 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
       monitors_(*platform.monitors),
       cursorLock_(platform.pointerFence.get(), monitors_),
       area_(platform.screen.get(), monitors_),
-      keys_(platform.globalKeys.get(), *platform.prompter) {
+      keys_(platform.globalKeys.get(), *platform.prompter),
+      imageCapture_(*platform.prompter) {
     captureTimer.setTimerType(Qt::PreciseTimer);
     captureTimer.setInterval(200);
     connect(&captureTimer, &QTimer::timeout, this, &Controller::captureTick);
@@ -90,9 +91,7 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     });
 }
 
-Controller::~Controller() {
-    playback_.reset();
-}
+Controller::~Controller() { playback_.reset(); }
 
 // --- Screens -----------------------------------------------------------------
 
@@ -102,12 +101,14 @@ void Controller::secondMonitorLost() {
     QString text;
     if (outputOnPrimaryWhenLost()) {
         emit outputOnPrimaryRequested();
-        text = QStringLiteral("The second monitor is gone: the output window is on the primary monitor until "
-                              "a second monitor is back.");
+        text = QStringLiteral(
+            "The second monitor is gone: the output window is on the primary monitor until "
+            "a second monitor is back.");
     } else {
         requestView(View::Output, false);
-        text = QStringLiteral("The second monitor is gone: the output window is hidden until a second monitor "
-                              "is back. The source keeps running.");
+        text = QStringLiteral(
+            "The second monitor is gone: the output window is hidden until a second monitor "
+            "is back. The source keeps running.");
     }
     emit trayMessageRequested(Prompter::kCaption, text);
 }
@@ -173,10 +174,11 @@ void Controller::applySettings(const Settings& v) {
     viewMode_ = viewFitFromNumber(v.viewMode);
     displaySize_ = monitors_.count() < 2 ? SimulationPercent : 100;
     setUpdateRate(std::clamp(v.updateRate, 1, 1000));
-    captureForm_.folder = v.captureFolder;
-    captureForm_.beep = v.captureBeep;
-    captureForm_.number = v.captureCounter;
-    captureSequence_.setCounter(v.captureCounter);
+    ImageCaptureForm form = imageCapture_.form();
+    form.folder = v.captureFolder;
+    form.beep = v.captureBeep;
+    imageCapture_.setForm(form);
+    imageCapture_.setCounter(v.captureCounter);
     keys_.setCaptureKey(shortcutFromText(v.captureKeyText));  // an armed key follows
     emit pointerOptionsChanged();
     emit scaleValueChanged(scaleValue_);
@@ -204,9 +206,9 @@ bool Controller::saveSettings(QString* error) {
     v.viewMode = viewMode_ ? viewFitNumber(*viewMode_) : 0;
     v.updateRate = updateRate_;
     v.maxUpdateRate = maxUpdateRate_;
-    v.captureCounter = captureSequence_.counter();
-    v.captureFolder = captureForm_.folder;
-    v.captureBeep = captureForm_.beep;
+    v.captureCounter = imageCapture_.counter();
+    v.captureFolder = imageCapture_.form().folder;
+    v.captureBeep = imageCapture_.form().beep;
     return store_.update([&v](IniDocument& doc) { writeSettings(doc, v); }, error);
 }
 
@@ -569,9 +571,7 @@ void Controller::toggleAutoHide() {
     if (closedWithButton) settings_.autoHideHintOff = dontShowAgain;
 }
 
-bool Controller::loadAtStartup() const {
-    return QFileInfo::exists(autostartFilePath(platform_.paths->configHome()));
-}
+bool Controller::loadAtStartup() const { return QFileInfo::exists(autostartFilePath(platform_.paths->configHome())); }
 
 void Controller::toggleLoadAtStartup() {
     const QString configHome = platform_.paths->configHome();

@@ -11,6 +11,7 @@
 #include "core/capture/frame_pipeline.h"
 #include "core/controller/area_selection.h"
 #include "core/controller/cursor_lock.h"
+#include "core/controller/image_capture.h"
 #include "core/controller/key_bindings.h"
 #include "core/controller/monitor_watch.h"
 #include "core/controller/screen_area.h"
@@ -47,7 +48,15 @@ enum class Source { Stopped = 0, Desktop = 2, Window = 3, Clipboard = 4, Slidesh
 
 // The source last chosen by the user: the tray menu's mark and the settings
 // dialog's marker follow it.
-enum class SourceChoice { None = 0, Desktop = 1, Area = 2, Window = 3, Clipboard = 4, OpenSlideshow = 5, MakeSlideshow = 6 };
+enum class SourceChoice {
+    None = 0,
+    Desktop = 1,
+    Area = 2,
+    Window = 3,
+    Clipboard = 4,
+    OpenSlideshow = 5,
+    MakeSlideshow = 6
+};
 
 // What part of the desktop the desktop source mirrors.
 enum class DesktopScope { NotChosen = -1, WholePrimary = 0, Area = 1 };
@@ -57,8 +66,18 @@ enum class OutputSurface { Picture, Transition };
 
 // The windows whose visibility commands depend on or ask for.
 enum class View {
-    Output, Preview, Toolbar, SettingsDialog, AboutBox, SlideshowEditor, WindowPicker, Shortcuts, AreaOverlay,
-    ImageCapture, MonitorDetails, ScrollText
+    Output,
+    Preview,
+    Toolbar,
+    SettingsDialog,
+    AboutBox,
+    SlideshowEditor,
+    WindowPicker,
+    Shortcuts,
+    AreaOverlay,
+    ImageCapture,
+    MonitorDetails,
+    ScrollText
 };
 
 // What Send Text puts on the output window's banner and the preview's strip.
@@ -68,16 +87,7 @@ struct BannerOrder {
     unsigned step = 1;       // pixels per tick
     int height = 20;         // pixels
     BandLook look;
-    bool top = false;        // docked to the top edge, else the bottom
-};
-
-// The capture dialog's fields, as the capture reads them at each press.
-struct ImageCaptureForm {
-    QString folder;                              // the destination field
-    QString baseName = QStringLiteral("image");  // the file-name base
-    qint32 number = 10;                          // the counter box
-    int typeEntry = 0;                           // the file-type box; -1 for typed text
-    bool beep = false;
+    bool top = false;  // docked to the top edge, else the bottom
 };
 
 class Controller : public QObject {
@@ -112,8 +122,14 @@ public:
     // Writes the settings file; false with the path and the reason in `error`.
     bool saveSettings(QString* error);
     // Values the views hold (window positions): set before saving.
-    void setToolbarPosition(QPoint p) { settings_.toolbarLeft = p.x(); settings_.toolbarTop = p.y(); }
-    void setSettingsDialogPosition(QPoint p) { settings_.settingsDialogLeft = p.x(); settings_.settingsDialogTop = p.y(); }
+    void setToolbarPosition(QPoint p) {
+        settings_.toolbarLeft = p.x();
+        settings_.toolbarTop = p.y();
+    }
+    void setSettingsDialogPosition(QPoint p) {
+        settings_.settingsDialogLeft = p.x();
+        settings_.settingsDialogTop = p.y();
+    }
     QPoint toolbarPosition() const { return {settings_.toolbarLeft, settings_.toolbarTop}; }
     QPoint settingsDialogPosition() const { return {settings_.settingsDialogLeft, settings_.settingsDialogTop}; }
     // The values last loaded (or being saved); for the windows still to come.
@@ -206,9 +222,9 @@ public:
     // stored mode outside 1..5): the output then fits as Optimal.
     std::optional<ViewFit> viewMode() const { return viewMode_; }
     void setViewMode(ViewFit mode);
-    int scaleValue() const { return scaleValue_; }   // percent, 1..1000
+    int scaleValue() const { return scaleValue_; }  // percent, 1..1000
     void setScaleValue(int percent);
-    int updateRate() const { return updateRate_; }   // frames per second, 1..1000
+    int updateRate() const { return updateRate_; }  // frames per second, 1..1000
     int maxUpdateRate() const { return maxUpdateRate_; }
     void setUpdateRate(int rate);
     bool showCursor() const { return showCursor_; }
@@ -288,9 +304,8 @@ public:
     void runShortcut(ShortcutAction action);
 
     // --- Capture an Image
-    const ImageCaptureForm& imageCaptureForm() const { return captureForm_; }
-    void setImageCaptureForm(const ImageCaptureForm& form);
-    qint32 captureCounter() const { return captureSequence_.counter(); }
+    ImageCapture& imageCapture() { return imageCapture_; }
+    const ImageCapture& imageCapture() const { return imageCapture_; }
     // One press of the capture key: writes the output's picture to the next
     // numbered file; failures are reported with a message.
     CaptureOutcome captureImage();
@@ -317,20 +332,20 @@ public:
     ViewLayout outputLayout() const;
 
 signals:
-    void sourceChanged();            // source, choice, scope
+    void sourceChanged();  // source, choice, scope
     void runningChanged(bool running);
     void outputSurfaceChanged(OutputSurface surface);
-    void outputPicture(const QImage& picture);      // show this on the output
+    void outputPicture(const QImage& picture);  // show this on the output
     // Start a transition to `picture` on the output, then set `style`.
     void outputTransition(const QImage& picture, int style);
     void outputScaledPicture(const CapturedFrame& frame);  // already scaled for the output view
-    void outputBlanked(bool light);                 // black output, picture dropped
-    void outputPictureDropped();                    // the output's picture removed
+    void outputBlanked(bool light);                        // black output, picture dropped
+    void outputPictureDropped();                           // the output's picture removed
     void previewPicture(const QImage& picture);
     void previewCleared();
-    void bannerHideRequested();                     // the scrolling text goes
+    void bannerHideRequested();                              // the scrolling text goes
     void bannerSendRequested(const vz::BannerOrder& order);  // the scrolling text comes
-    void windowSourceLost();                        // no window chosen: marks off
+    void windowSourceLost();                                 // no window chosen: marks off
     void viewModeChanged(std::optional<vz::ViewFit> mode);
     void scaleValueChanged(int percent);
     void updateRateChanged(int rate);
@@ -346,11 +361,10 @@ signals:
     void outputFullScreenRequested();
     void outputOnSecondMonitorRequested();
     void outputInPlaceRequested();
-    void outputOnPrimaryRequested();     // the simulation window, for a monitor that went
+    void outputOnPrimaryRequested();  // the simulation window, for a monitor that went
     void trayMessageRequested(const QString& title, const QString& text);
     void windowsAsideRequested(bool aside);
     void exitRequested();  // out of the screen's picture, or back
-    void captureCounterChanged(qint32 counter);
 
 private:
     void blankOutput(bool light);
@@ -412,7 +426,7 @@ private:
     bool editorStopRequested_ = false;
     bool toolbarStopRequested_ = false;
 
-    QImage desktopFrame_;   // the newest finished desktop frame
+    QImage desktopFrame_;  // the newest finished desktop frame
     QImage windowFrame_;
     QImage outputFrame_;
     QImage outputViewPicture_;        // what the output's picture view holds
@@ -433,9 +447,7 @@ private:
 
     KeyBindings keys_;
     UpdateRateKeys rateKeys_;
-    ImageCaptureForm captureForm_;
-    CaptureSequence captureSequence_;
-    bool captureErrorShowing_ = false;  // one error box at a time
+    ImageCapture imageCapture_;
 };
 
 // The capture interval in milliseconds for an update rate (1..1000 per second).

@@ -7,7 +7,6 @@
 #include "core/settings/ini_document.h"
 #include "core/shortcuts/shortcut_keys.h"
 
-#include <QScopedValueRollback>
 #include <QTimer>
 
 #include <cstdio>
@@ -50,26 +49,26 @@ bool Controller::saveShortcutKeys(const ShortcutKeys& keys, QString* error) {
 
 void Controller::runShortcut(ShortcutAction action) {
     switch (action) {
-    case ShortcutAction::SendToOutput: sendFrameToOutput(); return;
-    case ShortcutAction::ToggleRun: toggleRun(); return;
-    case ShortcutAction::ShowToolbar: requestView(View::Toolbar, !isShown(View::Toolbar)); return;
-    case ShortcutAction::ShowPreview: requestView(View::Preview, !isShown(View::Preview)); return;
-    case ShortcutAction::EnableOutput:
-        if (!simulationPromptOpen()) requestView(View::Output, !isShown(View::Output));
-        return;
-    case ShortcutAction::StopAll: stopAll(); return;
-    case ShortcutAction::IncreaseRate: {
-        ControllerRate target(*this, *platform_.prompter);
-        rateKeys_.increase(target);
-        return;
-    }
-    case ShortcutAction::DecreaseRate: {
-        ControllerRate target(*this, *platform_.prompter);
-        rateKeys_.decrease(target);
-        return;
-    }
-    case ShortcutAction::AutoHideToolbar: toggleAutoHide(); return;
-    case ShortcutAction::LockCursor: cursorLock_.setLocked(!cursorLock_.locked()); return;
+        case ShortcutAction::SendToOutput: sendFrameToOutput(); return;
+        case ShortcutAction::ToggleRun: toggleRun(); return;
+        case ShortcutAction::ShowToolbar: requestView(View::Toolbar, !isShown(View::Toolbar)); return;
+        case ShortcutAction::ShowPreview: requestView(View::Preview, !isShown(View::Preview)); return;
+        case ShortcutAction::EnableOutput:
+            if (!simulationPromptOpen()) requestView(View::Output, !isShown(View::Output));
+            return;
+        case ShortcutAction::StopAll: stopAll(); return;
+        case ShortcutAction::IncreaseRate: {
+            ControllerRate target(*this, *platform_.prompter);
+            rateKeys_.increase(target);
+            return;
+        }
+        case ShortcutAction::DecreaseRate: {
+            ControllerRate target(*this, *platform_.prompter);
+            rateKeys_.decrease(target);
+            return;
+        }
+        case ShortcutAction::AutoHideToolbar: toggleAutoHide(); return;
+        case ShortcutAction::LockCursor: cursorLock_.setLocked(!cursorLock_.locked()); return;
     }
 }
 
@@ -80,34 +79,7 @@ void Controller::showError(const QString& text) {
 
 // --- Capture an Image --------------------------------------------------------
 
-void Controller::setImageCaptureForm(const ImageCaptureForm& form) {
-    captureForm_ = form;
-    settings_.captureFolder = form.folder;
-    settings_.captureBeep = form.beep;
-}
-
-CaptureOutcome Controller::captureImage() {
-    // A held key repeats its presses while the error box of the first one is
-    // up: they are dropped, one box at a time.
-    if (captureErrorShowing_) return CaptureOutcome{CaptureOutcome::Status::Busy, {}, {}};
-    CaptureFileRequest request;
-    request.outputVisible = isShown(View::Output);
-    request.folder = captureForm_.folder;
-    request.baseName = captureForm_.baseName;
-    request.number = captureForm_.number;
-    request.typeEntry = captureForm_.typeEntry;
-    const CaptureOutcome outcome = captureSequence_.capture(request, outputShownPicture());
-    if (outcome.written()) {
-        if (captureForm_.beep) platform_.prompter->beep(Prompter::Icon::None);
-        captureForm_.number = captureSequence_.counter();
-        settings_.captureCounter = captureSequence_.counter();
-        emit captureCounterChanged(captureSequence_.counter());
-    } else if (!outcome.message.isEmpty()) {
-        const QScopedValueRollback<bool> showing(captureErrorShowing_, true);
-        showError(outcome.message);
-    }
-    return outcome;
-}
+CaptureOutcome Controller::captureImage() { return imageCapture_.capture(outputShownPicture(), isShown(View::Output)); }
 
 // --- Monitor details ---------------------------------------------------------
 

@@ -22,14 +22,15 @@ QString takeKey(GlobalKeys* keys, int id, quint16 shortcut) {
         return {};
     }
     switch (keys->registerKey(id, keyCombinationOf(shortcut))) {
-    case KeyRegistration::Registered: return {};
-    case KeyRegistration::HeldElsewhere:
-        return QStringLiteral("another program or another shortcut of Vivivoz already holds it");
-    case KeyRegistration::NoSuchKey:
-        return QStringLiteral("this keyboard has no \"%1\" key").arg(shortcutToText(shortcut & shortcut::KeyMask));
-    case KeyRegistration::KeptBySystem:
-        return QStringLiteral("the system keeps it for itself (Ctrl+Alt+F1 to F12 switch to the text consoles), "
-                              "so it never reaches Vivivoz");
+        case KeyRegistration::Registered: return {};
+        case KeyRegistration::HeldElsewhere:
+            return QStringLiteral("another program or another shortcut of Vivivoz already holds it");
+        case KeyRegistration::NoSuchKey:
+            return QStringLiteral("this keyboard has no \"%1\" key").arg(shortcutToText(shortcut & shortcut::KeyMask));
+        case KeyRegistration::KeptBySystem:
+            return QStringLiteral(
+                "the system keeps it for itself (Ctrl+Alt+F1 to F12 switch to the text consoles), "
+                "so it never reaches Vivivoz");
     }
     return {};
 }
@@ -127,8 +128,7 @@ void KeyBindings::takeCaptureKey() {
 }
 
 void KeyBindings::report(const QStringList& lines) {
-    const QString text =
-        QStringLiteral("These shortcuts could not be taken:\n\n%1").arg(lines.join(QLatin1Char('\n')));
+    const QString text = QStringLiteral("These shortcuts could not be taken:\n\n%1").arg(lines.join(QLatin1Char('\n')));
     std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
     // From the event loop: the keys are also taken while the program starts
     // and from inside dialogs.

@@ -22,8 +22,8 @@ public:
     void refresh();
 
     const QVector<QRect>& all() const { return monitors_; }
-    int count() const;                  // at least 1
-    QRect rect(int index) const;        // empty when there is no such monitor
+    int count() const;            // at least 1
+    QRect rect(int index) const;  // empty when there is no such monitor
     QRect primary() const { return rect(0); }
     int primaryWidth() const { return primary().width(); }
     int primaryHeight() const { return primary().height(); }

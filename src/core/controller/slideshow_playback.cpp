@@ -22,6 +22,7 @@ public:
     QSize pictureBound() const override { return c_.outputPictureBound(); }
     void blankOutput() override { c_.clearOutput(); }
     void showTransitionView() override { c_.showTransitionSurface(); }
+    void showingEntry(int index) override { emit owner_.editorEntryShown(index); }
     void setCounter(const QString& text) override { emit owner_.editorCounter(text); }
     void showPreview(const QImage& picture) override {
         if (kind_ == PlayerKind::Editor)
@@ -70,7 +71,7 @@ void SlideshowPlayback::build() {
     // The program's services are made at the first playback, so that the
     // read-ahead worker only runs in a program that plays slideshows.
     if (!services_.pictures) {
-        services_.clock = std::make_unique<slideshow::SteadyTickClock>();
+        services_.clock = std::make_unique<SteadyClock>();
         services_.pictures = std::make_unique<slideshow::PictureReadAhead>();
         services_.makeTimer = [](std::function<void()> onTick) -> std::unique_ptr<slideshow::PlaybackTimer> {
             return std::make_unique<slideshow::QtPlaybackTimer>(std::move(onTick));
@@ -81,8 +82,8 @@ void SlideshowPlayback::build() {
         p->host = std::make_unique<Host>(*this, kind);
         Player* raw = p.get();
         p->timer = services_.makeTimer([raw] { raw->player->tick(); });
-        p->player = std::make_unique<slideshow::SlideshowPlayer>(kind, *p->host, *services_.pictures,
-                                                                 *services_.clock, *p->timer);
+        p->player = std::make_unique<slideshow::SlideshowPlayer>(kind, *p->host, *services_.pictures, *services_.clock,
+                                                                 *p->timer);
         *slot = std::move(p);
     }
 }

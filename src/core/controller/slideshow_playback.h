@@ -25,7 +25,7 @@ class Controller;
 // What the players run on: the program's are the steady tick count, a
 // read-ahead worker and precise Qt timers; tests put fakes in.
 struct PlaybackServices {
-    std::unique_ptr<slideshow::TickClock> clock;
+    std::unique_ptr<Clock> clock;
     std::unique_ptr<slideshow::PictureSource> pictures;
     std::function<std::unique_ptr<slideshow::PlaybackTimer>(std::function<void()> onTick)> makeTimer;
 };
@@ -61,6 +61,8 @@ public:
     bool editorPlaying() const;
 
 signals:
+    // The editor's player shows the picture of this row of its list.
+    void editorEntryShown(int row);
     void editorCounter(const QString& text);
     void editorPreview(const QImage& picture);
     void editorPlaybackEnded();

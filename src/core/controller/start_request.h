@@ -15,12 +15,12 @@ namespace vz {
 struct StartRequest {
     enum class Source { None, Desktop, Area, Window, Clipboard, Slideshow, Text };
     Source source = Source::None;
-    QRect area;            // Area: root coordinates, width and height at least 1
-    QString window;        // Window: a window id (decimal or 0x hex) or a part of a title
-    QString file;          // Slideshow (.vsl) and Text (.sct): an absolute path
+    QRect area;                       // Area: root coordinates, width and height at least 1
+    QString window;                   // Window: a window id (decimal or 0x hex) or a part of a title
+    QString file;                     // Slideshow (.vsl) and Text (.sct): an absolute path
     std::optional<ViewFit> viewMode;  // none: unchanged
-    int scalePercent = 0;  // 1..1000 with the Scale mode; 0: unchanged
-    int rate = 0;          // frames per second, 1..1000; 0: unchanged
+    int scalePercent = 0;             // 1..1000 with the Scale mode; 0: unchanged
+    int rate = 0;                     // frames per second, 1..1000; 0: unchanged
 
     bool isEmpty() const { return source == Source::None && !viewMode && rate == 0; }
     bool operator==(const StartRequest&) const = default;

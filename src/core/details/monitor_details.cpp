@@ -2,8 +2,7 @@
 
 namespace vz {
 
-QStringList monitorDetailsListing(const QVector<OutputRecord>& outputs, int monitorCount)
-{
+QStringList monitorDetailsListing(const QVector<OutputRecord>& outputs, int monitorCount) {
     // 113 full stops, one blank between each two.
     static const QString separator = QStringLiteral(". ").repeated(112) + QLatin1Char('.');
     QStringList lines;

@@ -11,13 +11,13 @@ namespace vz {
 
 // One display output as the platform reports it, in the platform's order.
 struct OutputRecord {
-    QString name;         // e.g. "HDMI-1"
-    QString adapter;      // the graphics adapter (driver or provider name); may be empty
+    QString name;     // e.g. "HDMI-1"
+    QString adapter;  // the graphics adapter (driver or provider name); may be empty
     bool connected = false;
     bool active = false;  // part of the desktop
     QSize mode;           // the current mode; empty when the output has none
     double refreshHz = 0;
-    int depth = 0;        // bits per pixel of the current mode
+    int depth = 0;  // bits per pixel of the current mode
 };
 
 // The listing for `monitorCount` monitors: monitorCount + 1 rounds, each

@@ -31,10 +31,10 @@ QString captureFolderText(const QString& chosenFolder);
 
 struct CaptureFileRequest {
     bool outputVisible = false;
-    QString folder;        // the destination field
-    QString baseName;      // the file-name base
-    qint32 number = 0;     // the counter box: the number of this file
-    int typeEntry = 0;     // index into captureFileTypeEntries(), -1 for typed text
+    QString folder;     // the destination field
+    QString baseName;   // the file-name base
+    qint32 number = 0;  // the counter box: the number of this file
+    int typeEntry = 0;  // index into captureFileTypeEntries(), -1 for typed text
 };
 
 struct CaptureOutcome {

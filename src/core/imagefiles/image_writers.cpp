@@ -21,8 +21,7 @@
 #error "libjpeg-turbo's extended colour spaces are needed (JCS_EXT_BGRX)"
 #endif
 
-static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN,
-              "the writers read 32-bit RGB pixels as the bytes B, G, R, X");
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the writers read 32-bit RGB pixels as the bytes B, G, R, X");
 
 namespace vz {
 
@@ -41,24 +40,21 @@ constexpr int kPngStrategy = Z_RLE;
 // Bytes handed to the device at a time.
 constexpr size_t kChunkBytes = 256 * 1024;
 
-bool failWith(QString* error, const QString& reason)
-{
+bool failWith(QString* error, const QString& reason) {
     if (error) *error = reason;
     return false;
 }
 
 // The picture as 32-bit pixels B, G, R, X in memory. ARGB32 has the same
 // layout; its alpha byte is ignored like the X byte.
-QImage asRgb32(const QImage& picture)
-{
+QImage asRgb32(const QImage& picture) {
     if (picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32) return picture;
     return picture.convertToFormat(QImage::Format_RGB32);
 }
 
 // Writes all of it: a short write is followed by another for the rest, so
 // that a real failure comes with the device's reason for it.
-bool writeAll(QIODevice& out, const void* data, size_t size)
-{
+bool writeAll(QIODevice& out, const void* data, size_t size) {
     const char* at = static_cast<const char*>(data);
     qint64 left = qint64(size);
     while (left > 0) {
@@ -87,8 +83,7 @@ struct JpegSink {
     bool writeFailed;
 };
 
-[[noreturn]] void jpegErrorExit(j_common_ptr cinfo)
-{
+[[noreturn]] void jpegErrorExit(j_common_ptr cinfo) {
     auto* error = reinterpret_cast<JpegError*>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, error->message);
     std::longjmp(error->jump, 1);
@@ -96,29 +91,25 @@ struct JpegSink {
 
 void jpegOutputMessage(j_common_ptr) {}  // warnings are not shown anywhere
 
-[[noreturn]] void jpegWriteFailed(j_compress_ptr cinfo)
-{
+[[noreturn]] void jpegWriteFailed(j_compress_ptr cinfo) {
     reinterpret_cast<JpegSink*>(cinfo->dest)->writeFailed = true;
     std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
 }
 
-void jpegInitDestination(j_compress_ptr cinfo)
-{
+void jpegInitDestination(j_compress_ptr cinfo) {
     auto* sink = reinterpret_cast<JpegSink*>(cinfo->dest);
     sink->manager.next_output_byte = sink->buffer;
     sink->manager.free_in_buffer = kChunkBytes;
 }
 
-boolean jpegEmptyOutputBuffer(j_compress_ptr cinfo)
-{
+boolean jpegEmptyOutputBuffer(j_compress_ptr cinfo) {
     auto* sink = reinterpret_cast<JpegSink*>(cinfo->dest);
     if (!writeAll(*sink->out, sink->buffer, kChunkBytes)) jpegWriteFailed(cinfo);
     jpegInitDestination(cinfo);
     return TRUE;
 }
 
-void jpegTermDestination(j_compress_ptr cinfo)
-{
+void jpegTermDestination(j_compress_ptr cinfo) {
     auto* sink = reinterpret_cast<JpegSink*>(cinfo->dest);
     const size_t used = kChunkBytes - sink->manager.free_in_buffer;
     if (used > 0 && !writeAll(*sink->out, sink->buffer, used)) jpegWriteFailed(cinfo);
@@ -132,8 +123,7 @@ struct PngState {
     char message[256];
 };
 
-[[noreturn]] void pngError(png_structp png, png_const_charp message)
-{
+[[noreturn]] void pngError(png_structp png, png_const_charp message) {
     auto* state = static_cast<PngState*>(png_get_error_ptr(png));
     std::snprintf(state->message, sizeof state->message, "%s", message);
     png_longjmp(png, 1);
@@ -141,8 +131,7 @@ struct PngState {
 
 void pngWarning(png_structp, png_const_charp) {}
 
-void pngWrite(png_structp png, png_bytep data, size_t size)
-{
+void pngWrite(png_structp png, png_bytep data, size_t size) {
     auto* state = static_cast<PngState*>(png_get_io_ptr(png));
     if (!writeAll(*state->out, data, size)) {
         state->writeFailed = true;
@@ -152,8 +141,7 @@ void pngWrite(png_structp png, png_bytep data, size_t size)
 
 void pngFlush(png_structp) {}
 
-void bgrxToRgb(const uchar* from, png_bytep to, int width)
-{
+void bgrxToRgb(const uchar* from, png_bytep to, int width) {
     for (int x = 0; x < width; ++x, from += 4, to += 3) {
         to[0] = from[2];
         to[1] = from[1];
@@ -165,35 +153,28 @@ void bgrxToRgb(const uchar* from, png_bytep to, int width)
 
 constexpr quint32 kBmpHeaderBytes = 14 + 40;  // file header + BITMAPINFOHEADER
 
-void putLe16(uchar*& at, quint16 value)
-{
+void putLe16(uchar*& at, quint16 value) {
     qToLittleEndian(value, at);
     at += 2;
 }
 
-void putLe32(uchar*& at, quint32 value)
-{
+void putLe32(uchar*& at, quint32 value) {
     qToLittleEndian(value, at);
     at += 4;
 }
 
 }  // namespace
 
-QString imageFileExtension(ImageFileType type)
-{
+QString imageFileExtension(ImageFileType type) {
     switch (type) {
-    case ImageFileType::Jpeg:
-        return QStringLiteral(".jpg");
-    case ImageFileType::Png:
-        return QStringLiteral(".png");
-    case ImageFileType::Bmp:
-        return QStringLiteral(".bmp");
+        case ImageFileType::Jpeg: return QStringLiteral(".jpg");
+        case ImageFileType::Png: return QStringLiteral(".png");
+        case ImageFileType::Bmp: return QStringLiteral(".bmp");
     }
     return {};
 }
 
-bool writeJpeg(const QImage& picture, QIODevice& out, QString* error)
-{
+bool writeJpeg(const QImage& picture, QIODevice& out, QString* error) {
     const QImage image = asRgb32(picture);
     if (image.isNull()) return failWith(error, QStringLiteral("The picture is empty."));
     std::vector<JOCTET> buffer(kChunkBytes);
@@ -236,8 +217,7 @@ bool writeJpeg(const QImage& picture, QIODevice& out, QString* error)
     return true;
 }
 
-bool writePng(const QImage& picture, QIODevice& out, QString* error)
-{
+bool writePng(const QImage& picture, QIODevice& out, QString* error) {
     const QImage image = asRgb32(picture);
     if (image.isNull()) return failWith(error, QStringLiteral("The picture is empty."));
     const int width = image.width();
@@ -257,8 +237,8 @@ bool writePng(const QImage& picture, QIODevice& out, QString* error)
         return failWith(error, state.writeFailed ? out.errorString() : QString::fromLocal8Bit(state.message));
     }
     png_set_write_fn(png, &state, pngWrite, pngFlush);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(image.height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(image.height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, kPngCompressionLevel);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, kPngFilters);
     png_set_compression_strategy(png, kPngStrategy);
@@ -273,8 +253,7 @@ bool writePng(const QImage& picture, QIODevice& out, QString* error)
     return true;
 }
 
-bool writeBmp(const QImage& picture, QIODevice& out, QString* error)
-{
+bool writeBmp(const QImage& picture, QIODevice& out, QString* error) {
     const QImage image = asRgb32(picture);
     if (image.isNull()) return failWith(error, QStringLiteral("The picture is empty."));
     const quint64 rowBytes = quint64(image.width()) * 4;
@@ -315,23 +294,19 @@ bool writeBmp(const QImage& picture, QIODevice& out, QString* error)
     return true;
 }
 
-bool writeImage(const QImage& picture, ImageFileType type, QIODevice& out, QString* error)
-{
+bool writeImage(const QImage& picture, ImageFileType type, QIODevice& out, QString* error) {
     switch (type) {
-    case ImageFileType::Jpeg:
-        return writeJpeg(picture, out, error);
-    case ImageFileType::Png:
-        return writePng(picture, out, error);
-    case ImageFileType::Bmp:
-        return writeBmp(picture, out, error);
+        case ImageFileType::Jpeg: return writeJpeg(picture, out, error);
+        case ImageFileType::Png: return writePng(picture, out, error);
+        case ImageFileType::Bmp: return writeBmp(picture, out, error);
     }
     return failWith(error, QStringLiteral("Unknown file type."));
 }
 
-bool saveImageFile(const QImage& picture, ImageFileType type, const QString& path, QString* error)
-{
+bool saveImageFile(const QImage& picture, ImageFileType type, const QString& path, QString* error) {
     const auto fail = [&](const QString& reason) {
-        return failWith(error, QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+        return failWith(error,
+                        QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
     };
     const QFileInfo target(path);
     const QString folder = target.absolutePath();

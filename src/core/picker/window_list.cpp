@@ -14,8 +14,9 @@ const QString kEmpty = QStringLiteral("Empty");
 // Captions of windows that are never listed: the desktop, this program's
 // windows (also those of its earlier versions) and the start menu.
 const QString kExcludedTitles[] = {
-    QStringLiteral("Program Manager"), QStringLiteral("MainForm14142135"), QStringLiteral("Vivivoz Options"),
-    QStringLiteral("Vivivoz - Display"), QStringLiteral("Start"), QStringLiteral("StartForm"),
+    QStringLiteral("Program Manager"), QStringLiteral("MainForm14142135"),
+    QStringLiteral("Vivivoz Options"), QStringLiteral("Vivivoz - Display"),
+    QStringLiteral("Start"),           QStringLiteral("StartForm"),
     QStringLiteral("Preview-105202"),
 };
 
@@ -33,7 +34,7 @@ QImage makePlaceholder() {
 std::optional<WindowId> windowIdOf(const QString& text) {
     bool ok = false;
     const qulonglong id = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toULongLong(&ok, 16)
-                                                                                     : text.toULongLong(&ok, 10);
+                                                                                    : text.toULongLong(&ok, 10);
     if (!ok || id == 0) return std::nullopt;
     return WindowId(id);
 }
@@ -137,7 +138,8 @@ std::optional<Entry> makeEntry(Windows& windows, const WindowInfo& window, qint6
     if (excludedWindow(window, ownProcessId)) return std::nullopt;
     QImage picture;
     bool gone = false;
-    const bool taken = atOnce ? windows.captureWindowNow(window.id, picture) : windows.captureWindow(window.id, picture);
+    const bool taken =
+        atOnce ? windows.captureWindowNow(window.id, picture) : windows.captureWindow(window.id, picture);
     if (!taken) {
         picture = QImage();
         // A minimised window is still there and gets the placeholder; a

@@ -57,8 +57,8 @@ bool excludedWindow(const WindowInfo& window, qint64 ownProcessId);
 // One listed window.
 struct Entry {
     WindowId id = 0;
-    QString title;        // as listed ("Empty" for none)
-    QString className;    // as listed
+    QString title;      // as listed ("Empty" for none)
+    QString className;  // as listed
     qint64 processId = 0;
     QString programPath;  // empty when unknown
     QImage thumbnail;     // thumbnailSize() of the window's picture (or the placeholder)

@@ -12,16 +12,18 @@
 // after the window it is working on, and nothing of it is handed over.
 
 #include "core/picker/window_list.h"
+#include "core/threading/clock.h"
+#include "core/threading/executor.h"
+#include "core/threading/mailbox.h"
 #include "platform/platform.h"
 
 #include <QObject>
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
+#include <optional>
 #include <vector>
 
 namespace vz::picker {
@@ -55,25 +57,42 @@ signals:
     void entriesReady();
 
 private:
-    void run();
+    // What the worker is asked to do next; newer orders merge into waiting ones.
+    struct Orders {
+        std::optional<std::uint64_t> build;  // the list to make
+        bool release = false;                // the list was stopped: close the service
+    };
+    // What the worker made of one list since the owner last took.
+    struct Delivery {
+        std::uint64_t generation = 0;
+        std::vector<Entry> entries;
+        bool finished = false;
+    };
+    void order(Orders orders);
+    void receive();
+    void carryOut();
     void build(Windows& windows, std::uint64_t generation);
     bool current(std::uint64_t generation) const;
     void deliver(std::uint64_t generation, std::optional<Entry> entry, bool last);
 
-    Mode mode_;
     OpenWindows open_;
     Windows* inlineWindows_;
     qint64 ownProcessId_;
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::uint64_t generation_ = 0;   // the newest list asked for
-    std::uint64_t built_ = 0;        // the newest list the worker started
+    std::atomic<std::uint64_t> generation_{0};  // the newest list asked for (set by the owner)
+    std::atomic<bool> stopping_{false};
+    // Owner side: what was received of the newest list and not taken yet.
     std::vector<Entry> ready_;
     bool finished_ = false;
     bool signalled_ = false;
-    bool stopping_ = false;
-    bool release_ = false;  // the list was stopped: close the service
-    std::thread worker_;
+
+    // Worker side.
+    std::unique_ptr<Windows> windows_;
+    SteadyClock clock_;
+    ClockWaiter redrawWait_;  // interrupted by a newer order
+
+    Executor worker_;
+    Mailbox<Orders> orders_;       // to the worker
+    Mailbox<Delivery> delivered_;  // to the owner's thread
 };
 
 }  // namespace vz::picker

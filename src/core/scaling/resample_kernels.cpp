@@ -16,8 +16,7 @@ constexpr int32_t kMidRound = 1 << (kMidShift - 1);
 constexpr int32_t kOutRound = 1 << (kOutShift - 1);
 
 // Output pixels [from, width) the plain way; also the SIMD kernels' tail.
-void verticalScalar(const uint16_t* const* rows, const int16_t* weights, int taps, int from, int width,
-                    uint32_t* out) {
+void verticalScalar(const uint16_t* const* rows, const int16_t* weights, int taps, int from, int width, uint32_t* out) {
     for (int x = from; x < width; ++x) {
         uint32_t pixel = 0;
         for (int c = 0; c < 4; ++c) {
@@ -173,9 +172,11 @@ __attribute__((target("avx2"))) void horizontalAvx2Taps(const uint32_t* src, con
             const __m256i* wa = reinterpret_cast<const __m256i*>(blockA + q * 16);
             const __m256i* wb = reinterpret_cast<const __m256i*>(blockB + q * 16);
             accA = _mm256_add_epi32(accA, _mm256_madd_epi16(_mm256_shuffle_epi8(xa, pick01), _mm256_loadu_si256(wa)));
-            accA = _mm256_add_epi32(accA, _mm256_madd_epi16(_mm256_shuffle_epi8(xa, pick23), _mm256_loadu_si256(wa + 1)));
+            accA =
+                _mm256_add_epi32(accA, _mm256_madd_epi16(_mm256_shuffle_epi8(xa, pick23), _mm256_loadu_si256(wa + 1)));
             accB = _mm256_add_epi32(accB, _mm256_madd_epi16(_mm256_shuffle_epi8(xb, pick01), _mm256_loadu_si256(wb)));
-            accB = _mm256_add_epi32(accB, _mm256_madd_epi16(_mm256_shuffle_epi8(xb, pick23), _mm256_loadu_si256(wb + 1)));
+            accB =
+                _mm256_add_epi32(accB, _mm256_madd_epi16(_mm256_shuffle_epi8(xb, pick23), _mm256_loadu_si256(wb + 1)));
         }
         accA = _mm256_srai_epi32(accA, kMidShift);
         accB = _mm256_srai_epi32(accB, kMidShift);
@@ -187,8 +188,7 @@ __attribute__((target("avx2"))) void horizontalAvx2Taps(const uint32_t* src, con
 
 // Two taps: the two source pixels of four destination pixels fill one
 // register, pixels i and i+2 in the low lane, i+1 and i+3 in the high one.
-__attribute__((target("avx2"))) void horizontalAvx2TwoTaps(const uint32_t* src, const AxisWeights& w,
-                                                            uint16_t* out) {
+__attribute__((target("avx2"))) void horizontalAvx2TwoTaps(const uint32_t* src, const AxisWeights& w, uint16_t* out) {
     const __m256i pickLow = _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1,  //
                                              0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
     const __m256i pickHigh = _mm256_setr_epi8(8, -1, 12, -1, 9, -1, 13, -1, 10, -1, 14, -1, 11, -1, 15, -1,  //
@@ -202,8 +202,10 @@ __attribute__((target("avx2"))) void horizontalAvx2TwoTaps(const uint32_t* src, 
         const __m128i high = _mm_unpacklo_epi64(load(src + first[i + 1]), load(src + first[i + 3]));
         const __m256i x = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
         const __m256i* wt = reinterpret_cast<const __m256i*>(paired + size_t(i / 2) * 16);
-        __m256i accA = _mm256_add_epi32(round, _mm256_madd_epi16(_mm256_shuffle_epi8(x, pickLow), _mm256_loadu_si256(wt)));
-        __m256i accB = _mm256_add_epi32(round, _mm256_madd_epi16(_mm256_shuffle_epi8(x, pickHigh), _mm256_loadu_si256(wt + 1)));
+        __m256i accA =
+            _mm256_add_epi32(round, _mm256_madd_epi16(_mm256_shuffle_epi8(x, pickLow), _mm256_loadu_si256(wt)));
+        __m256i accB =
+            _mm256_add_epi32(round, _mm256_madd_epi16(_mm256_shuffle_epi8(x, pickHigh), _mm256_loadu_si256(wt + 1)));
         accA = _mm256_srai_epi32(accA, kMidShift);
         accB = _mm256_srai_epi32(accB, kMidShift);
         const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(accA, accB), _MM_SHUFFLE(3, 1, 2, 0));
@@ -213,17 +215,17 @@ __attribute__((target("avx2"))) void horizontalAvx2TwoTaps(const uint32_t* src, 
 
 __attribute__((target("avx2"))) void horizontalAvx2(const uint32_t* src, const AxisWeights& w, uint16_t* out) {
     switch (w.taps) {
-    case 2: return horizontalAvx2TwoTaps(src, w, out);
-    case 4: return horizontalAvx2Taps<4>(src, w, out);
-    case 8: return horizontalAvx2Taps<8>(src, w, out);
-    default:
-        if (w.taps % 4 != 0) return horizontalPortable(src, w, out);
-        return horizontalAvx2Taps<0>(src, w, out);
+        case 2: return horizontalAvx2TwoTaps(src, w, out);
+        case 4: return horizontalAvx2Taps<4>(src, w, out);
+        case 8: return horizontalAvx2Taps<8>(src, w, out);
+        default:
+            if (w.taps % 4 != 0) return horizontalPortable(src, w, out);
+            return horizontalAvx2Taps<0>(src, w, out);
     }
 }
 
 __attribute__((target("avx2"))) void verticalAvx2(const uint16_t* const* rows, const int16_t* weights, int taps,
-                                                   int width, uint32_t* out) {
+                                                  int width, uint32_t* out) {
     const __m256i round = _mm256_set1_epi32(kOutRound);
     const int blocks = width / 4;  // four pixels, sixteen channels per step
     for (int b = 0; b < blocks; ++b) {
@@ -256,14 +258,14 @@ bool cpuHasAvx2() {
 
 bool resampleKernelSupported(ResampleKernel kind) {
     switch (kind) {
-    case ResampleKernel::Auto:
-    case ResampleKernel::Portable: return true;
+        case ResampleKernel::Auto:
+        case ResampleKernel::Portable: return true;
 #ifdef VZ_RESAMPLE_X86
-    case ResampleKernel::Sse2: return true;
-    case ResampleKernel::Avx2: return cpuHasAvx2();
+        case ResampleKernel::Sse2: return true;
+        case ResampleKernel::Avx2: return cpuHasAvx2();
 #else
-    case ResampleKernel::Sse2:
-    case ResampleKernel::Avx2: return false;
+        case ResampleKernel::Sse2:
+        case ResampleKernel::Avx2: return false;
 #endif
     }
     return false;

@@ -22,8 +22,7 @@ using HorizontalPass = void (*)(const uint32_t* src, const AxisWeights& w, uint1
 // Vertical pass: out[x] for x in [0, width) from `taps` intermediate rows
 // weighted by weights[0..taps); rows[taps] must be readable (any row: its
 // weight is taken as 0 when taps is odd).
-using VerticalPass = void (*)(const uint16_t* const* rows, const int16_t* weights, int taps, int width,
-                              uint32_t* out);
+using VerticalPass = void (*)(const uint16_t* const* rows, const int16_t* weights, int taps, int width, uint32_t* out);
 
 struct ResampleKernels {
     ResampleKernel kind;

@@ -22,8 +22,7 @@ struct AxisWeights {
 
     bool identity = false;         // dstLen == srcLen: pixel i is source pixel offset + i
     int taps = 0;                  // weights per destination pixel: 2, or a multiple of tapAlign
-    int paddedCount = 0;           // count rounded up to a multiple of 4; the extra pixels
-                                   // have zero weights
+    int paddedCount = 0;           // count rounded up to a multiple of 4; the extra pixels have zero weights
     std::vector<int> first;        // paddedCount entries
     std::vector<int16_t> weights;  // paddedCount * taps, row-major
     // The same weights laid out for 16-bit multiply-add over pixel pairs

@@ -57,11 +57,11 @@ void runRows(ResampleScratch::Impl& d, const QImage& from, const AxisWeights& hw
     const int taps = vw.taps;
     const size_t rowLen = size_t(hw.paddedCount) * 4;
 
-    RowWorkers& workers = RowWorkers::shared();
+    RowWorkers* workers = RowWorkers::lent();
     const double srcRows = std::min(double(srcHeight), double(height) * srcHeight / vw.dstLen + taps);
     const double work = double(width) * (double(height) * taps + srcRows * hw.taps);
-    const bool threaded = d.threaded && workers.threadCount() > 1 && work >= kThreadedWork;
-    const int threads = threaded ? workers.threadCount() : 1;
+    const bool threaded = d.threaded && workers && workers->threadCount() > 1 && work >= kThreadedWork;
+    const int threads = threaded ? workers->threadCount() : 1;
     const int chunks = std::min(height, threads * kChunksPerThread);
 
     if (d.rowSlots.size() < size_t(threads)) d.rowSlots.resize(size_t(threads));
@@ -109,7 +109,7 @@ void runRows(ResampleScratch::Impl& d, const QImage& from, const AxisWeights& hw
     };
 
     if (threaded)
-        workers.run(chunks, task);
+        workers->run(chunks, task);
     else
         for (int chunk = 0; chunk < chunks; ++chunk) task(chunk, 0);
 }

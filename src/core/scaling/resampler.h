@@ -22,7 +22,8 @@
 //
 // Speed: the weight tables are rebuilt only when the sizes change, the
 // buffers are kept in the scratch object, so a steady stream of frames of
-// one size allocates nothing; rows are split over a shared pool of threads.
+// one size allocates nothing; rows are split over the pool of threads lent to
+// the calling thread (core/scaling/row_workers.h).
 
 #include <QImage>
 #include <QRect>

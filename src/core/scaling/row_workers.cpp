@@ -4,10 +4,17 @@
 
 namespace vz {
 
-RowWorkers& RowWorkers::shared() {
-    static RowWorkers pool(std::clamp(int(std::thread::hardware_concurrency()) - 1, 0, 7));
-    return pool;
+namespace {
+thread_local RowWorkers* lentHere = nullptr;
 }
+
+int RowWorkers::defaultWorkerCount() { return std::clamp(int(std::thread::hardware_concurrency()) - 1, 0, 7); }
+
+RowWorkers::Lend::Lend(RowWorkers* workers) : previous_(lentHere) { lentHere = workers; }
+
+RowWorkers::Lend::~Lend() { lentHere = previous_; }
+
+RowWorkers* RowWorkers::lent() { return lentHere; }
 
 RowWorkers::RowWorkers(int workerCount) {
     threads_.reserve(size_t(std::max(0, workerCount)));

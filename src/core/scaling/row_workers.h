@@ -1,6 +1,14 @@
 #pragma once
 // A small pool of threads kept alive for splitting per-frame picture work
-// (rows of a resample) over the cores without creating threads per frame.
+// (rows of a resample, of a transition frame) over the cores without
+// creating threads per frame.
+//
+// The program makes one pool (the App owns it) and lends it to its
+// user-interface thread; an engine made on a thread takes the pool lent
+// there and lends it to the threads it starts. The picture work (resample(),
+// the transition frames) runs its rows on the pool lent to the calling
+// thread, and on the calling thread alone where none is lent. Tests make
+// pools of their own and lend them the same way.
 
 #include <atomic>
 #include <condition_variable>
@@ -12,10 +20,25 @@ namespace vz {
 
 class RowWorkers {
 public:
-    // The process-wide pool: one thread fewer than the machine has cores.
-    static RowWorkers& shared();
+    // One worker fewer than the machine has cores (at most 7).
+    static int defaultWorkerCount();
 
-    explicit RowWorkers(int workerCount);
+    // Lends `workers` (may be null: none) to the calling thread while it
+    // lives; the pool lent before comes back after it.
+    class Lend {
+    public:
+        explicit Lend(RowWorkers* workers);
+        ~Lend();
+        Lend(const Lend&) = delete;
+        Lend& operator=(const Lend&) = delete;
+
+    private:
+        RowWorkers* previous_;
+    };
+    // The pool lent to the calling thread, or null.
+    static RowWorkers* lent();
+
+    explicit RowWorkers(int workerCount = defaultWorkerCount());
     ~RowWorkers();
     RowWorkers(const RowWorkers&) = delete;
     RowWorkers& operator=(const RowWorkers&) = delete;
@@ -29,8 +52,8 @@ public:
     // running a job here, the caller does all chunks itself with slot 0.
     template <class Task>
     void run(int chunks, Task& task) {
-        runRaw(chunks, [](void* ctx, int chunk, int slot) { (*static_cast<Task*>(ctx))(chunk, slot); },
-               &task);
+        runRaw(
+            chunks, [](void* ctx, int chunk, int slot) { (*static_cast<Task*>(ctx))(chunk, slot); }, &task);
     }
 
 private:
@@ -47,7 +70,7 @@ private:
     unsigned generation_ = 0;
     bool open_ = false;  // workers may still join the current job
     bool stop_ = false;
-    int active_ = 0;     // workers inside the current job
+    int active_ = 0;  // workers inside the current job
     Fn fn_ = nullptr;
     void* ctx_ = nullptr;
     int chunks_ = 0;

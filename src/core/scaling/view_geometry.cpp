@@ -21,22 +21,22 @@ int roundedExtent(double value) {
 
 std::optional<ViewFit> viewFitFromNumber(int number) {
     switch (number) {
-    case 1: return ViewFit::Normal;
-    case 2: return ViewFit::Stretch;
-    case 3: return ViewFit::Optimal;
-    case 4: return ViewFit::Resize;
-    case 5: return ViewFit::Scale;
-    default: return std::nullopt;
+        case 1: return ViewFit::Normal;
+        case 2: return ViewFit::Stretch;
+        case 3: return ViewFit::Optimal;
+        case 4: return ViewFit::Resize;
+        case 5: return ViewFit::Scale;
+        default: return std::nullopt;
     }
 }
 
 int viewFitNumber(ViewFit fit) {
     switch (fit) {
-    case ViewFit::Normal: return 1;
-    case ViewFit::Stretch: return 2;
-    case ViewFit::Optimal: return 3;
-    case ViewFit::Resize: return 4;
-    case ViewFit::Scale: return 5;
+        case ViewFit::Normal: return 1;
+        case ViewFit::Stretch: return 2;
+        case ViewFit::Optimal: return 3;
+        case ViewFit::Resize: return 4;
+        case ViewFit::Scale: return 5;
     }
     return 3;
 }
@@ -50,35 +50,34 @@ QRect viewGeometry(QSize view, QSize picture, ViewFit fit, float scaleFactor) {
 
     int cx = 0, cy = 0;
     switch (fit) {
-    case ViewFit::Normal:
-        cx = w;
-        cy = h;
-        break;
-    case ViewFit::Stretch:
-        cx = W;
-        cy = H;
-        break;
-    case ViewFit::Resize: {
-        // The ratios are single-precision values; the products are not.
-        const float sx = float(W) / float(w);
-        const float sy = float(H) / float(h);
-        if (sx >= sy) {
-            cx = roundedExtent(double(w) * double(sy));
-            cy = H;
-        } else {
+        case ViewFit::Normal:
+            cx = w;
+            cy = h;
+            break;
+        case ViewFit::Stretch:
             cx = W;
-            cy = roundedExtent(double(h) * double(sx));
+            cy = H;
+            break;
+        case ViewFit::Resize: {
+            // The ratios are single-precision values; the products are not.
+            const float sx = float(W) / float(w);
+            const float sy = float(H) / float(h);
+            if (sx >= sy) {
+                cx = roundedExtent(double(w) * double(sy));
+                cy = H;
+            } else {
+                cx = W;
+                cy = roundedExtent(double(h) * double(sx));
+            }
+            break;
         }
-        break;
-    }
-    case ViewFit::Scale: {
-        const float f = scaleFactor >= 0.001f ? scaleFactor : 0.001f;  // NaN too
-        cx = roundedExtent(double(w) * double(f));
-        cy = roundedExtent(double(h) * double(f));
-        break;
-    }
-    case ViewFit::Optimal:
-        break;  // resolved above
+        case ViewFit::Scale: {
+            const float f = scaleFactor >= 0.001f ? scaleFactor : 0.001f;  // NaN too
+            cx = roundedExtent(double(w) * double(f));
+            cy = roundedExtent(double(h) * double(f));
+            break;
+        }
+        case ViewFit::Optimal: break;  // resolved above
     }
     if (cx < 1 || cy < 1) return {};
     // Integer division truncates toward zero: a larger picture gets a

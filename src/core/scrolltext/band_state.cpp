@@ -16,34 +16,29 @@ void bump(int& counter) { counter = int(unsigned(counter) + 1u); }
 
 BandState::BandState(PictureFactory factory) : factory_(std::move(factory)) {}
 
-void BandState::setStep(unsigned value)
-{
+void BandState::setStep(unsigned value) {
     step_ = int(value & 0xFFu);
     if (step_ == 0) step_ = 1;
 }
 
-void BandState::computeGaps()
-{
+void BandState::computeGaps() {
     spacingPixels_ = mulDiv(size_.width(), spacingPercent_, 100);
     loopSpacingPixels_ = mulDiv(size_.width(), loopSpacingPercent_, 100);
 }
 
-bool BandState::setSpacing(int percent)
-{
+bool BandState::setSpacing(int percent) {
     spacingPercent_ = std::clamp(percent, 0, 100);
     computeGaps();
     return relayout();
 }
 
-bool BandState::setLoopSpacing(int percent)
-{
+bool BandState::setLoopSpacing(int percent) {
     loopSpacingPercent_ = std::clamp(percent, 0, 100);
     computeGaps();
     return relayout();
 }
 
-bool BandState::setSize(QSize size)
-{
+bool BandState::setSize(QSize size) {
     size = size.expandedTo(QSize(0, 0));
     if (size == size_) return false;
     size_ = size;
@@ -51,25 +46,21 @@ bool BandState::setSize(QSize size)
     return relayout();
 }
 
-bool BandState::setLook(const BandLook& look)
-{
+bool BandState::setLook(const BandLook& look) {
     look_ = look;
     dropPictures();
     return relayout();
 }
 
-void BandState::dropPictures()
-{
+void BandState::dropPictures() {
     for (Item& item : items_) item.picture.reset();
 }
 
-QString BandState::itemText(int index) const
-{
+QString BandState::itemText(int index) const {
     return index >= 0 && index < itemCount() ? items_[size_t(index)].text : QString();
 }
 
-bool BandState::setItemText(int index, const QString& text)
-{
+bool BandState::setItemText(int index, const QString& text) {
     if (index < 0 || index >= itemCount()) return false;
     Item& item = items_[size_t(index)];
     item.text = text;
@@ -77,28 +68,24 @@ bool BandState::setItemText(int index, const QString& text)
     return pos_.visibleCount > 0;
 }
 
-bool BandState::addItem(const QString& text)
-{
+bool BandState::addItem(const QString& text) {
     items_.push_back(Item{text, nullptr});
     return relayout();
 }
 
-bool BandState::removeItem(int index)
-{
+bool BandState::removeItem(int index) {
     if (index < 0 || index >= itemCount()) return false;
     items_.erase(items_.begin() + index);
     return relayout();
 }
 
-ItemPicture& BandState::picture(int index)
-{
+ItemPicture& BandState::picture(int index) {
     Item& item = items_[size_t(index)];
     if (!item.picture) item.picture = factory_(item.text, look_);
     return *item.picture;
 }
 
-QSize BandState::pictureSize(int index)
-{
+QSize BandState::pictureSize(int index) {
     if (index < 0 || index >= itemCount()) return {};
     const QSize s = picture(index).size();
     return QSize(std::max(1, s.width()), s.height());
@@ -106,8 +93,7 @@ QSize BandState::pictureSize(int index)
 
 // Keeps the newest copy where it is and counts the copies to its left that
 // still reach into the band.
-bool BandState::relayout()
-{
+bool BandState::relayout() {
     if (pos_.visibleCount == 0) return false;
     pos_.visibleCount = 0;
     if (items_.empty()) return true;
@@ -129,8 +115,7 @@ bool BandState::relayout()
     return true;
 }
 
-int BandState::tick(BandSink& sink)
-{
+int BandState::tick(BandSink& sink) {
     if (items_.empty()) return 0;
     const int width = size_.width();
     if (pos_.visibleCount == 0) {
@@ -181,8 +166,7 @@ int BandState::tick(BandSink& sink)
     return wraps;
 }
 
-void BandState::paint(BandSink& sink, const QRect& rect)
-{
+void BandState::paint(BandSink& sink, const QRect& rect) {
     const QRect area = rect & QRect(QPoint(0, 0), size_);
     if (area.isEmpty()) return;
     sink.fill(area, look_.background);

@@ -29,10 +29,10 @@ public:
         int visibleCount = 0;  // copies on screen; 0: the next tick starts afresh
         int headIndex = 0;     // item of the newest copy, entering at the right
         int headOffset = 0;
-        int tailIndex = 0;     // item of the oldest copy, leaving at the left
+        int tailIndex = 0;  // item of the oldest copy, leaving at the left
         int tailOffset = 0;
-        int headLoops = 0;     // passes started through the list
-        int tailLoops = 0;     // passes completed
+        int headLoops = 0;  // passes started through the list
+        int tailLoops = 0;  // passes completed
         bool operator==(const Positions&) const = default;
     };
 

@@ -1,17 +1,13 @@
 #include "core/scrolltext/band_ticker.h"
 
-#include <algorithm>
+#include "platform/threads.h"
 
-#ifdef __linux__
-#include <pthread.h>
-#include <sys/prctl.h>
-#endif
+#include <algorithm>
 
 namespace vz {
 
-BandTicker::BandTicker(TickClock& clock, Callbacks callbacks, PictureFactory factory, TimerRange range)
-    : clock_(clock), callbacks_(std::move(callbacks)), range_(range), state_(std::move(factory))
-{
+BandTicker::BandTicker(Clock& clock, Callbacks callbacks, PictureFactory factory, TimerRange range)
+    : clock_(clock), callbacks_(std::move(callbacks)), range_(range), state_(std::move(factory)) {
     interval_ = std::clamp(10u, range_.minimum, range_.maximum);
     resolution_ = std::max(interval_ / 10, range_.minimum);
 }
@@ -19,8 +15,7 @@ BandTicker::BandTicker(TickClock& clock, Callbacks callbacks, PictureFactory fac
 BandTicker::~BandTicker() { stop(); }
 
 template <typename Change>
-void BandTicker::change(Change&& change)
-{
+void BandTicker::change(Change&& change) {
     bool repaint;
     {
         std::lock_guard lock(lock_);
@@ -29,8 +24,7 @@ void BandTicker::change(Change&& change)
     if (repaint && callbacks_.repaintRequested) callbacks_.repaintRequested();
 }
 
-void BandTicker::setTickSink(BandSink* sink)
-{
+void BandTicker::setTickSink(BandSink* sink) {
     stop();
     {
         std::lock_guard lock(lock_);
@@ -39,8 +33,18 @@ void BandTicker::setTickSink(BandSink* sink)
     updateTimer();
 }
 
-void BandTicker::setActive(bool active)
-{
+void BandTicker::reportTo(QObject* owner, std::function<void(const TickNews&)> onNews) {
+    stop();
+    news_.reset();
+    if (owner && onNews) {
+        news_ = std::make_unique<Mailbox<TickNews>>(owner, [this, onNews = std::move(onNews)] {
+            if (std::optional<TickNews> news = news_->take()) onNews(*news);
+        });
+    }
+    updateTimer();
+}
+
+void BandTicker::setActive(bool active) {
     {
         std::lock_guard lock(lock_);
         state_.setActive(active);
@@ -48,14 +52,12 @@ void BandTicker::setActive(bool active)
     updateTimer();
 }
 
-bool BandTicker::active() const
-{
+bool BandTicker::active() const {
     std::lock_guard lock(lock_);
     return state_.active();
 }
 
-void BandTicker::setInterval(unsigned milliseconds)
-{
+void BandTicker::setInterval(unsigned milliseconds) {
     const unsigned value = std::clamp(milliseconds, range_.minimum, range_.maximum);
     if (value == interval_) return;
     stop();
@@ -64,40 +66,33 @@ void BandTicker::setInterval(unsigned milliseconds)
     updateTimer();
 }
 
-void BandTicker::setStep(unsigned value)
-{
+void BandTicker::setStep(unsigned value) {
     std::lock_guard lock(lock_);
     state_.setStep(value);
 }
 
-int BandTicker::step() const
-{
+int BandTicker::step() const {
     std::lock_guard lock(lock_);
     return state_.step();
 }
 
-void BandTicker::setSpacing(int percent)
-{
+void BandTicker::setSpacing(int percent) {
     change([&](BandState& s) { return s.setSpacing(percent); });
 }
 
-void BandTicker::setLoopSpacing(int percent)
-{
+void BandTicker::setLoopSpacing(int percent) {
     change([&](BandState& s) { return s.setLoopSpacing(percent); });
 }
 
-void BandTicker::setSize(QSize size)
-{
+void BandTicker::setSize(QSize size) {
     change([&](BandState& s) { return s.setSize(size); });
 }
 
-void BandTicker::setLook(const BandLook& look)
-{
+void BandTicker::setLook(const BandLook& look) {
     change([&](BandState& s) { return s.setLook(look); });
 }
 
-void BandTicker::setText(const QString& text)
-{
+void BandTicker::setText(const QString& text) {
     bool added = false;
     change([&](BandState& s) {
         if (s.itemCount() > 0) return s.setItemText(0, text);
@@ -107,38 +102,32 @@ void BandTicker::setText(const QString& text)
     if (added) updateTimer();
 }
 
-void BandTicker::setItemText(int index, const QString& text)
-{
+void BandTicker::setItemText(int index, const QString& text) {
     change([&](BandState& s) { return s.setItemText(index, text); });
 }
 
-void BandTicker::addItem(const QString& text)
-{
+void BandTicker::addItem(const QString& text) {
     change([&](BandState& s) { return s.addItem(text); });
     updateTimer();
 }
 
-void BandTicker::removeItem(int index)
-{
+void BandTicker::removeItem(int index) {
     change([&](BandState& s) { return s.removeItem(index); });
     updateTimer();
 }
 
-void BandTicker::paint(BandSink& sink, const QRect& rect)
-{
+void BandTicker::paint(BandSink& sink, const QRect& rect) {
     std::lock_guard lock(lock_);
     state_.paint(sink, rect);
     sink.flush();
 }
 
-BandState::Positions BandTicker::positions() const
-{
+BandState::Positions BandTicker::positions() const {
     std::lock_guard lock(lock_);
     return state_.positions();
 }
 
-void BandTicker::updateTimer()
-{
+void BandTicker::updateTimer() {
     bool shouldRun;
     {
         std::lock_guard lock(lock_);
@@ -150,46 +139,38 @@ void BandTicker::updateTimer()
         stop();
 }
 
-void BandTicker::start()
-{
+void BandTicker::start() {
     if (thread_.joinable()) return;
     waiter_.reset();
-    const TickClock::Duration period = std::chrono::milliseconds(interval_);
+    const Clock::Duration period = std::chrono::milliseconds(interval_);
     thread_ = std::thread(&BandTicker::run, this, clock_.now() + period, period);
 }
 
 // Waits for a tick in progress: the tick never waits for the lock, so this
 // cannot deadlock.
-void BandTicker::stop()
-{
+void BandTicker::stop() {
     if (!thread_.joinable()) return;
-    waiter_.requestStop();
+    waiter_.interrupt();
     thread_.join();
 }
 
-void BandTicker::run(TickClock::TimePoint deadline, TickClock::Duration period)
-{
-#ifdef __linux__
+void BandTicker::run(Clock::TimePoint deadline, Clock::Duration period) {
     // Wake at the deadline itself, not up to the default 50 µs of slack later.
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    pthread_setname_np(pthread_self(), "scroll band");
+    posix::setCurrentThreadTimerSlack(1);
+    posix::setCurrentThreadName("scroll band");
     // The lowest real-time priority where the system grants it (most desktops
     // do not; then the thread stays an ordinary one): a tick is a few
     // microseconds of work, and it should not wait behind a busy core.
-    sched_param priority{};
-    priority.sched_priority = 1;
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
-#endif
+    posix::setCurrentThreadRealtime();
     while (clock_.waitUntil(deadline, waiter_)) {
         tickOnce(deadline);
         deadline += period;
-        const TickClock::TimePoint now = clock_.now();
+        const Clock::TimePoint now = clock_.now();
         if (deadline <= now) deadline += period * ((now - deadline) / period + 1);
     }
 }
 
-void BandTicker::tickOnce(TickClock::TimePoint deadline)
-{
+void BandTicker::tickOnce(Clock::TimePoint deadline) {
     std::unique_lock lock(lock_, std::try_to_lock);
     if (!lock.owns_lock()) {
         ++ticksSkipped_;
@@ -200,7 +181,12 @@ void BandTicker::tickOnce(TickClock::TimePoint deadline)
     sink_->flush();
     lock.unlock();
     ++ticksRun_;
-    if (wraps > 0 && callbacks_.wrapped) callbacks_.wrapped();
+    const bool everyTick = everyTickReported_;
+    if (news_ && (wraps > 0 || everyTick))
+        news_->update([&](TickNews& news) {
+            news.wraps += wraps;
+            if (everyTick) ++news.ticks;
+        });
     if (callbacks_.ticked) callbacks_.ticked(deadline);
 }
 

@@ -12,12 +12,16 @@
 // window exists) and has at least one item.
 
 #include "core/scrolltext/band_state.h"
-#include "core/scrolltext/tick_clock.h"
+#include "core/threading/clock.h"
+#include "core/threading/mailbox.h"
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
+
+class QObject;
 
 namespace vz {
 
@@ -27,22 +31,24 @@ struct TimerRange {
     unsigned maximum = 1000000;
 };
 
+// What the ticks did since the owner last heard of them.
+struct TickNews {
+    int ticks = 0;  // ticks that ran (counted while every tick is reported)
+    int wraps = 0;  // copies of the last item that left at the left edge
+};
+
 class BandTicker {
 public:
     struct Callbacks {
         // The band needs a full repaint (called on the owner's thread, from
         // the setter that caused it, without the lock held).
         std::function<void()> repaintRequested;
-        // A copy of the last item left at the left edge. Called on the tick
-        // thread without the lock held: post it to the owner's thread.
-        std::function<void()> wrapped;
         // After each tick that ran, on the tick thread, with the deadline it
         // was due at (measurement).
-        std::function<void(TickClock::TimePoint deadline)> ticked;
+        std::function<void(Clock::TimePoint deadline)> ticked;
     };
 
-    BandTicker(TickClock& clock, Callbacks callbacks = {}, PictureFactory factory = makeTextPicture,
-               TimerRange range = {});
+    BandTicker(Clock& clock, Callbacks callbacks = {}, PictureFactory factory = makeTextPicture, TimerRange range = {});
     ~BandTicker();
     BandTicker(const BandTicker&) = delete;
     BandTicker& operator=(const BandTicker&) = delete;
@@ -50,6 +56,13 @@ public:
     // Where ticks draw; null while the band's window does not exist. The
     // thread is stopped before the sink is replaced.
     void setTickSink(BandSink* sink);
+
+    // Ticks tell `owner`'s thread what they did through a mailbox: `onNews`
+    // runs there (call this on that thread). Wraps are always told; every
+    // tick only while setEveryTickReported(true) (an owner that repaints
+    // after each tick).
+    void reportTo(QObject* owner, std::function<void(const TickNews&)> onNews);
+    void setEveryTickReported(bool on) { everyTickReported_ = on; }
 
     void setActive(bool active);
     bool active() const;
@@ -87,10 +100,10 @@ private:
     void updateTimer();
     void start();
     void stop();
-    void run(TickClock::TimePoint firstDeadline, TickClock::Duration period);
-    void tickOnce(TickClock::TimePoint deadline);
+    void run(Clock::TimePoint firstDeadline, Clock::Duration period);
+    void tickOnce(Clock::TimePoint deadline);
 
-    TickClock& clock_;
+    Clock& clock_;
     const Callbacks callbacks_;
     const TimerRange range_;
     mutable std::mutex lock_;  // guards state_ and sink_
@@ -98,8 +111,10 @@ private:
     BandSink* sink_ = nullptr;
     unsigned interval_ = 10;
     unsigned resolution_ = 1;
+    std::unique_ptr<Mailbox<TickNews>> news_;  // to the owner's thread; set while stopped
+    std::atomic<bool> everyTickReported_{false};
     std::thread thread_;
-    TickWaiter waiter_;
+    ClockWaiter waiter_;
     std::atomic<quint64> ticksRun_{0};
     std::atomic<quint64> ticksSkipped_{0};
 };

@@ -12,8 +12,7 @@ QString slotKey(int slot) { return QStringLiteral("Color") + QChar(u'A' + slot);
 
 }  // namespace
 
-std::optional<CustomColours> loadCustomColours(const QString& path)
-{
+std::optional<CustomColours> loadCustomColours(const QString& path) {
     IniDocument doc;
     if (doc.load(path) != IniDocument::LoadStatus::Loaded) return std::nullopt;
     CustomColours colours;
@@ -27,8 +26,7 @@ std::optional<CustomColours> loadCustomColours(const QString& path)
     return colours;
 }
 
-bool saveCustomColours(const QString& path, const CustomColours& colours, QString* error)
-{
+bool saveCustomColours(const QString& path, const CustomColours& colours, QString* error) {
     IniDocument doc;
     doc.parse(QByteArrayView());
     for (int slot = 0; slot < 16; ++slot) {

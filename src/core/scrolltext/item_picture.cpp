@@ -13,8 +13,7 @@ namespace vz {
 namespace {
 
 // Points at 96 pixels per inch, the resolution the pictures are drawn at.
-QFont withPixelSize(QFont font)
-{
+QFont withPixelSize(QFont font) {
     int pixels = font.pixelSize();
     if (pixels <= 0) pixels = int(std::lround(font.pointSizeF() * 96.0 / 72.0));
     font.setPixelSize(std::clamp(pixels, 1, TextPicture::MaxFontPixels));
@@ -22,16 +21,14 @@ QFont withPixelSize(QFont font)
 }
 
 // Cuts without splitting a surrogate pair.
-QString cut(const QString& text, qsizetype length)
-{
+QString cut(const QString& text, qsizetype length) {
     if (text.size() <= length) return text;
     if (length > 0 && text.at(length - 1).isHighSurrogate()) --length;
     return text.left(length);
 }
 
 // The glyphs of `run` whose position lies in [from, to).
-QGlyphRun slice(const QGlyphRun& run, qreal from, qreal to)
-{
+QGlyphRun slice(const QGlyphRun& run, qreal from, qreal to) {
     const QList<quint32> glyphs = run.glyphIndexes();
     const QList<QPointF> positions = run.positions();
     QList<quint32> keptGlyphs;
@@ -55,8 +52,7 @@ QGlyphRun slice(const QGlyphRun& run, qreal from, qreal to)
 }  // namespace
 
 TextPicture::TextPicture(const QString& rawText, const BandLook& look)
-    : textColour_(look.textColour), background_(look.background)
-{
+    : textColour_(look.textColour), background_(look.background) {
     const QFont font = withPixelSize(look.font);
     const QFontMetricsF metrics(font);
     const int average = std::max(1, int(std::lround(metrics.averageCharWidth())));
@@ -101,8 +97,7 @@ TextPicture::TextPicture(const QString& rawText, const BandLook& look)
     glyphOverhang_ = 2 * font.pixelSize() + average;
 }
 
-QImage TextPicture::renderTile(int index) const
-{
+QImage TextPicture::renderTile(int index) const {
     const int left = index * TileWidth;
     const int width = std::min(TileWidth, size_.width() - left);
     QImage image(width, size_.height(), QImage::Format_RGB32);
@@ -121,8 +116,7 @@ QImage TextPicture::renderTile(int index) const
     return image;
 }
 
-const QImage& TextPicture::tile(int index)
-{
+const QImage& TextPicture::tile(int index) {
     auto found = std::find_if(tiles_.begin(), tiles_.end(), [&](const Tile& t) { return t.index == index; });
     if (found == tiles_.end()) {
         tiles_.push_front(Tile{index, renderTile(index)});
@@ -135,8 +129,7 @@ const QImage& TextPicture::tile(int index)
     return tiles_.front().image;
 }
 
-void TextPicture::draw(BandSink& sink, const QRect& source, const QPoint& dest)
-{
+void TextPicture::draw(BandSink& sink, const QRect& source, const QPoint& dest) {
     const QRect wanted = source & QRect(QPoint(0, 0), size_);
     if (wanted.isEmpty()) return;
     const QPoint shift = dest - source.topLeft();
@@ -147,15 +140,13 @@ void TextPicture::draw(BandSink& sink, const QRect& source, const QPoint& dest)
     }
 }
 
-QImage TextPicture::toImage()
-{
+QImage TextPicture::toImage() {
     ImageBandSink sink(size_);
     draw(sink, QRect(QPoint(0, 0), size_), QPoint(0, 0));
     return sink.image();
 }
 
-std::unique_ptr<ItemPicture> makeTextPicture(const QString& text, const BandLook& look)
-{
+std::unique_ptr<ItemPicture> makeTextPicture(const QString& text, const BandLook& look) {
     return std::make_unique<TextPicture>(text, look);
 }
 

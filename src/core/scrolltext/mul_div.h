@@ -7,8 +7,7 @@
 
 namespace vz {
 
-constexpr int mulDiv(int a, int b, int c)
-{
+constexpr int mulDiv(int a, int b, int c) {
     if (c == 0) return -1;
     const std::int64_t product = std::int64_t(a) * b;
     const bool negative = (product < 0) != (c < 0);

@@ -16,24 +16,21 @@ using sct::Section;
 constexpr int kReadPanelColour = 8421504;
 constexpr int kReadFontColour = 0;
 
-QString openError(const QString& path, const QString& reason)
-{
+QString openError(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 // Loads `path` into `doc`; a missing file leaves it empty.
-bool load(IniDocument& doc, const QString& path, QString* error)
-{
+bool load(IniDocument& doc, const QString& path, QString* error) {
     switch (doc.load(path)) {
-    case IniDocument::LoadStatus::Loaded:
-    case IniDocument::LoadStatus::Missing:
-        return true;
-    case IniDocument::LoadStatus::Unreadable:
-        if (error) *error = openError(path, doc.loadError());
-        return false;
-    case IniDocument::LoadStatus::TooLarge:
-        if (error) *error = openError(path, QStringLiteral("The file is too large."));
-        return false;
+        case IniDocument::LoadStatus::Loaded:
+        case IniDocument::LoadStatus::Missing: return true;
+        case IniDocument::LoadStatus::Unreadable:
+            if (error) *error = openError(path, doc.loadError());
+            return false;
+        case IniDocument::LoadStatus::TooLarge:
+            if (error) *error = openError(path, QStringLiteral("The file is too large."));
+            return false;
     }
     return false;
 }
@@ -45,8 +42,7 @@ int fontHeightForSize(int points, int dpi) { return -mulDiv(points, dpi, 72); }
 
 IniDocument scrollTextDocument() { return IniDocument(IniReadOptions::scrollText()); }
 
-void applyScrollText(const IniDocument& doc, ScrollTextSettings& s, int dpi)
-{
+void applyScrollText(const IniDocument& doc, ScrollTextSettings& s, int dpi) {
     const auto integer = [&](const char* key, int def) { return doc.readInteger(Section, key, def); };
     s.text = doc.readString(Section, "text", QString());
     s.panelColour = integer("gb2", kReadPanelColour);
@@ -69,8 +65,7 @@ void applyScrollText(const IniDocument& doc, ScrollTextSettings& s, int dpi)
     s.strikeOut = s.strikeOut || integer("fs4", 0) == 1;
 }
 
-void writeScrollText(IniDocument& doc, const ScrollTextSettings& s)
-{
+void writeScrollText(IniDocument& doc, const ScrollTextSettings& s) {
     doc.writeString(Section, "text", s.text);
     doc.writeInteger(Section, "gb2", s.panelColour);
     doc.writeInteger(Section, "xinterval", s.interval);
@@ -90,16 +85,14 @@ void writeScrollText(IniDocument& doc, const ScrollTextSettings& s)
     doc.writeBool(Section, "fs4", s.strikeOut);
 }
 
-bool saveScrollTextFile(const QString& path, const ScrollTextSettings& settings, QString* error)
-{
+bool saveScrollTextFile(const QString& path, const ScrollTextSettings& settings, QString* error) {
     IniDocument doc = scrollTextDocument();
     if (!load(doc, path, error)) return false;
     writeScrollText(doc, settings);
     return doc.save(path, error);
 }
 
-bool openScrollTextFile(const QString& path, ScrollTextSettings& settings, QString* error, int dpi)
-{
+bool openScrollTextFile(const QString& path, ScrollTextSettings& settings, QString* error, int dpi) {
     IniDocument doc = scrollTextDocument();
     if (!load(doc, path, error)) return false;
     applyScrollText(doc, settings, dpi);

@@ -23,12 +23,12 @@ struct ScrollTextSettings {
     int step = 1;             // 1..300
     int trackPosition = 180;  // height track bar, 1..194
     int backColour = 16777215;
-    int previewHeight = 20;   // 7..199
-    bool bottom = true;       // edge: bottom, else top
+    int previewHeight = 20;  // 7..199
+    bool bottom = true;      // edge: bottom, else top
     int fontColour = -16777208;
-    int fontHeight = -11;     // negative: character height in pixels
+    int fontHeight = -11;  // negative: character height in pixels
     QString fontName = QStringLiteral("MS Sans Serif");
-    int fontSize = 8;         // points
+    int fontSize = 8;  // points
     bool bold = false;
     bool italic = false;
     bool underline = false;

@@ -2,24 +2,20 @@
 
 #include <algorithm>
 
-namespace vz::scrolltextform {
+namespace vz::scrolltext {
 
 int bannerHeight(int trackPosition) { return 200 - std::clamp(trackPosition, TrackMinimum, TrackMaximum); }
 
 int previewHeight(int trackPosition) { return std::max(PreviewMinimumHeight, bannerHeight(trackPosition)); }
 
-QString heightLabel(int trackPosition)
-{
-    return QStringLiteral("Height: %1 px").arg(bannerHeight(trackPosition));
-}
+QString heightLabel(int trackPosition) { return QStringLiteral("Height: %1 px").arg(bannerHeight(trackPosition)); }
 
 int previewTopAfterHeightChange(int previewHeight) { return 89 - previewHeight / 2; }
 
 int previewTopAfterTextChange(int previewHeight) { return 105 - previewHeight / 2; }
 
-QPoint dialogPosition(QSize monitor, QSize dialog)
-{
+QPoint dialogPosition(QSize monitor, QSize dialog) {
     return QPoint(monitor.width() / 2 - dialog.width() / 2, monitor.height() / 2 - dialog.height() / 2);
 }
 
-}  // namespace vz::scrolltextform
+}  // namespace vz::scrolltext

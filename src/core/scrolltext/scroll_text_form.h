@@ -7,7 +7,7 @@
 #include <QSize>
 #include <QString>
 
-namespace vz::scrolltextform {
+namespace vz::scrolltext {
 
 inline constexpr int TrackMinimum = 1;
 inline constexpr int TrackMaximum = 194;
@@ -45,4 +45,4 @@ private:
     bool bottom_ = true;
 };
 
-}  // namespace vz::scrolltextform
+}  // namespace vz::scrolltext

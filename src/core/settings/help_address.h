@@ -9,10 +9,10 @@
 namespace vz {
 
 struct HelpPlaces {
-    QString website;          // empty: no website
-    QString executableDir;    // the running program's folder
-    QString readmeFromBinDir; // the installed README, relative to that folder
-    QString sourceReadme;     // the README in the sources
+    QString website;           // empty: no website
+    QString executableDir;     // the running program's folder
+    QString readmeFromBinDir;  // the installed README, relative to that folder
+    QString sourceReadme;      // the README in the sources
 };
 
 // The web address, else a file address of the first README that exists;

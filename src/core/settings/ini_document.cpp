@@ -27,8 +27,7 @@ const QByteArray kBom("\xEF\xBB\xBF");
 // readers: a stray NUL or tab at a line's end does not hide a key.
 bool isBlankChar(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
-QByteArrayView trimmed(QByteArrayView v)
-{
+QByteArrayView trimmed(QByteArrayView v) {
     qsizetype b = 0, e = v.size();
     while (b < e && isBlankChar(v[b])) ++b;
     while (e > b && isBlankChar(v[e - 1])) --e;
@@ -39,35 +38,28 @@ char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) :
 
 // ASCII-only folding keeps UTF-8 names intact (Latin-1 folding would change
 // lead and continuation bytes).
-bool sameName(QByteArrayView a, QByteArrayView b)
-{
+bool sameName(QByteArrayView a, QByteArrayView b) {
     if (a.size() != b.size()) return false;
     for (qsizetype i = 0; i < a.size(); ++i)
         if (foldAscii(a[i]) != foldAscii(b[i])) return false;
     return true;
 }
 
-bool isSectionHeader(QByteArrayView t)
-{
-    return t.size() >= 2 && t.front() == '[' && t.back() == ']';
-}
+bool isSectionHeader(QByteArrayView t) { return t.size() >= 2 && t.front() == '[' && t.back() == ']'; }
 
-QByteArray withoutLineBreaks(QByteArray b)
-{
+QByteArray withoutLineBreaks(QByteArray b) {
     b.replace('\r', ' ');
     b.replace('\n', ' ');
     return b;
 }
 
 // Names are compared trimmed, as they are read from the text.
-QByteArray nameBytes(QAnyStringView name)
-{
+QByteArray nameBytes(QAnyStringView name) {
     const QByteArray bytes = withoutLineBreaks(name.toString().toUtf8());
     return trimmed(bytes).toByteArray();
 }
 
-int hexDigit(char c)
-{
+int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -76,8 +68,7 @@ int hexDigit(char c)
 
 }  // namespace
 
-std::optional<int> parseIniInteger(QByteArrayView text)
-{
+std::optional<int> parseIniInteger(QByteArrayView text) {
     QByteArrayView t = trimmed(text);
     if (t.isEmpty()) return std::nullopt;
 
@@ -122,8 +113,7 @@ std::optional<int> parseIniInteger(QByteArrayView text)
 // goes through here, read from a file or handed over as bytes, so a value
 // never holds a CR: the writer turns one into a blank (other readers take a
 // lone CR as a line end), and what is written then reads back unchanged.
-static QByteArray normalisedText(QByteArrayView bytes)
-{
+static QByteArray normalisedText(QByteArrayView bytes) {
     QByteArray text = bytes.toByteArray();
     const bool le = text.startsWith("\xFF\xFE"), be = text.startsWith("\xFE\xFF");
     if (le || be) {
@@ -137,8 +127,7 @@ static QByteArray normalisedText(QByteArrayView bytes)
 
 IniDocument::IniDocument(IniReadOptions options) : options_(options) {}
 
-void IniDocument::clear()
-{
+void IniDocument::clear() {
     status_ = LoadStatus::Missing;
     loadError_.clear();
     utf8Bom_ = false;
@@ -147,8 +136,7 @@ void IniDocument::clear()
     sections_.clear();
 }
 
-IniDocument::LoadStatus IniDocument::load(const QString& path)
-{
+IniDocument::LoadStatus IniDocument::load(const QString& path) {
     clear();
     const QByteArray native = QFile::encodeName(path);
     // Opened without blocking, so a FIFO or a device never holds us up;
@@ -161,8 +149,9 @@ IniDocument::LoadStatus IniDocument::load(const QString& path)
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        loadError_ = S_ISDIR(st.st_mode) ? QStringLiteral("\"%1\" is a folder.").arg(QDir::toNativeSeparators(path))
-                                         : QStringLiteral("\"%1\" is not a regular file.").arg(QDir::toNativeSeparators(path));
+        loadError_ = S_ISDIR(st.st_mode)
+                         ? QStringLiteral("\"%1\" is a folder.").arg(QDir::toNativeSeparators(path))
+                         : QStringLiteral("\"%1\" is not a regular file.").arg(QDir::toNativeSeparators(path));
         ::close(fd);
         return status_ = LoadStatus::Unreadable;
     }
@@ -186,8 +175,7 @@ IniDocument::LoadStatus IniDocument::load(const QString& path)
     return status_;
 }
 
-void IniDocument::parse(QByteArrayView bytes)
-{
+void IniDocument::parse(QByteArrayView bytes) {
     clear();
     status_ = LoadStatus::Loaded;
     store_ = normalisedText(bytes);
@@ -232,41 +220,30 @@ void IniDocument::parse(QByteArrayView bytes)
     if (!sections_.empty()) dropTrailingBlanks(sections_.back());
 }
 
-QByteArrayView IniDocument::slice(const Line& line) const
-{
+QByteArrayView IniDocument::slice(const Line& line) const {
     return QByteArrayView(store_.constData() + line.begin, line.length);
 }
 
-QByteArrayView IniDocument::keyOf(const Line& line) const
-{
-    return trimmed(slice(line).first(line.equals));
-}
+QByteArrayView IniDocument::keyOf(const Line& line) const { return trimmed(slice(line).first(line.equals)); }
 
-QByteArrayView IniDocument::valueOf(const Line& line) const
-{
-    return trimmed(slice(line).sliced(line.equals + 1));
-}
+QByteArrayView IniDocument::valueOf(const Line& line) const { return trimmed(slice(line).sliced(line.equals + 1)); }
 
-QByteArrayView IniDocument::nameOf(const Section& section) const
-{
+QByteArrayView IniDocument::nameOf(const Section& section) const {
     const QByteArrayView t = trimmed(slice(section.header));
     return trimmed(t.sliced(1, t.size() - 2));
 }
 
-bool IniDocument::isBlank(const Line& line) const
-{
+bool IniDocument::isBlank(const Line& line) const {
     return line.equals == NotAnEntry && trimmed(slice(line)).isEmpty();
 }
 
 // The empty lines that end a section are not kept: exactly one is written
 // after every section, and new keys then land right after the last line.
-void IniDocument::dropTrailingBlanks(Section& section) const
-{
+void IniDocument::dropTrailingBlanks(Section& section) const {
     while (!section.lines.empty() && isBlank(section.lines.back())) section.lines.pop_back();
 }
 
-QByteArray IniDocument::toBytes() const
-{
+QByteArray IniDocument::toBytes() const {
     static const QByteArray crlf("\r\n");
     QByteArray out;
     out.reserve(store_.size() + qsizetype(sections_.size()) * 2 + 64);
@@ -287,18 +264,14 @@ QByteArray IniDocument::toBytes() const
     return out;
 }
 
-bool IniDocument::save(const QString& path, QString* error) const
-{
+bool IniDocument::save(const QString& path, QString* error) const {
     const auto fail = [&](const QString& reason) {
-        if (error)
-            *error = QStringLiteral("Cannot create file \"%1\". %2")
-                         .arg(QDir::toNativeSeparators(path), reason);
+        if (error) *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     };
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        return fail(QStringLiteral("The folder \"%1\" cannot be created.")
-                        .arg(QDir::toNativeSeparators(folder)));
+        return fail(QStringLiteral("The folder \"%1\" cannot be created.").arg(QDir::toNativeSeparators(folder)));
 
     // Only a regular file is replaced (or one is created where nothing
     // stands): a device, a FIFO or a link to one is left alone.
@@ -323,8 +296,7 @@ bool IniDocument::save(const QString& path, QString* error) const
     return true;
 }
 
-const IniDocument::Line* IniDocument::findEntry(QByteArrayView section, QByteArrayView key) const
-{
+const IniDocument::Line* IniDocument::findEntry(QByteArrayView section, QByteArrayView key) const {
     for (const Section& s : sections_) {
         if (!sameName(nameOf(s), section)) continue;
         for (const Line& line : s.lines)
@@ -333,40 +305,34 @@ const IniDocument::Line* IniDocument::findEntry(QByteArrayView section, QByteArr
     return nullptr;
 }
 
-IniDocument::Line* IniDocument::findEntry(QByteArrayView section, QByteArrayView key)
-{
+IniDocument::Line* IniDocument::findEntry(QByteArrayView section, QByteArrayView key) {
     return const_cast<Line*>(std::as_const(*this).findEntry(section, key));
 }
 
-IniDocument::Section* IniDocument::findSection(QByteArrayView section)
-{
+IniDocument::Section* IniDocument::findSection(QByteArrayView section) {
     for (Section& s : sections_)
         if (sameName(nameOf(s), section)) return &s;
     return nullptr;
 }
 
-bool IniDocument::hasSection(QAnyStringView section) const
-{
+bool IniDocument::hasSection(QAnyStringView section) const {
     const QByteArray name = nameBytes(section);
     for (const Section& s : sections_)
         if (sameName(nameOf(s), name)) return true;
     return false;
 }
 
-bool IniDocument::hasKey(QAnyStringView section, QAnyStringView key) const
-{
+bool IniDocument::hasKey(QAnyStringView section, QAnyStringView key) const {
     return findEntry(nameBytes(section), nameBytes(key)) != nullptr;
 }
 
-QStringList IniDocument::sectionNames() const
-{
+QStringList IniDocument::sectionNames() const {
     QStringList names;
     for (const Section& s : sections_) names << decodeEightBitText(nameOf(s));
     return names;
 }
 
-QStringList IniDocument::keyNames(QAnyStringView section) const
-{
+QStringList IniDocument::keyNames(QAnyStringView section) const {
     const QByteArray name = nameBytes(section);
     QStringList names;
     for (const Section& s : sections_) {
@@ -377,50 +343,42 @@ QStringList IniDocument::keyNames(QAnyStringView section) const
     return names;
 }
 
-std::optional<QString> IniDocument::value(QAnyStringView section, QAnyStringView key) const
-{
+std::optional<QString> IniDocument::value(QAnyStringView section, QAnyStringView key) const {
     const Line* line = findEntry(nameBytes(section), nameBytes(key));
     if (!line) return std::nullopt;
     return decodeEightBitText(valueOf(*line));
 }
 
-std::optional<int> IniDocument::integer(QAnyStringView section, QAnyStringView key) const
-{
+std::optional<int> IniDocument::integer(QAnyStringView section, QAnyStringView key) const {
     const Line* line = findEntry(nameBytes(section), nameBytes(key));
     if (!line) return std::nullopt;
     return parseIniInteger(valueOf(*line));
 }
 
-QString IniDocument::readString(QAnyStringView section, QAnyStringView key, const QString& def) const
-{
+QString IniDocument::readString(QAnyStringView section, QAnyStringView key, const QString& def) const {
     return value(section, key).value_or(def);
 }
 
-int IniDocument::readInteger(QAnyStringView section, QAnyStringView key, int def) const
-{
+int IniDocument::readInteger(QAnyStringView section, QAnyStringView key, int def) const {
     return integer(section, key).value_or(def);
 }
 
-bool IniDocument::readBool(QAnyStringView section, QAnyStringView key, bool def) const
-{
+bool IniDocument::readBool(QAnyStringView section, QAnyStringView key, bool def) const {
     const std::optional<int> v = integer(section, key);
     return v ? *v != 0 : def;
 }
 
-IniDocument::Line IniDocument::appendText(const QByteArray& text, quint32 equals)
-{
+IniDocument::Line IniDocument::appendText(const QByteArray& text, quint32 equals) {
     const Line line{store_.size(), quint32(text.size()), equals};
     store_ += text;
     return line;
 }
 
-void IniDocument::writeBytes(QAnyStringView section, QAnyStringView key, QByteArray value)
-{
+void IniDocument::writeBytes(QAnyStringView section, QAnyStringView key, QByteArray value) {
     const QByteArray sectionName = nameBytes(section);
     const QByteArray keyName = nameBytes(key);
     if (keyName.isEmpty()) return;
-    const Line line = appendText(keyName + '=' + withoutLineBreaks(std::move(value)),
-                                 quint32(keyName.size()));
+    const Line line = appendText(keyName + '=' + withoutLineBreaks(std::move(value)), quint32(keyName.size()));
     if (Line* existing = findEntry(sectionName, keyName)) {
         *existing = line;
         return;
@@ -433,18 +391,15 @@ void IniDocument::writeBytes(QAnyStringView section, QAnyStringView key, QByteAr
     sections_.push_back(Section{header, {line}});
 }
 
-void IniDocument::writeString(QAnyStringView section, QAnyStringView key, const QString& value)
-{
+void IniDocument::writeString(QAnyStringView section, QAnyStringView key, const QString& value) {
     writeBytes(section, key, value.toUtf8());
 }
 
-void IniDocument::writeInteger(QAnyStringView section, QAnyStringView key, int value)
-{
+void IniDocument::writeInteger(QAnyStringView section, QAnyStringView key, int value) {
     writeBytes(section, key, QByteArray::number(value));
 }
 
-void IniDocument::writeBool(QAnyStringView section, QAnyStringView key, bool value)
-{
+void IniDocument::writeBool(QAnyStringView section, QAnyStringView key, bool value) {
     writeBytes(section, key, value ? QByteArray("1") : QByteArray("0"));
 }
 

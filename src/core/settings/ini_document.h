@@ -141,8 +141,8 @@ private:
     IniReadOptions options_;
     LoadStatus status_ = LoadStatus::Missing;
     QString loadError_;
-    bool utf8Bom_ = false;     // the text began with a UTF-8 byte order mark; kept on output
-    QByteArray store_;         // the text as read, followed by every line written since
+    bool utf8Bom_ = false;        // the text began with a UTF-8 byte order mark; kept on output
+    QByteArray store_;            // the text as read, followed by every line written since
     std::vector<Line> preamble_;  // lines before the first section
     std::vector<Section> sections_;
 };

@@ -16,10 +16,10 @@ constexpr int kMaxCoordinate = 32767;
 
 // How a key's value is read.
 enum class Kind {
-    Integer,     // a number; not a number: the default
-    Flag,        // a number; non-zero is true
-    FlagIsOne,   // true only for the value 1
-    LoadMark,    // 1 true, 0 false, anything else: leave the mark (nullopt)
+    Integer,    // a number; not a number: the default
+    Flag,       // a number; non-zero is true
+    FlagIsOne,  // true only for the value 1
+    LoadMark,   // 1 true, 0 false, anything else: leave the mark (nullopt)
     String,
     WrittenZero,  // always written as 0, never read
     // Read like FlagIsOne; written only when on or already in the file, so a
@@ -27,8 +27,8 @@ enum class Kind {
     ExtraFlag
 };
 
-using Field = std::variant<std::monostate, int Settings::*, bool Settings::*,
-                           QString Settings::*, std::optional<bool> Settings::*>;
+using Field = std::variant<std::monostate, int Settings::*, bool Settings::*, QString Settings::*,
+                           std::optional<bool> Settings::*>;
 
 struct Key {
     const char* section;
@@ -70,91 +70,76 @@ const Key kKeys[] = {
     {"Options", "OutputOnPrimaryWhenLost", Kind::ExtraFlag, &Settings::outputOnPrimaryWhenLost},
 };
 
-void readKey(const IniDocument& doc, const Key& k, Settings& s)
-{
+void readKey(const IniDocument& doc, const Key& k, Settings& s) {
     switch (k.kind) {
-    case Kind::Integer: {
-        int& v = s.*std::get<int Settings::*>(k.field);
-        v = doc.readInteger(k.section, k.name, v);
-        break;
-    }
-    case Kind::Flag: {
-        bool& v = s.*std::get<bool Settings::*>(k.field);
-        v = doc.readBool(k.section, k.name, v);
-        break;
-    }
-    case Kind::FlagIsOne:
-    case Kind::ExtraFlag: {
-        bool& v = s.*std::get<bool Settings::*>(k.field);
-        if (const std::optional<int> n = doc.integer(k.section, k.name)) v = *n == 1;
-        break;
-    }
-    case Kind::LoadMark: {
-        std::optional<bool>& v = s.*std::get<std::optional<bool> Settings::*>(k.field);
-        if (const std::optional<int> n = doc.integer(k.section, k.name)) {
-            if (*n == 1)
-                v = true;
-            else if (*n == 0)
-                v = false;
-            else
-                v = std::nullopt;
+        case Kind::Integer: {
+            int& v = s.*std::get<int Settings::*>(k.field);
+            v = doc.readInteger(k.section, k.name, v);
+            break;
         }
-        break;
-    }
-    case Kind::String: {
-        QString& v = s.*std::get<QString Settings::*>(k.field);
-        v = doc.readString(k.section, k.name, v);
-        break;
-    }
-    case Kind::WrittenZero:
-        break;
+        case Kind::Flag: {
+            bool& v = s.*std::get<bool Settings::*>(k.field);
+            v = doc.readBool(k.section, k.name, v);
+            break;
+        }
+        case Kind::FlagIsOne:
+        case Kind::ExtraFlag: {
+            bool& v = s.*std::get<bool Settings::*>(k.field);
+            if (const std::optional<int> n = doc.integer(k.section, k.name)) v = *n == 1;
+            break;
+        }
+        case Kind::LoadMark: {
+            std::optional<bool>& v = s.*std::get<std::optional<bool> Settings::*>(k.field);
+            if (const std::optional<int> n = doc.integer(k.section, k.name)) {
+                if (*n == 1)
+                    v = true;
+                else if (*n == 0)
+                    v = false;
+                else
+                    v = std::nullopt;
+            }
+            break;
+        }
+        case Kind::String: {
+            QString& v = s.*std::get<QString Settings::*>(k.field);
+            v = doc.readString(k.section, k.name, v);
+            break;
+        }
+        case Kind::WrittenZero: break;
     }
 }
 
-void writeKey(IniDocument& doc, const Key& k, const Settings& s)
-{
+void writeKey(IniDocument& doc, const Key& k, const Settings& s) {
     switch (k.kind) {
-    case Kind::Integer:
-        doc.writeInteger(k.section, k.name, s.*std::get<int Settings::*>(k.field));
-        break;
-    case Kind::Flag:
-    case Kind::FlagIsOne:
-        doc.writeBool(k.section, k.name, s.*std::get<bool Settings::*>(k.field));
-        break;
-    case Kind::LoadMark:
-        doc.writeBool(k.section, k.name,
-                      (s.*std::get<std::optional<bool> Settings::*>(k.field)).value_or(true));
-        break;
-    case Kind::String:
-        doc.writeString(k.section, k.name, s.*std::get<QString Settings::*>(k.field));
-        break;
-    case Kind::WrittenZero:
-        doc.writeInteger(k.section, k.name, 0);
-        break;
-    case Kind::ExtraFlag: {
-        const bool on = s.*std::get<bool Settings::*>(k.field);
-        if (on || doc.hasKey(k.section, k.name)) doc.writeBool(k.section, k.name, on);
-        break;
-    }
+        case Kind::Integer: doc.writeInteger(k.section, k.name, s.*std::get<int Settings::*>(k.field)); break;
+        case Kind::Flag:
+        case Kind::FlagIsOne: doc.writeBool(k.section, k.name, s.*std::get<bool Settings::*>(k.field)); break;
+        case Kind::LoadMark:
+            doc.writeBool(k.section, k.name, (s.*std::get<std::optional<bool> Settings::*>(k.field)).value_or(true));
+            break;
+        case Kind::String: doc.writeString(k.section, k.name, s.*std::get<QString Settings::*>(k.field)); break;
+        case Kind::WrittenZero: doc.writeInteger(k.section, k.name, 0); break;
+        case Kind::ExtraFlag: {
+            const bool on = s.*std::get<bool Settings::*>(k.field);
+            if (on || doc.hasKey(k.section, k.name)) doc.writeBool(k.section, k.name, on);
+            break;
+        }
     }
 }
 
-QString withTrailingSlash(QString folder)
-{
+QString withTrailingSlash(QString folder) {
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     return folder;
 }
 
 }  // namespace
 
-QString defaultImageSavePath(const SettingsEnvironment& env)
-{
+QString defaultImageSavePath(const SettingsEnvironment& env) {
     // Also covers the root "/", which already ends with the separator.
     return withTrailingSlash(env.documentsDir.isEmpty() ? env.configFolder : env.documentsDir);
 }
 
-Settings defaultSettings(const SettingsEnvironment& env)
-{
+Settings defaultSettings(const SettingsEnvironment& env) {
     Settings s;
     s.toolbarLeft = env.primaryWidth - 500;
     s.mouseAreaRight = env.primaryWidth;
@@ -163,8 +148,7 @@ Settings defaultSettings(const SettingsEnvironment& env)
     return s;
 }
 
-Settings readSettings(const IniDocument& doc, const SettingsEnvironment& env)
-{
+Settings readSettings(const IniDocument& doc, const SettingsEnvironment& env) {
     Settings s = defaultSettings(env);
     for (const Key& k : kKeys) readKey(doc, k, s);
 
@@ -176,33 +160,26 @@ Settings readSettings(const IniDocument& doc, const SettingsEnvironment& env)
     // Screen coordinates are 16-bit on X11; anything beyond cannot be a
     // place on a screen, and would overflow the arithmetic that keeps the
     // windows on it.
-    for (int* v : {&s.settingsDialogLeft, &s.settingsDialogTop, &s.mouseAreaLeft, &s.mouseAreaRight, &s.mouseAreaTop, &s.mouseAreaBottom})
+    for (int* v : {&s.settingsDialogLeft, &s.settingsDialogTop, &s.mouseAreaLeft, &s.mouseAreaRight, &s.mouseAreaTop,
+                   &s.mouseAreaBottom})
         *v = std::clamp(*v, -kMaxCoordinate, kMaxCoordinate);
     return s;
 }
 
-void writeSettings(IniDocument& doc, const Settings& settings)
-{
+void writeSettings(IniDocument& doc, const Settings& settings) {
     for (const Key& k : kKeys) writeKey(doc, k, settings);
 }
 
-QString settingsFolder(const QString& configDirOption, const QString& executableDir,
-                       const QString& userConfigDir)
-{
-    if (!configDirOption.isEmpty())
-        return withTrailingSlash(QDir::cleanPath(QDir(configDirOption).absolutePath()));
+QString settingsFolder(const QString& configDirOption, const QString& executableDir, const QString& userConfigDir) {
+    if (!configDirOption.isEmpty()) return withTrailingSlash(QDir::cleanPath(QDir(configDirOption).absolutePath()));
     if (!executableDir.isEmpty()) {
         const QString portable = withTrailingSlash(QDir::cleanPath(executableDir));
         if (QFileInfo(portable + QLatin1String(kSettingsFileName)).isFile()) return portable;
     }
-    const QString base =
-        userConfigDir.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : userConfigDir;
+    const QString base = userConfigDir.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : userConfigDir;
     return withTrailingSlash(QDir::cleanPath(base) + QStringLiteral("/vivivoz"));
 }
 
-QString settingsFilePath(const QString& folder)
-{
-    return withTrailingSlash(folder) + QLatin1String(kSettingsFileName);
-}
+QString settingsFilePath(const QString& folder) { return withTrailingSlash(folder) + QLatin1String(kSettingsFileName); }
 
 }  // namespace vz

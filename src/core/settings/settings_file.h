@@ -25,7 +25,7 @@ struct SettingsEnvironment {
     int primaryWidth = 0;
     int primaryHeight = 0;
     QString documentsDir;  // the user's documents folder; empty when unknown
-    QString configFolder;   // folder of the settings file, with its trailing '/'
+    QString configFolder;  // folder of the settings file, with its trailing '/'
 };
 
 // Every value of the settings file. The names stored in the file (and their
@@ -90,8 +90,7 @@ void writeSettings(IniDocument& doc, const Settings& settings);
 // --config-dir) when given; else `executableDir` when a Vivivoz.cfg stands
 // there (portable use); else "vivivoz" under `userConfigDir` (the XDG
 // config home). The folder is not created here: saving creates it.
-QString settingsFolder(const QString& configDirOption, const QString& executableDir,
-                       const QString& userConfigDir);
+QString settingsFolder(const QString& configDirOption, const QString& executableDir, const QString& userConfigDir);
 
 // Full path of the settings file in `folder` (which ends with '/').
 QString settingsFilePath(const QString& folder);

@@ -26,8 +26,9 @@ IniDocument SettingsStore::read(QString* problem) {
                                    ? QStringLiteral("The file is larger than %1 bytes.").arg(IniDocument::MaxFileSize)
                                    : doc.loadError();
         if (problem)
-            *problem = QStringLiteral("Cannot open file \"%1\". %2\nVivivoz runs with its default settings "
-                                      "and leaves the file as it is.")
+            *problem = QStringLiteral(
+                           "Cannot open file \"%1\". %2\nVivivoz runs with its default settings "
+                           "and leaves the file as it is.")
                            .arg(path(), reason);
     }
     return doc;

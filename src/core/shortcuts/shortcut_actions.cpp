@@ -13,8 +13,7 @@ constexpr char kSection[] = "Options";
 
 }  // namespace
 
-const std::array<ShortcutActionInfo, kShortcutActionCount>& shortcutActions()
-{
+const std::array<ShortcutActionInfo, kShortcutActionCount>& shortcutActions() {
     using A = ShortcutAction;
     static const std::array<ShortcutActionInfo, kShortcutActionCount> actions = {{
         {A::SendToOutput, "Send to Second Monitor", "HotKey1", " : Send to Second Monitor"},
@@ -31,36 +30,28 @@ const std::array<ShortcutActionInfo, kShortcutActionCount>& shortcutActions()
     return actions;
 }
 
-const ShortcutActionInfo& shortcutActionInfo(ShortcutAction action)
-{
-    return shortcutActions()[size_t(action)];
-}
+const ShortcutActionInfo& shortcutActionInfo(ShortcutAction action) { return shortcutActions()[size_t(action)]; }
 
-ShortcutKeys readShortcutKeys(const IniDocument& settings)
-{
+ShortcutKeys readShortcutKeys(const IniDocument& settings) {
     ShortcutKeys keys{};
     for (const ShortcutActionInfo& a : shortcutActions())
-        keys[size_t(a.action)] =
-            shortcutFromText(settings.readString(kSection, a.settingsKey, QStringLiteral("None")));
+        keys[size_t(a.action)] = shortcutFromText(settings.readString(kSection, a.settingsKey, QStringLiteral("None")));
     return keys;
 }
 
-void writeShortcutKeys(IniDocument& settings, const ShortcutKeys& keys)
-{
+void writeShortcutKeys(IniDocument& settings, const ShortcutKeys& keys) {
     for (const ShortcutActionInfo& a : shortcutActions())
         settings.writeString(kSection, a.settingsKey, shortcutToText(keys[size_t(a.action)]));
 }
 
-QString shortcutPrintoutStamp(const QDateTime& when, const QLocale& locale)
-{
+QString shortcutPrintoutStamp(const QDateTime& when, const QLocale& locale) {
     static const QRegularExpression timeZone(QStringLiteral("\\s*t+"));
     const QString timeFormat = locale.timeFormat(QLocale::LongFormat).remove(timeZone).trimmed();
     return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
            locale.toString(when.time(), timeFormat);
 }
 
-QStringList shortcutPrintout(const ShortcutKeys& keys, const QString& stamp)
-{
+QStringList shortcutPrintout(const ShortcutKeys& keys, const QString& stamp) {
     const auto line = [&](ShortcutAction action) {
         QString key = shortcutToText(keys[size_t(action)]);
         if (key.isEmpty()) key = QStringLiteral("None");
@@ -75,21 +66,16 @@ QStringList shortcutPrintout(const ShortcutKeys& keys, const QString& stamp)
     return lines;
 }
 
-QString shortcutPrintErrorText()
-{
-    return QStringLiteral("Error Printing text.");
-}
+QString shortcutPrintErrorText() { return QStringLiteral("Error Printing text."); }
 
-QString UpdateRateKeys::warningText()
-{
+QString UpdateRateKeys::warningText() {
     // Line breaks as Qt's message boxes take them.
     return QStringLiteral(
         "Screen update rate\n\nDepend from hardware and operating system. Too high rate can cause application "
         "instability.\n\nDo you want to continue?");
 }
 
-void UpdateRateKeys::increase(UpdateRateTarget& target)
-{
+void UpdateRateKeys::increase(UpdateRateTarget& target) {
     if (warningShowing_) return;
     const int rate = target.rate();
     if (rate >= kHighestRate) return;
@@ -109,8 +95,7 @@ void UpdateRateKeys::increase(UpdateRateTarget& target)
     target.setRate(rate + 1);
 }
 
-void UpdateRateKeys::decrease(UpdateRateTarget& target)
-{
+void UpdateRateKeys::decrease(UpdateRateTarget& target) {
     const int rate = target.rate();
     if (rate > kLowestRate) target.setRate(rate - 1);
 }

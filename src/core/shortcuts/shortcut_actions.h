@@ -15,14 +15,14 @@ namespace vz {
 class IniDocument;
 
 enum class ShortcutAction {
-    SendToOutput,     // send the current frame to the second monitor
-    ToggleRun,        // the toolbar's Run/Stop
+    SendToOutput,  // send the current frame to the second monitor
+    ToggleRun,     // the toolbar's Run/Stop
     ShowToolbar,
     ShowPreview,
-    EnableOutput,     // show or hide the output window
+    EnableOutput,  // show or hide the output window
     StopAll,
-    IncreaseRate,     // update rate + 1
-    DecreaseRate,     // update rate - 1
+    IncreaseRate,  // update rate + 1
+    DecreaseRate,  // update rate - 1
     AutoHideToolbar,
     LockCursor,
 };
@@ -40,9 +40,9 @@ const std::array<ShortcutActionInfo, kShortcutActionCount>& shortcutActions();
 const ShortcutActionInfo& shortcutActionInfo(ShortcutAction action);
 
 // The dialog's two columns, row by row; the printout lists them in this order too.
-constexpr std::array<ShortcutAction, 5> kShortcutLeftColumn = {
-    ShortcutAction::SendToOutput, ShortcutAction::ToggleRun, ShortcutAction::EnableOutput, ShortcutAction::StopAll,
-    ShortcutAction::LockCursor};
+constexpr std::array<ShortcutAction, 5> kShortcutLeftColumn = {ShortcutAction::SendToOutput, ShortcutAction::ToggleRun,
+                                                               ShortcutAction::EnableOutput, ShortcutAction::StopAll,
+                                                               ShortcutAction::LockCursor};
 constexpr std::array<ShortcutAction, 5> kShortcutRightColumn = {
     ShortcutAction::IncreaseRate, ShortcutAction::DecreaseRate, ShortcutAction::ShowToolbar,
     ShortcutAction::ShowPreview, ShortcutAction::AutoHideToolbar};

@@ -76,8 +76,7 @@ struct KeyTable {
     std::vector<KeyEntry> entries;
     std::array<int, 256> byVirtualKey;  // index into entries, -1 for none
 
-    KeyTable()
-    {
+    KeyTable() {
         for (int i = 0; i < 26; ++i)
             entries.push_back({quint8('A' + i), quint32('a' + i), Qt::Key_A + i, false, QString(QChar('A' + i))});
         for (int i = 0; i < 10; ++i)
@@ -94,36 +93,31 @@ struct KeyTable {
         for (size_t i = 0; i < entries.size(); ++i) byVirtualKey[entries[i].virtualKey] = int(i);
     }
 
-    const KeyEntry* ofVirtualKey(quint8 virtualKey) const
-    {
+    const KeyEntry* ofVirtualKey(quint8 virtualKey) const {
         const int i = byVirtualKey[virtualKey];
         return i < 0 ? nullptr : &entries[size_t(i)];
     }
 
     template <typename Pred>
-    const KeyEntry* find(Pred pred) const
-    {
+    const KeyEntry* find(Pred pred) const {
         const auto it = std::find_if(entries.begin(), entries.end(), pred);
         return it == entries.end() ? nullptr : &*it;
     }
 };
 
-const KeyTable& table()
-{
+const KeyTable& table() {
     static const KeyTable t;
     return t;
 }
 
 // The key of a keysym: letters of either case, the keypad's Enter as Enter.
-const KeyEntry* entryOfKeysym(quint32 keysym)
-{
+const KeyEntry* entryOfKeysym(quint32 keysym) {
     if (keysym >= 'A' && keysym <= 'Z') keysym += 'a' - 'A';
     if (keysym == kKeysymKeypadEnter) return table().ofVirtualKey(kVirtualKeyEnter);
     return table().find([&](const KeyEntry& e) { return e.keysym == keysym; });
 }
 
-quint16 withQtModifiers(quint8 virtualKey, Qt::KeyboardModifiers modifiers)
-{
+quint16 withQtModifiers(quint8 virtualKey, Qt::KeyboardModifiers modifiers) {
     quint16 value = virtualKey;
     if (modifiers.testFlag(Qt::ShiftModifier)) value |= Shift;
     if (modifiers.testFlag(Qt::ControlModifier)) value |= Ctrl;
@@ -135,14 +129,12 @@ struct Prefix {
     quint16 modifier;
     QLatin1StringView text;
 };
-constexpr Prefix kPrefixes[] = {{Shift, QLatin1StringView("Shift+")},
-                                {Ctrl, QLatin1StringView("Ctrl+")},
-                                {Alt, QLatin1StringView("Alt+")}};
+constexpr Prefix kPrefixes[] = {
+    {Shift, QLatin1StringView("Shift+")}, {Ctrl, QLatin1StringView("Ctrl+")}, {Alt, QLatin1StringView("Alt+")}};
 
 }  // namespace
 
-QString shortcutToText(quint16 value)
-{
+QString shortcutToText(quint16 value) {
     const KeyEntry* key = table().ofVirtualKey(quint8(value & KeyMask));
     if (!key) return {};
     QString text;
@@ -151,8 +143,7 @@ QString shortcutToText(quint16 value)
     return text + key->name;
 }
 
-quint16 shortcutFromText(QStringView text)
-{
+quint16 shortcutFromText(QStringView text) {
     quint16 modifiers = 0;
     for (bool stripped = true; stripped;) {
         stripped = false;
@@ -169,14 +160,12 @@ quint16 shortcutFromText(QStringView text)
     return key ? quint16(modifiers | key->virtualKey) : 0;
 }
 
-quint32 shortcutKeysym(quint16 value)
-{
+quint32 shortcutKeysym(quint16 value) {
     const KeyEntry* key = table().ofVirtualKey(quint8(value & KeyMask));
     return key ? key->keysym : 0;
 }
 
-unsigned shortcutXModifiers(quint16 value)
-{
+unsigned shortcutXModifiers(quint16 value) {
     unsigned mask = 0;
     if (value & Shift) mask |= XShiftMask;
     if (value & Ctrl) mask |= XControlMask;
@@ -184,8 +173,7 @@ unsigned shortcutXModifiers(quint16 value)
     return mask;
 }
 
-quint16 shortcutFromXKey(quint32 keysym, unsigned xState)
-{
+quint16 shortcutFromXKey(quint32 keysym, unsigned xState) {
     const KeyEntry* key = entryOfKeysym(keysym);
     if (!key) return 0;
     quint16 value = key->virtualKey;
@@ -195,27 +183,23 @@ quint16 shortcutFromXKey(quint32 keysym, unsigned xState)
     return value;
 }
 
-quint16 shortcutFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers)
-{
+quint16 shortcutFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers) {
     if (qtKey == Qt::Key_Enter) qtKey = Qt::Key_Return;  // the keypad's Enter is Enter
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
-    const KeyEntry* key =
-        table().find([&](const KeyEntry& e) { return e.qtKey == qtKey && e.keypad == keypad; });
+    const KeyEntry* key = table().find([&](const KeyEntry& e) { return e.qtKey == qtKey && e.keypad == keypad; });
     // Keypad keys without a keypad entry of their own (arrows, Home, ...)
     // stand for the main keys.
     if (!key && keypad) key = table().find([&](const KeyEntry& e) { return e.qtKey == qtKey && !e.keypad; });
     return key ? withQtModifiers(key->virtualKey, modifiers) : 0;
 }
 
-quint16 shortcutOfKeyPress(const std::vector<std::uint32_t>& keysyms, int qtKey, Qt::KeyboardModifiers modifiers)
-{
+quint16 shortcutOfKeyPress(const std::vector<std::uint32_t>& keysyms, int qtKey, Qt::KeyboardModifiers modifiers) {
     for (const std::uint32_t keysym : keysyms)
         if (const KeyEntry* key = entryOfKeysym(keysym)) return withQtModifiers(key->virtualKey, modifiers);
     return shortcutFromQtKey(qtKey, modifiers);
 }
 
-std::vector<unsigned> lockModifierVariants(unsigned numLockMask, unsigned capsLockMask, unsigned scrollLockMask)
-{
+std::vector<unsigned> lockModifierVariants(unsigned numLockMask, unsigned capsLockMask, unsigned scrollLockMask) {
     std::vector<unsigned> variants{0};
     for (const unsigned mask : {numLockMask, capsLockMask, scrollLockMask}) {
         if (mask == 0) continue;

@@ -57,13 +57,12 @@ struct DecodeJob {
     QImage image;
     QSize fullSize;
     int orientation = 1;
-    QString problem;  // a refusal of ours (limits, memory)
+    QString problem;         // a refusal of ours (limits, memory)
     bool probeOnly = false;  // size and file structure only, no pixels
 };
 
 // The outcome of a job; `libraryMessage` is the library's error when it failed.
-DecodedPicture finishJob(DecodeJob& job, bool ran, const char* libraryMessage, const QString& name,
-                         int& orientation) {
+DecodedPicture finishJob(DecodeJob& job, bool ran, const char* libraryMessage, const QString& name, int& orientation) {
     DecodedPicture out;
     out.fullSize = job.fullSize;
     orientation = job.orientation;
@@ -111,12 +110,12 @@ void jpegMessage(j_common_ptr cinfo, int level) {
     if (level >= 0) return;
     auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
     switch (cinfo->err->msg_code) {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION: jpegFail(cinfo);
-    default: break;
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_NOT_SEQUENTIAL:
+        case JWRN_BOGUS_PROGRESSION: jpegFail(cinfo);
+        default: break;
     }
     if (++err->warnings > 100) jpegFail(cinfo);
 }
@@ -125,8 +124,8 @@ void jpegProgress(j_common_ptr cinfo) {
     auto* progress = reinterpret_cast<JpegProgress*>(cinfo->progress);
     auto* dinfo = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (dinfo->input_scan_number > progress->maxScans) {
-        std::snprintf(progress->errors->message, sizeof progress->errors->message,
-                      "the picture has more than %d scans", progress->maxScans);
+        std::snprintf(progress->errors->message, sizeof progress->errors->message, "the picture has more than %d scans",
+                      progress->maxScans);
         std::longjmp(progress->errors->jump, 1);
     }
 }
@@ -169,8 +168,8 @@ QString jpegStructureProblem(const uchar* p, size_t size, size_t at, int maxScan
         if (marker == 0xD9) return QString();
         // Segments that may follow a scan: another scan, tables, restart
         // interval, line count, comments, application data.
-        const bool segment = marker == 0xDA || marker == 0xC4 || marker == 0xCC || marker == 0xDB ||
-                             marker == 0xDC || marker == 0xDD || marker == 0xFE || (marker >= 0xE0 && marker <= 0xEF);
+        const bool segment = marker == 0xDA || marker == 0xC4 || marker == 0xCC || marker == 0xDB || marker == 0xDC ||
+                             marker == 0xDD || marker == 0xFE || (marker >= 0xE0 && marker <= 0xEF);
         if (!segment) return damaged;
         if (size - at < 2) return endsEarly;
         const size_t length = size_t(p[at]) << 8 | p[at + 1];
@@ -225,8 +224,7 @@ bool runJpeg(JpegJob* job, jpeg_decompress_struct* cinfo, JpegErrorManager* err,
         if (cmyk) {
             JSAMPROW row = job->cmykRow.data();
             jpeg_read_scanlines(cinfo, &row, 1);
-            cmykToRgb(row, reinterpret_cast<quint32*>(job->image.scanLine(y)), width,
-                      cinfo->saw_Adobe_marker);
+            cmykToRgb(row, reinterpret_cast<quint32*>(job->image.scanLine(y)), width, cinfo->saw_Adobe_marker);
         } else {
             JSAMPROW rows[4];
             const int n = std::min(4, height - y);
@@ -295,7 +293,8 @@ QString pngStructureProblem(const uchar* p, size_t size, size_t at) {
         if (length > 0x7FFFFFFFu || size - at - 12 < length) return QStringLiteral("the file ends too early");
         const uchar* type = p + at + 4;
         const bool critical = !(type[0] & 0x20);
-        if (critical && crc32(crc32(0, nullptr, 0), type, uInt(length) + 4) != qFromBigEndian<quint32>(type + 4 + length))
+        if (critical &&
+            crc32(crc32(0, nullptr, 0), type, uInt(length) + 4) != qFromBigEndian<quint32>(type + 4 + length))
             return QStringLiteral("%1: CRC error").arg(QLatin1String(reinterpret_cast<const char*>(type), 4));
         at += 12 + size_t(length);
         if (std::memcmp(type, "IEND", 4) == 0) return QString();
@@ -509,14 +508,14 @@ int exifOrientation(const uchar* tiff, qsizetype size) {
 
 QImage applyOrientation(const QImage& image, int orientation) {
     switch (orientation) {
-    case 2: return image.mirrored(true, false);
-    case 3: return image.transformed(QTransform().rotate(180));
-    case 4: return image.mirrored(false, true);
-    case 5: return image.transformed(QTransform().rotate(90)).mirrored(true, false);
-    case 6: return image.transformed(QTransform().rotate(90));
-    case 7: return image.transformed(QTransform().rotate(90)).mirrored(false, true);
-    case 8: return image.transformed(QTransform().rotate(270));
-    default: return image;
+        case 2: return image.mirrored(true, false);
+        case 3: return image.transformed(QTransform().rotate(180));
+        case 4: return image.mirrored(false, true);
+        case 5: return image.transformed(QTransform().rotate(90)).mirrored(true, false);
+        case 6: return image.transformed(QTransform().rotate(90));
+        case 7: return image.transformed(QTransform().rotate(90)).mirrored(false, true);
+        case 8: return image.transformed(QTransform().rotate(270));
+        default: return image;
     }
 }
 
@@ -531,10 +530,10 @@ DecodedPicture readPicture(const QByteArray& data, FileKind kind, QSize bound, b
         return out;
     }
     switch (kind) {
-    case FileKind::Jpeg: return decodeJpeg(data, bound, probeOnly, name, limits, orientation);
-    case FileKind::Png: return decodePng(data, probeOnly, name, limits, orientation);
-    case FileKind::Bitmap: return decodeBmp(data, probeOnly, name, limits);
-    default: out.error = failure(name, QStringLiteral("the file is not a picture")); return out;
+        case FileKind::Jpeg: return decodeJpeg(data, bound, probeOnly, name, limits, orientation);
+        case FileKind::Png: return decodePng(data, probeOnly, name, limits, orientation);
+        case FileKind::Bitmap: return decodeBmp(data, probeOnly, name, limits);
+        default: out.error = failure(name, QStringLiteral("the file is not a picture")); return out;
     }
 }
 
@@ -552,7 +551,8 @@ DecodedPicture readPictureFile(const QString& path, const DecodeLimits& limits, 
 
 }  // namespace
 
-DecodedPicture probePictureData(const QByteArray& data, FileKind kind, const QString& name, const DecodeLimits& limits) {
+DecodedPicture probePictureData(const QByteArray& data, FileKind kind, const QString& name,
+                                const DecodeLimits& limits) {
     int orientation = 1;
     DecodedPicture out = readPicture(data, kind, QSize(), true, name, limits, orientation);
     if (!out.ok()) out.fullSize = QSize();

@@ -2,16 +2,10 @@
 
 namespace vz::slideshow {
 
-PictureReadAhead::PictureReadAhead(DecodeLimits limits) : limits_(limits), worker_([this] { run(); }) {}
+PictureReadAhead::PictureReadAhead(DecodeLimits limits)
+    : limits_(limits), worker_(Executor::Mode::Worker, {1, "read-ahead"}) {}
 
-PictureReadAhead::~PictureReadAhead() {
-    {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
-    }
-    wake_.notify_all();
-    worker_.join();
-}
+PictureReadAhead::~PictureReadAhead() { worker_.shutdown(); }
 
 std::deque<PictureReadAhead::Job>::iterator PictureReadAhead::find(const QString& path, QSize bound) {
     for (auto it = jobs_.begin(); it != jobs_.end(); ++it)
@@ -20,24 +14,47 @@ std::deque<PictureReadAhead::Job>::iterator PictureReadAhead::find(const QString
 }
 
 void PictureReadAhead::enqueue(const QString& path, QSize bound) {
-    jobs_.push_back(Job{path, bound, false, std::nullopt});
+    Job job{++lastId_, path, bound, std::make_shared<std::atomic<int>>(Queued), std::nullopt};
+    worker_.post([this, id = job.id, path, bound, claim = job.claim] {
+        int queued = Queued;
+        if (!claim->compare_exchange_strong(queued, Started)) return;  // dropped
+        const RowWorkers::Lend lend(rowWorkers_);
+        DecodedPicture picture = decodePictureFile(path, bound, limits_);
+        decoded_.update([&](std::vector<Decoded>& done) { done.push_back({id, std::move(picture)}); });
+    });
+    jobs_.push_back(std::move(job));
     // Drop the oldest jobs nobody took, but never the one being decoded.
+    // (The newest job, just asked for, stays whatever happens.)
     while (jobs_.size() > size_t(kKeep)) {
         auto victim = jobs_.begin();
-        while (victim != jobs_.end() && victim->running) ++victim;
-        if (victim == jobs_.end() || victim + 1 == jobs_.end()) break;
+        for (; victim + 1 != jobs_.end(); ++victim) {
+            if (victim->result) break;  // decoded, not taken
+            int queued = Queued;
+            if (victim->claim->compare_exchange_strong(queued, Dropped)) break;  // never started
+        }
+        if (victim + 1 == jobs_.end()) break;
         jobs_.erase(victim);
     }
-    wake_.notify_all();
+}
+
+void PictureReadAhead::collect() {
+    std::optional<std::vector<Decoded>> done = decoded_.take();
+    if (!done) return;
+    for (Decoded& decoded : *done)
+        for (Job& job : jobs_)
+            if (job.id == decoded.id) {
+                job.result = std::move(decoded.picture);
+                break;
+            }
 }
 
 void PictureReadAhead::prefetch(const QString& path, QSize bound) {
-    std::lock_guard lock(mutex_);
+    collect();
     if (find(path, bound) == jobs_.end()) enqueue(path, bound);
 }
 
 std::optional<DecodedPicture> PictureReadAhead::take(const QString& path, QSize bound) {
-    std::lock_guard lock(mutex_);
+    collect();
     auto it = find(path, bound);
     if (it == jobs_.end()) {
         enqueue(path, bound);
@@ -47,33 +64,6 @@ std::optional<DecodedPicture> PictureReadAhead::take(const QString& path, QSize 
     std::optional<DecodedPicture> result = std::move(it->result);
     jobs_.erase(it);
     return result;
-}
-
-void PictureReadAhead::run() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        auto next = jobs_.end();
-        wake_.wait(lock, [&] {
-            if (quit_) return true;
-            for (next = jobs_.begin(); next != jobs_.end(); ++next)
-                if (!next->running && !next->result) return true;
-            return false;
-        });
-        if (quit_) return;
-        next->running = true;
-        const QString path = next->path;
-        const QSize bound = next->bound;
-        lock.unlock();
-        DecodedPicture picture = decodePictureFile(path, bound, limits_);
-        lock.lock();
-        // The job may have moved in the deque, but is never removed while running.
-        for (Job& job : jobs_)
-            if (job.running && job.path == path && job.bound == bound) {
-                job.running = false;
-                job.result = std::move(picture);
-                break;
-            }
-    }
 }
 
 }  // namespace vz::slideshow

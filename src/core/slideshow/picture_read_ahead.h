@@ -2,16 +2,20 @@
 // Decoding pictures ahead of their turn: the players ask for the next
 // picture while the current one shows, and a worker thread decodes it.
 
+#include "core/scaling/row_workers.h"
 #include "core/slideshow/picture_decoder.h"
+#include "core/threading/executor.h"
+#include "core/threading/mailbox.h"
 
 #include <QSize>
 #include <QString>
 
-#include <condition_variable>
+#include <atomic>
+#include <cstdint>
 #include <deque>
-#include <mutex>
+#include <memory>
 #include <optional>
-#include <thread>
+#include <vector>
 
 namespace vz::slideshow {
 
@@ -27,7 +31,9 @@ public:
 };
 
 // Decodes on one worker thread, first asked first done. Keeps at most
-// kKeep pictures that nobody has taken yet; older ones are dropped.
+// kKeep pictures that nobody has taken yet; older ones are dropped. Used
+// from one thread (the players'); the decoded pictures wait in a mailbox
+// until that thread next asks.
 class PictureReadAhead final : public PictureSource {
 public:
     static constexpr int kKeep = 3;
@@ -41,22 +47,31 @@ public:
     std::optional<DecodedPicture> take(const QString& path, QSize bound) override;
 
 private:
+    // Who has a queued decode: the worker when it starts it, or the owner
+    // when it drops it first.
+    enum Claim : int { Queued, Started, Dropped };
     struct Job {
+        std::uint64_t id = 0;
         QString path;
         QSize bound;
-        bool running = false;
+        std::shared_ptr<std::atomic<int>> claim;
         std::optional<DecodedPicture> result;
+    };
+    struct Decoded {
+        std::uint64_t id = 0;
+        DecodedPicture picture;
     };
     std::deque<Job>::iterator find(const QString& path, QSize bound);
     void enqueue(const QString& path, QSize bound);
-    void run();
+    // Moves the pictures the worker finished to their jobs.
+    void collect();
 
     const DecodeLimits limits_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<Job> jobs_;
-    bool quit_ = false;
-    std::thread worker_;
+    std::deque<Job> jobs_;  // the owner's
+    std::uint64_t lastId_ = 0;
+    RowWorkers* const rowWorkers_ = RowWorkers::lent();  // the constructing thread's
+    Mailbox<std::vector<Decoded>> decoded_;              // from the worker
+    Executor worker_;
 };
 
 // Decodes on the calling thread when asked: for tests and for single

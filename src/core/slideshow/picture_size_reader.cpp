@@ -1,88 +1,53 @@
 #include "core/slideshow/picture_size_reader.h"
 
-#include <QMetaObject>
-
 #include <algorithm>
-
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace vz::slideshow {
 
-namespace {
-
-// The readers yield to the UI thread: on a machine with as many cores as
-// readers, a waking UI thread then runs at once instead of waiting for a
-// reader's time slice to end. (On Linux a thread has its own nice value.)
-void lowerThisThreadsPriority() {
-    thread_local bool lowered = false;
-    if (lowered) return;
-    lowered = true;
-    setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
-}
-
-}  // namespace
-
+// The readers yield to the user-interface thread (nice 10): on a machine
+// with as many cores as readers, a waking UI thread then runs at once
+// instead of waiting for a reader's time slice to end.
 PictureSizeReader::PictureSizeReader(int threads, DecodeLimits limits, QObject* parent)
-    : QObject(parent), limits_(limits) {
-    pool_.setMaxThreadCount(std::max(1, threads));
+    : QObject(parent),
+      limits_(limits),
+      done_(this, [this] { deliver(); }),
+      workers_(Executor::Mode::Worker, {std::max(1, threads), "picture sizes", 10}) {
     batchTimer_.setSingleShot(true);
     connect(&batchTimer_, &QTimer::timeout, this, &PictureSizeReader::deliver);
 }
 
 PictureSizeReader::~PictureSizeReader() {
-    {
-        std::lock_guard lock(mutex_);
-        wanted_.clear();
-    }
-    pool_.clear();
-    pool_.waitForDone();
+    for (const auto& cancelled : std::as_const(wanted_)) *cancelled = true;
+    workers_.shutdown();
 }
 
 quint64 PictureSizeReader::read(const QString& path) {
     const quint64 ticket = ++lastTicket_;
-    {
-        std::lock_guard lock(mutex_);
-        wanted_.insert(ticket);
-    }
-    pool_.start([this, ticket, path] {
-        lowerThisThreadsPriority();
-        {
-            std::lock_guard lock(mutex_);
-            if (!wanted_.contains(ticket)) return;
-        }
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    wanted_.insert(ticket, cancelled);
+    workers_.post([this, ticket, path, cancelled] {
+        if (*cancelled) return;
         DecodedPicture picture = probePictureFile(path, limits_);
-        bool first = false;
-        {
-            std::lock_guard lock(mutex_);
-            if (!wanted_.contains(ticket)) return;
-            first = done_.isEmpty();
-            done_.append(Result{ticket, std::move(picture)});
-        }
-        // One hand-over per batch: the results that arrive before it runs join it.
-        if (first) QMetaObject::invokeMethod(this, [this] { deliver(); }, Qt::QueuedConnection);
+        if (*cancelled) return;
+        done_.update([&](QList<Result>& done) { done.append(Result{ticket, std::move(picture)}); });
     });
     return ticket;
 }
 
 void PictureSizeReader::cancel(quint64 ticket) {
-    std::lock_guard lock(mutex_);
-    wanted_.remove(ticket);
-    done_.removeIf([ticket](const Result& r) { return r.ticket == ticket; });
+    if (const auto cancelled = wanted_.take(ticket)) *cancelled = true;
 }
 
 void PictureSizeReader::deliver() {
+    // One hand-over per batch: the results that arrive before it runs join it.
     if (sinceLast_.isValid() && sinceLast_.elapsed() < kBatchMs) {
         if (!batchTimer_.isActive()) batchTimer_.start(int(kBatchMs - sinceLast_.elapsed()));
         return;
     }
-    QList<Result> batch;
-    {
-        std::lock_guard lock(mutex_);
-        batch.swap(done_);
-        for (const Result& r : batch) wanted_.remove(r.ticket);
-    }
+    QList<Result> batch = done_.take().value_or(QList<Result>());
+    // A read cancelled after it finished is not handed over.
+    batch.removeIf([this](const Result& r) { return !wanted_.contains(r.ticket); });
+    for (const Result& r : std::as_const(batch)) wanted_.remove(r.ticket);
     if (batch.isEmpty()) return;
     sinceLast_.start();
     emit sizesRead(batch);

@@ -1,20 +1,23 @@
 #pragma once
-// Reads the sizes of many pictures on a small pool of worker threads (the
-// header probe, no decoding) and hands the results to the thread that owns
-// the reader in batches: at most one hand-over per kBatchMs, so a window
-// that shows them repaints a few times a second, not once per picture.
+// Reads the sizes of many pictures on a few worker threads (the header
+// probe, no decoding) and hands the results to the thread that owns the
+// reader through a mailbox, in batches: at most one hand-over per kBatchMs,
+// so a window that shows them repaints a few times a second, not once per
+// picture (the results wait in the mailbox meanwhile).
 
 #include "core/slideshow/picture_decoder.h"
+#include "core/threading/executor.h"
+#include "core/threading/mailbox.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
-#include <QElapsedTimer>
-#include <QThreadPool>
 #include <QTimer>
 
-#include <mutex>
+#include <atomic>
+#include <memory>
 
 namespace vz::slideshow {
 
@@ -45,13 +48,14 @@ private:
     void deliver();
 
     const DecodeLimits limits_;
-    QThreadPool pool_;
-    QTimer batchTimer_;       // the next hand-over, when the last was recent
-    QElapsedTimer sinceLast_; // since the last hand-over
+    QTimer batchTimer_;        // the next hand-over, when the last was recent
+    QElapsedTimer sinceLast_;  // since the last hand-over
     quint64 lastTicket_ = 0;
-    std::mutex mutex_;
-    QSet<quint64> wanted_;   // queued or under way, not cancelled
-    QList<Result> done_;     // finished, not handed over yet
+    // Queued or under way, not cancelled: a cancelled read that has not
+    // started sees its flag and does not run.
+    QHash<quint64, std::shared_ptr<std::atomic<bool>>> wanted_;
+    Mailbox<QList<Result>> done_;  // finished, in the order they finished
+    Executor workers_;
 };
 
 }  // namespace vz::slideshow

@@ -153,8 +153,9 @@ PlayListFile parsePlayListFile(const QByteArray& bytes) {
 QString playListCutMessage(const QString& path, int droppedLines) {
     const QString left =
         droppedLines == 1 ? QStringLiteral("line was") : QStringLiteral("%1 lines were").arg(droppedLines);
-    return QStringLiteral("The slideshow file \"%1\" is longer than a slideshow can be: %2 pictures (%3 lines) "
-                          "are played, its last %4 left out.")
+    return QStringLiteral(
+               "The slideshow file \"%1\" is longer than a slideshow can be: %2 pictures (%3 lines) "
+               "are played, its last %4 left out.")
         .arg(path, QString::number(kPlayListCapacity - 2), QString::number(kPlayListCapacity), left);
 }
 

@@ -117,9 +117,8 @@ int compareRows(const ListRow& a, const ListRow& b, int column, bool descending)
 }
 
 void sortRows(std::vector<ListRow>& rows, int column, bool descending) {
-    std::stable_sort(rows.begin(), rows.end(), [&](const ListRow& a, const ListRow& b) {
-        return compareRows(a, b, column, descending) < 0;
-    });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](const ListRow& a, const ListRow& b) { return compareRows(a, b, column, descending) < 0; });
 }
 
 int moveRowUp(std::vector<ListRow>& rows, int index) { return moveRow(rows, index, quint16(index - 1)); }

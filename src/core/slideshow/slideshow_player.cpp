@@ -9,11 +9,6 @@
 
 namespace vz::slideshow {
 
-std::uint32_t SteadyTickClock::milliseconds() const {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 QtPlaybackTimer::QtPlaybackTimer(std::function<void()> onTick) : timer_(std::make_unique<QTimer>()) {
     timer_->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), std::move(onTick));
@@ -25,8 +20,8 @@ void QtPlaybackTimer::start(int intervalMs) { timer_->start(intervalMs); }
 
 void QtPlaybackTimer::stop() { timer_->stop(); }
 
-SlideshowPlayer::SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures,
-                                 const TickClock& clock, PlaybackTimer& timer, std::uint32_t seed)
+SlideshowPlayer::SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const Clock& clock,
+                                 PlaybackTimer& timer, std::uint32_t seed)
     : kind_(kind), host_(host), pictures_(pictures), clock_(clock), timer_(timer), random_(seed) {}
 
 std::uint32_t SlideshowPlayer::durationMs(qint64 seconds) const {
@@ -85,7 +80,10 @@ void SlideshowPlayer::beginEntry() {
     }
     if (editor) host_.blankOutput();
     host_.showTransitionView();
-    if (editor) host_.setCounter(counterText(index_ - first_ + 1, last_ - first_ + 1));
+    if (editor) {
+        host_.showingEntry(index_ - first_);
+        host_.setCounter(counterText(index_ - first_ + 1, last_ - first_ + 1));
+    }
     if (isPictureKind(fileKindOf(entries_[index_]))) {
         bound_ = host_.pictureBound();
         state_ = State::AwaitingPicture;
@@ -147,32 +145,32 @@ void SlideshowPlayer::startWait() {
 
 void SlideshowPlayer::tick() {
     switch (state_) {
-    case State::Idle: return;
-    case State::AwaitingPicture:
-        if (shouldStop()) {
-            finish();
+        case State::Idle: return;
+        case State::AwaitingPicture:
+            if (shouldStop()) {
+                finish();
+                return;
+            }
+            tryPresent();
             return;
-        }
-        tryPresent();
-        return;
-    case State::AwaitingTransition:
-        if (shouldStop()) {
-            finish();
+        case State::AwaitingTransition:
+            if (shouldStop()) {
+                finish();
+                return;
+            }
+            if (std::uint32_t(clock_.milliseconds() - transitionStart_) >= kTransitionLimitMs) startWait();
             return;
-        }
-        if (std::uint32_t(clock_.milliseconds() - transitionStart_) >= kTransitionLimitMs) startWait();
-        return;
-    case State::Waiting:
-        if (shouldStop()) {
-            finish();
+        case State::Waiting:
+            if (shouldStop()) {
+                finish();
+                return;
+            }
+            if (std::uint32_t(clock_.milliseconds() - waitStart_) < waitMs_) return;
+            if (endAfterWait_)
+                finish();
+            else
+                advance();
             return;
-        }
-        if (std::uint32_t(clock_.milliseconds() - waitStart_) < waitMs_) return;
-        if (endAfterWait_)
-            finish();
-        else
-            advance();
-        return;
     }
 }
 

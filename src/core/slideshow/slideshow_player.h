@@ -24,6 +24,7 @@
 // transition view would refuse, dropping the picture).
 
 #include "core/slideshow/picture_read_ahead.h"
+#include "core/threading/clock.h"
 
 #include <QImage>
 #include <QSet>
@@ -38,19 +39,6 @@
 class QTimer;
 
 namespace vz::slideshow {
-
-// Milliseconds that wrap at 2^32, like a system tick count; waits use the
-// unsigned difference, so they stay right across the wrap.
-class TickClock {
-public:
-    virtual ~TickClock() = default;
-    virtual std::uint32_t milliseconds() const = 0;
-};
-
-class SteadyTickClock final : public TickClock {
-public:
-    std::uint32_t milliseconds() const override;
-};
 
 // A repeating timer that calls the player's tick().
 class PlaybackTimer {
@@ -92,6 +80,9 @@ public:
     virtual void blankOutput() {}
     // Show the transition view on the output instead of its image view.
     virtual void showTransitionView() = 0;
+    // Editor only: the entry now shown, by its place in the play list (the
+    // editor's row), just before its counter.
+    virtual void showingEntry(int) {}
     // Editor only: "2 / 3".
     virtual void setCounter(const QString&) {}
     virtual void showPreview(const QImage& picture) = 0;
@@ -115,7 +106,7 @@ public:
     // anyway, so playback cannot hang on a lost report.
     static constexpr std::uint32_t kTransitionLimitMs = 10000;
 
-    SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const TickClock& clock,
+    SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const Clock& clock,
                     PlaybackTimer& timer, std::uint32_t seed = std::random_device{}());
 
     // Starts playing `playList` (the editor's full paths, or a slideshow
@@ -149,7 +140,7 @@ private:
     const PlayerKind kind_;
     PlaybackHost& host_;
     PictureSource& pictures_;
-    const TickClock& clock_;
+    const Clock& clock_;
     PlaybackTimer& timer_;
     std::mt19937 random_;
 

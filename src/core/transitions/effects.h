@@ -38,9 +38,24 @@ void unevenShred(EffectFrame& f, int rowKind, int columnKind);
 void speckle(EffectFrame& f, const Canvas& c);
 
 enum class PolygonShape {
-    Diagonal, DiagonalSweep, Starburst, TriangleShred, SweepClockwise, SweepAnticlockwise, RotatingRectangle,
-    RotatingStar, Spiral, RevealV,
-    BowTie, CrossIn, CrossOut, Zigzag, DiamondShred, DiamondOut, DiamondIn, DiamondBox
+    Diagonal,
+    DiagonalSweep,
+    Starburst,
+    TriangleShred,
+    SweepClockwise,
+    SweepAnticlockwise,
+    RotatingRectangle,
+    RotatingStar,
+    Spiral,
+    RevealV,
+    BowTie,
+    CrossIn,
+    CrossOut,
+    Zigzag,
+    DiamondShred,
+    DiamondOut,
+    DiamondIn,
+    DiamondBox
 };
 void polygonReveal(EffectFrame& f, const Canvas& c, PolygonShape shape);
 

@@ -34,8 +34,10 @@ ConstPixels asSource(const Pixels& p) { return {p.bits, p.stride, p.width, p.hei
 // agree, else a nearest-neighbour stretch.
 void place(EffectFrame& f, const Canvas& c, Rect to, Rect from) {
     const Rect t = c.o.map(to), s = c.o.map(from);
-    if (t.width() == s.width() && t.height() == s.height()) copyRect(f.display, t.l, t.t, f.image, s);
-    else stretchRect(f.display, t, f.image, s);
+    if (t.width() == s.width() && t.height() == s.height())
+        copyRect(f.display, t.l, t.t, f.image, s);
+    else
+        stretchRect(f.display, t, f.image, s);
 }
 
 void revealRect(EffectFrame& f, const Canvas& c, Rect r) { place(f, c, r, r); }
@@ -46,92 +48,93 @@ void stretchInto(EffectFrame& f, const Canvas& c, StretchShape shape) {
     const int W = c.w, H = c.h, X = c.x, Y = c.y;
     const Rect all{0, 0, W, H};
     switch (shape) {
-    case StretchShape::Edge: place(f, c, {W - X, 0, W, H}, all); break;
-    case StretchShape::Middle: place(f, c, {(W - X) / 2, 0, (W - X) / 2 + X, H}, all); break;
-    case StretchShape::Sides:
-        place(f, c, {0, 0, X / 2, H}, {0, 0, W / 2, H});
-        place(f, c, {W - X / 2, 0, W, H}, {W / 2, 0, W, H});
-        break;
-    case StretchShape::Corner: place(f, c, {W - X, H - Y, W, H}, all); break;
-    case StretchShape::Centre: place(f, c, {(W - X) / 2, (H - Y) / 2, (W - X) / 2 + X, (H - Y) / 2 + Y}, all); break;
-    case StretchShape::Quarters: {
-        const int qw = W / 2, qh = H / 2, hx = X / 2, hy = Y / 2;
-        place(f, c, {0, 0, hx, hy}, {0, 0, qw, qh});
-        place(f, c, {W - hx, 0, W, hy}, {qw, 0, W, qh});
-        place(f, c, {0, H - hy, hx, H}, {0, qh, qw, H});
-        place(f, c, {W - hx, H - hy, W, H}, {qw, qh, W, H});
-        break;
-    }
+        case StretchShape::Edge: place(f, c, {W - X, 0, W, H}, all); break;
+        case StretchShape::Middle: place(f, c, {(W - X) / 2, 0, (W - X) / 2 + X, H}, all); break;
+        case StretchShape::Sides:
+            place(f, c, {0, 0, X / 2, H}, {0, 0, W / 2, H});
+            place(f, c, {W - X / 2, 0, W, H}, {W / 2, 0, W, H});
+            break;
+        case StretchShape::Corner: place(f, c, {W - X, H - Y, W, H}, all); break;
+        case StretchShape::Centre:
+            place(f, c, {(W - X) / 2, (H - Y) / 2, (W - X) / 2 + X, (H - Y) / 2 + Y}, all);
+            break;
+        case StretchShape::Quarters: {
+            const int qw = W / 2, qh = H / 2, hx = X / 2, hy = Y / 2;
+            place(f, c, {0, 0, hx, hy}, {0, 0, qw, qh});
+            place(f, c, {W - hx, 0, W, hy}, {qw, 0, W, qh});
+            place(f, c, {0, H - hy, hx, H}, {0, qh, qw, H});
+            place(f, c, {W - hx, H - hy, W, H}, {qw, qh, W, H});
+            break;
+        }
     }
 }
 
 void slideIn(EffectFrame& f, const Canvas& c, SlideShape shape) {
     const int W = c.w, H = c.h, X = c.x, Y = c.y;
     switch (shape) {
-    case SlideShape::Edge: place(f, c, {W - X, 0, 2 * W - X, H}, {0, 0, W, H}); break;
-    case SlideShape::Corner: place(f, c, {W - X, H - Y, 2 * W - X, 2 * H - Y}, {0, 0, W, H}); break;
-    case SlideShape::Quarters: {
-        // Each quarter moves within its own quarter of the picture: the
-        // top-left one from the left, top-right from the top, bottom-right
-        // from the right, bottom-left from the bottom.
-        const int qw = W / 2, qh = H / 2;
-        struct Move {
-            Rect quarter;
-            int dx, dy;
-        };
-        const Move moves[4] = {{{0, 0, qw, qh}, X / 2 - qw, 0},
-                               {{qw, 0, W, qh}, 0, Y / 2 - qh},
-                               {{qw, qh, W, H}, (W - qw) - X / 2, 0},
-                               {{0, qh, qw, H}, 0, (H - qh) - Y / 2}};
-        for (const Move& m : moves) {
-            const Rect q = m.quarter;
-            const Rect to{std::max(q.l, q.l + m.dx), std::max(q.t, q.t + m.dy), std::min(q.r, q.r + m.dx),
-                          std::min(q.b, q.b + m.dy)};
-            if (to.empty()) continue;
-            place(f, c, to, {to.l - m.dx, to.t - m.dy, to.r - m.dx, to.b - m.dy});
+        case SlideShape::Edge: place(f, c, {W - X, 0, 2 * W - X, H}, {0, 0, W, H}); break;
+        case SlideShape::Corner: place(f, c, {W - X, H - Y, 2 * W - X, 2 * H - Y}, {0, 0, W, H}); break;
+        case SlideShape::Quarters: {
+            // Each quarter moves within its own quarter of the picture: the
+            // top-left one from the left, top-right from the top, bottom-right
+            // from the right, bottom-left from the bottom.
+            const int qw = W / 2, qh = H / 2;
+            struct Move {
+                Rect quarter;
+                int dx, dy;
+            };
+            const Move moves[4] = {{{0, 0, qw, qh}, X / 2 - qw, 0},
+                                   {{qw, 0, W, qh}, 0, Y / 2 - qh},
+                                   {{qw, qh, W, H}, (W - qw) - X / 2, 0},
+                                   {{0, qh, qw, H}, 0, (H - qh) - Y / 2}};
+            for (const Move& m : moves) {
+                const Rect q = m.quarter;
+                const Rect to{std::max(q.l, q.l + m.dx), std::max(q.t, q.t + m.dy), std::min(q.r, q.r + m.dx),
+                              std::min(q.b, q.b + m.dy)};
+                if (to.empty()) continue;
+                place(f, c, to, {to.l - m.dx, to.t - m.dy, to.r - m.dx, to.b - m.dy});
+            }
+            break;
         }
-        break;
-    }
     }
 }
 
 void reveal(EffectFrame& f, const Canvas& c, RevealShape shape) {
     const int W = c.w, H = c.h, X = c.x, Y = c.y, hx = X / 2, hy = Y / 2;
     switch (shape) {
-    case RevealShape::Edge: revealRect(f, c, {0, 0, X, H}); break;
-    case RevealShape::Middle: revealRect(f, c, {(W - X) / 2, 0, (W - X) / 2 + X, H}); break;
-    case RevealShape::Sides:
-        revealRect(f, c, {0, 0, hx, H});
-        revealRect(f, c, {W - hx, 0, W, H});
-        break;
-    case RevealShape::Corner: revealRect(f, c, {0, 0, X, Y}); break;
-    case RevealShape::Centre: revealRect(f, c, {(W - X) / 2, (H - Y) / 2, (W - X) / 2 + X, (H - Y) / 2 + Y}); break;
-    case RevealShape::Outside:
-        revealRect(f, c, {0, 0, W, hy});
-        revealRect(f, c, {0, H - hy, W, H});
-        revealRect(f, c, {0, hy, hx, H - hy});
-        revealRect(f, c, {W - hx, hy, W, H - hy});
-        break;
-    case RevealShape::Quarters:
-        revealRect(f, c, {0, 0, hx, hy});
-        revealRect(f, c, {W - hx, 0, W, hy});
-        revealRect(f, c, {0, H - hy, hx, H});
-        revealRect(f, c, {W - hx, H - hy, W, H});
-        break;
+        case RevealShape::Edge: revealRect(f, c, {0, 0, X, H}); break;
+        case RevealShape::Middle: revealRect(f, c, {(W - X) / 2, 0, (W - X) / 2 + X, H}); break;
+        case RevealShape::Sides:
+            revealRect(f, c, {0, 0, hx, H});
+            revealRect(f, c, {W - hx, 0, W, H});
+            break;
+        case RevealShape::Corner: revealRect(f, c, {0, 0, X, Y}); break;
+        case RevealShape::Centre: revealRect(f, c, {(W - X) / 2, (H - Y) / 2, (W - X) / 2 + X, (H - Y) / 2 + Y}); break;
+        case RevealShape::Outside:
+            revealRect(f, c, {0, 0, W, hy});
+            revealRect(f, c, {0, H - hy, W, H});
+            revealRect(f, c, {0, hy, hx, H - hy});
+            revealRect(f, c, {W - hx, hy, W, H - hy});
+            break;
+        case RevealShape::Quarters:
+            revealRect(f, c, {0, 0, hx, hy});
+            revealRect(f, c, {W - hx, 0, W, hy});
+            revealRect(f, c, {0, H - hy, hx, H});
+            revealRect(f, c, {W - hx, H - hy, W, H});
+            break;
     }
 }
 
 void expandIn(EffectFrame& f, const Canvas& c, ExpandInShape shape) {
     const int W = c.w, H = c.h, X = c.x, Y = c.y;
     switch (shape) {
-    case ExpandInShape::Edge: place(f, c, {0, 0, 2 * W - X, H}, {0, 0, X, H}); break;
-    case ExpandInShape::Middle:
-        place(f, c, {X - W, 0, 2 * W - X, H}, {(W - X) / 2, 0, (W - X) / 2 + X, H});
-        break;
-    case ExpandInShape::Corner: place(f, c, {0, 0, 2 * W - X, 2 * H - Y}, {0, 0, X, Y}); break;
-    case ExpandInShape::Centre:
-        place(f, c, {X - W, Y - H, 2 * W - X, 2 * H - Y}, {(W - X) / 2, (H - Y) / 2, (W - X) / 2 + X, (H - Y) / 2 + Y});
-        break;
+        case ExpandInShape::Edge: place(f, c, {0, 0, 2 * W - X, H}, {0, 0, X, H}); break;
+        case ExpandInShape::Middle: place(f, c, {X - W, 0, 2 * W - X, H}, {(W - X) / 2, 0, (W - X) / 2 + X, H}); break;
+        case ExpandInShape::Corner: place(f, c, {0, 0, 2 * W - X, 2 * H - Y}, {0, 0, X, Y}); break;
+        case ExpandInShape::Centre:
+            place(f, c, {X - W, Y - H, 2 * W - X, 2 * H - Y},
+                  {(W - X) / 2, (H - Y) / 2, (W - X) / 2 + X, (H - Y) / 2 + Y});
+            break;
     }
 }
 
@@ -147,8 +150,10 @@ inline uint32_t shade(uint32_t p, int offset) {
 void unroll(EffectFrame& f, const Canvas& c) {
     const int W = c.w, H = c.h, X = c.x;
     int r = W / 10;
-    if (X < r) r = X;
-    else if (W - X < 2 * r) r = (W - X) / 2;
+    if (X < r)
+        r = X;
+    else if (W - X < 2 * r)
+        r = (W - X) / 2;
     if (r > 0) {
         const Rect to = c.o.map({X, 0, X + r, H}), from = c.o.map({X + r, 0, X + 2 * r, H});
         stretchRect(f.display, to, f.image, from, !c.o.swap, c.o.swap);

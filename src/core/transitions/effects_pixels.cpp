@@ -107,66 +107,68 @@ void randomCells(EffectFrame& f, RandomUnit unit) {
     RandomGenerator g{f.seed};
     const int P = f.progress, W = f.w, H = f.h;
     switch (unit) {
-    case RandomUnit::Squares: {
-        const int c = (std::min(W, H) / 50) * 2 + 2;
-        SpanRegion region(W, H);
-        for (int x = 0; x < W; x += c)
-            for (int y = 0; y < H; y += c)
-                if (g.below(100) < P) region.addRect({x, y, x + c, y + c});
-        paintRegion(f.display, f.image, region);
-        break;
-    }
-    case RandomUnit::Rows: {
-        SpanRegion region(W, H);
-        for (int y = 0; y < H; ++y)
-            if (g.below(100) < P) region.addSpan(y, 0, W);
-        paintRegion(f.display, f.image, region);
-        break;
-    }
-    case RandomUnit::Columns: {
-        // Every row has the same runs of revealed columns.
-        std::vector<SpanRegion::Span> runs;
-        for (int x = 0; x < W; ++x) {
-            if (g.below(100) >= P) continue;
-            if (!runs.empty() && runs.back().x1 == x) ++runs.back().x1;
-            else runs.push_back({x, x + 1});
+        case RandomUnit::Squares: {
+            const int c = (std::min(W, H) / 50) * 2 + 2;
+            SpanRegion region(W, H);
+            for (int x = 0; x < W; x += c)
+                for (int y = 0; y < H; y += c)
+                    if (g.below(100) < P) region.addRect({x, y, x + c, y + c});
+            paintRegion(f.display, f.image, region);
+            break;
         }
-        forRows(H, (long long)W * H, [&](int y0, int y1) {
-            for (int y = y0; y < y1; ++y) {
-                uint32_t* out = f.display.row(y);
-                const uint32_t* in = f.image.row(y);
-                for (const auto& run : runs) std::copy(in + run.x0, in + run.x1, out + run.x0);
+        case RandomUnit::Rows: {
+            SpanRegion region(W, H);
+            for (int y = 0; y < H; ++y)
+                if (g.below(100) < P) region.addSpan(y, 0, W);
+            paintRegion(f.display, f.image, region);
+            break;
+        }
+        case RandomUnit::Columns: {
+            // Every row has the same runs of revealed columns.
+            std::vector<SpanRegion::Span> runs;
+            for (int x = 0; x < W; ++x) {
+                if (g.below(100) >= P) continue;
+                if (!runs.empty() && runs.back().x1 == x)
+                    ++runs.back().x1;
+                else
+                    runs.push_back({x, x + 1});
             }
-        });
-        break;
-    }
-    case RandomUnit::Pixels: {
-        // below(100) < P exactly when the state is below ceil(P * 2^32 / 100).
-        const uint32_t limit = uint32_t(((uint64_t(P) << 32) + 99) / 100);
-        constexpr int kLanes = 8;
-        // The map of eight steps: s -> mul8 * s + add8.
-        const uint32_t add8 = RandomGenerator{0}.ahead(kLanes);
-        const uint32_t mul8 = RandomGenerator{1}.ahead(kLanes) - add8;
-        forRows(H, (long long)W * H, [&](int y0, int y1) {
-            for (int y = y0; y < y1; ++y) {
-                uint32_t lanes[kLanes];
-                for (int j = 0; j < kLanes; ++j) lanes[j] = g.ahead(uint64_t(y) * W + j + 1);
-                uint32_t* out = f.display.row(y);
-                const uint32_t* in = f.image.row(y);
-                int x = 0;
-                for (; x + kLanes <= W; x += kLanes) {
-                    for (int j = 0; j < kLanes; ++j) {
-                        const uint32_t mask = 0u - uint32_t(lanes[j] < limit);
-                        out[x + j] = (in[x + j] & mask) | (out[x + j] & ~mask);
-                        lanes[j] = lanes[j] * mul8 + add8;
-                    }
+            forRows(H, (long long)W * H, [&](int y0, int y1) {
+                for (int y = y0; y < y1; ++y) {
+                    uint32_t* out = f.display.row(y);
+                    const uint32_t* in = f.image.row(y);
+                    for (const auto& run : runs) std::copy(in + run.x0, in + run.x1, out + run.x0);
                 }
-                for (int j = 0; x < W; ++x, ++j)
-                    if (lanes[j] < limit) out[x] = in[x];
-            }
-        });
-        break;
-    }
+            });
+            break;
+        }
+        case RandomUnit::Pixels: {
+            // below(100) < P exactly when the state is below ceil(P * 2^32 / 100).
+            const uint32_t limit = uint32_t(((uint64_t(P) << 32) + 99) / 100);
+            constexpr int kLanes = 8;
+            // The map of eight steps: s -> mul8 * s + add8.
+            const uint32_t add8 = RandomGenerator{0}.ahead(kLanes);
+            const uint32_t mul8 = RandomGenerator{1}.ahead(kLanes) - add8;
+            forRows(H, (long long)W * H, [&](int y0, int y1) {
+                for (int y = y0; y < y1; ++y) {
+                    uint32_t lanes[kLanes];
+                    for (int j = 0; j < kLanes; ++j) lanes[j] = g.ahead(uint64_t(y) * W + j + 1);
+                    uint32_t* out = f.display.row(y);
+                    const uint32_t* in = f.image.row(y);
+                    int x = 0;
+                    for (; x + kLanes <= W; x += kLanes) {
+                        for (int j = 0; j < kLanes; ++j) {
+                            const uint32_t mask = 0u - uint32_t(lanes[j] < limit);
+                            out[x + j] = (in[x + j] & mask) | (out[x + j] & ~mask);
+                            lanes[j] = lanes[j] * mul8 + add8;
+                        }
+                    }
+                    for (int j = 0; x < W; ++x, ++j)
+                        if (lanes[j] < limit) out[x] = in[x];
+                }
+            });
+            break;
+        }
     }
 }
 

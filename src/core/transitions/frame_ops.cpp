@@ -24,8 +24,8 @@ int mulDiv(int a, int b, int c) {
     if (c == 0) return -1;
     const long long n = (long long)a * b;
     const long long half = std::llabs(c) / 2;
-    const long long q = ((n < 0) != (c < 0)) ? -((std::llabs(n) + half) / std::llabs(c))
-                                             : (std::llabs(n) + half) / std::llabs(c);
+    const long long q =
+        ((n < 0) != (c < 0)) ? -((std::llabs(n) + half) / std::llabs(c)) : (std::llabs(n) + half) / std::llabs(c);
     return int(q);
 }
 
@@ -100,8 +100,10 @@ void SpanRegion::addPolygon(const PointF* p, int n) {
         for (const Crossing& c : xs) {
             const int before = winding;
             winding += c.dir;
-            if (before == 0 && winding != 0) start = c.x;
-            else if (before != 0 && winding == 0) addSpan(y, firstInside(start), endInside(c.x));
+            if (before == 0 && winding != 0)
+                start = c.x;
+            else if (before != 0 && winding == 0)
+                addSpan(y, firstInside(start), endInside(c.x));
         }
     }
 }
@@ -114,8 +116,10 @@ void SpanRegion::addRoundRect(Rect r, int ellipseWidth, int ellipseHeight) {
     for (int y = t; y < b; ++y) {
         const double yc = y + 0.5;
         double dy = 0;
-        if (yc < r.t + ry) dy = r.t + ry - yc;
-        else if (yc > r.b - ry) dy = yc - (r.b - ry);
+        if (yc < r.t + ry)
+            dy = r.t + ry - yc;
+        else if (yc > r.b - ry)
+            dy = yc - (r.b - ry);
         double dx = rx;
         if (dy > 0) {
             if (dy >= ry) continue;
@@ -143,8 +147,10 @@ void SpanRegion::normalise(int y) const {
     std::sort(row.begin(), row.end(), [](const Span& a, const Span& b) { return a.x0 < b.x0; });
     size_t out = 0;
     for (size_t i = 0; i < row.size(); ++i) {
-        if (out > 0 && row[i].x0 <= row[out - 1].x1) row[out - 1].x1 = std::max(row[out - 1].x1, row[i].x1);
-        else row[out++] = row[i];
+        if (out > 0 && row[i].x0 <= row[out - 1].x1)
+            row[out - 1].x1 = std::max(row[out - 1].x1, row[i].x1);
+        else
+            row[out++] = row[i];
     }
     row.resize(out);
     dirty_[size_t(y)] = 0;
@@ -187,8 +193,10 @@ void SpanRegion::combine(const SpanRegion& other, Op op) {
             const bool inA = ia < a.size() && a[ia].x0 <= x;
             const bool inB = ib < b.size() && b[ib].x0 <= x;
             if (!op(inA, inB)) continue;
-            if (!out.empty() && out.back().x1 == x) out.back().x1 = edges[i + 1];
-            else out.push_back({x, edges[i + 1]});
+            if (!out.empty() && out.back().x1 == x)
+                out.back().x1 = edges[i + 1];
+            else
+                out.push_back({x, edges[i + 1]});
         }
         rows_[size_t(y)] = out;
     }
@@ -260,9 +268,7 @@ void copyRect(const Pixels& target, int x, int y, const ConstPixels& source, Rec
 namespace {
 // Source index for each target index of a nearest-neighbour stretch of
 // `srcLen` pixels over `dstLen`; target index i samples at its centre.
-inline int nearest(int i, int srcLen, int dstLen) {
-    return int(((2LL * i + 1) * srcLen) / (2LL * dstLen));
-}
+inline int nearest(int i, int srcLen, int dstLen) { return int(((2LL * i + 1) * srcLen) / (2LL * dstLen)); }
 }  // namespace
 
 void stretchRect(const Pixels& target, Rect to, const ConstPixels& source, Rect from, bool mirrorX, bool mirrorY) {
@@ -298,7 +304,7 @@ void stretchRect(const Pixels& target, Rect to, const ConstPixels& source, Rect 
 // ---------------------------------------------------------------- random
 
 uint32_t RandomGenerator::ahead(uint64_t steps) const {
-    uint32_t mul = 1, add = 0;                // accumulated map s -> mul*s + add
+    uint32_t mul = 1, add = 0;                    // accumulated map s -> mul*s + add
     uint32_t baseMul = 134775813u, baseAdd = 1u;  // one step
     while (steps) {
         if (steps & 1) {

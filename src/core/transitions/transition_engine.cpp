@@ -1,14 +1,12 @@
 #include "core/transitions/transition_engine.h"
 
 #include <QPainter>
-#include <QSocketNotifier>
-#include <sys/eventfd.h>
-#include <unistd.h>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
 #include "core/transitions/transition_styles.h"
+#include "platform/threads.h"
 
 namespace vz::transitions {
 
@@ -55,23 +53,23 @@ void paintBackground(QPainter& painter, const QRect& client, const QRect& area, 
     painter.save();
     painter.setClipRect(area);
     switch (mode) {
-    case BackgroundMode::Tiled:
-        for (int y = area.top(); y <= area.bottom(); y += picture.height())
-            for (int x = area.left(); x <= area.right(); x += picture.width()) painter.drawImage(x, y, picture);
-        break;
-    case BackgroundMode::Stretched: painter.drawImage(client, picture); break;
-    case BackgroundMode::Centered:
-        painter.fillRect(area, color);
-        painter.drawImage(client.left() + (client.width() - picture.width()) / 2,
-                          client.top() + (client.height() - picture.height()) / 2, picture);
-        break;
-    case BackgroundMode::None: break;
+        case BackgroundMode::Tiled:
+            for (int y = area.top(); y <= area.bottom(); y += picture.height())
+                for (int x = area.left(); x <= area.right(); x += picture.width()) painter.drawImage(x, y, picture);
+            break;
+        case BackgroundMode::Stretched: painter.drawImage(client, picture); break;
+        case BackgroundMode::Centered:
+            painter.fillRect(area, color);
+            painter.drawImage(client.left() + (client.width() - picture.width()) / 2,
+                              client.top() + (client.height() - picture.height()) / 2, picture);
+            break;
+        case BackgroundMode::None: break;
     }
     painter.restore();
 }
 
-TransitionEngine::TransitionEngine(QObject* parent) : QObject(parent) {
-    now_ = [] { return steady_clock::now(); };
+TransitionEngine::TransitionEngine(QObject* parent, Clock* clock)
+    : QObject(parent), clock_(clock ? clock : &steadyClock_), notices_(this, [this] { deliverNotice(); }) {
     seedSource_.state = uint32_t(steady_clock::now().time_since_epoch().count()) | 1u;
     frameRandom_.state = seedSource_.next();
     localTimer_.setTimerType(Qt::PreciseTimer);
@@ -82,8 +80,6 @@ TransitionEngine::~TransitionEngine() {
     // Ends a running transition without announcing it.
     stopPacing();
     busy_ = false;
-    delete wakeNotifier_;
-    if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
 // ---------------------------------------------------------------- properties
@@ -117,8 +113,10 @@ void TransitionEngine::setManual(bool on) {
     manual_ = on;
     stopPacing();
     localTimer_.stop();
-    if (!busy_) progress_ = reverse_ ? 100 : 0;
-    else if (!on) animate();
+    if (!busy_)
+        progress_ = reverse_ ? 100 : 0;
+    else if (!on)
+        animate();
 }
 
 void TransitionEngine::setCenter(bool on) {
@@ -299,7 +297,7 @@ void TransitionEngine::updateScreenRectLocked() {
 
 int TransitionEngine::stepSize() {
     int s = step_;
-    const SteadyTime now = now_();
+    const SteadyTime now = clock_->now();
     const int delay = delay_;
     if (exactTiming_ && delay > 0) {
         const auto elapsed = std::chrono::duration_cast<milliseconds>(now - lastTick_).count();
@@ -317,51 +315,23 @@ void TransitionEngine::applyProgress(int progress, bool onFrameThread) {
         progress_ = progress;
     }
     if (onFrameThread) {
-        notifyOwner(progress, false, 0);
+        notices_.update([&](Notice& notice) { notice.progress = progress; });
         return;
     }
     announceFrame();
     emit progressChanged(progress);
 }
 
-void TransitionEngine::notifyOwner(int progress, bool finished, unsigned generation) {
-    // One posted call at a time carries everything that happened since the
-    // last one; the owner's thread then emits the signals. The hand-off lock
-    // orders the frame thread's work before the owner's.
-    std::lock_guard lock(handoffMutex_);
-    if (progress >= 0) notice_.progress = progress;
-    if (finished) {
-        notice_.finished = true;
-        notice_.generation = generation;
-    }
-    if (notice_.posted) return;
-    notice_.posted = true;
-    if (wakeFd_ >= 0) {
-        // A counter the owner's event loop watches: the frame thread touches
-        // no Qt object at all.
-        const uint64_t one = 1;
-        if (::write(wakeFd_, &one, sizeof one) == sizeof one) return;
-    }
-    QMetaObject::invokeMethod(this, [this] { deliverNotice(); }, Qt::QueuedConnection);
-}
-
+// The owner's thread emits what the frame thread did; the mailbox's lock
+// orders the frame thread's work before the owner's.
 void TransitionEngine::deliverNotice() {
-    if (wakeFd_ >= 0) {
-        uint64_t count = 0;
-        while (::read(wakeFd_, &count, sizeof count) == sizeof count) {
-        }
-    }
-    Notice notice;
-    {
-        std::lock_guard lock(handoffMutex_);
-        notice = notice_;
-        notice_ = Notice{};
-    }
-    if (notice.progress >= 0) {
+    const std::optional<Notice> notice = notices_.take();
+    if (!notice) return;
+    if (notice->progress >= 0) {
         announceFrame();
-        emit progressChanged(notice.progress);
+        emit progressChanged(notice->progress);
     }
-    if (notice.finished) onPacingFinished(notice.generation);
+    if (notice->finished) onPacingFinished();
 }
 
 void TransitionEngine::composeLocked(int progress) {
@@ -407,57 +377,46 @@ void TransitionEngine::finish() {
 // ---------------------------------------------------------------- pacing
 
 void TransitionEngine::animate() {
-    lastTick_ = now_();
+    lastTick_ = clock_->now();
     if (externalPacing_) return;
     if (!threaded_) {
         localTimer_.start(delay_.load());
         return;
     }
     stopPacing();
-    if (!wakeNotifier_) {
-        wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        if (wakeFd_ >= 0) {
-            wakeNotifier_ = new QSocketNotifier(qintptr(wakeFd_), QSocketNotifier::Read, this);
-            connect(wakeNotifier_, &QSocketNotifier::activated, this, [this] { deliverNotice(); });
-        }
-    }
-    const unsigned generation = ++generation_;
-    pacer_ = std::thread([this, generation] { pacingLoop(generation); });
+    pacerWaiter_.reset();
+    pacer_ = std::thread([this] { pacingLoop(); });
 }
 
 void TransitionEngine::stopPacing() {
-    {
-        std::lock_guard lock(pacerMutex_);
-        pacerStop_ = true;
-    }
-    pacerWake_.notify_all();
-    if (pacer_.joinable()) pacer_.join();
-    std::lock_guard lock(pacerMutex_);
-    pacerStop_ = false;
-    ++generation_;  // a finish already posted by the stopped thread is stale
+    if (!pacer_.joinable()) return;
+    pacerWaiter_.interrupt();
+    pacer_.join();
+    // A finish the stopped thread told is stale: the frame it reached is not.
+    if (std::optional<Notice> notice = notices_.take(); notice && notice->progress >= 0)
+        notices_.post({notice->progress, false});
 }
 
-void TransitionEngine::pacingLoop(unsigned generation) {
+void TransitionEngine::pacingLoop() {
+    posix::setCurrentThreadName("transition");
+    const RowWorkers::Lend lend(rowWorkers_);
     const milliseconds delay(delay_.load());
-    SteadyTime deadline = steady_clock::now() + delay;
+    SteadyTime deadline = clock_->now() + delay;
     for (;;) {
-        {
-            std::unique_lock lock(pacerMutex_);
-            if (pacerWake_.wait_until(lock, deadline, [this] { return pacerStop_; })) return;
-        }
-        const SteadyTime started = steady_clock::now();
+        if (!clock_->waitUntil(deadline, pacerWaiter_)) return;  // stopped
+        const SteadyTime started = clock_->now();
         if (frameStartObserver_) frameStartObserver_(deadline, started);
         const bool reverse = reverse_;
         const int p = nextProgress(progress_, stepSize(), reverse);
         applyProgress(p, true);
         if (reverse ? p == 0 : p == 100) break;
-        deadline = nextDeadline(deadline, delay, steady_clock::now());
+        deadline = nextDeadline(deadline, delay, clock_->now());
     }
-    notifyOwner(-1, true, generation);
+    notices_.update([](Notice& notice) { notice.finished = true; });
+    clock_->leave(pacerWaiter_);
 }
 
-void TransitionEngine::onPacingFinished(unsigned generation) {
-    if (generation != generation_) return;
+void TransitionEngine::onPacingFinished() {
     if (pacer_.joinable()) pacer_.join();
     if (busy_ && !stopping_ && !manual_) finish();
 }

@@ -3,8 +3,8 @@
 // frame at the picture's own size (old picture, then the style's part of
 // the new one) on its own thread at absolute deadlines, and hands the
 // newest finished frame to whoever shows it. A widget drives it through the
-// properties, execute/stop/clear and the signals, which reach receivers on
-// the user-interface thread through queued connections.
+// properties, execute/stop/clear and the signals, which the owner's thread
+// emits: the frame thread tells it through a mailbox.
 
 #include <QColor>
 #include <QImage>
@@ -14,19 +14,20 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
 
+#include "core/scaling/row_workers.h"
+#include "core/threading/clock.h"
+#include "core/threading/mailbox.h"
 #include "core/transitions/frame_ops.h"
 
 class QPainter;
-class QSocketNotifier;
 
 namespace vz::transitions {
 
-using SteadyTime = std::chrono::steady_clock::time_point;
+using SteadyTime = Clock::TimePoint;
 
 // Where the picture lands in the client area.
 QRect screenRectFor(QSize client, QSize picture, int frameWidth, bool proportional, bool stretch, bool center);
@@ -59,7 +60,10 @@ public:
     // the moment it really started.
     using FrameStartObserver = std::function<void(SteadyTime deadline, SteadyTime started)>;
 
-    explicit TransitionEngine(QObject* parent = nullptr);
+    // Paced by `clock` (the steady clock when null; it outlives the engine).
+    // Frames are split over the row workers lent to the thread that makes
+    // the engine (row_workers.h).
+    explicit TransitionEngine(QObject* parent = nullptr, Clock* clock = nullptr);
     ~TransitionEngine() override;
 
     // --- properties (set from the owning thread)
@@ -111,8 +115,9 @@ public:
     void setAfterNewFrame(FrameHook hook) { afterNewFrame_ = std::move(hook); }
     void setCustomDraw(FrameHook hook) { customDraw_ = std::move(hook); }
     void setFrameStartObserver(FrameStartObserver observer) { frameStartObserver_ = std::move(observer); }
-    // The clock exact timing measures with (the real steady clock unless set).
-    void setClock(std::function<SteadyTime()> now) { now_ = std::move(now); }
+    // The clock the frame thread waits on and exact timing measures with (the
+    // steady clock unless set). Set while idle; it outlives the engine.
+    void setClock(Clock& clock) { clock_ = &clock; }
 
     // --- commands
     // Starts a transition to picture(). Nothing happens when the picture is
@@ -153,11 +158,10 @@ private:
     void prepare();
     void animate();
     void stopPacing();
-    void pacingLoop(unsigned generation);
-    void onPacingFinished(unsigned generation);
+    void pacingLoop();
+    void onPacingFinished();
     int stepSize();
     void applyProgress(int progress, bool onFrameThread = false);
-    void notifyOwner(int progress, bool finished, unsigned generation);
     void deliverNotice();
     void composeLocked(int progress);
     void finish();
@@ -186,14 +190,15 @@ private:
 
     FrameHook beforeNewFrame_, afterNewFrame_, customDraw_;
     FrameStartObserver frameStartObserver_;
-    std::function<SteadyTime()> now_;
+    SteadyClock steadyClock_;
+    Clock* clock_;
 
     // Guarded by mutex_: the pictures of the transition, the frames and the
     // rectangles.
     mutable std::mutex mutex_;
     QImage oldPicture_, newPicture_;  // exist only during a transition
-    QImage shown_;                     // the frame on show
-    QImage composing_;                 // the frame being composed
+    QImage shown_;                    // the frame on show
+    QImage composing_;                // the frame being composed
     QRect pictureRect_, screenRect_;
     bool oldFromBackground_ = false;
     RandomGenerator frameRandom_;
@@ -207,25 +212,19 @@ private:
     QString lastError_;
     mutable std::atomic<bool> framePending_{false};
 
-    // What the frame thread has to tell the owner's thread.
+    // What the frame thread has to tell the owner's thread: everything that
+    // happened since the owner last took, in one notice.
     struct Notice {
         int progress = -1;  // the newest progress reached, -1 = none
         bool finished = false;
-        unsigned generation = 0;
-        bool posted = false;
     };
-    std::mutex handoffMutex_;
-    int wakeFd_ = -1;                          // eventfd the frame thread signals
-    QSocketNotifier* wakeNotifier_ = nullptr;  // watches it on the owner's thread
-    Notice notice_;  // guarded by handoffMutex_
+    Mailbox<Notice> notices_;
 
     // The frame thread.
     std::thread pacer_;
-    std::mutex pacerMutex_;
-    std::condition_variable pacerWake_;
-    bool pacerStop_ = false;  // guarded by pacerMutex_
-    unsigned generation_ = 0;
-    QTimer localTimer_;  // drives frames when not threaded
+    RowWorkers* const rowWorkers_ = RowWorkers::lent();
+    ClockWaiter pacerWaiter_;  // interrupted to stop it
+    QTimer localTimer_;        // drives frames when not threaded
 };
 
 }  // namespace vz::transitions

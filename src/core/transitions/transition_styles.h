@@ -15,8 +15,8 @@ struct EffectFrame {
     Pixels display;     // W x H, holds the old picture on entry
     ConstPixels image;  // the new picture, W x H, read only
     int w = 0, h = 0;
-    int x = 0, y = 0;   // progress scaled along the longer side
-    int progress = 0;   // 1..99
+    int x = 0, y = 0;  // progress scaled along the longer side
+    int progress = 0;  // 1..99
     // Fixed for the whole transition: effects whose random pattern must not
     // change between frames seed their own generator with it.
     uint32_t seed = 0;

@@ -15,6 +15,7 @@ public:
     explicit FakeMonitors(FakeDesktop& d) : d_(d) {}
     QVector<QRect> monitors() const override { return d_.monitors; }
     QVector<DisplayOutput> outputs() const override { return d_.outputs; }
+
 private:
     FakeDesktop& d_;
 };
@@ -41,6 +42,7 @@ public:
         return true;
     }
     bool usesSharedMemory() const override { return true; }
+
 private:
     FakeDesktop& d_;
 };
@@ -55,6 +57,7 @@ public:
         hotSpot = d_.cursorHotSpot;
         return true;
     }
+
 private:
     FakeDesktop& d_;
 };
@@ -100,6 +103,7 @@ public:
         return true;
     }
     std::chrono::steady_clock::time_point redrawnBy() const override { return d_.windowsRedrawnBy; }
+
 private:
     FakeDesktop& d_;
     bool counted_;
@@ -110,6 +114,7 @@ public:
     explicit FakeScreenChanges(FakeDesktop& d) : d_(d) {}
     bool available() const override { return d_.screenChangesAvailable; }
     QRegion takeChanges() override { return std::exchange(d_.screenChanges, QRegion()); }
+
 private:
     FakeDesktop& d_;
 };
@@ -132,6 +137,7 @@ public:
         held_ = name;
         return true;
     }
+
 private:
     FakeDesktop& d_;
     QString held_;
@@ -164,6 +170,7 @@ public:
         d_.chosenFileLists.pop_front();
         return paths;
     }
+
 private:
     QString nextFile(const QString& filter) {
         d_.fileFilters << filter;
@@ -179,11 +186,10 @@ class FakePaths final : public Paths {
 public:
     explicit FakePaths(FakeDesktop& d) : d_(d) {}
     QString executablePath() const override { return d_.executablePath; }
-    QString executableDir() const override {
-        return QFileInfo(d_.executablePath).absolutePath() + QLatin1Char('/');
-    }
+    QString executableDir() const override { return QFileInfo(d_.executablePath).absolutePath() + QLatin1Char('/'); }
     QString configHome() const override { return d_.configHome; }
     QString documentsDir() const override { return d_.documentsDir; }
+
 private:
     FakeDesktop& d_;
 };
@@ -212,6 +218,7 @@ public:
     std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const override {
         return d_.keyboard.value(nativeKey);
     }
+
 private:
     FakeDesktop& d_;
 };
@@ -239,6 +246,7 @@ public:
         return target.has_value();
     }
     QRect fence() const override { return d_.pointerFence; }
+
 private:
     FakeDesktop& d_;
     fence::Keeper keeper_;

@@ -29,12 +29,12 @@ struct FakeCounter {
 struct FakeDesktop {
     QVector<QRect> monitors{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
     QVector<DisplayOutput> outputs;  // what outputs() reports
-    QImage screen;                 // root-window content; null means all black
-    bool captureFails = false;     // makes captureScreen fail
-    int screenCaptures = 0;        // how many captures were made
-    QVector<QRect> captureRects;   // what each capture copied
+    QImage screen;                   // root-window content; null means all black
+    bool captureFails = false;       // makes captureScreen fail
+    int screenCaptures = 0;          // how many captures were made
+    QVector<QRect> captureRects;     // what each capture copied
     QPoint pointer{100, 100};
-    QImage cursor;                 // empty: no cursor image
+    QImage cursor;  // empty: no cursor image
     QPoint cursorHotSpot;
     struct Window {
         QRect outer{};
@@ -54,18 +54,18 @@ struct FakeDesktop {
     // Window services opened through openWindows and not yet closed (the
     // server keeps off-screen copies of windows while one is open).
     FakeCounter openWindowServices;
-    QRegion screenChanges;           // handed out and cleared by takeChanges()
+    QRegion screenChanges;                // handed out and cleared by takeChanges()
     bool screenChangesAvailable = false;  // tests that track changes switch it on
-    QSet<QString>* heldLocks = nullptr;  // shared between "processes" of one test
-    QString lockError;                   // non-empty: acquiring fails with this
+    QSet<QString>* heldLocks = nullptr;   // shared between "processes" of one test
+    QString lockError;                    // non-empty: acquiring fails with this
     // Prompter script and record.
     std::deque<Prompter::Answer> answers;  // next answers; empty: the default answer
     std::deque<bool> checkBoxAnswers;      // informWithCheckBox: box state chosen by the "user"
     QStringList asked;                     // texts of every box shown, in order
     QVector<Prompter::Icon> beeps;
-    std::deque<QString> chosenFiles;       // chooseOpenFile, chooseSaveFile: next paths; empty: cancelled
+    std::deque<QString> chosenFiles;          // chooseOpenFile, chooseSaveFile: next paths; empty: cancelled
     std::deque<QStringList> chosenFileLists;  // chooseOpenFiles: next choices; empty: cancelled
-    QStringList fileFilters;               // filters of every open dialog shown, in order
+    QStringList fileFilters;                  // filters of every open dialog shown, in order
     QString executablePath = QStringLiteral("/opt/vivivoz/vivivoz");
     QString configHome = QStringLiteral("/tmp/vivivoz-fake-config");
     QString documentsDir = QStringLiteral("/tmp/vivivoz-fake-docs");

@@ -45,8 +45,6 @@ QString PosixPaths::configHome() const {
     return home + QStringLiteral("/.config");
 }
 
-QString PosixPaths::documentsDir() const {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
+QString PosixPaths::documentsDir() const { return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); }
 
 }  // namespace vz

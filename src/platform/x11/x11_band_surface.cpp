@@ -67,22 +67,17 @@ void X11BandSurface::readEvents() const {
         XEvent event;
         XNextEvent(d, &event);
         switch (event.type) {
-        case Expose:
-        case GraphicsExpose:
-            repaintPending_ = true;
-            break;
-        case ConfigureNotify:
-            if (event.xconfigure.window == window_) {
-                const QSize size(event.xconfigure.width, event.xconfigure.height);
-                if (size != size_) repaintPending_ = true;
-                size_ = size;
-            }
-            break;
-        case MapNotify:
-            repaintPending_ = true;
-            break;
-        default:
-            break;
+            case Expose:
+            case GraphicsExpose: repaintPending_ = true; break;
+            case ConfigureNotify:
+                if (event.xconfigure.window == window_) {
+                    const QSize size(event.xconfigure.width, event.xconfigure.height);
+                    if (size != size_) repaintPending_ = true;
+                    size_ = size;
+                }
+                break;
+            case MapNotify: repaintPending_ = true; break;
+            default: break;
         }
     }
 }
@@ -121,11 +116,11 @@ unsigned long X11BandSurface::pixmapFor(const QImage& picture) {
         }
     }
     Display* d = connection_->display();
-    const Pixmap pixmap = XCreatePixmap(d, window_, unsigned(picture.width()), unsigned(picture.height()),
-                                        unsigned(depth_));
+    const Pixmap pixmap =
+        XCreatePixmap(d, window_, unsigned(picture.width()), unsigned(picture.height()), unsigned(depth_));
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    const bool direct = (depth_ == 24 || depth_ == 32) && redMask_ == 0xff0000 && greenMask_ == 0xff00 &&
-                        blueMask_ == 0xff;
+    const bool direct =
+        (depth_ == 24 || depth_ == 32) && redMask_ == 0xff0000 && greenMask_ == 0xff00 && blueMask_ == 0xff;
     XImage* image = XCreateImage(d, static_cast<Visual*>(visual_), unsigned(depth_), ZPixmap, 0, nullptr,
                                  unsigned(rgb.width()), unsigned(rgb.height()), 32, 0);
     if (image) {
@@ -144,8 +139,7 @@ unsigned long X11BandSurface::pixmapFor(const QImage& picture) {
                     const QRgb* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
                     for (int x = 0; x < rgb.width(); ++x) XPutPixel(image, x, y, pixelOf(row[x]));
                 }
-                XPutImage(d, pixmap, asGc(drawGc_), image, 0, 0, 0, 0, unsigned(rgb.width()),
-                          unsigned(rgb.height()));
+                XPutImage(d, pixmap, asGc(drawGc_), image, 0, 0, 0, 0, unsigned(rgb.width()), unsigned(rgb.height()));
             }
         }
         XDestroyImage(image);  // frees our buffer, never the picture's rows

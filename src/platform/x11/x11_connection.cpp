@@ -39,8 +39,7 @@ Connection::Connection(_XDisplay* display) : display_(display) {
     }
     if (XRRQueryExtension(display_, &event, &err)) {
         int major = 0, minor = 0;
-        if (XRRQueryVersion(display_, &major, &minor))
-            randr15_ = major > 1 || (major == 1 && minor >= 5);
+        if (XRRQueryVersion(display_, &major, &minor)) randr15_ = major > 1 || (major == 1 && minor >= 5);
     }
     if (XCompositeQueryExtension(display_, &event, &err)) {
         int major = 0, minor = 2;
@@ -56,9 +55,18 @@ QSize Connection::rootSize() const {
     int x = 0, y = 0;
     unsigned width = 0, height = 0, border = 0, depth = 0;
     if (!XGetGeometry(display_, root_, &rootReturn, &x, &y, &width, &height, &border, &depth))
-        return QSize(DisplayWidth(display_, DefaultScreen(display_)),
-                     DisplayHeight(display_, DefaultScreen(display_)));
+        return QSize(DisplayWidth(display_, DefaultScreen(display_)), DisplayHeight(display_, DefaultScreen(display_)));
     return QSize(int(width), int(height));
+}
+
+}  // namespace vz::x11
+
+namespace vz::x11 {
+
+bool Connection::compositingManagerRunning() const {
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(display_));
+    const Atom selection = XInternAtom(display_, name.constData(), False);
+    return selection != None && XGetSelectionOwner(display_, selection) != None;
 }
 
 }  // namespace vz::x11

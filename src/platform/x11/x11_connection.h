@@ -25,10 +25,13 @@ public:
     // Asks the server for the root window's current size.
     QSize rootSize() const;
 
-    bool hasShm() const { return shm_; }               // MIT-SHM with shared pixmaps or images
-    bool hasFixes() const { return fixes_; }           // XFixes (cursor image)
-    bool hasRandrMonitors() const { return randr15_; } // RandR 1.5 (monitor list)
-    bool hasComposite() const { return composite_; }   // Composite 0.2 (window pixmaps)
+    bool hasShm() const { return shm_; }                // MIT-SHM with shared pixmaps or images
+    bool hasFixes() const { return fixes_; }            // XFixes (cursor image)
+    bool hasRandrMonitors() const { return randr15_; }  // RandR 1.5 (monitor list)
+    bool hasComposite() const { return composite_; }    // Composite 0.2 (window pixmaps)
+    // Whether a compositing manager runs on the default screen now: some
+    // client owns its _NET_WM_CM_S<n> selection. Asks the server each time.
+    bool compositingManagerRunning() const;
 
 private:
     explicit Connection(_XDisplay* display);

@@ -22,8 +22,7 @@ int trapHandler(Display* display, XErrorEvent* event) {
 
 }  // namespace
 
-ErrorTrap::ErrorTrap(_XDisplay* display, bool finalSync)
-    : lock_(trapMutex), display_(display), finalSync_(finalSync) {
+ErrorTrap::ErrorTrap(_XDisplay* display, bool finalSync) : lock_(trapMutex), display_(display), finalSync_(finalSync) {
     trappedDisplay = display;
     trappedError = 0;
     previousHandler = XSetErrorHandler(trapHandler);

@@ -122,8 +122,8 @@ KeyRegistration X11GlobalKeys::registerKey(int id, const KeyCombination& keys) {
     {
         ErrorTrap trap(display);
         for (unsigned variant : variants_)
-            XGrabKey(display, grab.keycode, grab.modifiers | variant, Window(connection_->root()), False,
-                     GrabModeAsync, GrabModeAsync);
+            XGrabKey(display, grab.keycode, grab.modifiers | variant, Window(connection_->root()), False, GrabModeAsync,
+                     GrabModeAsync);
         // BadAccess: another client holds the combination in some variant.
         held = trap.sync();
         if (!held) ungrab(grab);
@@ -177,7 +177,8 @@ std::vector<std::uint32_t> X11GlobalKeys::keysymsOfKey(std::uint32_t nativeKey) 
 
 void X11GlobalKeys::readLater() {
     if (notifier_ && XQLength(connection_->display()) > 0)
-        QMetaObject::invokeMethod(notifier_.get(), [this] { readEvents(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            notifier_.get(), [this] { readEvents(); }, Qt::QueuedConnection);
 }
 
 void X11GlobalKeys::readEvents() {

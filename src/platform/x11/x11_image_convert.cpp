@@ -21,8 +21,8 @@ int channel(unsigned long pixel, unsigned long mask) {
 
 bool isNativeRgb32(const XImage* image) {
     const int hostOrder = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? LSBFirst : MSBFirst;
-    return image->bits_per_pixel == 32 && image->byte_order == hostOrder &&
-           image->red_mask == 0xff0000 && image->green_mask == 0xff00 && image->blue_mask == 0xff;
+    return image->bits_per_pixel == 32 && image->byte_order == hostOrder && image->red_mask == 0xff0000 &&
+           image->green_mask == 0xff00 && image->blue_mask == 0xff;
 }
 
 }  // namespace
@@ -37,14 +37,14 @@ bool copyXImage(const _XImage* image, QImage& into, QPoint at) {
     if (into.format() != QImage::Format_RGB32) return false;
     const int width = image->width;
     const int height = image->height;
-    if (at.x() < 0 || at.y() < 0 || at.x() + width > into.width() || at.y() + height > into.height())
-        return false;
+    if (at.x() < 0 || at.y() < 0 || at.x() + width > into.width() || at.y() + height > into.height()) return false;
 
     if (isNativeRgb32(image)) {
         // The unused top byte may hold anything (0, or alpha on 32-bit
         // visuals); RGB32 wants it 0xff.
         for (int y = 0; y < height; ++y) {
-            const auto* src = reinterpret_cast<const std::uint32_t*>(image->data + std::ptrdiff_t(y) * image->bytes_per_line);
+            const auto* src =
+                reinterpret_cast<const std::uint32_t*>(image->data + std::ptrdiff_t(y) * image->bytes_per_line);
             auto* dst = reinterpret_cast<std::uint32_t*>(into.scanLine(at.y() + y)) + at.x();
             for (int x = 0; x < width; ++x) dst[x] = src[x] | 0xff000000u;
         }

@@ -49,6 +49,7 @@ Platform makeX11Platform(QString* error) {
     platform.openWindowMirror = [] { return makeX11WindowsOnOwnConnection(nullptr, true); };
     platform.globalKeys = std::make_unique<x11::X11GlobalKeys>(std::move(keysConnection));
     platform.pointerFence = std::make_unique<x11::X11PointerFence>(std::move(fenceConnection));
+    platform.compositing = [shared] { return shared->compositingManagerRunning(); };
     platform.openBandSurface = [](WindowId window) -> std::unique_ptr<BandSink> {
         return x11::X11BandSurface::open(x11::Connection::open(nullptr), window);
     };
@@ -58,8 +59,8 @@ Platform makeX11Platform(QString* error) {
 std::unique_ptr<Windows> makeX11WindowsOnOwnConnection(QString* error, bool oneWindow) {
     std::shared_ptr<x11::Connection> connection = x11::Connection::open(error);
     if (!connection) return nullptr;
-    return std::make_unique<x11::X11Windows>(
-        std::move(connection), oneWindow ? x11::X11Windows::Redirect::OneWindow : x11::X11Windows::Redirect::AllWindows);
+    return std::make_unique<x11::X11Windows>(std::move(connection), oneWindow ? x11::X11Windows::Redirect::OneWindow
+                                                                              : x11::X11Windows::Redirect::AllWindows);
 }
 
 }  // namespace vz

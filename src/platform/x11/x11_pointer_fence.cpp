@@ -100,7 +100,9 @@ void X11PointerFence::createBarriers() {
     // pass. So the lines run one past the fence's last row and column.
     const int left = fence_.left(), top = fence_.top();
     const int right = fence_.right() + 1, bottom = fence_.bottom() + 1;
-    struct Side { int x1, y1, x2, y2, passes; };
+    struct Side {
+        int x1, y1, x2, y2, passes;
+    };
     const Side sides[] = {
         {left, top, left, bottom, BarrierPositiveX},
         {right, top, right, bottom, BarrierNegativeX},
@@ -148,7 +150,8 @@ bool X11PointerFence::bringBack() {
 
 void X11PointerFence::readLater() {
     if (notifier_ && XQLength(connection_->display()) > 0)
-        QMetaObject::invokeMethod(notifier_.get(), [this] { readEvents(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            notifier_.get(), [this] { readEvents(); }, Qt::QueuedConnection);
 }
 
 void X11PointerFence::readEvents() {

@@ -27,8 +27,8 @@ struct X11Windows::Frame {
 };
 
 struct X11Windows::Atoms {
-    Atom clientList, supportingWmCheck, wmName, utf8String, wmState, wmPid, wmClientMachine, windowType,
-        typeDesktop, typeDock;
+    Atom clientList, supportingWmCheck, wmName, utf8String, wmState, wmPid, wmClientMachine, windowType, typeDesktop,
+        typeDock;
 };
 
 namespace {
@@ -42,16 +42,19 @@ constexpr std::chrono::milliseconds kRedrawAfterRedirect{150};
 X11Windows::X11Windows(std::shared_ptr<Connection> connection, Redirect redirect)
     : connection_(std::move(connection)), atoms_(std::make_unique<Atoms>()), redirect_(redirect) {
     Display* display = connection_->display();
-    char* names[] = {const_cast<char*>("_NET_CLIENT_LIST"),  const_cast<char*>("_NET_SUPPORTING_WM_CHECK"),
-                     const_cast<char*>("_NET_WM_NAME"),      const_cast<char*>("UTF8_STRING"),
-                     const_cast<char*>("WM_STATE"),          const_cast<char*>("_NET_WM_PID"),
-                     const_cast<char*>("WM_CLIENT_MACHINE"), const_cast<char*>("_NET_WM_WINDOW_TYPE"),
+    char* names[] = {const_cast<char*>("_NET_CLIENT_LIST"),
+                     const_cast<char*>("_NET_SUPPORTING_WM_CHECK"),
+                     const_cast<char*>("_NET_WM_NAME"),
+                     const_cast<char*>("UTF8_STRING"),
+                     const_cast<char*>("WM_STATE"),
+                     const_cast<char*>("_NET_WM_PID"),
+                     const_cast<char*>("WM_CLIENT_MACHINE"),
+                     const_cast<char*>("_NET_WM_WINDOW_TYPE"),
                      const_cast<char*>("_NET_WM_WINDOW_TYPE_DESKTOP"),
                      const_cast<char*>("_NET_WM_WINDOW_TYPE_DOCK")};
     Atom atoms[std::size(names)] = {};
     XInternAtoms(display, names, int(std::size(names)), False, atoms);
-    *atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4],
-                    atoms[5], atoms[6], atoms[7], atoms[8], atoms[9]};
+    *atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5], atoms[6], atoms[7], atoms[8], atoms[9]};
 
     if (redirect_ == Redirect::AllWindows && connection_->hasComposite()) {
         ErrorTrap trap(display);
@@ -88,8 +91,7 @@ bool X11Windows::findFrame(WindowId window, Frame& frame) {
     // A minimised client is unmapped while its frame may still be mapped for
     // a moment: the client tells.
     XWindowAttributes attributes;
-    if (current != Window(window) &&
-        (!XGetWindowAttributes(display, Window(window), &attributes) || trap.failed()))
+    if (current != Window(window) && (!XGetWindowAttributes(display, Window(window), &attributes) || trap.failed()))
         return false;
     const bool clientViewable = current == Window(window) || attributes.map_state == IsViewable;
     if (!XGetWindowAttributes(display, current, &attributes) || trap.failed()) return false;
@@ -157,8 +159,7 @@ bool deliver(XImage* image, const Visual* visual, QImage& into, const QRect& out
     const bool readable = canCopyXImage(image);
     if (readable) {
         ensureFrame(into, outer.size());
-        if (QRect(at, QSize(image->width, image->height)) != QRect(QPoint(0, 0), outer.size()))
-            into.fill(Qt::black);
+        if (QRect(at, QSize(image->width, image->height)) != QRect(QPoint(0, 0), outer.size())) into.fill(Qt::black);
         copyXImage(image, into, at);
     }
     XDestroyImage(image);
@@ -260,8 +261,8 @@ QVector<unsigned long> X11Windows::clientWindows() {
             int format = 0;
             unsigned long count = 0, remaining = 0;
             unsigned char* data = nullptr;
-            const bool present = XGetWindowProperty(display, root, atoms_->clientList, 0, 0, False, XA_WINDOW,
-                                                    &type, &format, &count, &remaining, &data) == Success &&
+            const bool present = XGetWindowProperty(display, root, atoms_->clientList, 0, 0, False, XA_WINDOW, &type,
+                                                    &format, &count, &remaining, &data) == Success &&
                                  type == XA_WINDOW;
             if (data) XFree(data);
             if (present) {

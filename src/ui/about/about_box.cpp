@@ -15,7 +15,6 @@ namespace vz {
 
 namespace {
 
-const QColor kPanel(67, 74, 84);
 const QColor kLink(140, 200, 255);
 
 QString link(const QString& target, const QString& shown) {
@@ -41,12 +40,6 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kPanel);
-    pal.setColor(QPalette::WindowText, Qt::white);
-    pal.setColor(QPalette::Link, kLink);
-    pal.setColor(QPalette::LinkVisited, kLink);
-    setPalette(pal);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(glyphs::trayPixmap(32));
@@ -76,11 +69,6 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     closeButton = new QPushButton(QStringLiteral("Close"), this);
     closeButton->setDefault(true);
     closeButton->setFont(uiFont(9));
-    closeButton->setStyleSheet(QStringLiteral(
-        "QPushButton { color: white; background: rgb(101,104,120); border: 1px solid rgb(150,153,170);"
-        " padding: 4px 18px; }"
-        "QPushButton:hover { background: rgb(124,124,124); }"
-        "QPushButton:pressed { background: rgb(100,100,100); }"));
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* buttons = new QHBoxLayout;

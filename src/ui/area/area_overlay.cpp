@@ -27,8 +27,7 @@ QPoint pixelOf(const QMouseEvent* event) {
 }  // namespace
 
 AreaOverlay::AreaOverlay(Controller& controller)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::BypassWindowManagerHint),
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint),
       controller_(controller) {
     setWindowTitle(QStringLiteral("Vivivoz"));
     setWindowModality(Qt::ApplicationModal);

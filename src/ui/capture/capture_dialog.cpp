@@ -1,6 +1,7 @@
 #include "ui/capture/capture_dialog.h"
 
 #include "ui/widgets/background.h"
+#include "ui/widgets/look.h"
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/shortcut_edit.h"
 #include "ui/widgets/ui_font.h"
@@ -21,13 +22,14 @@ namespace {
 
 constexpr int kClientWidth = 556;
 constexpr int kClientHeight = 383;
-const QColor kBackground(101, 104, 120);
+const QColor kBackground = look::kPanel;
 
 QString onOff(bool on) { return on ? QStringLiteral("On") : QStringLiteral("Off"); }
 
 }  // namespace
 
-CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget* parent) : QDialog(parent), controller_(controller), platform_(platform) {
+CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget* parent)
+    : QDialog(parent), controller_(controller), platform_(platform) {
     setWindowTitle(QStringLiteral("Vivivoz - Capture an Image"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
@@ -40,8 +42,10 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
     nameEdit->setGeometry(180, 58, 150, 24);
     counterBox = new QSpinBox(this);
     counterBox->setRange(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
-    counterBox->setGeometry(340, 58, 90, 24);
-    panelLabel(QStringLiteral("+ starting counter"), this, QRect(436, 60, 120, 20));
+    // Wide enough for every counter it takes, its caption after it.
+    counterBox->setGeometry(340, 58, std::max(90, counterBox->minimumSizeHint().width()), 24);
+    QLabel* counterCaption = panelLabel(QStringLiteral("+ starting counter"), this, QRect(0, 60, 120, 20));
+    counterCaption->move(counterBox->geometry().right() + 7, 60);
     previewLabel = panelLabel(QStringLiteral("( )"), this, QRect(180, 86, 360, 20));
 
     panelLabel(QStringLiteral("Destination directory: "), this, QRect(20, 118, 160, 20));
@@ -65,10 +69,17 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
     keyBox->setKeyboard(platform_.globalKeys.get());
     keyBox->setGeometry(180, 238, 180, 24);
     panelLabel(QString::fromUtf8("Enter your desired keyboard shortcut key and then click \u201cStart\u201d"), this,
-              QRect(20, 276, 520, 20));
+               QRect(20, 276, 520, 20));
 
     startButton = panelButton(QStringLiteral("Start"), this, QRect(kClientWidth - 236, kClientHeight - 52, 100, 32));
     closeButton = panelButton(QStringLiteral("Close"), this, QRect(kClientWidth - 120, kClientHeight - 52, 100, 32));
+    // The counter's row decides the width: the window grows to hold it, its
+    // buttons staying in the bottom right corner.
+    counterCaption->resize(std::max(counterCaption->width(), counterCaption->sizeHint().width()), 20);
+    if (const int grow = counterCaption->geometry().right() + 20 - kClientWidth; grow > 0) {
+        setFixedSize(kClientWidth + grow, kClientHeight);
+        for (QWidget* b : std::initializer_list<QWidget*>{startButton, closeButton}) b->move(b->x() + grow, b->y());
+    }
 
     connect(nameEdit, &QLineEdit::textChanged, this, &CaptureDialog::sendForm);
     connect(counterBox, &QSpinBox::valueChanged, this, &CaptureDialog::sendForm);
@@ -86,15 +97,14 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 
     connect(&controller_, &Controller::settingsApplied, this, &CaptureDialog::takeSettings);
-    connect(&controller_, &Controller::captureCounterChanged, this, [this](qint32 counter) {
+    connect(&controller_.imageCapture(), &ImageCapture::counterChanged, this, [this](qint32 counter) {
         filling_ = true;
         counterBox->setValue(counter);
         filling_ = false;
         showPreview();
     });
-    connect(&controller_.keys(), &KeyBindings::captureArmedChanged, this, [this](bool armed) {
-        startButton->setText(armed ? QStringLiteral("Stop") : QStringLiteral("Start"));
-    });
+    connect(&controller_.keys(), &KeyBindings::captureArmedChanged, this,
+            [this](bool armed) { startButton->setText(armed ? QStringLiteral("Stop") : QStringLiteral("Start")); });
 
     chooseFolder = [this](const QString& start) {
         return QFileDialog::getExistingDirectory(this, QStringLiteral("Select folder to save image"), start);
@@ -103,7 +113,7 @@ CaptureDialog::CaptureDialog(Controller& controller, Platform& platform, QWidget
 }
 
 void CaptureDialog::takeSettings() {
-    const ImageCaptureForm& form = controller_.imageCaptureForm();
+    const ImageCaptureForm& form = controller_.imageCapture().form();
     filling_ = true;
     folderEdit->setText(form.folder);
     folderEdit->setToolTip(form.folder);
@@ -111,7 +121,7 @@ void CaptureDialog::takeSettings() {
     beepBox->setChecked(form.beep);
     beepBox->setText(onOff(form.beep));
     keyBox->setShortcut(controller_.keys().captureKey());
-    counterBox->setValue(controller_.captureCounter());
+    counterBox->setValue(controller_.imageCapture().counter());
     filling_ = false;
     sendForm();
 }
@@ -125,7 +135,7 @@ void CaptureDialog::sendForm() {
     form.number = counterBox->value();
     form.typeEntry = typeBox->currentIndex();
     form.beep = beepBox->isChecked();
-    controller_.setImageCaptureForm(form);
+    controller_.imageCapture().setForm(form);
 }
 
 void CaptureDialog::showPreview() { previewLabel->setText(captureNamePreview(nameEdit->text(), counterBox->value())); }
@@ -133,7 +143,7 @@ void CaptureDialog::showPreview() { previewLabel->setText(captureNamePreview(nam
 void CaptureDialog::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         filling_ = true;
-        counterBox->setValue(controller_.captureCounter());
+        counterBox->setValue(controller_.imageCapture().counter());
         filling_ = false;
         sendForm();
     }

@@ -26,12 +26,12 @@ class CaptureDialog : public QDialog {
 public:
     explicit CaptureDialog(Controller& controller, Platform& platform, QWidget* parent = nullptr);
 
-    QLineEdit* nameEdit = nullptr;       // "File name: "
-    QSpinBox* counterBox = nullptr;      // "+ starting counter"
-    QLabel* previewLabel = nullptr;      // "[ image10 ]"
-    QLineEdit* folderEdit = nullptr;     // "Destination directory: "
+    QLineEdit* nameEdit = nullptr;    // "File name: "
+    QSpinBox* counterBox = nullptr;   // "+ starting counter"
+    QLabel* previewLabel = nullptr;   // "[ image10 ]"
+    QLineEdit* folderEdit = nullptr;  // "Destination directory: "
     QPushButton* browseButton = nullptr;
-    QComboBox* typeBox = nullptr;        // "File type:"
+    QComboBox* typeBox = nullptr;  // "File type:"
     OnOffCheckBox* beepBox = nullptr;
     ShortcutEdit* keyBox = nullptr;      // "Shortcut Key:"
     QPushButton* startButton = nullptr;  // "Start" / "Stop"

@@ -41,10 +41,10 @@ protected:
     }
 };
 
-
 }  // namespace
 
-OutputWindow::OutputWindow(Controller& controller, Platform& platform) : QWidget(nullptr, Qt::Window), controller_(controller), platform_(platform) {
+OutputWindow::OutputWindow(Controller& controller, Platform& platform)
+    : QWidget(nullptr, Qt::Window), controller_(controller), platform_(platform) {
     // Shown or re-mapped (a frame change maps the window anew), the output
     // never takes the activation from the window the user works in.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -74,7 +74,8 @@ OutputWindow::OutputWindow(Controller& controller, Platform& platform) : QWidget
     stayOnTopAction->setCheckable(true);
     // A menu click has already inverted the mark.
     connect(stayOnTopAction, &QAction::triggered, this, [this] { applyStayOnTop(); });
-    primaryWhenLostAction = contextMenu->addAction(QStringLiteral("Stay on the primary monitor when the second one goes"));
+    primaryWhenLostAction =
+        contextMenu->addAction(QStringLiteral("Stay on the primary monitor when the second one goes"));
     primaryWhenLostAction->setCheckable(true);
     connect(primaryWhenLostAction, &QAction::triggered, this,
             [this](bool on) { controller_.setOutputOnPrimaryWhenLost(on); });
@@ -101,7 +102,8 @@ OutputWindow::OutputWindow(Controller& controller, Platform& platform) : QWidget
     connect(transitionView, &TransitionView::finished, &c.slideshowPlayback(),
             &SlideshowPlayback::outputTransitionEnded);
     connect(&c, &Controller::outputScaledPicture, this, [this](const CapturedFrame& frame) {
-        if (frame.scaled && frame.layout == ViewLayout{outputView->size(), outputView->fit(), outputView->scaleFactor()})
+        if (frame.scaled &&
+            frame.layout == ViewLayout{outputView->size(), outputView->fit(), outputView->scaleFactor()})
             outputView->setRenderedPicture(frame.picture, frame.render);
         else
             outputView->setPicture(frame.picture);
@@ -229,9 +231,7 @@ void OutputWindow::showOnPrimaryForLostMonitor() {
     showCaption();
 }
 
-void OutputWindow::showCaption() {
-    setWindowTitle(controller_.screens().count() == 1 ? kSimulationCaption : kCaption);
-}
+void OutputWindow::showCaption() { setWindowTitle(controller_.screens().count() == 1 ? kSimulationCaption : kCaption); }
 
 void OutputWindow::refitToMonitors() {
     if (!isVisible() || !fullScreen_) return;

@@ -19,11 +19,11 @@ class OutputWindow : public QWidget {
 public:
     explicit OutputWindow(Controller& controller, Platform& platform);
 
-    ImageView* outputView = nullptr;   // mirrored frames and clipboard pictures
+    ImageView* outputView = nullptr;           // mirrored frames and clipboard pictures
     QWidget* transitionSurface = nullptr;      // transition player (slideshow); hidden
     TransitionView* transitionView = nullptr;  // the same widget as the transition player
-    ScrollBand* banner = nullptr;    // scrolling text band; hidden
-    QMenu* contextMenu = nullptr;  // context menu: "Stay on top"
+    ScrollBand* banner = nullptr;              // scrolling text band; hidden
+    QMenu* contextMenu = nullptr;              // context menu: "Stay on top"
     QAction* stayOnTopAction = nullptr;
     QAction* primaryWhenLostAction = nullptr;
 
@@ -40,12 +40,12 @@ public:
     // Brings the output up: on the second monitor, or with one monitor, after
     // the simulation question, as a window on the primary.
     void bringUp();
-    void toggleFullScreen();       // full-screen toggle
+    void toggleFullScreen();  // full-screen toggle
     // The display-size slider moved by the user: resizes the window.
     void applyDisplaySize(int percent);
-    void goFullScreen();        // "Full "
-    void moveToSecondMonitor();// "Move to Second Monitor"
-    void applyViewMode();               // apply viewMode and the scale value to `outputView`
+    void goFullScreen();         // "Full "
+    void moveToSecondMonitor();  // "Move to Second Monitor"
+    void applyViewMode();        // apply viewMode and the scale value to `outputView`
 
     // Full screen (border none, covering a monitor) rather than a normal window.
     bool isFullScreenState() const { return fullScreen_; }
@@ -77,7 +77,7 @@ private:
     Controller& controller_;
     Platform& platform_;
     QMenu* surfaceMenu_ = nullptr;  // the transition surface's: "Close" closes the preview
-    QWidget* surface_ = nullptr;  // the area `outputView` and `transitionSurface` fill
+    QWidget* surface_ = nullptr;    // the area `outputView` and `transitionSurface` fill
     bool fullScreen_ = false;
     QPoint normalPos_;
     QSize normalSize_;

@@ -1,6 +1,8 @@
 #include "ui/picker/window_picker.h"
 
 #include "ui/widgets/glyph_button.h"
+#include "ui/widgets/look.h"
+#include "ui/widgets/stacking.h"
 #include "ui/widgets/ui_font.h"
 
 #include <QCoreApplication>
@@ -14,12 +16,14 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vz {
 
 namespace {
 
 const QColor kBackground(243, 243, 243);
-const QColor kBar(101, 104, 120);
+const QColor kBar = look::kPanel;
 const QColor kSeparator(228, 228, 228);
 constexpr int kWidth = 384;
 constexpr int kHeight = 546;
@@ -102,13 +106,19 @@ protected:
 
 }  // namespace
 
-WindowPicker::WindowPicker(Controller& controller, Platform& platform, picker::WindowThumbnails::Mode mode, QWidget* parent)
+WindowPicker::WindowPicker(Controller& controller, Platform& platform, picker::WindowThumbnails::Mode mode,
+                           QWidget* parent)
     : QDialog(parent), controller_(controller), platform_(platform) {
     setObjectName(QStringLiteral("WindowPicker"));
     setWindowTitle(QStringLiteral("Vivivoz"));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
     setFixedSize(kWidth, kHeight);
     paintBackground(this, kBackground);
+    // Dark text on the picker's light list and header.
+    QPalette dark = palette();
+    dark.setColor(QPalette::WindowText, Qt::black);
+    setPalette(dark);
+    stacking::yieldToDialogs(this);
 
     thumbnails_ = std::make_unique<picker::WindowThumbnails>(mode, platform.openWindows, platform.windows.get(),
                                                              QCoreApplication::applicationPid());
@@ -141,9 +151,9 @@ WindowPicker::WindowPicker(Controller& controller, Platform& platform, picker::W
     helpButton->setFaceColor(kBar);
     helpButton->setFixedSize(29, 29);
     closeButton = new GlyphButton(bottom);
+    // A button's own face, so that it reads as one on the bar.
     closeButton->setText(QStringLiteral("Close"));
-    closeButton->setFaceColor(kBar);
-    closeButton->setFixedSize(75, 29);
+    closeButton->setMinimumSize(std::max(75, closeButton->sizeHint().width()), 29);
     buttons->addWidget(helpButton);
     buttons->addStretch(1);
     buttons->addWidget(closeButton);
@@ -239,7 +249,8 @@ void WindowPicker::addEntry(const picker::Entry& e) {
     column->addWidget(path);
 
     const WindowId id = e.id;
-    auto* picture = new ThumbnailView(e.thumbnail, [this, id] { choose(id); }, entry);
+    auto* picture = new ThumbnailView(
+        e.thumbnail, [this, id] { choose(id); }, entry);
     picture->setObjectName(QStringLiteral("thumbnail"));
     thumbnailViews_.insert(id, picture);
     column->addWidget(picture, 1);

@@ -24,7 +24,8 @@ class GlyphButton;
 class WindowPicker : public QDialog {
     Q_OBJECT
 public:
-    WindowPicker(Controller& controller, Platform& platform, picker::WindowThumbnails::Mode mode, QWidget* parent = nullptr);
+    WindowPicker(Controller& controller, Platform& platform, picker::WindowThumbnails::Mode mode,
+                 QWidget* parent = nullptr);
     ~WindowPicker() override;
 
     // Makes the list again (what an activation does).

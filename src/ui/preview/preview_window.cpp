@@ -1,8 +1,9 @@
 #include "ui/preview/preview_window.h"
 
-#include "ui/widgets/image_view.h"
-#include "ui/widgets/background.h"
 #include "core/scaling/output_geometry.h"
+#include "ui/widgets/background.h"
+#include "ui/widgets/image_view.h"
+#include "ui/widgets/stacking.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -31,7 +32,7 @@ Qt::CursorShape cursorFor(Qt::Edges e) {
     const bool vertical = e & (Qt::TopEdge | Qt::BottomEdge);
     if (horizontal && vertical)
         return (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge)) ? Qt::SizeFDiagCursor
-                                                                                          : Qt::SizeBDiagCursor;
+                                                                                            : Qt::SizeBDiagCursor;
     if (horizontal) return Qt::SizeHorCursor;
     if (vertical) return Qt::SizeVerCursor;
     return Qt::ArrowCursor;
@@ -42,6 +43,7 @@ Qt::CursorShape cursorFor(Qt::Edges e) {
 PreviewWindow::PreviewWindow(Controller& controller)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), controller_(controller) {
     setWindowTitle(QStringLiteral("Preview-105202"));
+    stacking::yieldToDialogs(this);
     fillBackground(this, Qt::white);
     setMouseTracking(true);  // sizing cursors over the frame
 
@@ -129,34 +131,31 @@ bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
     // The blank frame is made the size of this view.
     if (event->type() == QEvent::Resize) controller_.setPreviewViewSize(previewView->size());
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        // Any button drags the window by its picture.
-        auto* me = static_cast<QMouseEvent*>(event);
-        dragging_ = true;
-        dragStart_ = me->globalPosition().toPoint();
-        windowStart_ = pos();
-        break;
-    }
-    case QEvent::MouseMove: {
-        if (!dragging_) break;
-        auto* me = static_cast<QMouseEvent*>(event);
-        // A release that went elsewhere (to a menu, say) ends the drag.
-        if (me->buttons() == Qt::NoButton) {
-            dragging_ = false;
+        case QEvent::MouseButtonPress: {
+            // Any button drags the window by its picture.
+            auto* me = static_cast<QMouseEvent*>(event);
+            dragging_ = true;
+            dragStart_ = me->globalPosition().toPoint();
+            windowStart_ = pos();
             break;
         }
-        move(windowStart_ + (me->globalPosition().toPoint() - dragStart_));
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        dragging_ = false;
-        break;
-    case QEvent::ContextMenu:
-        dragging_ = false;
-        contextMenu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
-        return true;
-    default:
-        break;
+        case QEvent::MouseMove: {
+            if (!dragging_) break;
+            auto* me = static_cast<QMouseEvent*>(event);
+            // A release that went elsewhere (to a menu, say) ends the drag.
+            if (me->buttons() == Qt::NoButton) {
+                dragging_ = false;
+                break;
+            }
+            move(windowStart_ + (me->globalPosition().toPoint() - dragStart_));
+            return true;
+        }
+        case QEvent::MouseButtonRelease: dragging_ = false; break;
+        case QEvent::ContextMenu:
+            dragging_ = false;
+            contextMenu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

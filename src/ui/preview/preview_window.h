@@ -21,8 +21,8 @@ public:
 
     QWidget* picturePanel = nullptr;
     ImageView* previewView = nullptr;  // fixed to Resize, factor 1.0
-    QLabel* bannerStrip = nullptr;   // stands for the scrolling band; hidden
-    QMenu* contextMenu = nullptr;     // "Close"
+    QLabel* bannerStrip = nullptr;     // stands for the scrolling band; hidden
+    QMenu* contextMenu = nullptr;      // "Close"
     QAction* closeAction = nullptr;
 
     void onActivated();
@@ -43,10 +43,10 @@ private:
     Qt::Edges edgesAt(QPoint pos) const;
     Controller& controller_;
     bool dragging_ = false;
-    QPoint dragStart_;      // global pointer position at the button press
-    QPoint windowStart_;    // window position at the button press
-    Qt::Edges resizing_;    // edges being dragged by hand
-    QRect resizeStart_;     // geometry when the edge drag began
+    QPoint dragStart_;    // global pointer position at the button press
+    QPoint windowStart_;  // window position at the button press
+    Qt::Edges resizing_;  // edges being dragged by hand
+    QRect resizeStart_;   // geometry when the edge drag began
 };
 
 }  // namespace vz

@@ -27,7 +27,7 @@ namespace vz {
 
 namespace {
 
-using namespace scrolltextform;
+using namespace scrolltext;
 
 const QString kCaption = QStringLiteral("Vivivoz - Scrolling text");
 const QString kFileFilter = QStringLiteral("Scroll Text File (.sct) (*.sct)");
@@ -89,8 +89,8 @@ QPixmap diskette() {
 
 QPixmap openFolder() {
     return glyph({22, 20}, [](QPainter& p) {
-        p.drawPolyline(QPolygonF({QPointF(2, 17), QPointF(2, 4), QPointF(8, 4), QPointF(10, 6), QPointF(17, 6),
-                                  QPointF(17, 9)}));
+        p.drawPolyline(
+            QPolygonF({QPointF(2, 17), QPointF(2, 4), QPointF(8, 4), QPointF(10, 6), QPointF(17, 6), QPointF(17, 9)}));
         p.drawPolygon(QPolygonF({QPointF(2, 17), QPointF(6, 9), QPointF(21, 9), QPointF(17, 17)}));
     });
 }
@@ -116,7 +116,8 @@ GlyphButton* button(QWidget* parent, const QRect& at, const QString& caption, co
 
 }  // namespace
 
-ScrollTextDialog::ScrollTextDialog(Controller& controller, Platform& platform) : QWidget(nullptr, Qt::Dialog), controller_(controller), platform_(platform) {
+ScrollTextDialog::ScrollTextDialog(Controller& controller, Platform& platform)
+    : QWidget(nullptr, Qt::Dialog), controller_(controller), platform_(platform) {
     setWindowTitle(kCaption);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(uiFont());
@@ -146,7 +147,7 @@ void ScrollTextDialog::buildControls() {
     textEdit->setGeometry(12, 24, 540, 26);
     clearButton = button(group, QRect(560, 23, 30, 28), {}, circlingArrows());
 
-    heightLabel = label(this, scrolltextform::heightLabel(TrackStart), QRect(16, 280, 120, 18));
+    heightLabel = label(this, scrolltext::heightLabel(TrackStart), QRect(16, 280, 100, 18));
     heightTrack = new TrackBar(Qt::Vertical, TrackMinimum, TrackMaximum, this);  // the smallest position at the top
     heightTrack->setGeometry(36, 302, 28, 150);
     heightTrack->setValue(TrackStart);
@@ -222,7 +223,7 @@ void ScrollTextDialog::onTextChanged(const QString& text) {
 void ScrollTextDialog::onTrackMoved(int position) {
     previewHeight_ = previewHeight(position);
     placePreview(previewTopAfterHeightChange(previewHeight_));
-    heightLabel->setText(scrolltextform::heightLabel(position));
+    heightLabel->setText(scrolltext::heightLabel(position));
 }
 
 void ScrollTextDialog::showEdge() {
@@ -242,9 +243,7 @@ void ScrollTextDialog::clickBottom() {
     showEdge();
 }
 
-void ScrollTextDialog::applyLook() {
-    bannerPreview->setLook(bandLook(look_));
-}
+void ScrollTextDialog::applyLook() { bannerPreview->setLook(bandLook(look_)); }
 
 void ScrollTextDialog::setPanelColour(const QColor& colour) {
     look_.panelColour = valueFromColour(colour);
@@ -325,9 +324,7 @@ bool ScrollTextDialog::saveFile(const QString& path) {
     return false;
 }
 
-void ScrollTextDialog::reportFileError(const QString& message) {
-    platform_.prompter->error(message, kCaption);
-}
+void ScrollTextDialog::reportFileError(const QString& message) { platform_.prompter->error(message, kCaption); }
 
 void ScrollTextDialog::sendText() {
     BannerOrder order;

@@ -28,8 +28,8 @@ public:
     explicit ScrollTextDialog(Controller& controller, Platform& platform);
     ~ScrollTextDialog() override;
 
-    QWidget* previewPanel = nullptr;      // holds the preview band
-    QWidget* panelCorner = nullptr;       // the panel colour button's corner
+    QWidget* previewPanel = nullptr;  // holds the preview band
+    QWidget* panelCorner = nullptr;   // the panel colour button's corner
     GlyphButton* panelColourButton = nullptr;
     ScrollBand* bannerPreview = nullptr;
     QLineEdit* textEdit = nullptr;
@@ -96,7 +96,7 @@ private:
     Platform& platform_;
     // Colours and font of the preview, as the file stores them.
     ScrollTextSettings look_;
-    scrolltextform::EdgeChoice edge_;
+    scrolltext::EdgeChoice edge_;
     int previewHeight_ = 20;
     QString lastFile_;  // proposed by the save dialog
 };

@@ -3,9 +3,11 @@
 #include "ui/widgets/background.h"
 #include "ui/widgets/glyph_button.h"
 #include "ui/widgets/glyphs.h"
+#include "ui/widgets/look.h"
 #include "ui/widgets/movable_panel.h"
 #include "ui/widgets/onoff_checkbox.h"
 #include "ui/widgets/spin_edit.h"
+#include "ui/widgets/stacking.h"
 #include "ui/widgets/track_bar.h"
 #include "ui/widgets/ui_font.h"
 
@@ -21,7 +23,7 @@ namespace {
 
 constexpr int kClientWidth = 699;
 constexpr int kClientHeight = 541;
-const QColor kPanelColor(101, 104, 120);
+const QColor kPanelColor = look::kPanel;
 const QColor kMarkerColor(0, 128, 255);
 constexpr int kSourceButtonWidth = 53;
 constexpr int kSourceButtonHeight = 33;
@@ -78,6 +80,7 @@ GlyphButton* makeTextButton(QWidget* parent, const QString& caption, const QRect
 
 SettingsDialog::SettingsDialog(Controller& controller) : QWidget(nullptr, Qt::Dialog), controller_(controller) {
     setWindowTitle(QStringLiteral("Vivivoz - Settings"));
+    stacking::markMainWindow(this);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(uiFont());
     buildControls();
@@ -265,13 +268,13 @@ void SettingsDialog::connectController() {
 void SettingsDialog::showSourceChoice() {
     GlyphButton* button = stopAllButton;
     switch (controller_.sourceChoice()) {
-    case SourceChoice::None: button = stopAllButton; break;
-    case SourceChoice::Desktop: button = desktopButton; break;
-    case SourceChoice::Area: button = areaButton; break;
-    case SourceChoice::Window: button = windowButton; break;
-    case SourceChoice::Clipboard: button = clipboardButton; break;
-    case SourceChoice::OpenSlideshow:
-    case SourceChoice::MakeSlideshow: button = imagesButton; break;
+        case SourceChoice::None: button = stopAllButton; break;
+        case SourceChoice::Desktop: button = desktopButton; break;
+        case SourceChoice::Area: button = areaButton; break;
+        case SourceChoice::Window: button = windowButton; break;
+        case SourceChoice::Clipboard: button = clipboardButton; break;
+        case SourceChoice::OpenSlideshow:
+        case SourceChoice::MakeSlideshow: button = imagesButton; break;
     }
     marked_ = button;
     sourceMarker->move(button->x(), sourceMarker->y());
@@ -282,10 +285,10 @@ void SettingsDialog::showSourceChoice() {
 
 void SettingsDialog::showViewShown(View view, bool shown) {
     switch (view) {
-    case View::Preview: setTicked(previewBox, shown); break;
-    case View::Toolbar: setTicked(toolbarBox, shown); break;
-    case View::Output: setTicked(outputBox, shown); break;
-    default: break;
+        case View::Preview: setTicked(previewBox, shown); break;
+        case View::Toolbar: setTicked(toolbarBox, shown); break;
+        case View::Output: setTicked(outputBox, shown); break;
+        default: break;
     }
 }
 
@@ -340,9 +343,7 @@ void SettingsDialog::chooseImages() {
     imagesMenu->popup(imagesButton->mapToGlobal(QPoint(0, imagesButton->height())));
 }
 
-void SettingsDialog::openSlideshowFile() {
-    controller_.chooseAndOpenSlideshow();
-}
+void SettingsDialog::openSlideshowFile() { controller_.chooseAndOpenSlideshow(); }
 
 // --- Window ----------------------------------------------------------------
 

@@ -37,9 +37,9 @@ public:
     QWidget* sourceMarker = nullptr;
     GlyphButton* sourceMarkerGlyph = nullptr;
 
-    OnOffCheckBox* previewBox = nullptr;    // "Show preview"
-    OnOffCheckBox* toolbarBox = nullptr;  // "Show toolbar"
-    OnOffCheckBox* outputBox = nullptr;  // "Enable secondary sonitor"
+    OnOffCheckBox* previewBox = nullptr;            // "Show preview"
+    OnOffCheckBox* toolbarBox = nullptr;            // "Show toolbar"
+    OnOffCheckBox* outputBox = nullptr;             // "Enable secondary sonitor"
     std::array<OnOffCheckBox*, 6> viewModeBoxes{};  // viewModeBoxes[1]..viewModeBoxes[5]; viewModeBoxes[0] unused
     SpinEdit* scaleSpin = nullptr;
     OnOffCheckBox* redPointBox = nullptr;
@@ -49,7 +49,7 @@ public:
     QLabel* displaySizeLabel = nullptr;
     GlyphButton* fullButton = nullptr;          // "Full "
     GlyphButton* moveToSecondButton = nullptr;  // "Move to Second Monitor"
-    GlyphButton* closeButton = nullptr;            // "Close"
+    GlyphButton* closeButton = nullptr;         // "Close"
     QMenu* imagesMenu = nullptr;
     QAction* openSlideshowAction = nullptr;
     QAction* makeSlideshowAction = nullptr;

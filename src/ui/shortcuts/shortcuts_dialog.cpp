@@ -1,6 +1,7 @@
 #include "ui/shortcuts/shortcuts_dialog.h"
 
 #include "ui/widgets/background.h"
+#include "ui/widgets/look.h"
 #include "ui/widgets/shortcut_edit.h"
 #include "ui/widgets/ui_font.h"
 
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int kClientWidth = 829;
 constexpr int kClientHeight = 436;
-const QColor kBackground(101, 104, 120);
+const QColor kBackground = look::kPanel;
 
 }  // namespace
 
@@ -60,7 +61,8 @@ ShortcutsDialog::ShortcutsDialog(Controller& controller, Platform& platform, QWi
         const int x = column == 0 ? 40 : 440;
         const int y = 70 + row * 56;
         const auto i = std::size_t(action);
-        labels[i] = panelLabel(QString::fromUtf8(shortcutActionInfo(action).label), this, QRect(x, y, 360, 20), 9, false);
+        labels[i] =
+            panelLabel(QString::fromUtf8(shortcutActionInfo(action).label), this, QRect(x, y, 360, 20), 9, false);
         boxes[i] = new ShortcutEdit(this);
         boxes[i]->setKeyboard(platform_.globalKeys.get());
         boxes[i]->setGeometry(x, y + 22, 330, 24);
@@ -124,8 +126,8 @@ void ShortcutsDialog::onOk() {
 void ShortcutsDialog::onPrint() {
     QPrinter printer;
     if (!choosePrinter || !choosePrinter(printer)) return;
-    const QStringList lines = shortcutPrintout(
-        controller_.keys().shortcutKeys(), shortcutPrintoutStamp(QDateTime::currentDateTime(), QLocale::system()));
+    const QStringList lines = shortcutPrintout(controller_.keys().shortcutKeys(),
+                                               shortcutPrintoutStamp(QDateTime::currentDateTime(), QLocale::system()));
     if (printTextLines(printer, lines)) return;
     platform_.prompter->error(shortcutPrintErrorText());
 }

@@ -45,6 +45,12 @@ const QString kOpenProjectFilter = QStringLiteral("Rezazuve Slide Show (*mef) (*
 const QString kSaveProjectFilter = QStringLiteral("Vivivoz Slideshow project (*mef) (*.mef)");
 const QString kSlideshowFilter = QStringLiteral("Vivivoz Slide Show (*.VSL *.vsl)");
 constexpr QSize kClientSize(976, 581);
+// Room on either side of a column header's text.
+constexpr int kHeaderPadding = 8;
+// The option rows of the preview box: margins and the gap between a label
+// and its control.
+constexpr int kBoxMargin = 15;
+constexpr int kOptionGap = 10;
 
 QPushButton* makeButton(QWidget* parent, const char* caption, QRect geometry) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
@@ -87,7 +93,8 @@ int sizeReaders() { return std::clamp(QThread::idealThreadCount() - 1, 1, 2); }
 
 SlideshowEditor::SlideshowEditor(Controller& controller, Platform& platform)
     : QWidget(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint),
-      controller_(controller), platform_(platform),
+      controller_(controller),
+      platform_(platform),
       sizeReader_(sizeReaders()) {
     setWindowTitle(QStringLiteral("Vivivoz - Slideshow"));
     setFixedSize(kClientSize);
@@ -108,9 +115,15 @@ SlideshowEditor::SlideshowEditor(Controller& controller, Platform& platform)
     QStringList headers;
     for (const ColumnInfo& c : listColumns()) headers << QString::fromUtf8(c.header);
     list->setHeaderLabels(headers);
+    // The columns keep their widths unless a header needs more in the font
+    // in use; the empty list has nothing to scroll sideways.
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int c = 0; c < kColumnCount; ++c) {
-        list->setColumnWidth(c, listColumns()[c].width);
-        if (listColumns()[c].rightAligned) list->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+        const int headerWidth = list->fontMetrics().horizontalAdvance(headers[c]) + 2 * kHeaderPadding;
+        list->setColumnWidth(c, std::max(listColumns()[c].width, headerWidth));
+        // A right-aligned header would run into the next one's text: it is
+        // centred over its right-aligned numbers.
+        if (listColumns()[c].rightAligned) list->headerItem()->setTextAlignment(c, Qt::AlignHCenter | Qt::AlignVCenter);
     }
     list->header()->setSectionsClickable(true);
     list->header()->setSortIndicatorShown(false);
@@ -137,11 +150,6 @@ SlideshowEditor::SlideshowEditor(Controller& controller, Platform& platform)
 
     previewBox = new QGroupBox(QStringLiteral(" Preview "), this);
     previewBox->setGeometry(728, 8, 240, 430);
-    // The option boxes draw white on the dark panel colour.
-    fillBackground(previewBox, QColor(0x40, 0x40, 0x40));
-    QPalette light = previewBox->palette();
-    light.setColor(QPalette::WindowText, Qt::white);
-    previewBox->setPalette(light);
     preview = new QLabel(previewBox);
     preview->setGeometry(15, 22, 209, 209);
     preview->setAlignment(Qt::AlignCenter);
@@ -151,7 +159,6 @@ SlideshowEditor::SlideshowEditor(Controller& controller, Platform& platform)
     playButton = new GlyphButton(previewBox);
     playButton->setGeometry(15, 262, 40, 28);
     playButton->setGlyph(glyphs::run());
-    playButton->setFaceColor(QColor(0x40, 0x40, 0x40));
     auto* loopLabel = new QLabel(QStringLiteral("Loop"), previewBox);
     loopLabel->setGeometry(15, 300, 120, 20);
     loopBox = new OnOffCheckBox(QStringLiteral("On"), previewBox);
@@ -177,6 +184,8 @@ SlideshowEditor::SlideshowEditor(Controller& controller, Platform& platform)
     downButton->setArrowType(Qt::DownArrow);
     downButton->setGeometry(778, 448, 36, 30);
     sendButton = makeButton(this, "Send ", {858, 448, 110, 30});
+    fitButtonRow({addButton, removeButton, saveSlideshowButton, openProjectButton, saveProjectButton, clearButton});
+    fitOptionRows({{loopLabel, loopBox}, {durationLabel, durationEdit}, {monitorLabel, monitorBox}});
 
     connect(addButton, &QPushButton::clicked, this, &SlideshowEditor::addImages);
     connect(removeButton, &QPushButton::clicked, this, &SlideshowEditor::removeImages);
@@ -207,6 +216,7 @@ SlideshowEditor::SlideshowEditor(Controller& controller, Platform& platform)
     playback.editorLoop = [this] { return loopBox->isChecked(); };
     playback.editorOutputFed = [this] { return monitorBox->isChecked(); };
     connect(&playback, &SlideshowPlayback::editorCounter, counter, &QLabel::setText);
+    connect(&playback, &SlideshowPlayback::editorEntryShown, this, &SlideshowEditor::followPlayedRow);
     connect(&playback, &SlideshowPlayback::editorPreview, this, &SlideshowEditor::showPreviewPicture);
 }
 
@@ -399,6 +409,61 @@ void SlideshowEditor::appendItems() {
     QList<QTreeWidgetItem*> items;
     for (size_t i = size_t(list->topLevelItemCount()); i < rows_.size(); ++i) items << makeItem(rows_[i]);
     list->addTopLevelItems(items);
+    list->setHorizontalScrollBarPolicy(rows_.empty() ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+}
+
+void SlideshowEditor::followPlayedRow(int row) {
+    if (row < 0 || row >= list->topLevelItemCount()) return;
+    selectRows({row});
+    list->scrollToItem(list->topLevelItem(row));
+}
+
+void SlideshowEditor::fitButtonRow(const QList<QPushButton*>& row) {
+    // Each button as wide as its caption needs (at least as laid out), side
+    // by side; the progress bar and what lies right of it move along.
+    const int gap = row[1]->x() - row[0]->geometry().right() - 1;
+    int x = row[0]->x();
+    for (QPushButton* b : row) {
+        b->setGeometry(x, b->y(), std::max(b->width(), b->sizeHint().width()), b->height());
+        x = b->geometry().right() + 1 + gap;
+    }
+    const int grow = x + 2 - readProgress->x();
+    if (grow <= 0) return;
+    readProgress->move(readProgress->x() + grow, readProgress->y());
+    growRightColumn(grow);
+}
+
+void SlideshowEditor::growRightColumn(int grow) {
+    previewBox->move(previewBox->x() + grow, previewBox->y());
+    for (QWidget* w : std::initializer_list<QWidget*>{upButton, downButton, sendButton, closeButton})
+        w->move(w->x() + grow, w->y());
+    setFixedSize(width() + grow, height());
+}
+
+void SlideshowEditor::fitOptionRows(const QList<QPair<QLabel*, QWidget*>>& rows) {
+    // Each label as wide as its caption needs, each control as its contents
+    // need (at least as laid out); the box, and the window with it, grow
+    // where the two no longer fit side by side.
+    int labelWidth = 0, controlWidth = 0;
+    for (const auto& [label, control] : rows) {
+        labelWidth = std::max(labelWidth, label->sizeHint().width());
+        controlWidth = std::max({controlWidth, control->width(), control->sizeHint().width()});
+    }
+    const int boxWidth = std::max(previewBox->width(), 2 * kBoxMargin + labelWidth + kOptionGap + controlWidth);
+    const int grow = boxWidth - previewBox->width();
+    const int controlX = boxWidth - kBoxMargin - controlWidth;
+    for (const auto& [label, control] : rows) {
+        const int height = std::max(label->height(), label->sizeHint().height());
+        label->setGeometry(kBoxMargin, label->y(), controlX - kOptionGap - kBoxMargin, height);
+        control->setGeometry(controlX, control->y(), controlWidth,
+                             std::max(control->height(), control->sizeHint().height()));
+    }
+    if (grow <= 0) return;
+    previewBox->resize(boxWidth, previewBox->height());
+    for (QWidget* w : std::initializer_list<QWidget*>{preview, counter}) w->move(w->x() + grow / 2, w->y());
+    for (QWidget* w : std::initializer_list<QWidget*>{upButton, downButton, sendButton, closeButton})
+        w->move(w->x() + grow, w->y());
+    setFixedSize(width() + grow, height());
 }
 
 void SlideshowEditor::refreshList() {
@@ -420,7 +485,8 @@ void SlideshowEditor::selectRows(const QList<int>& rows) {
     for (int r : rows)
         if (QTreeWidgetItem* item = list->topLevelItem(r)) item->setSelected(true);
     if (!rows.isEmpty())
-        if (QTreeWidgetItem* item = list->topLevelItem(rows.first())) list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        if (QTreeWidgetItem* item = list->topLevelItem(rows.first()))
+            list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
 }
 
 void SlideshowEditor::showCounter() {
@@ -607,7 +673,8 @@ void SlideshowEditor::openProject() {
         if (QFileInfo::exists(file))
             queueFile(file, true, group);
         else
-            say(QStringLiteral("Zeriz Oduruve"), QStringLiteral("File does not exist ") + file, Prompter::Icon::Warning);
+            say(QStringLiteral("Zeriz Oduruve"), QStringLiteral("File does not exist ") + file,
+                Prompter::Icon::Warning);
     }
     closeGroup(group);
     listSlice();

@@ -38,25 +38,25 @@ public:
     ~SlideshowEditor() override;
 
     QTreeWidget* list = nullptr;
-    QPushButton* addButton = nullptr;           // "Add Images"
-    QPushButton* removeButton = nullptr;        // "Remove Image"
-    QPushButton* saveSlideshowButton = nullptr; // "Save Slideshow"
-    QPushButton* openProjectButton = nullptr;   // "Open Project"
-    QPushButton* saveProjectButton = nullptr;   // "Save Project"
-    QPushButton* clearButton = nullptr;         // "Clear All"
-    QPushButton* sendButton = nullptr;          // "Send "
-    QPushButton* closeButton = nullptr;         // "Close"
+    QPushButton* addButton = nullptr;            // "Add Images"
+    QPushButton* removeButton = nullptr;         // "Remove Image"
+    QPushButton* saveSlideshowButton = nullptr;  // "Save Slideshow"
+    QPushButton* openProjectButton = nullptr;    // "Open Project"
+    QPushButton* saveProjectButton = nullptr;    // "Save Project"
+    QPushButton* clearButton = nullptr;          // "Clear All"
+    QPushButton* sendButton = nullptr;           // "Send "
+    QPushButton* closeButton = nullptr;          // "Close"
     QToolButton* upButton = nullptr;
     QToolButton* downButton = nullptr;
-    QGroupBox* previewBox = nullptr;            // " Preview "
-    QLabel* preview = nullptr;                  // 209 x 209
-    QLabel* counter = nullptr;                  // "0/0"
+    QGroupBox* previewBox = nullptr;  // " Preview "
+    QLabel* preview = nullptr;        // 209 x 209
+    QLabel* counter = nullptr;        // "0/0"
     GlyphButton* playButton = nullptr;
     OnOffCheckBox* loopBox = nullptr;
-    SpinEdit* durationEdit = nullptr;           // seconds, 1..300
-    OnOffCheckBox* monitorBox = nullptr;        // "Show on secondary sonitor"
-    QTimer glyphTimer;                          // the play button's glyph, every 250 ms
-    QProgressBar* readProgress = nullptr;       // sizes read of the files added; hidden when idle
+    SpinEdit* durationEdit = nullptr;      // seconds, 1..300
+    OnOffCheckBox* monitorBox = nullptr;   // "Show on secondary sonitor"
+    QTimer glyphTimer;                     // the play button's glyph, every 250 ms
+    QProgressBar* readProgress = nullptr;  // sizes read of the files added; hidden when idle
 
     // Shows the window centred on the primary monitor and activates it.
     void bringUp();
@@ -87,7 +87,7 @@ public:
     void moveUp();
     void moveDown();
     void sortByColumn(int column);
-    void showSelected();   // the preview of the selected row
+    void showSelected();  // the preview of the selected row
     void send();
     void saveProject();
     void saveSlideshow();
@@ -110,8 +110,8 @@ private:
     // One group of files added together (a choice, a drop, a project):
     // its failures are shown in one message when the last size is in.
     struct AddGroup {
-        int remaining = 0;   // sizes not read yet
-        bool listing = true; // files are still being added
+        int remaining = 0;                  // sizes not read yet
+        bool listing = true;                // files are still being added
         QList<QPair<int, QString>> errors;  // (order in the group, message)
         int nextOrder = 0;
     };
@@ -123,7 +123,7 @@ private:
         QString path;
         bool opening = false;  // from a project: listed even when listed already
         quint64 group = 0;
-        bool last = false;     // the group's last file
+        bool last = false;  // the group's last file
     };
     quint64 beginGroup();
     void queueFile(const QString& path, bool opening, quint64 group);
@@ -145,6 +145,14 @@ private:
     void finishGroups();
     void showReadProgress();
     void appendItems();
+    // Selects the row the editor's player shows.
+    void followPlayedRow(int row);
+    // Lays the preview box's option rows out as their texts need.
+    void fitOptionRows(const QList<QPair<QLabel*, QWidget*>>& rows);
+    // Lays the row of buttons below the list out as their captions need.
+    void fitButtonRow(const QList<QPushButton*>& row);
+    // Moves everything right of the list `grow` pixels on, the window wider.
+    void growRightColumn(int grow);
     void refreshList();
     // Moves the first selected row by `move` and selects it where it landed.
     void moveSelected(int (*move)(std::vector<slideshow::ListRow>&, int));
@@ -168,9 +176,9 @@ private:
     bool closing_ = false;
     std::mt19937 random_{std::random_device{}()};
     std::deque<QueuedFile> toList_;
-    QTimer listTimer_;  // the next slice of toList_
+    QTimer listTimer_;                          // the next slice of toList_
     QHash<quint64, PendingRead> pendingReads_;  // by ticket
-    std::map<quint64, AddGroup> groups_;  // by id, so messages come in the order of the adds
+    std::map<quint64, AddGroup> groups_;        // by id, so messages come in the order of the adds
     quint64 lastGroup_ = 0;
     int readsStarted_ = 0;  // since the reader was last idle, for the progress bar
     slideshow::PictureSizeReader sizeReader_;

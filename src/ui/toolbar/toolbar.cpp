@@ -4,6 +4,7 @@
 #include "ui/widgets/glyph_button.h"
 #include "ui/widgets/glyphs.h"
 #include "ui/widgets/movable_panel.h"
+#include "ui/widgets/stacking.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -33,6 +34,9 @@ Toolbar::Toolbar(Controller& controller, Platform& platform) : controller_(contr
     setWindowTitle(QStringLiteral("Vivivoz"));
     setFixedSize(kToolbarWidth, kToolbarHeight);
     setMask(roundedOutline(kToolbarWidth, kToolbarHeight));
+    // Its hints show while another window is the active one, as it mostly is.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    stacking::yieldToDialogs(this);
 
     panel = new MovablePanel(this);
     panel->setGeometry(0, 0, kToolbarWidth, kToolbarHeight);
@@ -105,7 +109,7 @@ void Toolbar::onActivated() {
 void Toolbar::keepOnTopTick() {
     if (controller_.menuOpen() || controller_.isShown(View::WindowPicker) || controller_.isShown(View::Shortcuts))
         return;
-    if (isVisible()) {
+    if (isVisible() && !stacking::dialogOpen()) {
         raise();
         update();
     }
@@ -135,11 +139,30 @@ void Toolbar::autoHideTick() {
 
 void Toolbar::setOpacity(int alpha) {
     alpha = std::clamp(alpha, 0, 255);
+    opacity_ = alpha;
+    // Without a compositing manager a translucent window looks opaque: the
+    // toolbar vanishes as soon as it would start to fade.
+    const bool fades = opacityShows();
+    setVanished(!fades && alpha < autohide::Opaque);
     // The resting toolbar sets the same value five times a second: only a
     // change goes to the window system.
-    if (alpha == opacity_) return;
-    opacity_ = alpha;
-    setWindowOpacity(opacity_ / 255.0);
+    const qreal level = fades ? alpha / 255.0 : 1.0;
+    if (level == windowOpacity_) return;
+    windowOpacity_ = level;
+    setWindowOpacity(level);
+}
+
+bool Toolbar::opacityShows() const {
+    const auto& compositing = platform_.compositing;
+    return !compositing || compositing();
+}
+
+void Toolbar::setVanished(bool vanished) {
+    if (vanished == vanished_) return;
+    vanished_ = vanished;
+    // A shape that lies wholly outside the window: nothing of it is drawn
+    // and the pointer reaches what lies below.
+    setMask(vanished ? QRegion(-2, -2, 1, 1) : roundedOutline(kToolbarWidth, kToolbarHeight));
 }
 
 void Toolbar::showRunPicture(bool stop) {

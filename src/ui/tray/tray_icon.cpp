@@ -220,8 +220,8 @@ void TrayIcon::onMenuAboutToShow() {
     toolbarAction->setChecked(c.isShown(View::Toolbar));
     loadAtStartupAction->setChecked(c.loadAtStartup());
     clearSourceMarks();
-    QAction* marks[] = {nullptr, desktopAction, areaAction, windowAction, clipboardAction, openSlideshowAction,
-                        makeSlideshowAction};
+    QAction* marks[] = {nullptr,         desktopAction,       areaAction,         windowAction,
+                        clipboardAction, openSlideshowAction, makeSlideshowAction};
     const int m = int(c.sourceChoice());
     if (m >= 1 && m <= 6) marks[m]->setChecked(true);
 }
@@ -236,7 +236,8 @@ void TrayIcon::showViewMode(std::optional<ViewFit> mode) {
     for (int n = 1; n <= 5; ++n) viewModeActions[n]->setChecked(mode && n == viewFitNumber(*mode));
 }
 
-template <typename Command> void TrayIcon::quickStart(QAction* item, Command command) {
+template <typename Command>
+void TrayIcon::quickStart(QAction* item, Command command) {
     Controller& c = controller_;
     clearSourceMarks();
     item->setChecked(true);

@@ -14,7 +14,6 @@ class QMenu;
 
 namespace vz {
 
-
 class TrayIcon : public QWidget {
     Q_OBJECT
 public:
@@ -23,10 +22,10 @@ public:
 
     QSystemTrayIcon* systemTrayIcon = nullptr;
     QMenu* menu = nullptr;
-    QAction* desktopAction = nullptr;  // "Desktop"
-    QAction* areaAction = nullptr;  // "Part of Desktop"
-    QAction* windowAction = nullptr;  // "Single Application"
-    QAction* clipboardAction = nullptr;  // "Clipboard"
+    QAction* desktopAction = nullptr;        // "Desktop"
+    QAction* areaAction = nullptr;           // "Part of Desktop"
+    QAction* windowAction = nullptr;         // "Single Application"
+    QAction* clipboardAction = nullptr;      // "Clipboard"
     QAction* slideshowMenuAction = nullptr;  // "Slideshow" (submenu)
     QAction* openSlideshowAction = nullptr;  // "Open Slideshow"
     QAction* makeSlideshowAction = nullptr;  // "Make Slideshow"
@@ -73,7 +72,8 @@ protected:
 private:
     void showViewMode(std::optional<ViewFit> mode);
     // The quick starts' common steps round `command`.
-    template <typename Command> void quickStart(QAction* item, Command command);
+    template <typename Command>
+    void quickStart(QAction* item, Command command);
     Controller& controller_;
     Platform& platform_;
     QWidget* iconWidget_ = nullptr;  // Qt's embedded icon, when the tray is an X11 one

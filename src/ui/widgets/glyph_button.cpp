@@ -19,17 +19,14 @@ void GlyphButton::setGlyph(const QPixmap& glyph) {
 }
 
 void GlyphButton::setFaceColor(const QColor& color) {
-    if (face_ == color)
-        return;
+    if (face_ == color) return;
     face_ = color;
     update();
 }
 
 QColor GlyphButton::currentFaceColor() const {
-    if (isDown())
-        return QColor::fromRgb(kPressedFace);
-    if (hovered_ && isEnabled())
-        return QColor::fromRgb(kHoverFace);
+    if (isDown()) return QColor::fromRgb(kPressedFace);
+    if (hovered_ && isEnabled()) return QColor::fromRgb(kHoverFace);
     return face_;
 }
 
@@ -45,16 +42,14 @@ QSize GlyphButton::sizeHint() const {
 void GlyphButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), currentFaceColor());
-    if (!isEnabled())
-        p.setOpacity(0.45);
+    if (!isEnabled()) p.setOpacity(0.45);
     if (!text().isEmpty()) {
         p.setPen(Qt::white);
         p.setFont(font());
         p.drawText(rect(), Qt::AlignCenter, text());
         return;
     }
-    if (glyph_.isNull())
-        return;
+    if (glyph_.isNull()) return;
     const QSize g = glyph_.deviceIndependentSize().toSize();
     const QPoint at((width() - g.width()) / 2, (height() - g.height()) / 2);
     p.drawPixmap(at, glyph_);
@@ -74,8 +69,7 @@ void GlyphButton::leaveEvent(QEvent* event) {
 
 void GlyphButton::changeEvent(QEvent* event) {
     // A hidden or disabled button can miss its leave event.
-    if (event->type() == QEvent::EnabledChange && !isEnabled())
-        hovered_ = false;
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) hovered_ = false;
     QAbstractButton::changeEvent(event);
 }
 

@@ -66,8 +66,7 @@ QPixmap cog() {
             gear.moveTo(pts[0]);
         else
             gear.lineTo(pts[0]);
-        for (int k = 1; k < 4; ++k)
-            gear.lineTo(pts[k]);
+        for (int k = 1; k < 4; ++k) gear.lineTo(pts[k]);
     }
     gear.closeSubpath();
     gear.addEllipse(c, 3.0, 3.0);
@@ -159,8 +158,7 @@ QPixmap clipboard() {
     QPainter p(&pm);
     frame(p, QRect(8, 3, 16, 20), 2, kInk);
     p.fillRect(QRect(12, 1, 8, 4), kInk);  // the clip
-    for (int i = 0; i < 4; ++i)
-        p.fillRect(QRect(11, 8 + i * 3, i == 3 ? 6 : 10, 1), kInk);
+    for (int i = 0; i < 4; ++i) p.fillRect(QRect(11, 8 + i * 3, i == 3 ? 6 : 10, 1), kInk);
     return pm;
 }
 
@@ -221,9 +219,9 @@ namespace {
 // each with a neck and a stand bar.
 struct TrayLayout {
     int size;
-    int thickness;         // outline
-    int left1, left2;      // screens' left columns
-    int top, w, h;         // screens
+    int thickness;     // outline
+    int left1, left2;  // screens' left columns
+    int top, w, h;     // screens
     int neckDx, neckW, neckH;
     int barDx, barW, barH;
 };
@@ -263,8 +261,7 @@ QPixmap trayPixmap(int size) {
 
 QIcon trayIcon() {
     QIcon icon;
-    for (int size : {16, 22, 32})
-        icon.addPixmap(trayPixmap(size));
+    for (int size : {16, 22, 32}) icon.addPixmap(trayPixmap(size));
     return icon;
 }
 

@@ -7,20 +7,20 @@
 
 namespace vz::glyphs {
 
-QPixmap cog();               // 19 x 19, settings
-QPixmap sendToSecond();      // 42 x 16, screen -> arrow -> screen
-QPixmap run();               // 16 x 16, play triangle
-QPixmap stop();              // 16 x 16, two upright bars (pause)
+QPixmap cog();           // 19 x 19, settings
+QPixmap sendToSecond();  // 42 x 16, screen -> arrow -> screen
+QPixmap run();           // 16 x 16, play triangle
+QPixmap stop();          // 16 x 16, two upright bars (pause)
 
 // Source buttons of the settings dialog, 32 x 24 each.
-QPixmap stopAll();           // a square
-QPixmap desktop();           // a monitor
-QPixmap partOfDesktop();     // a monitor with a dashed rectangle
-QPixmap singleApplication(); // a window frame
-QPixmap clipboard();         // a clipboard
-QPixmap images();            // a picture with mountains and a sun
-QPixmap scrollText();        // lines of text and an arrow
-QPixmap captureImage();      // a camera
+QPixmap stopAll();            // a square
+QPixmap desktop();            // a monitor
+QPixmap partOfDesktop();      // a monitor with a dashed rectangle
+QPixmap singleApplication();  // a window frame
+QPixmap clipboard();          // a clipboard
+QPixmap images();             // a picture with mountains and a sun
+QPixmap scrollText();         // lines of text and an arrow
+QPixmap captureImage();       // a camera
 
 // Tray icon: red outlines of two screens with stands, 32 x 32 plus 16 and
 // 22 pixel renderings.

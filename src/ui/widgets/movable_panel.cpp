@@ -12,8 +12,7 @@ MovablePanel::MovablePanel(QWidget* parent) : QFrame(parent) {
 }
 
 void MovablePanel::setColor(const QColor& color) {
-    if (color_ == color)
-        return;
+    if (color_ == color) return;
     color_ = color;
     update();
 }

@@ -28,9 +28,9 @@ protected:
 private:
     QColor color_{67, 74, 84};
     bool dragsWindow_ = false;
-    bool dragging_ = false;      // manual move in progress
-    QPoint pressGlobal_;         // pointer at the press, global
-    QPoint windowAtPress_;       // top-level position at the press
+    bool dragging_ = false;  // manual move in progress
+    QPoint pressGlobal_;     // pointer at the press, global
+    QPoint windowAtPress_;   // top-level position at the press
 };
 
 }  // namespace vz

@@ -20,9 +20,7 @@ OnOffCheckBox::OnOffCheckBox(QWidget* parent) : QAbstractButton(parent) {
     setCursor(Qt::PointingHandCursor);
 }
 
-OnOffCheckBox::OnOffCheckBox(const QString& caption, QWidget* parent) : OnOffCheckBox(parent) {
-    setText(caption);
-}
+OnOffCheckBox::OnOffCheckBox(const QString& caption, QWidget* parent) : OnOffCheckBox(parent) { setText(caption); }
 
 QSize OnOffCheckBox::sizeHint() const {
     const QFontMetrics fm(font());
@@ -33,9 +31,7 @@ QSize OnOffCheckBox::sizeHint() const {
     return {kBox + kGap + textWidth + 2, std::max(kBox + 2, fm.height())};
 }
 
-bool OnOffCheckBox::hitButton(const QPoint& pos) const {
-    return rect().contains(pos);
-}
+bool OnOffCheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
 
 void OnOffCheckBox::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -1,5 +1,7 @@
 #include "ui/widgets/qt_prompter.h"
 
+#include "ui/widgets/stacking.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -12,29 +14,22 @@ namespace {
 
 QMessageBox::Icon toQt(Prompter::Icon icon) {
     switch (icon) {
-    case Prompter::Icon::Information:
-        return QMessageBox::Information;
-    case Prompter::Icon::Question:
-        return QMessageBox::Question;
-    case Prompter::Icon::Warning:
-        return QMessageBox::Warning;
-    case Prompter::Icon::Error:
-        return QMessageBox::Critical;
-    case Prompter::Icon::None:
-        break;
+        case Prompter::Icon::Information: return QMessageBox::Information;
+        case Prompter::Icon::Question: return QMessageBox::Question;
+        case Prompter::Icon::Warning: return QMessageBox::Warning;
+        case Prompter::Icon::Error: return QMessageBox::Critical;
+        case Prompter::Icon::None: break;
     }
     return QMessageBox::NoIcon;
 }
 
 }  // namespace
 
-void QtPrompter::beep(Icon) {
-    QApplication::beep();
-}
+void QtPrompter::beep(Icon) { QApplication::beep(); }
 
 Prompter::Answer QtPrompter::ask(const QString& caption, const QString& text, Buttons buttons, Icon icon,
                                  Answer defaultAnswer) {
-    QMessageBox box(toQt(icon), caption, text);
+    QMessageBox box(toQt(icon), caption, text, QMessageBox::NoButton, stacking::dialogOwner());
     if (buttons == Buttons::YesNo) {
         QPushButton* yes = box.addButton(QMessageBox::Yes);
         QPushButton* no = box.addButton(QMessageBox::No);
@@ -51,21 +46,20 @@ Prompter::Answer QtPrompter::ask(const QString& caption, const QString& text, Bu
 
 bool QtPrompter::informWithCheckBox(const QString& caption, const QString& text, const QString& checkBoxText,
                                     bool& checked) {
-    QMessageBox box(QMessageBox::Information, caption, text);
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::NoButton, stacking::dialogOwner());
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     auto* check = new QCheckBox(checkBoxText);
     check->setChecked(checked);
     box.setCheckBox(check);  // the box takes ownership
     box.exec();
-    if (box.clickedButton() != ok)
-        return false;
+    if (box.clickedButton() != ok) return false;
     checked = check->isChecked();
     return true;
 }
 
 QString QtPrompter::chooseOpenFile(const QString& filter, const QString& defaultSuffix) {
-    QFileDialog dialog(nullptr, QStringLiteral("Open"), QString(), filter);
+    QFileDialog dialog(stacking::dialogOwner(), QStringLiteral("Open"), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(defaultSuffix);
@@ -74,7 +68,7 @@ QString QtPrompter::chooseOpenFile(const QString& filter, const QString& default
 }
 
 QStringList QtPrompter::chooseOpenFiles(const QString& filter) {
-    QFileDialog dialog(nullptr, QStringLiteral("Open"), QString(), filter);
+    QFileDialog dialog(stacking::dialogOwner(), QStringLiteral("Open"), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (dialog.exec() != QDialog::Accepted) return {};
@@ -82,7 +76,7 @@ QStringList QtPrompter::chooseOpenFiles(const QString& filter) {
 }
 
 QString QtPrompter::chooseSaveFile(const QString& filter, const QString& defaultSuffix, bool confirmOverwrite) {
-    QFileDialog dialog(nullptr, QStringLiteral("Save As"), QString(), filter);
+    QFileDialog dialog(stacking::dialogOwner(), QStringLiteral("Save As"), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);

@@ -7,25 +7,19 @@
 
 namespace vz {
 
-ScrollBand::ScrollBand(Platform& platform, QWidget* parent, TickClock* clock) : QWidget(parent), platform_(platform) {
+ScrollBand::ScrollBand(Platform& platform, QWidget* parent, Clock* clock) : QWidget(parent), platform_(platform) {
     if (!clock) {
-        ownClock_ = std::make_unique<SteadyTickClock>();
+        ownClock_ = std::make_unique<SteadyClock>();
         clock = ownClock_.get();
     }
     BandTicker::Callbacks callbacks;
     callbacks.repaintRequested = [this] { update(); };
-    callbacks.wrapped = [this] { QMetaObject::invokeMethod(this, &ScrollBand::wrapped, Qt::QueuedConnection); };
-    callbacks.ticked = [this](TickClock::TimePoint) {
-        if (ticksDrawNatively_ || updatePosted_.exchange(true)) return;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                updatePosted_ = false;
-                update();
-            },
-            Qt::QueuedConnection);
-    };
     ticker_ = std::make_unique<BandTicker>(*clock, std::move(callbacks));
+    // Ticks that only move the positions ask for a repaint.
+    ticker_->reportTo(this, [this](const TickNews& news) {
+        if (news.ticks > 0 && !surface_) update();
+        if (news.wraps > 0) emit wrapped();
+    });
 
     // The band draws its own window from the tick thread: a native window of
     // its own that the toolkit neither fills nor paints over.
@@ -38,6 +32,7 @@ ScrollBand::ScrollBand(Platform& platform, QWidget* parent, TickClock* clock) : 
     }
     setAttribute(Qt::WA_OpaquePaintEvent);
     ticker_->setLoopSpacing(1);
+    ticker_->setEveryTickReported(true);
     ticker_->setTickSink(&positionsOnly_);
 }
 
@@ -66,7 +61,7 @@ void ScrollBand::openSurface() {
     if (!surface) return;
     ticker_->setTickSink(nullptr);  // the tick thread stops before the switch
     surface_ = std::move(surface);
-    ticksDrawNatively_ = true;
+    ticker_->setEveryTickReported(false);
     ticker_->setTickSink(surface_.get());
     update();
 }
@@ -74,8 +69,8 @@ void ScrollBand::openSurface() {
 void ScrollBand::closeSurface() {
     if (!surface_) return;
     ticker_->setTickSink(nullptr);
-    ticksDrawNatively_ = false;
     surface_.reset();
+    ticker_->setEveryTickReported(true);
     ticker_->setTickSink(&positionsOnly_);
 }
 

@@ -10,12 +10,11 @@
 // only move the positions and the widget repaints itself after each tick.
 
 #include "core/scrolltext/band_ticker.h"
-#include "core/scrolltext/tick_clock.h"
+#include "core/threading/clock.h"
 #include "platform/platform.h"
 
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
 
 namespace vz {
@@ -24,7 +23,7 @@ class ScrollBand : public QWidget {
     Q_OBJECT
 public:
     // `clock` paces the ticks; the default is the steady clock.
-    explicit ScrollBand(Platform& platform, QWidget* parent = nullptr, TickClock* clock = nullptr);
+    explicit ScrollBand(Platform& platform, QWidget* parent = nullptr, Clock* clock = nullptr);
     ~ScrollBand() override;
 
     BandTicker& ticker() { return *ticker_; }
@@ -57,7 +56,7 @@ private:
     void closeSurface();
 
     Platform& platform_;
-    std::unique_ptr<TickClock> ownClock_;
+    std::unique_ptr<Clock> ownClock_;
     std::unique_ptr<BandTicker> ticker_;
     std::unique_ptr<BandSink> surface_;  // the native window, or null
     // Ticks without a native surface only move the positions.
@@ -67,8 +66,6 @@ private:
         void fill(const QRect&, const QColor&) override {}
         void blit(const QImage&, const QRect&, const QPoint&) override {}
     } positionsOnly_;
-    std::atomic<bool> updatePosted_{false};
-    std::atomic<bool> ticksDrawNatively_{false};
     BandLook look_;
     QString text_;
     bool native_ = false;  // a surface can be had for this widget's window

@@ -11,8 +11,7 @@ namespace vz {
 TrackBar::TrackBar(int min, int max, QWidget* parent) : TrackBar(Qt::Horizontal, min, max, parent) {}
 
 TrackBar::TrackBar(Qt::Orientation orientation, int min, int max, QWidget* parent) : QSlider(orientation, parent) {
-    if (max < min)
-        std::swap(min, max);
+    if (max < min) std::swap(min, max);
     setRange(min, max);
     setTickPosition(orientation == Qt::Vertical ? QSlider::TicksRight : QSlider::TicksBelow);
     setTickInterval(std::max(1, (max - min) / 10));
@@ -27,9 +26,7 @@ TrackBar::TrackBar(Qt::Orientation orientation, int min, int max, QWidget* paren
     }
 }
 
-QSize TrackBar::sizeHint() const {
-    return orientation() == Qt::Vertical ? QSize(30, 150) : QSize(150, 30);
-}
+QSize TrackBar::sizeHint() const { return orientation() == Qt::Vertical ? QSize(30, 150) : QSize(150, 30); }
 
 void TrackBar::keyPressEvent(QKeyEvent* event) {
     // Inverted controls also swap Left and Right; on a vertical track bar
@@ -72,12 +69,11 @@ void TrackBar::paintEvent(QPaintEvent*) {
     const int tickNear = (vertical ? handle.right() : handle.bottom()) + 2;
     const int tickFar = std::min((vertical ? width() : height()) - 1, tickNear + 3);
     auto tickAt = [&](int value) {
-        const int a = first + QStyle::sliderPositionFromValue(minimum(), maximum(), value, last - first,
-                                                              opt.upsideDown);
+        const int a =
+            first + QStyle::sliderPositionFromValue(minimum(), maximum(), value, last - first, opt.upsideDown);
         p.drawLine(at(a, tickNear), at(a, tickFar));
     };
-    for (qint64 v = minimum(); v <= maximum(); v += interval)
-        tickAt(int(v));
+    for (qint64 v = minimum(); v <= maximum(); v += interval) tickAt(int(v));
     tickAt(maximum());
 
     // Handle: a small rounded block, lighter while dragged.

@@ -15,8 +15,7 @@ namespace {
 const QString& uiFamily() {
     static const QString family = [] {
         const QString preferred = QStringLiteral("DejaVu Sans");
-        if (QFontDatabase::families().contains(preferred))
-            return preferred;
+        if (QFontDatabase::families().contains(preferred)) return preferred;
         return QApplication::font().family();
     }();
     return family;

@@ -63,7 +63,7 @@ TEST(AreaBetween, EveryDragDirectionGivesTheSameArea) {
         {{300, 200}, {100, 400}},  // down and left
     };
     for (const auto& d : drags) EXPECT_EQ(areaBetween(d.anchor, d.end), want);
-    EXPECT_EQ(areaBetween({50, 60}, {50, 60}), (Rect4{50, 60, 50, 60}));      // a click
+    EXPECT_EQ(areaBetween({50, 60}, {50, 60}), (Rect4{50, 60, 50, 60}));        // a click
     EXPECT_EQ(areaBetween({50, 60}, {-10, 2000}), (Rect4{-10, 60, 50, 2000}));  // a release outside
 }
 
@@ -194,7 +194,7 @@ TEST_F(AreaAndLockTest, TickFencesThePointerWhileLockedAndFreesItOtherwise) {
         bool locked;
         Rect4 area;
         QPoint pointer;
-        QRect fence;     // null: free
+        QRect fence;  // null: free
         QPoint after;
     } const cases[] = {
         {"primary", true, {0, 0, 1920, 1080}, {2500, 500}, Primary, {1919, 500}},
@@ -252,8 +252,8 @@ TEST_F(AreaAndLockTest, LockAndMouseAreaRoundTripThroughTheSettingsFile) {
     QFile file(c->settingsStore().path());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
-    for (const char* line : {"Cursorx0=10\r\n", "Cursory0=20\r\n", "Cursorx9=300\r\n", "Cursory9=400\r\n",
-                             "OptCursorLimit=1\r\n"})
+    for (const char* line :
+         {"Cursorx0=10\r\n", "Cursory0=20\r\n", "Cursorx9=300\r\n", "Cursory9=400\r\n", "OptCursorLimit=1\r\n"})
         EXPECT_TRUE(text.contains(line)) << line << "\n" << text.constData();
 
     // The next start: locked onto the saved area from the first tick on.

@@ -90,9 +90,18 @@ TEST_F(ControllerKeysTest, EachActionDoesWhatItsCommandDoes) {
     c->startDesktop();
     const Case cases[] = {
         {ShortcutAction::ToggleRun, [&] { return c->outputRunning(); }},
-        {ShortcutAction::ShowToolbar, [&] { return requests.contains({View::Toolbar, true}); }},
-        {ShortcutAction::ShowPreview, [&] { return requests.contains({View::Preview, true}); }},
-        {ShortcutAction::EnableOutput, [&] { return requests.contains({View::Output, false}); }},
+        {ShortcutAction::ShowToolbar,
+         [&] {
+             return requests.contains({View::Toolbar, true});
+         }},
+        {ShortcutAction::ShowPreview,
+         [&] {
+             return requests.contains({View::Preview, true});
+         }},
+        {ShortcutAction::EnableOutput,
+         [&] {
+             return requests.contains({View::Output, false});
+         }},
         {ShortcutAction::AutoHideToolbar, [&] { return c->autoHide(); }},
         {ShortcutAction::LockCursor, [&] { return c->cursorLock().locked(); }},
         {ShortcutAction::StopAll, [&] { return c->source() == Source::Stopped; }},
@@ -181,14 +190,19 @@ TEST_F(ControllerKeysTest, EachCombinationNotTakenIsToldWithItsOwnReason) {
     desktop.keysKeptBySystem = {combo(shortcut::Ctrl | shortcut::Alt | 0x70)};
     desktop.keysHeldElsewhere = {combo(CtrlF9)};
     start();
-    struct Case { ShortcutAction action; const char* line; };
+    struct Case {
+        ShortcutAction action;
+        const char* line;
+    };
     const Case cases[] = {
         {ShortcutAction::SendToOutput, "\"F13\" (Send to Second Monitor): this keyboard has no \"F13\" key."},
-        {ShortcutAction::ShowToolbar, "\"Ctrl+Alt+F1\" (Show Toolbar): the system keeps it for itself "
-                                      "(Ctrl+Alt+F1 to F12 switch to the text consoles), so it never reaches "
-                                      "Vivivoz."},
-        {ShortcutAction::StopAll, "\"Ctrl+F9\" (Stop All): another program or another shortcut of Vivivoz "
-                                  "already holds it."},
+        {ShortcutAction::ShowToolbar,
+         "\"Ctrl+Alt+F1\" (Show Toolbar): the system keeps it for itself "
+         "(Ctrl+Alt+F1 to F12 switch to the text consoles), so it never reaches "
+         "Vivivoz."},
+        {ShortcutAction::StopAll,
+         "\"Ctrl+F9\" (Stop All): another program or another shortcut of Vivivoz "
+         "already holds it."},
     };
     const QStringList told = toldAfterLoop();
     ASSERT_EQ(told.size(), 1);
@@ -220,11 +234,11 @@ protected:
         start();
         folder = dir.path() + QStringLiteral("/shots/");
         QDir().mkpath(folder);
-        ImageCaptureForm form = c->imageCaptureForm();
+        ImageCaptureForm form = c->imageCapture().form();
         form.folder = folder;
         form.typeEntry = 1;  // PNG
-        form.number = c->captureCounter();
-        c->setImageCaptureForm(form);
+        form.number = c->imageCapture().counter();
+        c->imageCapture().setForm(form);
     }
     // The desktop on the output: its picture is the primary monitor's frame.
     void showPicture(QRgb colour) {
@@ -242,7 +256,7 @@ protected:
 TEST_F(CaptureKeyTest, PressesWriteNumberedFilesOfTheOutputsPicture) {
     showPicture(qRgb(10, 200, 30));
     QVector<qint32> counters;
-    QObject::connect(c.get(), &Controller::captureCounterChanged, [&](qint32 n) { counters << n; });
+    QObject::connect(&c->imageCapture(), &ImageCapture::counterChanged, [&](qint32 n) { counters << n; });
     c->keys().toggleCaptureArmed(CtrlF10);
     ASSERT_TRUE(c->keys().captureArmed());
     ASSERT_TRUE(desktop.registeredKeys.contains(KeyBindings::kCaptureKeyId));
@@ -272,23 +286,23 @@ TEST_F(CaptureKeyTest, PressesWriteNumberedFilesOfTheOutputsPicture) {
 
 TEST_F(CaptureKeyTest, FailedWriteIsToldAndLeavesTheCounter) {
     showPicture(qRgb(1, 2, 3));
-    ImageCaptureForm form = c->imageCaptureForm();
+    ImageCaptureForm form = c->imageCapture().form();
     form.folder = dir.path() + QStringLiteral("/missing/");
     form.beep = true;
-    c->setImageCaptureForm(form);
+    c->imageCapture().setForm(form);
     const CaptureOutcome failed = c->captureImage();
     EXPECT_EQ(failed.status, CaptureOutcome::Status::WriteFailed);
     ASSERT_EQ(desktop.asked.size(), 1);
     EXPECT_TRUE(desktop.asked[0].startsWith(QStringLiteral("Cannot create file \""))) << desktop.asked[0].toStdString();
-    EXPECT_EQ(c->captureCounter(), 10);
+    EXPECT_EQ(c->imageCapture().counter(), 10);
     EXPECT_EQ(desktop.beeps, QVector<Prompter::Icon>{Prompter::Icon::Error});  // no capture beep
 
     // The next press, to a good folder, is not blocked and takes the same number.
     form.folder = folder;
-    c->setImageCaptureForm(form);
+    c->imageCapture().setForm(form);
     EXPECT_TRUE(c->captureImage().written());
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("image10.png")));
-    EXPECT_EQ(c->captureCounter(), 11);
+    EXPECT_EQ(c->imageCapture().counter(), 11);
     EXPECT_EQ(desktop.beeps.last(), Prompter::Icon::None);
 }
 
@@ -319,9 +333,9 @@ TEST_F(CaptureKeyTest, WritesWhatTheOutputShowsNotTheLiveSource) {
 
 TEST_F(CaptureKeyTest, HeldKeyOpensOneErrorBoxAtATime) {
     showPicture(qRgb(1, 2, 3));
-    ImageCaptureForm form = c->imageCaptureForm();
+    ImageCaptureForm form = c->imageCapture().form();
     form.folder = dir.path() + QStringLiteral("/missing/");
-    c->setImageCaptureForm(form);
+    c->imageCapture().setForm(form);
     c->keys().toggleCaptureArmed(CtrlF10);
     // The key repeats while the first box is up.
     platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(
@@ -338,7 +352,7 @@ TEST_F(CaptureKeyTest, HiddenOutputWritesNothingSilently) {
     c->setViewShown(View::Output, false);
     EXPECT_EQ(c->captureImage().status, CaptureOutcome::Status::OutputHidden);
     EXPECT_TRUE(desktop.asked.isEmpty());
-    EXPECT_EQ(c->captureCounter(), 10);
+    EXPECT_EQ(c->imageCapture().counter(), 10);
 }
 
 TEST_F(CaptureKeyTest, KeyHeldByAnActionIsReportedAndChangedKeyIsTakenAgain) {
@@ -380,13 +394,17 @@ TEST_F(CaptureKeyTest, ResetAllGivesBackAnArmedKey) {
 }
 
 TEST_F(ControllerKeysTest, StoredCaptureKeyTextStaysUntilTheKeyChanges) {
-    struct Case { const char* stored; quint16 key; const char* written; };
+    struct Case {
+        const char* stored;
+        quint16 key;
+        const char* written;
+    };
     const Case cases[] = {
         {"None", 0, "None"},
-        {"Ctrl+Foo", 0, "Ctrl+Foo"},         // a name we do not know
-        {"ctrl+f10", CtrlF10, "ctrl+f10"},   // another spelling of the same key
-        {"None", CtrlF10, "Ctrl+F10"},       // changed by the user
-        {"Ctrl+F10", 0, ""},                 // emptied by the user
+        {"Ctrl+Foo", 0, "Ctrl+Foo"},        // a name we do not know
+        {"ctrl+f10", CtrlF10, "ctrl+f10"},  // another spelling of the same key
+        {"None", CtrlF10, "Ctrl+F10"},      // changed by the user
+        {"Ctrl+F10", 0, ""},                // emptied by the user
     };
     for (const Case& k : cases) {
         writeConfig(QByteArray("[Options]\r\nHotKey=") + k.stored + "\r\n");
@@ -411,10 +429,19 @@ TEST_F(ControllerKeysTest, MonitorDetailsListTheOutputsForEachMonitorPlusOne) {
     const QStringList lines = c->monitorDetailsListing();
     const QString dots = QString(QStringLiteral(". ")).repeated(112) + QLatin1Char('.');
     const QStringList expected = {
-        QStringLiteral(" "), QStringLiteral("Monitor 1"), QStringLiteral("DP-1"), QStringLiteral("modesetting"),
-        QStringLiteral("Resolution 1920 x 1080"), QStringLiteral("Bits per pixels 24"), dots,
-        QStringLiteral(" "), QStringLiteral("Monitor 2"), QStringLiteral("Monitor isn't active"),
-        QStringLiteral("HDMI-1"), QString(), dots,
+        QStringLiteral(" "),
+        QStringLiteral("Monitor 1"),
+        QStringLiteral("DP-1"),
+        QStringLiteral("modesetting"),
+        QStringLiteral("Resolution 1920 x 1080"),
+        QStringLiteral("Bits per pixels 24"),
+        dots,
+        QStringLiteral(" "),
+        QStringLiteral("Monitor 2"),
+        QStringLiteral("Monitor isn't active"),
+        QStringLiteral("HDMI-1"),
+        QString(),
+        dots,
         QStringLiteral(" "),
     };
     EXPECT_EQ(lines, expected);

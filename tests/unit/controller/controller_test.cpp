@@ -37,15 +37,15 @@ const QRgb Red = qRgb(255, 0, 0), Blue = qRgb(0, 0, 255), Green = qRgb(0, 255, 0
 
 // What the windows would show, following the controller's signals.
 struct Views {
-    QImage output;            // the output's picture; a blank is an 8x8 black picture
-    int outputPictures = 0;   // pictures (scaled or not) handed to the output
-    int scaledPictures = 0;   // of them, already scaled for the output view
+    QImage output;           // the output's picture; a blank is an 8x8 black picture
+    int outputPictures = 0;  // pictures (scaled or not) handed to the output
+    int scaledPictures = 0;  // of them, already scaled for the output view
     CapturedFrame lastScaled;
     int fullBlanks = 0, lightBlanks = 0;
     QImage preview;
     int previewPictures = 0;
     int windowSourceLost = 0;
-    QVector<bool> running;    // every runningChanged
+    QVector<bool> running;  // every runningChanged
     QVector<OutputSurface> surfaces;
 
     void follow(Controller& c) {
@@ -585,10 +585,14 @@ TEST_F(ControllerTest, RunStopWithoutSourceOrHiddenOutputDoesNotRun) {
 // --- Update rate ----------------------------------------------------------------
 
 TEST_F(ControllerTest, UpdateRateSetsIntervalAndRaisesMaximum) {
-    struct Case { int rate; int interval; int max; };
+    struct Case {
+        int rate;
+        int interval;
+        int max;
+    };
     ASSERT_EQ(c->maxUpdateRate(), 5);
-    const Case cases[] = {{10, 100, 10}, {3, 333, 10}, {4, 250, 10}, {7, 142, 10}, {1, 1000, 10},
-                          {1000, 1, 1000}, {0, 1000, 1000}, {5000, 1, 1000}};
+    const Case cases[] = {{10, 100, 10}, {3, 333, 10},    {4, 250, 10},    {7, 142, 10},
+                          {1, 1000, 10}, {1000, 1, 1000}, {0, 1000, 1000}, {5000, 1, 1000}};
     for (const Case& k : cases) {
         c->setUpdateRate(k.rate);
         EXPECT_EQ(c->captureTimer.interval(), k.interval) << k.rate;
@@ -645,8 +649,8 @@ TEST_F(ControllerTest, ClipboardPictureGoesToTheOutputOnlyWhileTheSourceIsClipbo
         bool clipboardSource, running, previewShown;
         QString type;
         QByteArray bytes;
-        bool taken;           // the picture became the frame
-        int outputPictures;   // handed to the output
+        bool taken;          // the picture became the frame
+        int outputPictures;  // handed to the output
         int previewPictures;
     } cases[] = {
         {"picture while running", true, true, true, "image/png", encoded(picture, "PNG"), true, 1, 1},
@@ -660,7 +664,10 @@ TEST_F(ControllerTest, ClipboardPictureGoesToTheOutputOnlyWhileTheSourceIsClipbo
         views = Views();  // its connections stay
         showOutput();
         showPreview(k.previewShown);
-        if (k.clipboardSource) c->startClipboard(); else c->startDesktop();
+        if (k.clipboardSource)
+            c->startClipboard();
+        else
+            c->startDesktop();
         c->captureTimer.stop();
         if (k.running) c->toggleRun();
         ASSERT_EQ(c->outputRunning(), k.running);

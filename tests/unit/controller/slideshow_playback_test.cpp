@@ -19,15 +19,6 @@ namespace {
 
 using namespace vz::slideshow;
 
-class SteppedClock final : public TickClock {
-public:
-    explicit SteppedClock(const std::uint32_t& now) : now_(now) {}
-    std::uint32_t milliseconds() const override { return now_; }
-
-private:
-    const std::uint32_t& now_;
-};
-
 class SteppedTimer final : public PlaybackTimer {
 public:
     explicit SteppedTimer(std::function<void()> onTick) : onTick(std::move(onTick)) {}
@@ -63,7 +54,9 @@ protected:
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
         c->refreshMonitors();
         PlaybackServices s;
-        s.clock = std::make_unique<SteppedClock>(now);
+        auto clock = std::make_unique<ManualClock>(std::chrono::milliseconds(1000));
+        this->clock = clock.get();
+        s.clock = std::move(clock);
         auto pictures = std::make_unique<NamedPictures>();
         this->pictures = pictures.get();
         s.pictures = std::move(pictures);
@@ -83,8 +76,7 @@ protected:
                          [this](const QString&, const QString& text) { trayMessages << text; });
         QObject::connect(c.get(), &Controller::previewPicture, c.get(),
                          [this](const QImage& p) { previewed << p.text(QStringLiteral("path")); });
-        QObject::connect(c.get(), &Controller::outputSurfaceChanged, c.get(),
-                         [this](OutputSurface s) { surface = s; });
+        QObject::connect(c.get(), &Controller::outputSurfaceChanged, c.get(), [this](OutputSurface s) { surface = s; });
         c->setViewShown(View::Output, true);
     }
     void TearDown() override { c.reset(); }
@@ -92,7 +84,7 @@ protected:
     // Time passes in player ticks of 20 ms.
     void run(int ms) {
         for (int t = 0; t < ms; t += SlideshowPlayer::kTickMs) {
-            now += SlideshowPlayer::kTickMs;
+            clock->advance(std::chrono::milliseconds(SlideshowPlayer::kTickMs));
             for (SteppedTimer* timer : timers)
                 if (timer->active) timer->onTick();
         }
@@ -109,7 +101,7 @@ protected:
     FakeDesktop desktop;
     Platform platform;
     std::unique_ptr<Controller> c;
-    std::uint32_t now = 1000;
+    ManualClock* clock = nullptr;
     QVector<SteppedTimer*> timers;
     NamedPictures* pictures = nullptr;
     QStringList shown, previewed, trayMessages;
@@ -125,7 +117,7 @@ TEST_F(PlaybackTest, RunPlaysTheOpenedFileOnTheTransitionViewUntilStop) {
     run(20);
     EXPECT_EQ(surface, OutputSurface::Transition);
     EXPECT_EQ(pictures->lastBound, QSize(1280, 1004));  // decoded for the output's picture area
-    run(2000 * 3 + 300);  // 2 s a picture, Loop on: back to the first
+    run(2000 * 3 + 300);                                // 2 s a picture, Loop on: back to the first
     EXPECT_EQ(shown, QStringList({"/p/a.jpg", "/p/b.png", "/p/c.bmp", "/p/a.jpg"}));
     EXPECT_EQ(previewed, shown);  // the preview window follows
     for (int s : styles) EXPECT_TRUE(s >= 0 && s <= 161) << s;

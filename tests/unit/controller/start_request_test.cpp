@@ -78,7 +78,12 @@ TEST_F(StartRequestTest, EachSourceShowsTheOutputAndRuns) {
     StartRequest show = request(S::Slideshow);
     show.file = file("show.vsl", "5\r\nOn\r\n/pictures/a.jpg\r\n/pictures/b.jpg\r\n");
 
-    struct Case { const char* what; StartRequest r; Source source; SourceChoice choice; };
+    struct Case {
+        const char* what;
+        StartRequest r;
+        Source source;
+        SourceChoice choice;
+    };
     const Case cases[] = {
         {"desktop", request(S::Desktop), Source::Desktop, SourceChoice::Desktop},
         {"area", area, Source::Desktop, SourceChoice::Area},
@@ -128,7 +133,8 @@ TEST_F(StartRequestTest, ASlideshowLongerThanThePlayListPlaysItsStartAndTheTrayS
 TEST_F(StartRequestTest, TextPutsTheFilesBannerOverTheRunningSource) {
     c->carryOut(request(S::Desktop));
     StartRequest text = request(S::Text);
-    text.file = file("banner.sct", "[scroll]\ntext=Doors open at nine\nxinterval=20\nxstep=3\nxHeight=150\nposition=0\n");
+    text.file =
+        file("banner.sct", "[scroll]\ntext=Doors open at nine\nxinterval=20\nxstep=3\nxHeight=150\nposition=0\n");
     EXPECT_EQ(c->carryOut(text), QString());
     ASSERT_EQ(banners.size(), 1);
     EXPECT_EQ(banners[0].text, QStringLiteral("Doors open at nine"));
@@ -155,9 +161,9 @@ TEST_F(StartRequestTest, RequestThatCannotBeCarriedOutChangesNothing) {
         with(S::Window, QStringLiteral("no such window")),
         with(S::Window, QStringLiteral("0x999")),
         with(S::Slideshow, dir.filePath(QStringLiteral("missing.vsl"))),
-        with(S::Slideshow, dir.path()),                                    // a folder
-        with(S::Slideshow, QStringLiteral("/dev/zero")),                   // never ends
-        with(S::Slideshow, file("empty.vsl", "5\r\nOn\r\n")),              // no pictures
+        with(S::Slideshow, dir.path()),                        // a folder
+        with(S::Slideshow, QStringLiteral("/dev/zero")),       // never ends
+        with(S::Slideshow, file("empty.vsl", "5\r\nOn\r\n")),  // no pictures
         with(S::Text, dir.filePath(QStringLiteral("missing.sct"))),
         with(S::Text, QStringLiteral("/dev/zero")),
     };

@@ -5,8 +5,7 @@
 namespace vz {
 namespace {
 
-TEST(MonitorDetails, ListingOfTwoMonitorsAndAnInactiveOutput)
-{
+TEST(MonitorDetails, ListingOfTwoMonitorsAndAnInactiveOutput) {
     const QVector<OutputRecord> outputs = {
         {"DP-1", "modesetting", true, true, {1920, 1080}, 60.0, 24},
         {"HDMI-1", "modesetting", true, true, {1280, 1024}, 75.0, 24},
@@ -16,15 +15,31 @@ TEST(MonitorDetails, ListingOfTwoMonitorsAndAnInactiveOutput)
     const QString dots = QStringLiteral(". ").repeated(112) + ".";
     ASSERT_EQ(dots.size(), 225);
     const QStringList expected = {
-        " ", "Monitor 1", "DP-1", "modesetting", "Resolution 1920 x 1080", "Bits per pixels 24", dots,
-        " ", "Monitor 2", "HDMI-1", "modesetting", "Resolution 1280 x 1024", "Bits per pixels 24", dots,
-        " ", "Monitor 3", "Monitor isn't active", "VGA-1", "modesetting", dots,
+        " ",
+        "Monitor 1",
+        "DP-1",
+        "modesetting",
+        "Resolution 1920 x 1080",
+        "Bits per pixels 24",
+        dots,
+        " ",
+        "Monitor 2",
+        "HDMI-1",
+        "modesetting",
+        "Resolution 1280 x 1024",
+        "Bits per pixels 24",
+        dots,
+        " ",
+        "Monitor 3",
+        "Monitor isn't active",
+        "VGA-1",
+        "modesetting",
+        dots,
     };
     EXPECT_EQ(monitorDetailsListing(outputs, 2), expected);
 }
 
-TEST(MonitorDetails, RoundsWithoutAnOutputGiveOnlyTheBlankLine)
-{
+TEST(MonitorDetails, RoundsWithoutAnOutputGiveOnlyTheBlankLine) {
     const QVector<OutputRecord> one = {{"Virtual-1", "", true, true, {3200, 1080}, 0.0, 24}};
     const QStringList listing = monitorDetailsListing(one, 2);
     ASSERT_EQ(listing.size(), 7 + 2);

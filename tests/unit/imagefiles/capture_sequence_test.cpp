@@ -12,8 +12,7 @@ namespace {
 
 using Status = CaptureOutcome::Status;
 
-TEST(CaptureFileName, IsPlainConcatenation)
-{
+TEST(CaptureFileName, IsPlainConcatenation) {
     struct Case {
         QString folder, base;
         qint32 number;
@@ -34,8 +33,8 @@ TEST(CaptureFileName, IsPlainConcatenation)
     EXPECT_EQ(captureFolderText("/home/u/Shots"), "/home/u/Shots/");
     EXPECT_EQ(captureFolderText("/home/u/Shots/"), "/home/u/Shots/");
 
-    EXPECT_EQ(captureFileTypeEntries(), (QStringList{"JPG - JPG/JPEG Format", "PNG - Portable Network Graphics",
-                                                     "BMP - Windows Bitmap"}));
+    EXPECT_EQ(captureFileTypeEntries(),
+              (QStringList{"JPG - JPG/JPEG Format", "PNG - Portable Network Graphics", "BMP - Windows Bitmap"}));
     EXPECT_EQ(captureFileTypeOfEntry(1), ImageFileType::Png);
     EXPECT_EQ(captureFileTypeOfEntry(-1), std::nullopt);
 }
@@ -46,8 +45,7 @@ struct FakeWriter {
     bool fail = false;
     std::function<void()> during;  // runs in the middle of the write
 
-    CaptureSequence::Writer writer()
-    {
+    CaptureSequence::Writer writer() {
         return [this](const QImage&, ImageFileType, const QString& path, QString* error) {
             paths << path;
             if (during) during();
@@ -65,8 +63,7 @@ protected:
     CaptureFileRequest request{true, "/shots/", "image", 10, 0};
 };
 
-TEST_F(CaptureSequenceTest, WrittenFileAdvancesTheCounter)
-{
+TEST_F(CaptureSequenceTest, WrittenFileAdvancesTheCounter) {
     const CaptureOutcome out = sequence.capture(request, picture);
     EXPECT_TRUE(out.written());
     EXPECT_EQ(out.path, "/shots/image10.jpg");
@@ -80,8 +77,7 @@ TEST_F(CaptureSequenceTest, WrittenFileAdvancesTheCounter)
     EXPECT_EQ(sequence.counter(), 101);
 }
 
-TEST_F(CaptureSequenceTest, RefusedCapturesWriteNothingAndKeepTheCounter)
-{
+TEST_F(CaptureSequenceTest, RefusedCapturesWriteNothingAndKeepTheCounter) {
     struct Case {
         const char* what;
         CaptureFileRequest request;
@@ -91,15 +87,24 @@ TEST_F(CaptureSequenceTest, RefusedCapturesWriteNothingAndKeepTheCounter)
     };
     const Case cases[] = {
         {"output hidden", {false, "/shots/", "image", 10, 0}, picture, Status::OutputHidden, {}},
-        {"typed file type", {true, "/shots/", "image", 10, -1}, picture, Status::NoFileType,
+        {"typed file type",
+         {true, "/shots/", "image", 10, -1},
+         picture,
+         Status::NoFileType,
          "Choose a file type: JPG, PNG or BMP."},
         {"no picture yet", request, QImage(), Status::NoPicture,
          "The second display shows no picture yet: nothing was saved."},
         {"no folder", {true, "", "image", 10, 0}, picture, Status::NoFolder, "Choose a destination directory first."},
-        {"slash in the base", {true, "/shots/", "sub/image", 10, 0}, picture, Status::BadName,
+        {"slash in the base",
+         {true, "/shots/", "sub/image", 10, 0},
+         picture,
+         Status::BadName,
          "The file name \"sub/image\" must not contain \"/\"."},
-        {"last counter", {true, "/shots/", "image", std::numeric_limits<qint32>::max(), 0}, picture,
-         Status::LastNumber, "The counter cannot go past 2147483647: set a lower starting counter."},
+        {"last counter",
+         {true, "/shots/", "image", std::numeric_limits<qint32>::max(), 0},
+         picture,
+         Status::LastNumber,
+         "The counter cannot go past 2147483647: set a lower starting counter."},
     };
     for (const Case& c : cases) {
         const CaptureOutcome out = sequence.capture(c.request, c.picture);
@@ -112,8 +117,7 @@ TEST_F(CaptureSequenceTest, RefusedCapturesWriteNothingAndKeepTheCounter)
 
 // A failed write reports, keeps the counter, and does not block the next
 // capture.
-TEST_F(CaptureSequenceTest, FailedWriteClearsTheMarkAndKeepsTheCounter)
-{
+TEST_F(CaptureSequenceTest, FailedWriteClearsTheMarkAndKeepsTheCounter) {
     files.fail = true;
     const CaptureOutcome out = sequence.capture(request, picture);
     EXPECT_EQ(out.status, Status::WriteFailed);
@@ -129,8 +133,7 @@ TEST_F(CaptureSequenceTest, FailedWriteClearsTheMarkAndKeepsTheCounter)
 
 // A press that arrives while a file is being written is dropped: no second
 // file and no second step of the counter.
-TEST_F(CaptureSequenceTest, PressDuringAWriteIsDropped)
-{
+TEST_F(CaptureSequenceTest, PressDuringAWriteIsDropped) {
     CaptureOutcome nested;
     files.during = [&] {
         EXPECT_TRUE(sequence.inProgress());
@@ -142,8 +145,7 @@ TEST_F(CaptureSequenceTest, PressDuringAWriteIsDropped)
     EXPECT_EQ(sequence.counter(), 11);
 }
 
-TEST(CaptureSequenceFiles, WritesRealFilesAndReportsAMissingFolder)
-{
+TEST(CaptureSequenceFiles, WritesRealFilesAndReportsAMissingFolder) {
     QTemporaryDir dir;
     CaptureSequence sequence;
     QImage picture(8, 8, QImage::Format_RGB32);
@@ -158,8 +160,9 @@ TEST(CaptureSequenceFiles, WritesRealFilesAndReportsAMissingFolder)
 
     const CaptureOutcome out = sequence.capture({true, folder + "gone/", "image", 13, 1}, picture);
     EXPECT_EQ(out.status, Status::WriteFailed);
-    EXPECT_EQ(out.message, QStringLiteral("Cannot create file \"%1gone/image13.png\". The folder \"%1gone\" does not exist.")
-                               .arg(folder));
+    EXPECT_EQ(
+        out.message,
+        QStringLiteral("Cannot create file \"%1gone/image13.png\". The folder \"%1gone\" does not exist.").arg(folder));
     EXPECT_EQ(sequence.counter(), 13);
 }
 

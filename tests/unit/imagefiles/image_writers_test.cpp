@@ -24,8 +24,7 @@ namespace {
 
 // Gradients, hard edges and noise, at an odd width so that rows of 3-byte
 // pixels need padding in formats that pad.
-QImage testPicture(int width = 37, int height = 23)
-{
+QImage testPicture(int width = 37, int height = 23) {
     QImage image(width, height, QImage::Format_RGB32);
     std::mt19937 rng(7);
     for (int y = 0; y < height; ++y)
@@ -36,8 +35,7 @@ QImage testPicture(int width = 37, int height = 23)
     return image;
 }
 
-QImage decodeJpeg(const QByteArray& bytes)
-{
+QImage decodeJpeg(const QByteArray& bytes) {
     struct Error {
         jpeg_error_mgr manager;
         std::jmp_buf jump;
@@ -65,8 +63,7 @@ QImage decodeJpeg(const QByteArray& bytes)
     return image;
 }
 
-QByteArray encode(const QImage& picture, ImageFileType type)
-{
+QByteArray encode(const QImage& picture, ImageFileType type) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -75,15 +72,13 @@ QByteArray encode(const QImage& picture, ImageFileType type)
     return bytes;
 }
 
-QImage decode(const QByteArray& bytes, ImageFileType type)
-{
+QImage decode(const QByteArray& bytes, ImageFileType type) {
     if (type == ImageFileType::Jpeg) return decodeJpeg(bytes);
     return QImage::fromData(bytes, type == ImageFileType::Png ? "PNG" : "BMP").convertToFormat(QImage::Format_RGB32);
 }
 
 // Peak signal-to-noise ratio over the three channels; infinity when equal.
-double psnr(const QImage& a, const QImage& b)
-{
+double psnr(const QImage& a, const QImage& b) {
     double squares = 0;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
@@ -103,11 +98,11 @@ struct RoundTrip {
 
 class WriterRoundTrip : public testing::TestWithParam<RoundTrip> {};
 
-TEST_P(WriterRoundTrip, DecodesBackToTheFrame)
-{
+TEST_P(WriterRoundTrip, DecodesBackToTheFrame) {
     const RoundTrip c = GetParam();
     // Odd and tiny sizes, and a picture that is not 32-bit to begin with.
-    const QImage pictures[] = {testPicture(), testPicture(1, 1), testPicture(64, 48).convertToFormat(QImage::Format_RGB888),
+    const QImage pictures[] = {testPicture(), testPicture(1, 1),
+                               testPicture(64, 48).convertToFormat(QImage::Format_RGB888),
                                testPicture(20, 9).convertToFormat(QImage::Format_ARGB32)};
     for (const QImage& picture : pictures) {
         const QImage decoded = decode(encode(picture, c.type), c.type);
@@ -124,8 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Types, WriterRoundTrip,
                                          // rows fall far below.
                                          RoundTrip{ImageFileType::Jpeg, 28.0}));
 
-TEST(ImageWriters, FileHeadersAreTheStatedKinds)
-{
+TEST(ImageWriters, FileHeadersAreTheStatedKinds) {
     const QImage picture = testPicture();
 
     // JPEG: baseline (SOF0, no progressive SOF2), three components.
@@ -138,9 +132,9 @@ TEST(ImageWriters, FileHeadersAreTheStatedKinds)
     // PNG: colour type 2 (RGB), 8 bits, not interlaced.
     const QByteArray png = encode(picture, ImageFileType::Png);
     ASSERT_EQ(png.mid(12, 4), "IHDR");
-    EXPECT_EQ(quint8(png[24]), 8);   // bit depth
-    EXPECT_EQ(quint8(png[25]), 2);   // colour type
-    EXPECT_EQ(quint8(png[28]), 0);   // interlace
+    EXPECT_EQ(quint8(png[24]), 8);  // bit depth
+    EXPECT_EQ(quint8(png[25]), 2);  // colour type
+    EXPECT_EQ(quint8(png[28]), 0);  // interlace
     EXPECT_EQ(png.indexOf("tRNS"), -1);
 
     // BMP: 32 bits a pixel, uncompressed, bottom-up, sizes that add up.
@@ -158,8 +152,7 @@ TEST(ImageWriters, FileHeadersAreTheStatedKinds)
     EXPECT_EQ(qFromLittleEndian<quint32>(bmp.constData() + 54) & 0xFFFFFF, picture.pixel(0, 22) & 0xFFFFFF);
 }
 
-TEST(ImageWriters, EmptyPictureIsRefused)
-{
+TEST(ImageWriters, EmptyPictureIsRefused) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     for (ImageFileType type : {ImageFileType::Jpeg, ImageFileType::Png, ImageFileType::Bmp}) {
@@ -178,8 +171,7 @@ protected:
     QString path(const QString& name) const { return dir.filePath(name); }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
     // An earlier file under the name the test writes.
-    QString existing(const QString& name, const QByteArray& content)
-    {
+    QString existing(const QString& name, const QByteArray& content) {
         QFile file(path(name));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
@@ -187,8 +179,7 @@ protected:
     }
 };
 
-TEST_F(SaveImageFile, WritesAndReplaces)
-{
+TEST_F(SaveImageFile, WritesAndReplaces) {
     const QString target = existing("image10.png", "an older file");
 
     QString error;
@@ -197,8 +188,7 @@ TEST_F(SaveImageFile, WritesAndReplaces)
     EXPECT_EQ(entries(), QStringList{"image10.png"});  // no temporary file left
 }
 
-TEST_F(SaveImageFile, MissingFolderOrFolderNameGiveAMessageAndNoFile)
-{
+TEST_F(SaveImageFile, MissingFolderOrFolderNameGiveAMessageAndNoFile) {
     struct Case {
         QString target;
         QString reason;
@@ -216,8 +206,7 @@ TEST_F(SaveImageFile, MissingFolderOrFolderNameGiveAMessageAndNoFile)
     EXPECT_EQ(entries(), QStringList{});
 }
 
-TEST_F(SaveImageFile, ReadOnlyFolderGivesAMessageAndNoFile)
-{
+TEST_F(SaveImageFile, ReadOnlyFolderGivesAMessageAndNoFile) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     const QString folder = path("locked");
     ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
@@ -232,8 +221,7 @@ TEST_F(SaveImageFile, ReadOnlyFolderGivesAMessageAndNoFile)
 // A disk that fills up in the middle of the write: the file-size limit makes
 // every write past it fail as a full disk would. The file that was there
 // stays whole and no partial file or temporary file is left.
-TEST_F(SaveImageFile, WriteThatRunsOutOfSpaceLeavesNothingHalfWritten)
-{
+TEST_F(SaveImageFile, WriteThatRunsOutOfSpaceLeavesNothingHalfWritten) {
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -264,8 +252,7 @@ public:
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char*, qint64 size) override
-    {
+    qint64 writeData(const char*, qint64 size) override {
         if (size > room_) {
             setErrorString(QStringLiteral("No space left on device"));
             return -1;
@@ -278,8 +265,7 @@ private:
     qint64 room_;
 };
 
-TEST(ImageWriters, FailedDeviceWriteIsReported)
-{
+TEST(ImageWriters, FailedDeviceWriteIsReported) {
     for (ImageFileType type : {ImageFileType::Jpeg, ImageFileType::Png, ImageFileType::Bmp})
         for (qint64 room : {0, 100, 3000}) {
             FullDevice device(room);

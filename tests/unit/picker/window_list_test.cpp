@@ -30,12 +30,12 @@ TEST(ThumbnailSize, LongerSideIs120OtherInProportion) {
     const struct {
         QSize window, thumbnail;
     } cases[] = {
-        {{1920, 1080}, {120, 67}}, {{800, 600}, {120, 90}},  {{600, 800}, {90, 120}},
-        {{500, 500}, {120, 120}},  {{20, 20}, {120, 120}},   {{128, 120}, {120, 112}},
-        {{121, 1}, {120, 1}},      {{32767, 20}, {120, 1}},  {{0, 0}, {120, 120}},
-        {{32767, 32767}, {120, 120}},
+        {{1920, 1080}, {120, 67}}, {{800, 600}, {120, 90}},      {{600, 800}, {90, 120}}, {{500, 500}, {120, 120}},
+        {{20, 20}, {120, 120}},    {{128, 120}, {120, 112}},     {{121, 1}, {120, 1}},    {{32767, 20}, {120, 1}},
+        {{0, 0}, {120, 120}},      {{32767, 32767}, {120, 120}},
     };
-    for (const auto& c : cases) EXPECT_EQ(thumbnailSize(c.window), c.thumbnail) << c.window.width() << "x" << c.window.height();
+    for (const auto& c : cases)
+        EXPECT_EQ(thumbnailSize(c.window), c.thumbnail) << c.window.width() << "x" << c.window.height();
 }
 
 TEST(DistinctColours, CountsEveryRgbValueOnceIgnoringAlpha) {
@@ -107,7 +107,8 @@ TEST(Exclusions, DesktopPanelsTaskbarAndOwnWindowsAreNeverListed) {
 }
 
 TEST(Entry, SizeRulePlaceholderAndVanishedWindows) {
-    const WindowInfo info{.id = 5, .title = "Editor", .className = "Gedit", .processId = 9, .programPath = "/usr/bin/gedit"};
+    const WindowInfo info{
+        .id = 5, .title = "Editor", .className = "Gedit", .processId = 9, .programPath = "/usr/bin/gedit"};
     const struct {
         const char* what;
         QImage picture;
@@ -120,8 +121,16 @@ TEST(Entry, SizeRulePlaceholderAndVanishedWindows) {
         {"portrait", striped({600, 800}), false, true, false, {90, 120}},
         {"15 high, colourful", striped({300, 15}), false, false, false, {}},
         {"15 high, blank", solid({300, 15}, qRgb(0, 0, 0)), false, true, true, {120, 112}},
-        {"two colours", [] { QImage i = solid({50, 50}, qRgb(1, 1, 1)); i.setPixel(0, 0, qRgb(2, 2, 2)); return i; }(),
-         false, true, true, {120, 112}},
+        {"two colours",
+         [] {
+             QImage i = solid({50, 50}, qRgb(1, 1, 1));
+             i.setPixel(0, 0, qRgb(2, 2, 2));
+             return i;
+         }(),
+         false,
+         true,
+         true,
+         {120, 112}},
         {"no picture (minimised)", QImage(), false, true, true, {120, 112}},
         {"20 x 20", striped({20, 20}), false, true, false, {120, 120}},
         {"19 wide", striped({19, 40}), false, false, false, {}},

@@ -79,7 +79,8 @@ protected:
     std::unique_ptr<WindowThumbnails> make(std::atomic<int>* gate = nullptr, int redrawMs = 0) {
         auto open = [this, gate, redrawMs]() -> std::unique_ptr<Windows> {
             auto inner = platform.openWindows();
-            if (redrawMs) return std::make_unique<RedrawingWindows>(std::move(inner), std::chrono::milliseconds(redrawMs));
+            if (redrawMs)
+                return std::make_unique<RedrawingWindows>(std::move(inner), std::chrono::milliseconds(redrawMs));
             if (!gate) return inner;
             return std::make_unique<GatedWindows>(std::move(inner), *gate);
         };
@@ -199,7 +200,8 @@ TEST_F(ThumbnailsTest, ARebuildReplacesTheRunningOneAndStopDropsTheRest) {
 }
 
 TEST_F(ThumbnailsTest, WithoutAConnectionTheListIsEmptyAndComplete) {
-    WindowThumbnails t(WindowThumbnails::Mode::Worker, [] { return std::unique_ptr<Windows>(); }, nullptr, 1);
+    WindowThumbnails t(
+        WindowThumbnails::Mode::Worker, [] { return std::unique_ptr<Windows>(); }, nullptr, 1);
     bool finished = false;
     QObject::connect(&t, &WindowThumbnails::entriesReady, &t, [&] { t.take(received, finished); });
     t.rebuild();

@@ -11,8 +11,7 @@ namespace {
 
 using test::fakePictures;
 
-BandState makeBand(QSize size, const QStringList& items, int loopSpacing = 1, int spacing = 100)
-{
+BandState makeBand(QSize size, const QStringList& items, int loopSpacing = 1, int spacing = 100) {
     BandState band(fakePictures());
     band.setSize(size);
     band.setLoopSpacing(loopSpacing);
@@ -28,10 +27,15 @@ public:
     bool pending = false;
     int scrolled = 0, filledWidth = 0, blitWidth = 0;
     bool hasPendingRepaint() const override { return pending; }
-    void scrollLeft(int dx) override { scrolled += dx; ImageBandSink::scrollLeft(dx); }
-    void fill(const QRect& r, const QColor& c) override { filledWidth += r.width(); ImageBandSink::fill(r, c); }
-    void blit(const QImage& p, const QRect& s, const QPoint& d) override
-    {
+    void scrollLeft(int dx) override {
+        scrolled += dx;
+        ImageBandSink::scrollLeft(dx);
+    }
+    void fill(const QRect& r, const QColor& c) override {
+        filledWidth += r.width();
+        ImageBandSink::fill(r, c);
+    }
+    void blit(const QImage& p, const QRect& s, const QPoint& d) override {
         blitWidth += s.width();
         ImageBandSink::blit(p, s, d);
     }
@@ -39,8 +43,7 @@ public:
 };
 
 // One item of width 100 on a band 601 wide, LoopSpacing 1 (a 6-pixel gap).
-TEST(BandState, WorkedExample)
-{
+TEST(BandState, WorkedExample) {
     BandState band = makeBand({601, 20}, {"100x10"});
     ASSERT_EQ(band.loopSpacingPixels(), 6);
     ImageBandSink sink({601, 20});
@@ -51,11 +54,11 @@ TEST(BandState, WorkedExample)
     };
     // visible, headIndex, headOffset, tailIndex, tailOffset, headLoops, tailLoops
     const std::vector<Row> rows = {
-        {1, {1, 0, 1, 0, 1, 1, 0}, 0},      // left edge at x = 600
+        {1, {1, 0, 1, 0, 1, 1, 0}, 0},  // left edge at x = 600
         {105, {1, 0, 105, 0, 105, 1, 0}, 0},
-        {106, {2, 0, 0, 0, 106, 2, 0}, 0},  // second copy at x = 601, first ends at 595
-        {700, {7, 0, 64, 0, 700, 7, 0}, 0},   // a copy started every 106 ticks
-        {701, {6, 0, 65, 0, 595, 7, 1}, 1},   // the first copy has left at x = 0
+        {106, {2, 0, 0, 0, 106, 2, 0}, 0},   // second copy at x = 601, first ends at 595
+        {700, {7, 0, 64, 0, 700, 7, 0}, 0},  // a copy started every 106 ticks
+        {701, {6, 0, 65, 0, 595, 7, 1}, 1},  // the first copy has left at x = 0
     };
     int tick = 0;
     for (const Row& row : rows) {
@@ -70,11 +73,10 @@ TEST(BandState, WorkedExample)
     }
 }
 
-TEST(BandState, StepKeepsItsLowEightBitsAndZeroBecomesOne)
-{
+TEST(BandState, StepKeepsItsLowEightBitsAndZeroBecomesOne) {
     BandState band(fakePictures());
-    for (auto [assigned, stored] : std::vector<std::pair<unsigned, int>>{
-             {0, 1}, {1, 1}, {255, 255}, {256, 1}, {300, 44}, {0x10005, 5}}) {
+    for (auto [assigned, stored] :
+         std::vector<std::pair<unsigned, int>>{{0, 1}, {1, 1}, {255, 255}, {256, 1}, {300, 44}, {0x10005, 5}}) {
         band.setStep(assigned);
         EXPECT_EQ(band.step(), stored) << assigned;
     }
@@ -82,8 +84,7 @@ TEST(BandState, StepKeepsItsLowEightBitsAndZeroBecomesOne)
 
 // After every tick, the picture made by scrolling and drawing only the
 // uncovered strip must equal a full repaint at the same positions.
-TEST(BandState, ScrollingAndStripDrawingMatchAFullRepaint)
-{
+TEST(BandState, ScrollingAndStripDrawingMatchAFullRepaint) {
     struct Case {
         const char* name;
         QSize band;
@@ -121,8 +122,7 @@ TEST(BandState, ScrollingAndStripDrawingMatchAFullRepaint)
     }
 }
 
-TEST(BandState, AShortTextRepeatsEvenlyAndATallTextShowsItsMiddle)
-{
+TEST(BandState, AShortTextRepeatsEvenlyAndATallTextShowsItsMiddle) {
     BandState band = makeBand({601, 10}, {"30x30"});
     ImageBandSink sink({601, 10});
     for (int t = 0; t < 700; ++t) band.tick(sink);
@@ -136,8 +136,7 @@ TEST(BandState, AShortTextRepeatsEvenlyAndATallTextShowsItsMiddle)
                 ASSERT_EQ(sink.image().pixel(x + dx, y), reference.image().pixel(dx, y + 10)) << x;
 }
 
-TEST(BandState, PendingRepaintRedrawsEverythingInsteadOfScrolling)
-{
+TEST(BandState, PendingRepaintRedrawsEverythingInsteadOfScrolling) {
     BandState band = makeBand({200, 10}, {"50x10"});
     CountingSink sink({200, 10});
     band.tick(sink);
@@ -148,8 +147,7 @@ TEST(BandState, PendingRepaintRedrawsEverythingInsteadOfScrolling)
     EXPECT_EQ(sink.filledWidth, 200);
 }
 
-TEST(BandState, PositionsSurviveDeactivationAndTextChanges)
-{
+TEST(BandState, PositionsSurviveDeactivationAndTextChanges) {
     int built = 0;
     BandState band(fakePictures(&built));
     band.setSize({601, 20});
@@ -181,8 +179,7 @@ TEST(BandState, PositionsSurviveDeactivationAndTextChanges)
     EXPECT_EQ(band.positions().headLoops, before.headLoops + 1);
 }
 
-TEST(BandState, RelayoutKeepsTheNewestCopyAndCountsOnlyStartedCopies)
-{
+TEST(BandState, RelayoutKeepsTheNewestCopyAndCountsOnlyStartedCopies) {
     BandState band = makeBand({601, 20}, {"100x10"});
     ImageBandSink sink({601, 20});
     for (int t = 0; t < 300; ++t) band.tick(sink);  // copies at distances 300, 194, 88

@@ -10,8 +10,7 @@ namespace vz::test {
 
 class FakePicture : public ItemPicture {
 public:
-    FakePicture(QSize size, int seed) : image_(size, QImage::Format_RGB32)
-    {
+    FakePicture(QSize size, int seed) : image_(size, QImage::Format_RGB32) {
         for (int y = 0; y < size.height(); ++y)
             for (int x = 0; x < size.width(); ++x)
                 image_.setPixel(x, y, qRgb((x * 7 + seed * 50) & 0xFF, (x >> 5) & 0xFF, (y * 9 + seed) & 0xFF));
@@ -25,8 +24,7 @@ private:
 };
 
 // Pictures whose size is given by the item's text, "WIDTHxHEIGHT".
-inline PictureFactory fakePictures(int* built = nullptr)
-{
+inline PictureFactory fakePictures(int* built = nullptr) {
     return [built](const QString& text, const BandLook&) -> std::unique_ptr<ItemPicture> {
         if (built) ++*built;
         const QStringList parts = text.split(u'x');

@@ -10,8 +10,7 @@
 namespace vz {
 namespace {
 
-BandLook look(bool rightToLeft = false)
-{
+BandLook look(bool rightToLeft = false) {
     BandLook l;
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(14);
@@ -22,16 +21,14 @@ BandLook look(bool rightToLeft = false)
     return l;
 }
 
-bool hasInk(const QImage& image, const QRect& area)
-{
+bool hasInk(const QImage& image, const QRect& area) {
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
     return false;
 }
 
-TEST(TextPicture, MeasuresTheTextPlusHalfAnAverageCharacterEachSide)
-{
+TEST(TextPicture, MeasuresTheTextPlusHalfAnAverageCharacterEachSide) {
     const BandLook l = look();
     TextPicture picture(QStringLiteral("Hello"), l);
     const QFontMetricsF metrics(l.font);
@@ -54,8 +51,7 @@ TEST(TextPicture, MeasuresTheTextPlusHalfAnAverageCharacterEachSide)
 
 // Tiles must join without seams: the tiled picture equals the text drawn in
 // one go.
-TEST(TextPicture, TilesJoinIntoTheWholeText)
-{
+TEST(TextPicture, TilesJoinIntoTheWholeText) {
     BandLook l = look();
     QString text;
     for (int i = 0; i < 40; ++i) text += QStringLiteral("Scrolling text %1 — ").arg(i);
@@ -103,10 +99,9 @@ TEST(TextPicture, TilesJoinIntoTheWholeText)
     EXPECT_TRUE(unbroken);
 }
 
-TEST(TextPicture, RightToLeftAndComplexScriptsAreShaped)
-{
-    for (const QString& text : {QStringLiteral("שלום עולם"), QStringLiteral("مرحبا بالعالم"),
-                                QStringLiteral("abc אבג 123")}) {
+TEST(TextPicture, RightToLeftAndComplexScriptsAreShaped) {
+    for (const QString& text :
+         {QStringLiteral("שלום עולם"), QStringLiteral("مرحبا بالعالم"), QStringLiteral("abc אבג 123")}) {
         SCOPED_TRACE(text.toStdString());
         TextPicture rtl(text, look(true));
         TextPicture ltr(text, look(false));
@@ -118,8 +113,7 @@ TEST(TextPicture, RightToLeftAndComplexScriptsAreShaped)
     EXPECT_NE(TextPicture(mixed, look(true)).toImage(), TextPicture(mixed, look(false)).toImage());
 }
 
-TEST(TextPicture, VeryLongTextsAreCutAtTheLimitWithoutSplittingAPair)
-{
+TEST(TextPicture, VeryLongTextsAreCutAtTheLimitWithoutSplittingAPair) {
     QString text(TextPicture::MaxTextLength - 1, u'x');
     text += QString::fromUcs4(U"\U0001F600");
     TextPicture picture(text, look());
@@ -127,8 +121,7 @@ TEST(TextPicture, VeryLongTextsAreCutAtTheLimitWithoutSplittingAPair)
 }
 
 // 100,000 characters: some 800,000 pixels wide, rendered a tile at a time.
-TEST(TextPicture, AHundredThousandCharacterTextScrolls)
-{
+TEST(TextPicture, AHundredThousandCharacterTextScrolls) {
     QString text;
     while (text.size() < 100000) text += QStringLiteral("The quick brown fox jumps over the lazy dog. ");
     text.truncate(100000);

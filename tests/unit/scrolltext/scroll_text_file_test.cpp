@@ -11,21 +11,18 @@
 namespace vz {
 namespace {
 
-QByteArray readAll(const QString& path)
-{
+QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
+void writeAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
-ScrollTextSettings read(const QByteArray& bytes, ScrollTextSettings onto = {})
-{
+ScrollTextSettings read(const QByteArray& bytes, ScrollTextSettings onto = {}) {
     IniDocument doc = scrollTextDocument();
     doc.parse(bytes);
     applyScrollText(doc, onto);
@@ -38,8 +35,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(ScrollTextFile, SavingHelloFromAFreshDialogWritesTheSeventeenKeys)
-{
+TEST_F(ScrollTextFile, SavingHelloFromAFreshDialogWritesTheSeventeenKeys) {
     ScrollTextSettings s;
     s.text = QStringLiteral("Hello");
     QString error;
@@ -50,8 +46,7 @@ TEST_F(ScrollTextFile, SavingHelloFromAFreshDialogWritesTheSeventeenKeys)
               "fname=MS Sans Serif\r\nfpitch=-16777208\r\nfsize=8\r\nfs1=0\r\nfs2=0\r\nfs3=0\r\nfs4=0\r\n\r\n");
 }
 
-TEST_F(ScrollTextFile, RoundTripKeepsEverythingButSurroundingBlanks)
-{
+TEST_F(ScrollTextFile, RoundTripKeepsEverythingButSurroundingBlanks) {
     ScrollTextSettings s;
     s.text = QStringLiteral("  Grüße, שלום & 100%  ");
     s.panelColour = 255;
@@ -78,8 +73,7 @@ TEST_F(ScrollTextFile, RoundTripKeepsEverythingButSurroundingBlanks)
 // A lone CR ends a line wherever the text comes from, so the value never
 // holds one: the writer would turn it into a blank and the text would change
 // on save and reopen.
-TEST_F(ScrollTextFile, ALoneCrEndsTheTextAndSaveAndReopenKeepIt)
-{
+TEST_F(ScrollTextFile, ALoneCrEndsTheTextAndSaveAndReopenKeepIt) {
     const QByteArray file("[scroll]\r\ntext=Hello\r972\r\n");
     EXPECT_EQ(read(file).text, QStringLiteral("Hello"));
     writeAll(path("cr.sct"), file);
@@ -94,8 +88,7 @@ TEST_F(ScrollTextFile, ALoneCrEndsTheTextAndSaveAndReopenKeepIt)
     EXPECT_TRUE(readAll(path("cr.sct")).startsWith("[scroll]\r\ntext=Hello\r\n972\r\n"));
 }
 
-TEST_F(ScrollTextFile, ReadingRules)
-{
+TEST_F(ScrollTextFile, ReadingRules) {
     ScrollTextSettings defaults;  // what a file without the section gives
     defaults.panelColour = 8421504;
     defaults.fontColour = 0;
@@ -123,8 +116,7 @@ TEST_F(ScrollTextFile, ReadingRules)
         {"garbage numbers take the defaults",
          "[scroll]\nxinterval=ten\nxstep=1.5\nxHeight=\nbackcolor=0x\nposition=yes\nfsize=99999999999\n",
          [](ScrollTextSettings&) {}},
-        {"out of range is clamped",
-         "[scroll]\nxinterval=0\nxstep=100000\nxHeight=500\nheight=100000\n",
+        {"out of range is clamped", "[scroll]\nxinterval=0\nxstep=100000\nxHeight=500\nheight=100000\n",
          [](ScrollTextSettings& s) {
              s.interval = 1;
              s.step = 300;
@@ -147,7 +139,9 @@ TEST_F(ScrollTextFile, ReadingRules)
         {"not UTF-8", "[scroll]\ntext=caf\xe9 cr\xe8me\n",
          [](ScrollTextSettings& s) { s.text = QStringLiteral("café crème"); }},
         // Written on Windows: 0x80..0x9F are Windows-1252 characters, not controls.
-        {"Windows-1252", "[scroll]\ntext=\x93Sale\x94 \x96 20\x80 \x85 \x8Akoda \x9E" "e\x9F\n",
+        {"Windows-1252",
+         "[scroll]\ntext=\x93Sale\x94 \x96 20\x80 \x85 \x8Akoda \x9E"
+         "e\x9F\n",
          [](ScrollTextSettings& s) { s.text = QStringLiteral("“Sale” – 20€ … Škoda žeŸ"); }},
         {"style flags", "[scroll]\nfs1=1\nfs2=1\nfs3=2\nfs4=0\n",
          [](ScrollTextSettings& s) { s.bold = s.italic = true; }},
@@ -160,8 +154,7 @@ TEST_F(ScrollTextFile, ReadingRules)
     }
 }
 
-TEST_F(ScrollTextFile, StyleFlagsOnlyAddToTheCurrentStyle)
-{
+TEST_F(ScrollTextFile, StyleFlagsOnlyAddToTheCurrentStyle) {
     ScrollTextSettings bold;
     bold.bold = true;
     bold.underline = true;
@@ -181,8 +174,7 @@ TEST_F(ScrollTextFile, StyleFlagsOnlyAddToTheCurrentStyle)
     EXPECT_TRUE(bandLook(plain).font.italic());
 }
 
-TEST_F(ScrollTextFile, SavingOverAFileKeepsItsOtherSectionsAndKeysInPlace)
-{
+TEST_F(ScrollTextFile, SavingOverAFileKeepsItsOtherSectionsAndKeysInPlace) {
     writeAll(path("old.sct"),
              "; made by hand\r\n[first]\r\na=1\r\n[Scroll]\r\nxstep=7\r\nmine=kept\r\n[last]\r\nb=2\r\n");
     ScrollTextSettings s;
@@ -193,8 +185,7 @@ TEST_F(ScrollTextFile, SavingOverAFileKeepsItsOtherSectionsAndKeysInPlace)
     EXPECT_TRUE(out.endsWith("fs4=0\r\n\r\n[last]\r\nb=2\r\n\r\n"));
 }
 
-TEST_F(ScrollTextFile, FilesThatCannotBeReadOrWrittenGiveTheMessage)
-{
+TEST_F(ScrollTextFile, FilesThatCannotBeReadOrWrittenGiveTheMessage) {
     ScrollTextSettings s;
     QString error;
     // A folder where the file should be: cannot be opened.
@@ -217,10 +208,9 @@ TEST_F(ScrollTextFile, FilesThatCannotBeReadOrWrittenGiveTheMessage)
     EXPECT_EQ(s.step, 4);
 }
 
-TEST(ScrollTextLook, ColoursAndFont)
-{
-    EXPECT_EQ(colourFromValue(-16777208), QColor(Qt::black));     // window text
-    EXPECT_EQ(colourFromValue(-16777211), QColor(Qt::white));     // window
+TEST(ScrollTextLook, ColoursAndFont) {
+    EXPECT_EQ(colourFromValue(-16777208), QColor(Qt::black));        // window text
+    EXPECT_EQ(colourFromValue(-16777211), QColor(Qt::white));        // window
     EXPECT_EQ(colourFromValue(10456972), QColor(0x8C, 0x8F, 0x9F));  // 0x9F8F8C: low byte red
     EXPECT_EQ(valueFromColour(QColor(0x8C, 0x8F, 0x9F)), 10456972);
 
@@ -230,9 +220,8 @@ TEST(ScrollTextLook, ColoursAndFont)
     EXPECT_EQ(bandLook(s).font.pixelSize(), 11);
 }
 
-TEST(ScrollTextForm, HeightRule)
-{
-    using namespace scrolltextform;
+TEST(ScrollTextForm, HeightRule) {
+    using namespace scrolltext;
     struct Row {
         int position, banner, preview;
         const char* label;
@@ -249,13 +238,12 @@ TEST(ScrollTextForm, HeightRule)
     EXPECT_EQ(previewTopAfterTextChange(20), 95);
 }
 
-TEST(ScrollTextForm, ExactlyOneEdgeIsTicked)
-{
-    scrolltextform::EdgeChoice edge;
+TEST(ScrollTextForm, ExactlyOneEdgeIsTicked) {
+    scrolltext::EdgeChoice edge;
     EXPECT_TRUE(edge.bottom());
     // Every click sequence of length 4: never both, never neither.
     for (int sequence = 0; sequence < 16; ++sequence) {
-        scrolltextform::EdgeChoice e;
+        scrolltext::EdgeChoice e;
         for (int i = 0; i < 4; ++i) {
             const bool wasTop = e.top();
             const bool clickTop = (sequence >> i) & 1;
@@ -267,11 +255,10 @@ TEST(ScrollTextForm, ExactlyOneEdgeIsTicked)
             ASSERT_NE(e.top(), wasTop);  // a click always changes the state
         }
     }
-    EXPECT_EQ(scrolltextform::EdgeChoice::caption(true), QStringLiteral("On"));
+    EXPECT_EQ(scrolltext::EdgeChoice::caption(true), QStringLiteral("On"));
 }
 
-TEST_F(ScrollTextFile, CustomColoursPersistInTheirLineFormat)
-{
+TEST_F(ScrollTextFile, CustomColoursPersistInTheirLineFormat) {
     EXPECT_FALSE(loadCustomColours(path(CustomColoursFileName)).has_value());
     CustomColours colours;
     colours[0] = 0x0000ff;  // red

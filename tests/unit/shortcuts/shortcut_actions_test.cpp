@@ -10,8 +10,7 @@
 namespace vz {
 namespace {
 
-TEST(ShortcutActions, StoredKeysRoundTripThroughTheSettingsFile)
-{
+TEST(ShortcutActions, StoredKeysRoundTripThroughTheSettingsFile) {
     IniDocument empty;
     EXPECT_EQ(readShortcutKeys(empty), ShortcutKeys{});  // no file: no keys
 
@@ -32,8 +31,7 @@ TEST(ShortcutActions, StoredKeysRoundTripThroughTheSettingsFile)
     EXPECT_EQ(readShortcutKeys(doc), keys);
 }
 
-TEST(ShortcutActions, PrintoutOfKnownKeys)
-{
+TEST(ShortcutActions, PrintoutOfKnownKeys) {
     ShortcutKeys keys{};
     keys[size_t(ShortcutAction::SendToOutput)] = shortcutFromText(u"Ctrl+F1");
     keys[size_t(ShortcutAction::ToggleRun)] = shortcutFromText(u"Ctrl+F2");
@@ -45,24 +43,33 @@ TEST(ShortcutActions, PrintoutOfKnownKeys)
         "Vivivoz - ShortCuts    ( 03/05/24 14:07:09 )",
         "________________________________________________________",
         " ",
-        "  Ctrl+F1 : Send to Second Monitor", " ",
-        "  Ctrl+F2 : Automatically Send", " ",
-        "  None : Enable Secondary Monitor ", " ",
-        "  None : Stop All ", " ",
-        "  None : Lock Cursor Onto Screen ", " ",
+        "  Ctrl+F1 : Send to Second Monitor",
         " ",
-        "  Shift+Ctrl+Up : Increase Screen Update Rate ", " ",
-        "  None : Decrease Screen Update Rate ", " ",
-        "  None : Show Toolbar ", " ",
-        "  None : Show Preview ", " ",
-        "  Alt+H : Auto Hide Toolbar ", " ",
+        "  Ctrl+F2 : Automatically Send",
+        " ",
+        "  None : Enable Secondary Monitor ",
+        " ",
+        "  None : Stop All ",
+        " ",
+        "  None : Lock Cursor Onto Screen ",
+        " ",
+        " ",
+        "  Shift+Ctrl+Up : Increase Screen Update Rate ",
+        " ",
+        "  None : Decrease Screen Update Rate ",
+        " ",
+        "  None : Show Toolbar ",
+        " ",
+        "  None : Show Preview ",
+        " ",
+        "  Alt+H : Auto Hide Toolbar ",
+        " ",
     };
     EXPECT_EQ(shortcutPrintout(keys, "03/05/24 14:07:09"), expected);
     EXPECT_EQ(expected[2].size(), 56);
 }
 
-TEST(ShortcutActions, PrintoutStampHasNoTimeZone)
-{
+TEST(ShortcutActions, PrintoutStampHasNoTimeZone) {
     const QDateTime when(QDate(2024, 5, 3), QTime(14, 7, 9));
     const QString stamp = shortcutPrintoutStamp(when, QLocale(QLocale::English, QLocale::UnitedKingdom));
     EXPECT_EQ(stamp, "03/05/2024 14:07:09");
@@ -78,13 +85,11 @@ struct FakeRate : UpdateRateTarget {
 
     int rate() const override { return value; }
     int maxRate() const override { return maximum; }
-    void setRate(int r) override
-    {
+    void setRate(int r) override {
         value = r;
         if (value >= maximum) maximum = value;  // as the rate box's change does
     }
-    bool confirmAboveMaximum(const QString& text) override
-    {
+    bool confirmAboveMaximum(const QString& text) override {
         EXPECT_EQ(text, UpdateRateKeys::warningText());
         ++questions;
         if (whileAsking) whileAsking();
@@ -92,8 +97,7 @@ struct FakeRate : UpdateRateTarget {
     }
 };
 
-TEST(UpdateRateKeys, IncreaseAndDecrease)
-{
+TEST(UpdateRateKeys, IncreaseAndDecrease) {
     struct Case {
         const char* what;
         int rate, maximum;
@@ -129,8 +133,7 @@ TEST(UpdateRateKeys, IncreaseAndDecrease)
     EXPECT_EQ(target.value, 1);
 }
 
-TEST(UpdateRateKeys, PressWhileTheWarningIsUpIsIgnored)
-{
+TEST(UpdateRateKeys, PressWhileTheWarningIsUpIsIgnored) {
     FakeRate target;
     target.value = target.maximum = 30;
     target.answer = true;

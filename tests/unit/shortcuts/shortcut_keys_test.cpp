@@ -45,8 +45,7 @@ const KeyCase kKeys[] = {
     {"Ctrl+\\", 0x40DC, 0x5c},
 };
 
-TEST(ShortcutKeys, TextValueAndKeysymAreOneTable)
-{
+TEST(ShortcutKeys, TextValueAndKeysymAreOneTable) {
     for (const KeyCase& k : kKeys) {
         EXPECT_EQ(shortcutFromText(QString::fromLatin1(k.text)), k.value) << k.text;
         EXPECT_EQ(shortcutToText(k.value), QString::fromLatin1(k.text)) << k.text;
@@ -55,8 +54,7 @@ TEST(ShortcutKeys, TextValueAndKeysymAreOneTable)
     }
 }
 
-TEST(ShortcutKeys, TextThatNamesNoKeyIsZero)
-{
+TEST(ShortcutKeys, TextThatNamesNoKeyIsZero) {
     for (const char* text : {"", "None", "Ctrl+", "Ctrl+None", "Ctrl+Foo", "F25", "Shift"})
         EXPECT_EQ(shortcutFromText(QString::fromLatin1(text)), 0) << text;
     EXPECT_EQ(shortcutToText(0), "");
@@ -65,15 +63,13 @@ TEST(ShortcutKeys, TextThatNamesNoKeyIsZero)
     EXPECT_EQ(shortcutKeysym(0), 0u);
 }
 
-TEST(ShortcutKeys, PrefixesInAnyOrderAndCaseComeOutInTheFixedOrder)
-{
+TEST(ShortcutKeys, PrefixesInAnyOrderAndCaseComeOutInTheFixedOrder) {
     EXPECT_EQ(shortcutFromText(u"Alt+Ctrl+Shift+X"), Shift | Ctrl | Alt | 'X');
     EXPECT_EQ(shortcutToText(shortcutFromText(u"alt+shift+x")), "Shift+Alt+X");
     EXPECT_EQ(shortcutFromText(u"ctrl+f11"), 16506);
 }
 
-TEST(ShortcutKeys, XKeyPressesIgnoreLocksAndCase)
-{
+TEST(ShortcutKeys, XKeyPressesIgnoreLocksAndCase) {
     const unsigned numLock = 1u << 4;
     EXPECT_EQ(shortcutXModifiers(Shift | Ctrl | Alt), XShiftMask | XControlMask | XMod1Mask);
     EXPECT_EQ(shortcutFromXKey('A', XShiftMask | XLockMask | numLock), Shift | 'A');
@@ -81,8 +77,7 @@ TEST(ShortcutKeys, XKeyPressesIgnoreLocksAndCase)
     EXPECT_EQ(shortcutFromXKey(0xffe3, XControlMask), 0);            // Control_L alone is no shortcut
 }
 
-TEST(ShortcutKeys, QtKeys)
-{
+TEST(ShortcutKeys, QtKeys) {
     EXPECT_EQ(shortcutFromQtKey(Qt::Key_F11, Qt::ControlModifier), 16506);
     EXPECT_EQ(shortcutFromQtKey(Qt::Key_Minus, Qt::KeypadModifier), 0x6D);
     EXPECT_EQ(shortcutFromQtKey(Qt::Key_Minus, Qt::NoModifier), 0xBD);
@@ -96,8 +91,7 @@ TEST(ShortcutKeys, QtKeys)
 // A key pressed in an entry box: the keysyms of the pressed key (unshifted
 // first) name it; Qt's key, which carries the shifted symbol, only when they
 // do not.
-TEST(ShortcutKeys, KeyPressIsTheKeyNotItsShiftedSymbol)
-{
+TEST(ShortcutKeys, KeyPressIsTheKeyNotItsShiftedSymbol) {
     struct Case {
         const char* what;
         std::vector<std::uint32_t> keysyms;
@@ -121,8 +115,7 @@ TEST(ShortcutKeys, KeyPressIsTheKeyNotItsShiftedSymbol)
             << c.what;
 }
 
-TEST(ShortcutKeys, LockVariants)
-{
+TEST(ShortcutKeys, LockVariants) {
     const unsigned num = 1u << 4, caps = XLockMask, scroll = 1u << 7;
     EXPECT_EQ(lockModifierVariants(num, caps, 0), (std::vector<unsigned>{0, num, caps, num | caps}));
     EXPECT_EQ(lockModifierVariants(num, caps, scroll).size(), 8u);

@@ -87,8 +87,7 @@ TEST(PictureDecoder, HonoursExifOrientation) {
     const QImage source = quadrants(QSize(64, 32));
     // What the viewer sees for each orientation value.
     const std::array<QRgb, 4> expected[] = {
-        {R, G, B, W}, {G, R, W, B}, {W, B, G, R}, {B, W, R, G},
-        {R, B, G, W}, {B, R, W, G}, {W, G, B, R}, {G, W, R, B},
+        {R, G, B, W}, {G, R, W, B}, {W, B, G, R}, {B, W, R, G}, {R, B, G, W}, {B, R, W, G}, {W, G, B, R}, {G, W, R, B},
     };
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const QByteArray bytes = encodeJpeg(source, {95, false, false, orientation});
@@ -162,9 +161,8 @@ TEST(PictureDecoder, BadInputsGiveAMessageNamingTheFile) {
     // The scan limit on its own: a normal progressive file has about ten scans.
     DecodeLimits fewScans;
     fewScans.maxJpegScans = 3;
-    const DecodedPicture progressive =
-        decodePictureData(encodeJpeg(quadrants(QSize(32, 32)), {90, true, false, 0}), FileKind::Jpeg, {}, "p",
-                          fewScans);
+    const DecodedPicture progressive = decodePictureData(encodeJpeg(quadrants(QSize(32, 32)), {90, true, false, 0}),
+                                                         FileKind::Jpeg, {}, "p", fewScans);
     EXPECT_TRUE(progressive.error.contains("more than 3 scans")) << progressive.error.toStdString();
 
     // Picture data far longer than the picture: refused before libpng

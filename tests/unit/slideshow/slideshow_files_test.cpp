@@ -46,14 +46,27 @@ TEST(SlideshowFiles, ReaderRules) {
         std::optional<int> integer;
     };
     const Case cases[] = {
-        {"1", true, false, 1},       {" 1", false, false, 1},     {"true", false, false, std::nullopt},
-        {"on", false, true, std::nullopt}, {"ON", false, true, std::nullopt}, {"On", false, true, std::nullopt},
-        {"oN", false, true, std::nullopt}, {" On", false, false, std::nullopt}, {"On ", false, false, std::nullopt},
-        {"", false, false, std::nullopt},  {"0", false, false, 0},   {"-3", false, false, -3},
-        {"+12", false, false, 12},   {"5.5", false, false, std::nullopt}, {"5 ", false, false, std::nullopt},
-        {"1e3", false, false, std::nullopt}, {"2147483647", false, false, 2147483647},
-        {"-2147483648", false, false, -2147483647 - 1}, {"2147483648", false, false, std::nullopt},
-        {"99999999999999999999", false, false, std::nullopt}, {"-", false, false, std::nullopt},
+        {"1", true, false, 1},
+        {" 1", false, false, 1},
+        {"true", false, false, std::nullopt},
+        {"on", false, true, std::nullopt},
+        {"ON", false, true, std::nullopt},
+        {"On", false, true, std::nullopt},
+        {"oN", false, true, std::nullopt},
+        {" On", false, false, std::nullopt},
+        {"On ", false, false, std::nullopt},
+        {"", false, false, std::nullopt},
+        {"0", false, false, 0},
+        {"-3", false, false, -3},
+        {"+12", false, false, 12},
+        {"5.5", false, false, std::nullopt},
+        {"5 ", false, false, std::nullopt},
+        {"1e3", false, false, std::nullopt},
+        {"2147483647", false, false, 2147483647},
+        {"-2147483648", false, false, -2147483647 - 1},
+        {"2147483648", false, false, std::nullopt},
+        {"99999999999999999999", false, false, std::nullopt},
+        {"-", false, false, std::nullopt},
     };
     for (const Case& c : cases) {
         const QString line = QString::fromUtf8(c.line);

@@ -1,4 +1,5 @@
 #include "core/slideshow/slideshow_player.h"
+#include "core/threading/clock.h"
 
 #include <gtest/gtest.h>
 
@@ -10,23 +11,25 @@ using namespace vz::slideshow;
 
 namespace {
 
-class FakeClock : public TickClock {
-public:
-    std::uint32_t now = 0;
-    std::uint32_t milliseconds() const override { return now; }
+// The manual clock, read and set in milliseconds that wrap at 2^32 (setting
+// an earlier value moves on to it across the wrap).
+struct SteppedTime {
+    vz::ManualClock clock;
+    std::uint32_t now() const { return clock.milliseconds(); }
+    void setTo(std::uint32_t ms) { clock.advance(std::chrono::milliseconds(std::uint32_t(ms - now()))); }
 };
 
 // Fires every interval after the time it was (re)started, as a QTimer does.
 class FakeTimer : public PlaybackTimer {
 public:
-    const FakeClock* clock = nullptr;
+    const SteppedTime* clock = nullptr;
     bool active = false;
     int interval = 0;
     std::uint32_t next = 0;  // the time of the next firing
     void start(int ms) override {
         active = true;
         interval = ms;
-        next = clock->now + std::uint32_t(ms);
+        next = clock->now() + std::uint32_t(ms);
     }
     void stop() override { active = false; }
 };
@@ -38,13 +41,13 @@ public:
     QSet<QString> bad, pending;
     QStringList prefetched;
     int decodes = 0;
-    FakeClock* clock = nullptr;
+    SteppedTime* clock = nullptr;
     std::uint32_t decodeMs = 0;  // the time a picture takes to hand over
     void prefetch(const QString& path, QSize) override { prefetched << path; }
     std::optional<DecodedPicture> take(const QString& path, QSize) override {
         if (pending.contains(path)) return std::nullopt;
         ++decodes;
-        clock->now += decodeMs;
+        clock->setTo(clock->now() + decodeMs);
         DecodedPicture picture;
         if (bad.contains(path)) {
             picture.error = QStringLiteral("bad ") + path;
@@ -61,9 +64,10 @@ class FakeHost : public PlaybackHost {
 public:
     bool active = true, stop = false, loop = false, fed = true;
     int seconds = 5;
-    const FakeClock* clock = nullptr;
+    const SteppedTime* clock = nullptr;
     QStringList events;
     QList<int> styles;
+    QList<int> entries;                 // what showingEntry reported
     std::function<void()> afterOutput;  // what the output's transition view answers
 
     bool slideshowActive() const override { return active; }
@@ -74,28 +78,28 @@ public:
     QSize pictureBound() const override { return QSize(1280, 1024); }
     void blankOutput() override { events << "blank"; }
     void showTransitionView() override { events << "view"; }
+    void showingEntry(int index) override { entries << index; }
     void setCounter(const QString& text) override { events << "counter " + text; }
     void showPreview(const QImage& p) override { events << "preview " + p.text("path"); }
     void showOnOutput(const QImage& p, int style) override {
-        events << QStringLiteral("output %1 at %2").arg(p.text("path")).arg(clock->now);
+        events << QStringLiteral("output %1 at %2").arg(p.text("path")).arg(clock->now());
         styles << style;
         if (afterOutput) afterOutput();
     }
     void reportPictureError(const QString& message) override { events << "error " + message; }
-    void playbackEnded() override { events << QStringLiteral("ended at %1").arg(clock->now); }
+    void playbackEnded() override { events << QStringLiteral("ended at %1").arg(clock->now()); }
 };
 
 struct Rig {
-    FakeClock clock;
+    SteppedTime clock;
     FakeTimer timer;
     FakePictures pictures;
     FakeHost host;
     SlideshowPlayer player;
     // Transitions take no time unless a test ends them itself.
     bool instantTransitions = true;
-    explicit Rig(PlayerKind kind, std::uint32_t start = 0)
-        : player(kind, host, pictures, clock, timer, 1234) {
-        clock.now = start;
+    explicit Rig(PlayerKind kind, std::uint32_t start = 0) : player(kind, host, pictures, clock.clock, timer, 1234) {
+        clock.setTo(start);
         host.clock = &clock;
         timer.clock = &clock;
         pictures.clock = &clock;
@@ -105,13 +109,13 @@ struct Rig {
     }
     // Lets the event loop run for `ms`: the timer fires when it is due.
     void run(int ms) {
-        const std::uint32_t begin = clock.now;
+        const std::uint32_t begin = clock.now();
         while (timer.active && std::uint32_t(timer.next - begin) <= std::uint32_t(ms)) {
-            clock.now = timer.next;
+            clock.setTo(timer.next);
             timer.next += std::uint32_t(timer.interval);
             player.tick();
         }
-        clock.now = begin + std::uint32_t(ms);
+        clock.setTo(begin + std::uint32_t(ms));
     }
     QStringList take() {
         QStringList out = host.events;
@@ -152,6 +156,8 @@ TEST(SlideshowPlayer, LoopStartsOverAtTheFirstPicture) {
     editor.run(15000);
     EXPECT_TRUE(editor.take().contains("output /p/a.jpg at 15000"));
     EXPECT_TRUE(editor.player.isPlaying());
+    // The editor is told which row plays, so its selection follows.
+    EXPECT_EQ(editor.host.entries, QList<int>({0, 1, 2, 0}));
 
     Rig toolbar(PlayerKind::Toolbar);
     ASSERT_TRUE(toolbar.player.start(QStringList({"2", "on"}) + kThree));
@@ -163,8 +169,9 @@ TEST(SlideshowPlayer, ToolbarReadsItsFileHeaderOnce) {
     Rig rig(PlayerKind::Toolbar);
     rig.host.seconds = 99;  // not the toolbar's source of durations
     ASSERT_TRUE(rig.player.start(QStringList({"3", "Off"}) + kThree));
-    // First picture at line 3; no blanking, no counter.
+    // First picture at line 3; no blanking, no counter, no row.
     EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/a.jpg", "output /p/a.jpg at 0"}));
+    EXPECT_TRUE(rig.host.entries.isEmpty());
     rig.run(3000);
     EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/b.png", "output /p/b.png at 3000"}));
     rig.run(6000);
@@ -266,8 +273,10 @@ TEST(SlideshowPlayer, ASlideTimeCountsFromTheEndOfItsTransition) {
 
     // An end that is never reported holds the slide no longer than the limit.
     rig.run(int(SlideshowPlayer::kTransitionLimitMs) + 2000);
-    EXPECT_EQ(rig.take(), QStringList({"view", "preview /p/c.bmp",
-                                       QStringLiteral("output /p/c.bmp at %1").arg(4060 + SlideshowPlayer::kTransitionLimitMs + 2000)}));
+    EXPECT_EQ(
+        rig.take(),
+        QStringList({"view", "preview /p/c.bmp",
+                     QStringLiteral("output /p/c.bmp at %1").arg(4060 + SlideshowPlayer::kTransitionLimitMs + 2000)}));
     // Stop during a transition ends playback within a tick.
     rig.host.stop = true;
     rig.run(SlideshowPlayer::kTickMs);

@@ -18,8 +18,9 @@ QImage quadrants(QSize size) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const bool right = x >= w / 2, bottom = y >= h / 2;
-            image.setPixel(x, y, !bottom ? (right ? qRgb(0, 255, 0) : qRgb(255, 0, 0))
-                                         : (right ? qRgb(255, 255, 255) : qRgb(0, 0, 255)));
+            image.setPixel(x, y,
+                           !bottom ? (right ? qRgb(0, 255, 0) : qRgb(255, 0, 0))
+                                   : (right ? qRgb(255, 255, 255) : qRgb(0, 0, 255)));
         }
     return image;
 }
@@ -44,8 +45,8 @@ QByteArray encodeJpeg(const QImage& source, const JpegOptions& options) {
     jpeg_start_compress(&cinfo, TRUE);
     if (options.exifOrientation) {
         // "Exif\0\0", little-endian TIFF header, one IFD entry: Orientation (SHORT).
-        unsigned char exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0,
-                                1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        unsigned char exif[] = {'E',  'x',  'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
+                                0x12, 0x01, 3,   0,   1, 0, 0,   0,   0,  0, 0, 0, 0, 0, 0, 0};
         exif[24] = static_cast<unsigned char>(options.exifOrientation);
         jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif, sizeof exif);
     }

@@ -81,18 +81,17 @@ TEST(TransitionEngine, StepRule) {
         int progress, step;
         bool reverse;
         int next;
-    } cases[] = {{0, 4, false, 4}, {96, 4, false, 100}, {97, 4, false, 100}, {95, 4, false, 99},
-                 {100, 4, true, 96}, {4, 4, true, 0}, {5, 4, true, 1}, {3, 4, true, 0}};
+    } cases[] = {{0, 4, false, 4},   {96, 4, false, 100}, {97, 4, false, 100}, {95, 4, false, 99},
+                 {100, 4, true, 96}, {4, 4, true, 0},     {5, 4, true, 1},     {3, 4, true, 0}};
     for (const auto& c : cases) EXPECT_EQ(nextProgress(c.progress, c.step, c.reverse), c.next) << c.progress;
 }
 
 TEST(TransitionEngine, DeadlinesSkipWhatIsAlreadyLate) {
     const SteadyTime t0{};
-    const struct {
-        int nowMs, expectedMs;
-    } cases[] = {{10, 80}, {79, 80}, {80, 160}, {100, 160}, {250, 320}};
+    const struct { int nowMs, expectedMs; } cases[] = {{10, 80}, {79, 80}, {80, 160}, {100, 160}, {250, 320}};
     for (const auto& c : cases)
-        EXPECT_EQ(nextDeadline(t0, 80ms, t0 + std::chrono::milliseconds(c.nowMs)), t0 + std::chrono::milliseconds(c.expectedMs))
+        EXPECT_EQ(nextDeadline(t0, 80ms, t0 + std::chrono::milliseconds(c.nowMs)),
+                  t0 + std::chrono::milliseconds(c.expectedMs))
             << c.nowMs;
 }
 
@@ -225,16 +224,16 @@ TEST(TransitionEngine, ReverseRunsFromTheNewPictureBackToTheOld) {
 
 TEST(TransitionEngine, ExactTimingScalesTheStepByTheElapsedTime) {
     SteppedEngine s;
-    SteadyTime now{};
-    s.engine.setClock([&] { return now; });
+    vz::ManualClock clock;
+    s.engine.setClock(clock);
     s.engine.setExactTiming(true);
     s.engine.setDelay(80);
     s.engine.setPicture(filled(40, 30, 0xff00ff00u));
-    s.engine.execute();  // notes the tick
-    now += 160ms;               // two periods: a double step
+    s.engine.execute();    // notes the tick
+    clock.advance(160ms);  // two periods: a double step
     s.engine.advance();
     EXPECT_EQ(s.engine.progress(), 8);
-    now += 40ms;  // half a period: half a step
+    clock.advance(40ms);  // half a period: half a step
     s.engine.advance();
     EXPECT_EQ(s.engine.progress(), 10);
 }

@@ -22,10 +22,16 @@ TEST(TransitionStyleTable, NamesInOrderWithTheirRepeatsAndSpellings) {
     const struct {
         int number;
         const char* name;
-    } cases[] = {{1, "Expand from right"}, {18, "Expand from bottom"}, {33, "Expand from bottom"},
-                 {34, "Expand in from top"}, {76, "Unven shred from bottom"}, {135, "Push and sqeeze down"},
-                 {146, "Rectangles apear from left and disapear to right"}, {163, "Zigzag Vertical"},
-                 {168, "Pixelate"}, {176, "Slide out from top"}};
+    } cases[] = {{1, "Expand from right"},
+                 {18, "Expand from bottom"},
+                 {33, "Expand from bottom"},
+                 {34, "Expand in from top"},
+                 {76, "Unven shred from bottom"},
+                 {135, "Push and sqeeze down"},
+                 {146, "Rectangles apear from left and disapear to right"},
+                 {163, "Zigzag Vertical"},
+                 {168, "Pixelate"},
+                 {176, "Slide out from top"}};
     for (const auto& c : cases) EXPECT_EQ(styleName(c.number), QString::fromLatin1(c.name)) << c.number;
     EXPECT_EQ(styleName(0), "Custom");
     EXPECT_TRUE(styleName(177).isEmpty());
@@ -42,9 +48,9 @@ TEST(TransitionStyleTable, LookupByNameTakesTheFirstMatchIgnoringCase) {
 TEST(TransitionStyleTable, ProgressFollowsTheLongerSideWithRoundedDivisions) {
     const struct {
         int w, h, p, x, y;
-    } cases[] = {{40, 30, 50, 20, 15}, {30, 40, 50, 15, 20}, {40, 30, 1, 0, 0},   {40, 30, 99, 40, 30},
-                 {1920, 1080, 33, 634, 357}, {1080, 1920, 33, 357, 634}, {200, 3, 99, 198, 3}, {3, 200, 99, 3, 198},
-                 {50, 50, 37, 19, 19}};
+    } cases[] = {{40, 30, 50, 20, 15}, {30, 40, 50, 15, 20},       {40, 30, 1, 0, 0},
+                 {40, 30, 99, 40, 30}, {1920, 1080, 33, 634, 357}, {1080, 1920, 33, 357, 634},
+                 {200, 3, 99, 198, 3}, {3, 200, 99, 3, 198},       {50, 50, 37, 19, 19}};
     for (const auto& c : cases) {
         const ProgressExtents e = progressExtents(c.w, c.h, c.p);
         EXPECT_EQ(e.x, c.x) << c.w << "x" << c.h << " at " << c.p;
@@ -148,9 +154,7 @@ TEST(TransitionExactMembers, RevealRegionsMatchTheirGeometry) {
          }},
         {173, [](int x, int, int, int, int X, int) { return x < X; }},
     };
-    const struct {
-        int w, h, p;
-    } sizes[] = {{40, 30, 1}, {40, 30, 50}, {40, 30, 75}, {40, 30, 99}, {30, 40, 50}};
+    const struct { int w, h, p; } sizes[] = {{40, 30, 1}, {40, 30, 50}, {40, 30, 75}, {40, 30, 99}, {30, 40, 50}};
     for (const auto& c : cases) {
         for (const auto& s : sizes) {
             if (c.style == 137 && (s.w != 40 || s.p != 50)) continue;
@@ -160,8 +164,8 @@ TEST(TransitionExactMembers, RevealRegionsMatchTheirGeometry) {
             for (int y = 0; y < s.h; ++y)
                 for (int x = 0; x < s.w; ++x) {
                     const uint32_t px = frame.pixel(x, y);
-                    const bool expected = c.byProgress ? c.byProgress(x, y, s.w, s.h, s.p)
-                                                       : c.revealed(x, y, s.w, s.h, e.x, e.y);
+                    const bool expected =
+                        c.byProgress ? c.byProgress(x, y, s.w, s.h, s.p) : c.revealed(x, y, s.w, s.h, e.x, e.y);
                     if (expected ? px != tagged(x, y, true) : isNew(px)) ++wrong;
                 }
             EXPECT_EQ(wrong, 0) << "style " << c.style << " at " << s.w << "x" << s.h << " progress " << s.p;
@@ -181,20 +185,19 @@ int nearestIndex(int i, int from, int to) { return int(((2LL * i + 1) * from) / 
 TEST(TransitionExactMembers, StretchesAndSlidesPlaceTheRightPixels) {
     const QPoint none(-1, -1);
     const PlacementCase cases[] = {
-        {1, [&](int x, int y, int W, int, int X, int) {
-             return x >= W - X ? QPoint(nearestIndex(x - (W - X), W, X), y) : none;
-         }},
+        {1, [&](int x, int y, int W, int, int X,
+                int) { return x >= W - X ? QPoint(nearestIndex(x - (W - X), W, X), y) : none; }},
         {3, [&](int x, int y, int W, int, int X, int) { return x >= W - X ? QPoint(x - (W - X), y) : none; }},
-        {39, [&](int x, int y, int W, int H, int X, int Y) {
-             return x >= W - X && y >= H - Y ? QPoint(x - (W - X), y - (H - Y)) : none;
-         }},
-        {7, [&](int x, int y, int W, int, int X, int) {
-             return X > 0 ? QPoint(nearestIndex(x, X, 2 * W - X), y) : none;
-         }},
-        {47, [&](int x, int y, int W, int H, int X, int Y) {
+        {39, [&](int x, int y, int W, int H, int X,
+                 int Y) { return x >= W - X && y >= H - Y ? QPoint(x - (W - X), y - (H - Y)) : none; }},
+        {7,
+         [&](int x, int y, int W, int, int X, int) { return X > 0 ? QPoint(nearestIndex(x, X, 2 * W - X), y) : none; }},
+        {47,
+         [&](int x, int y, int W, int H, int X, int Y) {
              return X > 0 && Y > 0 ? QPoint(nearestIndex(x, X, 2 * W - X), nearestIndex(y, Y, 2 * H - Y)) : none;
          }},
-        {13, [&](int x, int y, int W, int, int X, int) {
+        {13,
+         [&](int x, int y, int W, int, int X, int) {
              const int a = X / 2, half = W / 2;
              if (x < a) return QPoint(nearestIndex(x, half, a), y);
              if (x >= W - a) return QPoint(half + nearestIndex(x - (W - a), W - half, a), y);
@@ -273,9 +276,7 @@ TEST(TransitionAllStyles, EarlyFramesKeepTheOldPictureAndLateFramesShowTheNew) {
         return (style >= 7 && style <= 9) || (style >= 24 && style <= 26) || (style >= 47 && style <= 51) ||
                style == 16 || style == 17 || style == 33 || style == 34;
     };
-    const struct {
-        int w, h;
-    } sizes[] = {{40, 30}, {30, 40}, {97, 61}};
+    const struct { int w, h; } sizes[] = {{40, 30}, {30, 40}, {97, 61}};
     for (const auto& s : sizes)
         for (int style = 1; style <= kStyleCount; ++style) {
             if (!coversAtOnce(style)) {
@@ -288,9 +289,7 @@ TEST(TransitionAllStyles, EarlyFramesKeepTheOldPictureAndLateFramesShowTheNew) {
 TEST(TransitionAllStyles, ExtremeShapesAndTinyPicturesAreSafe) {
     // Run under the sanitizers: no access outside the pictures, whatever the
     // proportions; a 1 x 1 picture included.
-    const struct {
-        int w, h;
-    } sizes[] = {{200, 3}, {3, 200}, {1, 1}, {2, 1}, {1, 57}};
+    const struct { int w, h; } sizes[] = {{200, 3}, {3, 200}, {1, 1}, {2, 1}, {1, 57}};
     for (const auto& s : sizes)
         for (int style = 1; style <= kStyleCount; ++style)
             for (int p : {1, 50, 99}) {
@@ -348,14 +347,14 @@ TEST(TransitionFamilies, SiblingsAreMirrorImagesOrAxisSwaps) {
         int drawn, sibling;
         Kind kind;
     } cases[] = {
-        {"stretch", 1, 18, Transpose},     {"slide in", 3, 20, Transpose},      {"reveal", 5, 6, Mirror},
-        {"expand in", 7, 24, Transpose},   {"unroll", 14, 31, Transpose},       {"unroll", 14, 15, Mirror},
-        {"build up", 16, 33, Transpose},   {"curved", 58, 69, Transpose},       {"curved", 80, 81, Mirror},
-        {"bars", 60, 71, Transpose},       {"bars", 86, 86, Transpose},         {"uneven shred", 65, 76, Transpose},
-        {"polygon", 110, 111, Mirror},     {"polygon", 154, 156, Transpose},    {"polygon", 162, 163, Transpose},
-        {"blend", 119, 119, Mirror},       {"pivot", 120, 122, Mirror},         {"speckle", 124, 125, Mirror},
-        {"speckle", 124, 126, Transpose},  {"random cells", 170, 171, Transpose}, {"push", 129, 130, Mirror},
-        {"push", 131, 135, Transpose},     {"cells", 137, 138, Transpose},      {"cells", 146, 148, Transpose},
+        {"stretch", 1, 18, Transpose},    {"slide in", 3, 20, Transpose},        {"reveal", 5, 6, Mirror},
+        {"expand in", 7, 24, Transpose},  {"unroll", 14, 31, Transpose},         {"unroll", 14, 15, Mirror},
+        {"build up", 16, 33, Transpose},  {"curved", 58, 69, Transpose},         {"curved", 80, 81, Mirror},
+        {"bars", 60, 71, Transpose},      {"bars", 86, 86, Transpose},           {"uneven shred", 65, 76, Transpose},
+        {"polygon", 110, 111, Mirror},    {"polygon", 154, 156, Transpose},      {"polygon", 162, 163, Transpose},
+        {"blend", 119, 119, Mirror},      {"pivot", 120, 122, Mirror},           {"speckle", 124, 125, Mirror},
+        {"speckle", 124, 126, Transpose}, {"random cells", 170, 171, Transpose}, {"push", 129, 130, Mirror},
+        {"push", 131, 135, Transpose},    {"cells", 137, 138, Transpose},        {"cells", 146, 148, Transpose},
         {"slide out", 173, 174, Mirror},
     };
     const QImage oldPicture = taggedPicture(47, 31, false), newPicture = taggedPicture(47, 31, true);

@@ -6,10 +6,11 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
-#include <memory>
 #include <atomic>
+#include <memory>
 #include <vector>
 
+#include "core/threading/clock.h"
 #include "core/transitions/transition_engine.h"
 
 using namespace vz::transitions;
@@ -108,6 +109,71 @@ TEST(TransitionThread, StyleChangesWhileRunningAndDestroyingMidwayIsSafe) {
     }
     engine.reset();  // joins the running thread without announcing anything
     QCoreApplication::processEvents();
+}
+
+// The frame thread on a clock the test moves: each frame starts at its own
+// deadline, one delay after the last, and the frames stop at 100.
+TEST(TransitionThread, PacesFramesOnTheInjectedClock) {
+    vz::ManualClock clock;
+    TransitionEngine engine(nullptr, &clock);
+    engine.setDelay(80);
+    engine.setStep(4);
+    std::vector<SteadyTime> deadlines, starts;
+    engine.setFrameStartObserver([&](SteadyTime deadline, SteadyTime started) {
+        deadlines.push_back(deadline);
+        starts.push_back(started);
+    });
+    int completed = 0;
+    std::vector<int> progress;
+    QObject::connect(&engine, &TransitionEngine::completed, [&] { ++completed; });
+    QObject::connect(&engine, &TransitionEngine::progressChanged, [&](int p) { progress.push_back(p); });
+    engine.setPicture(filled(64, 48, 0xff00ff00u));
+    ASSERT_TRUE(engine.execute());
+    clock.waitForSleepers(1);
+    clock.settle();
+    EXPECT_TRUE(deadlines.empty());  // nothing before the first deadline
+    for (int frame = 0; frame < 25; ++frame) {
+        clock.advance(std::chrono::milliseconds(79));
+        clock.settle();
+        EXPECT_EQ(deadlines.size(), size_t(frame));  // not a moment early
+        clock.advance(std::chrono::milliseconds(1));
+        clock.settle();
+    }
+    ASSERT_EQ(deadlines.size(), 25u);
+    for (size_t i = 0; i < deadlines.size(); ++i) {
+        EXPECT_EQ(deadlines[i], SteadyTime(std::chrono::milliseconds(80 * (i + 1))));
+        EXPECT_EQ(starts[i], deadlines[i]);
+    }
+    ASSERT_TRUE(spinUntil([&] { return completed == 1; }));
+    EXPECT_FALSE(engine.busy());
+    EXPECT_EQ(engine.progress(), 100);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+}
+
+// A late frame thread skips the deadlines it missed instead of running them
+// back to back.
+TEST(TransitionThread, LateFramesSkipMissedDeadlines) {
+    vz::ManualClock clock;
+    TransitionEngine engine(nullptr, &clock);
+    engine.setDelay(80);
+    engine.setStep(10);
+    std::vector<SteadyTime> deadlines;
+    engine.setFrameStartObserver([&](SteadyTime deadline, SteadyTime) { deadlines.push_back(deadline); });
+    engine.setPicture(filled(64, 48, 0xff00ff00u));
+    ASSERT_TRUE(engine.execute());
+    clock.waitForSleepers(1);
+    clock.advance(std::chrono::milliseconds(250));  // three deadlines have passed
+    clock.settle();
+    ASSERT_EQ(deadlines.size(), 1u);
+    clock.advance(std::chrono::milliseconds(69));  // 319: the next one is 320
+    clock.settle();
+    EXPECT_EQ(deadlines.size(), 1u);
+    clock.advance(std::chrono::milliseconds(1));
+    clock.settle();
+    ASSERT_EQ(deadlines.size(), 2u);
+    EXPECT_EQ(deadlines[1], SteadyTime(std::chrono::milliseconds(320)));
+    engine.stop();
 }
 
 }  // namespace

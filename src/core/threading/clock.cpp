@@ -1,60 +1,67 @@
-#include "core/scrolltext/tick_clock.h"
+#include "core/threading/clock.h"
 
 namespace vz {
 
-void TickWaiter::requestStop()
-{
+void ClockWaiter::interrupt() {
     {
         std::lock_guard lock(mutex_);
-        stopRequested_ = true;
+        interrupted_ = true;
     }
     wake_.notify_all();
 }
 
-void TickWaiter::reset()
-{
+void ClockWaiter::reset() {
     std::lock_guard lock(mutex_);
-    stopRequested_ = false;
+    interrupted_ = false;
 }
 
-TickClock::TimePoint SteadyTickClock::now() const
-{
+std::uint32_t Clock::milliseconds() const {
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(now().time_since_epoch());
+    return std::uint32_t(since.count());
+}
+
+Clock::TimePoint SteadyClock::now() const {
     return std::chrono::time_point_cast<Duration>(std::chrono::steady_clock::now());
 }
 
-bool SteadyTickClock::waitUntil(TimePoint deadline, TickWaiter& waiter)
-{
+bool SteadyClock::waitUntil(TimePoint deadline, ClockWaiter& waiter) {
     std::unique_lock lock(waiter.mutex_);
-    return !waiter.wake_.wait_until(lock, deadline, [&] { return waiter.stopRequested_; });
+    return !waiter.wake_.wait_until(lock, deadline, [&] { return waiter.interrupted_; });
 }
 
 // Lock order: the clock's mutex before a waiter's. The waiter reads the time
 // from the atomic, never under the clock's mutex.
-bool ManualTickClock::waitUntil(TimePoint deadline, TickWaiter& waiter)
-{
+bool ManualClock::waitUntil(TimePoint deadline, ClockWaiter& waiter) {
     {
         std::lock_guard lock(mutex_);
         awake_.erase(&waiter);
         sleeping_[&waiter] = deadline;
     }
     changed_.notify_all();
-    bool stopped;
+    bool interrupted;
     {
         std::unique_lock lock(waiter.mutex_);
-        waiter.wake_.wait(lock, [&] { return waiter.stopRequested_ || now() >= deadline; });
-        stopped = waiter.stopRequested_;
+        waiter.wake_.wait(lock, [&] { return waiter.interrupted_ || now() >= deadline; });
+        interrupted = waiter.interrupted_;
     }
     {
         std::lock_guard lock(mutex_);
         sleeping_.erase(&waiter);
-        if (!stopped) awake_.insert(&waiter);
+        if (!interrupted) awake_.insert(&waiter);
     }
     changed_.notify_all();
-    return !stopped;
+    return !interrupted;
 }
 
-void ManualTickClock::advance(Duration by)
-{
+void ManualClock::leave(ClockWaiter& waiter) {
+    {
+        std::lock_guard lock(mutex_);
+        awake_.erase(&waiter);
+    }
+    changed_.notify_all();
+}
+
+void ManualClock::advance(Duration by) {
     std::lock_guard lock(mutex_);
     now_ += by.count();
     for (auto& [waiter, deadline] : sleeping_) {
@@ -63,8 +70,7 @@ void ManualTickClock::advance(Duration by)
     }
 }
 
-void ManualTickClock::settle()
-{
+void ManualClock::settle() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] {
         if (!awake_.empty()) return false;
@@ -74,12 +80,7 @@ void ManualTickClock::settle()
     });
 }
 
-}  // namespace vz
-
-namespace vz {
-
-void ManualTickClock::waitForSleepers(std::size_t count)
-{
+void ManualClock::waitForSleepers(std::size_t count) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return sleeping_.size() >= count; });
 }

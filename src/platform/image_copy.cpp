@@ -29,4 +29,13 @@ void copyInto(const QImage& src, QImage& dst) {
     for (int y = 0; y < from->height(); ++y) std::memcpy(dst.scanLine(y), from->constScanLine(y), size_t(rowBytes));
 }
 
+void copyRegion(const QImage& src, QImage& dst, const QRegion& region) {
+    if (src.size() != dst.size() || src.depth() != 32 || dst.depth() != 32) return;
+    for (const QRect& r : region& src.rect()) {
+        const size_t rowBytes = size_t(r.width()) * 4;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(dst.scanLine(y) + qsizetype(r.x()) * 4, src.constScanLine(y) + qsizetype(r.x()) * 4, rowBytes);
+    }
+}
+
 }  // namespace vz

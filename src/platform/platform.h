@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <algorithm>
 #include <cstdint>
 #include <chrono>
 #include <functional>
@@ -60,8 +61,23 @@ public:
     // Copies `rect` (root-window coordinates) into `into`, resized to
     // rect.size(). Returns false and leaves `into` unchanged on failure.
     virtual bool captureScreen(const QRect& rect, QImage& into) = 0;
+    // Copies `rect` into the Format_RGB32 image `into` with its top-left
+    // corner at `at`; the rest of `into` is left alone. False (and `into`
+    // untouched) when `rect` does not fit there or the copy fails.
+    virtual bool captureScreenAt(const QRect& rect, QImage& into, QPoint at) {
+        if (rect.isEmpty() || into.format() != QImage::Format_RGB32 || !into.rect().contains(QRect(at, rect.size())) ||
+            !captureScreen(rect, part_))
+            return false;
+        for (int y = 0; y < rect.height(); ++y)
+            std::copy_n(reinterpret_cast<const QRgb*>(part_.constScanLine(y)), rect.width(),
+                        reinterpret_cast<QRgb*>(into.scanLine(at.y() + y)) + at.x());
+        return true;
+    }
     // True when the fast shared-memory path is in use.
     virtual bool usesSharedMemory() const = 0;
+
+private:
+    QImage part_;  // captureScreenAt's copy, kept for the next call
 };
 
 // The pointer and its current shape.

@@ -177,6 +177,62 @@ TEST_P(ResamplerTest, PartIsTheSameAsTheCorrespondingPartOfTheWhole) {
     }
 }
 
+// A picture changed in one rectangle, brought up to date in a kept output
+// by resampleChanged, equals a whole resample of the changed picture, bit for
+// bit, for every kind of scale and for changes at the corners, the edges,
+// of one pixel and of odd sizes, in a part of the output and in all of it.
+TEST_P(ResamplerTest, ChangedRectanglesMatchAWholeResampleBitForBit) {
+    const QSize from(157, 93);
+    struct Scale {
+        QSize size;
+        QRect part;
+    };
+    const Scale scales[] = {
+        {{104, 83}, {0, 0, 104, 83}},     // shrinking both ways (taps over several pixels)
+        {{40, 23}, {0, 0, 40, 23}},       // shrinking a lot
+        {{331, 197}, {0, 0, 331, 197}},   // enlarging (two taps)
+        {{301, 61}, {0, 0, 301, 61}},     // enlarging one way, shrinking the other
+        {{157, 93}, {0, 0, 157, 93}},     // 1:1
+        {{157, 140}, {0, 0, 157, 140}},   // 1:1 across, enlarging down
+        {{250, 150}, {13, 7, 201, 121}},  // a part of the output only
+    };
+    const QRect changes[] = {
+        {0, 0, 1, 1},     {156, 92, 1, 1},   {0, 92, 1, 1},     {156, 0, 1, 1},    // corners
+        {0, 40, 157, 3},  {70, 0, 5, 93},    {0, 0, 157, 1},    {155, 10, 2, 50},  // edges, rows, columns
+        {77, 45, 1, 1},   {31, 17, 13, 29},  {100, 60, 57, 33},                    // inside, odd sizes
+        {-5, -5, 20, 20}, {150, 90, 40, 40},                                       // partly outside the picture
+    };
+    const QImage before = randomPicture(from.width(), from.height(), 21);
+    for (const Scale& scale : scales)
+        for (const QRect& change : changes) {
+            QImage kept;
+            resample(before, kept, scale.size, scale.part, scratch);
+            QImage after = before.copy();
+            const QImage patch = randomPicture(change.width(), change.height(), 22);
+            const QRect inside = change & after.rect();
+            for (int y = inside.top(); y <= inside.bottom(); ++y)
+                for (int x = inside.left(); x <= inside.right(); ++x)
+                    after.setPixel(x, y, patch.pixel(x - change.x(), y - change.y()));
+            const QRegion written = vz::resampleChanged(after, kept, scale.size, scale.part, change, scratch);
+            QImage whole;
+            resample(after, whole, scale.size, scale.part, scratch);
+            const auto where = [&] {
+                return std::to_string(scale.size.width()) + "x" + std::to_string(scale.size.height()) + " change " +
+                       std::to_string(change.x()) + "," + std::to_string(change.y()) + " " +
+                       std::to_string(change.width()) + "x" + std::to_string(change.height());
+            };
+            ASSERT_EQ(kept, whole) << where();
+            // Only what the change reaches is written, and it is reported.
+            EXPECT_EQ(written, vz::resampledRegion(from, scale.size, scale.part, change, scratch)) << where();
+            if (scale.part == QRect(QPoint(), scale.size)) {
+                EXPECT_FALSE(written.isEmpty()) << where();
+            }
+            EXPECT_LT(qint64(written.boundingRect().width()) * written.boundingRect().height(),
+                      qint64(kept.width()) * kept.height())
+                << where();
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(Kernels, ResamplerTest, ::testing::ValuesIn(variants()), variantName);
 
 TEST(Resampler, ReusesTheOutputBufferFrameAfterFrame) {
@@ -225,6 +281,22 @@ TEST(Resampler, ResamplingAPictureIntoItself) {
     resample(image, image, {9, 2}, scratch);
     EXPECT_EQ(image.size(), QSize(9, 2));
     EXPECT_EQ(image.pixel(8, 1), qRgb(9, 8, 7));
+}
+
+TEST(Resampler, ChangeOnAnOutputThatCannotBeKeptResamplesTheWhole) {
+    ResampleScratch scratch;
+    const QImage src = randomPicture(40, 30, 5);
+    QImage expected;
+    resample(src, expected, {20, 15}, scratch);
+    QImage dst(7, 7, QImage::Format_RGB32);  // not what the part needs
+    EXPECT_EQ(vz::resampleChanged(src, dst, {20, 15}, QRect(0, 0, 20, 15), QRect(1, 1, 2, 2), scratch),
+              QRegion(0, 0, 20, 15));
+    EXPECT_EQ(dst, expected);
+    QImage shared = expected;  // held elsewhere too: never written in place
+    const QImage other = shared;
+    vz::resampleChanged(src, shared, {20, 15}, QRect(0, 0, 20, 15), QRect(1, 1, 2, 2), scratch);
+    EXPECT_EQ(shared, expected);
+    EXPECT_NE(shared.constBits(), other.constBits());
 }
 
 TEST(Resampler, SourceSharedWithTheOutputIsLeftIntact) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -179,6 +180,59 @@ TEST_F(ImageViewTest, PictureRenderedElsewhereShowsAsSetPictureWouldWithoutResam
         reference.setFit(ViewFit::Stretch);
         EXPECT_EQ(view.rendered(), reference.rendered());
     }
+}
+
+// A view that remembers what it was asked to paint.
+class PaintRecordingView : public ImageView {
+public:
+    QRegion painted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        painted |= event->region();
+        ImageView::paintEvent(event);
+    }
+};
+
+TEST(ImageViewFollowingFrames, PaintsOnlyWhatChangedSinceTheRenderItShows) {
+    PaintRecordingView view;
+    view.resize(200, 150);
+    view.setFit(ViewFit::Stretch);
+    view.show();
+    QDeadlineTimer exposed(5000);
+    while (!(view.windowHandle() && view.windowHandle()->isExposed()) && !exposed.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(view.windowHandle()->isExposed());
+
+    const QImage picture = gradient({400, 300});
+    const vz::ViewLayout layout{view.size(), view.fit(), view.scaleFactor()};
+    vz::ResampleScratch scratch;
+    const auto renderOf = [&](std::uint64_t frame, std::uint64_t since, const QRegion& changed) {
+        vz::ViewRender render;
+        vz::renderViewCopy(picture, layout, render, scratch);
+        render.frame = frame;
+        render.since = since;
+        render.changed = changed;
+        return render;
+    };
+    const auto paintedAfter = [&](const vz::ViewRender& render) {
+        QApplication::processEvents();
+        view.painted = QRegion();
+        view.setRenderedPicture(picture, render);
+        QDeadlineTimer deadline(5000);
+        while (view.painted.isEmpty() && !deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+        return view.painted;
+    };
+    const QRegion all(view.rect());
+    EXPECT_EQ(paintedAfter(renderOf(1, 0, all)), all);
+    const QRegion small = QRegion(10, 10, 5, 5) | QRegion(150, 100, 3, 7);
+    EXPECT_EQ(paintedAfter(renderOf(2, 1, small)), small);
+    // A frame that does not follow the one shown (one was skipped) paints all.
+    EXPECT_EQ(paintedAfter(renderOf(4, 3, small)), all);
+    // Nor does one after the view computed a render of its own.
+    view.setFit(ViewFit::Stretch);
+    view.setScaleFactor(2.0f);
+    EXPECT_EQ(paintedAfter(renderOf(5, 4, small)), all);
 }
 
 TEST_F(ImageViewTest, ScaleFactorIsRaisedToAThousandth) {

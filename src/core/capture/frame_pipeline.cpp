@@ -13,12 +13,11 @@ namespace vz {
 
 namespace {
 
-// A change covering less than this share of the source is copied on its own.
+// A change covering less than this share of the source is copied (and
+// scaled) on its own; a larger one makes a whole frame.
 constexpr double kPartialShare = 0.25;
 
-// Buffers kept for reuse, per kind: the view holding one frame, the
-// controller the newest, and one being written.
-constexpr std::size_t kPooledBuffers = 4;
+qint64 area(const QRect& r) { return qint64(r.width()) * r.height(); }
 
 bool sameRequestShape(const CaptureRequest& a, const CaptureRequest& b) {
     return a.kind == b.kind && a.source == b.source && a.window == b.window && a.cursor == b.cursor &&
@@ -96,6 +95,7 @@ void FramePipeline::carryOut() {
 void FramePipeline::process(const CaptureRequest& request) {
     CapturedFrame frame;
     frame.ticket = request.ticket;
+    std::optional<QRegion> change;  // from the previous frame; nullopt: everything
     if (request.kind == CaptureRequest::Kind::Window) {
         Windows* windows = sources_.windows;
         if (sources_.openWindows) {
@@ -105,76 +105,77 @@ void FramePipeline::process(const CaptureRequest& request) {
         // A window that is gone or cannot be read leaves the frame as it was.
         if (!windows || !windows->captureWindow(request.window, raw_)) return;
         rawValid_ = false;  // window contents are not tracked for changes
-        frame.picture = freeBuffer(picturePool_);
+        base_ = QImage();
+        frame.picture = pictures_.take().image;
         copyInto(raw_, frame.picture);
     } else {
         ownWindows_.reset();
-        if (!captureScreen(request)) return;
-        if (!(request.cursor || request.redPoint)) {
-            // The copy itself is the frame: shared, so the next capture
-            // writes into a buffer of its own.
-            frame.picture = raw_;
-        } else {
-            frame.picture = freeBuffer(picturePool_);
-            copyInto(raw_, frame.picture);
-            PointerOverlay overlay;
-            overlay.position = lastPointer_ - request.source.topLeft();
-            overlay.redPoint = request.redPoint;
-            overlay.cursor = request.cursor && !cursor_.isNull();
-            overlay.hotSpot = hotSpot_;
-            drawPointerOverlay(frame.picture, overlay, cursor_);
-        }
+        if (!captureScreen(request, frame.picture, change)) return;
     }
+    const std::uint64_t serial = serial_ + 1;
+    if (change)
+        history_.add(serial, *change);
+    else
+        history_.restart(serial);
+    frame.serial = serial;
+    frame.since = change ? serial - 1 : 0;
+    frame.changed = change ? *change : QRegion(frame.picture.rect());
     if (!request.output.view.isEmpty()) {
         frame.layout = request.output;
-        frame.render.scaled = freeBuffer(scaledPool_);
-        renderView(frame.picture, frame.layout, frame.render, scratch_);
-        if (frame.render.direct) {
-            // The user-interface thread gets a picture of its own to paint.
-            frame.render.scaled = frame.picture.copy(QRect(frame.render.sourceAt, frame.render.visible.size()));
-            frame.render.direct = false;
-        }
-        frame.scaled = true;
-        keepBuffer(scaledPool_, frame.render.scaled);
+        scale(frame, change);
     }
-    keepBuffer(picturePool_, frame.picture);
-    frame.serial = ++serial_;
+    pictures_.keep(frame.picture, serial);
+    serial_ = serial;
     publish(std::move(frame));
 }
 
-// The frames handed out are shared, never written again while anyone holds
-// them; a buffer whose every holder has let go is written anew. So a steady
-// stream of frames allocates nothing (a fresh 8 MB buffer a frame costs its
-// page faults), and the user-interface thread never sees a buffer change.
-QImage FramePipeline::freeBuffer(std::vector<QImage>& pool) {
-    for (QImage& slot : pool)
-        if (slot.isDetached()) return std::exchange(slot, QImage());
-    return QImage();
+// The output's render of the frame, in a scaled buffer of its own brought up
+// to date where the frame changed since the buffer's own frame.
+void FramePipeline::scale(CapturedFrame& frame, const std::optional<QRegion>& change) {
+    if (frame.layout != scaledLayout_ || frame.picture.size() != scaledFrom_) {
+        scaledPool_.forget();
+        scaledLayout_ = frame.layout;
+        scaledFrom_ = frame.picture.size();
+    }
+    BufferPool::Buffer buffer = scaledPool_.take();
+    ViewRender& render = frame.render;
+    render.scaled = std::move(buffer.image);
+    std::optional<QRegion> stale;
+    if (change && buffer.serial != 0) stale = history_.since(buffer.serial);
+    if (stale && area(stale->boundingRect()) < kPartialShare * area(frame.picture.rect()))
+        renderViewChanged(frame.picture, frame.layout, render, *stale, scratch_);
+    else
+        renderViewCopy(frame.picture, frame.layout, render, scratch_);
+    render.frame = frame.serial;
+    render.since = frame.since;
+    render.changed =
+        change ? viewRegionOf(frame.picture.size(), frame.layout, *change, scratch_) : QRegion(render.visible);
+    frame.scaled = true;
+    scaledPool_.keep(render.scaled, frame.serial);
 }
 
-void FramePipeline::keepBuffer(std::vector<QImage>& pool, const QImage& buffer) {
-    if (buffer.isNull()) return;
-    for (QImage& slot : pool)
-        if (slot.isNull()) {
-            slot = buffer;
-            return;
-        }
-    if (pool.size() < kPooledBuffers) pool.push_back(buffer);
-}
-
-bool FramePipeline::captureScreen(const CaptureRequest& request) {
+// Brings the source up to date and makes the frame's picture in a buffer of
+// its own; `change` says where it differs from the previous frame (nullopt:
+// everywhere). False when no frame is made: nothing changed, or the copy
+// failed.
+bool FramePipeline::captureScreen(const CaptureRequest& request, QImage& picture, std::optional<QRegion>& change) {
+    change.reset();
     // An empty area gives an empty frame.
     if (request.source.isEmpty()) {
-        raw_ = QImage();
+        picture = QImage();
+        base_ = QImage();
         rawValid_ = false;
         return true;
     }
     const bool sameShape = lastRequest_ && sameRequestShape(*lastRequest_, request);
     lastRequest_ = request;
+    const QRect frameRect(QPoint(0, 0), request.source.size());
 
     // What the pointer overlay needs; it counts as a change when it moved.
+    const bool overlay = request.cursor || request.redPoint;
     bool overlayChanged = false;
-    if (request.cursor || request.redPoint) {
+    PointerOverlay drawn;
+    if (overlay) {
         const QPoint p = sources_.pointer ? sources_.pointer->position() : QPoint();
         overlayChanged = p != lastPointer_;
         lastPointer_ = p;
@@ -185,44 +186,86 @@ bool FramePipeline::captureScreen(const CaptureRequest& request) {
                 copyInto(cursor_, lastCursor_);
             }
         }
+        drawn.position = lastPointer_ - request.source.topLeft();
+        drawn.redPoint = request.redPoint;
+        drawn.cursor = request.cursor && !cursor_.isNull();
+        drawn.hotSpot = hotSpot_;
     }
+    const QRect overlayRect = overlay ? pointerOverlayRect(drawn, cursor_) & frameRect : QRect();
 
-    QRegion changed = QRegion(request.source);
     const bool tracked = sources_.changes && sources_.changes->available();
-    if (tracked) changed = sources_.changes->takeChanges() & request.source;
-
-    if (tracked && sameShape && rawValid_ && rawSource_ == request.source) {
-        if (changed.isEmpty()) {
-            if (!overlayChanged) {
-                ++counters_.unchanged;
-                return false;
-            }
-            return true;  // only the pointer moved: the copy is still good
+    QRegion changed;
+    if (tracked) changed = (sources_.changes->takeChanges() & request.source).translated(-request.source.topLeft());
+    const QImage& base = overlay ? raw_ : base_;
+    bool full = !(tracked && sameShape && rawValid_ && rawSource_ == request.source && !base.isNull());
+    QVector<QRect> rects;
+    if (!full) {
+        if (changed.isEmpty() && !overlayChanged) {
+            ++counters_.unchanged;
+            return false;
         }
-        const QRect box = changed.boundingRect();
-        if (double(box.width()) * box.height() < kPartialShare * request.source.width() * request.source.height()) {
-            if (!sources_.screen->captureScreen(box, part_)) {
-                failed();
-                return false;
-            }
-            const QPoint at = box.topLeft() - request.source.topLeft();
-            const qsizetype bytes = qsizetype(box.width()) * 4;
-            for (int y = 0; y < box.height(); ++y)
-                std::memcpy(raw_.scanLine(at.y() + y) + qsizetype(at.x()) * 4, part_.constScanLine(y), size_t(bytes));
-            ++counters_.partial;
-            return true;
-        }
+        rects = coalesceChanges(changed);
+        qint64 copied = 0;
+        for (const QRect& r : rects) copied += area(r);
+        full = copied >= kPartialShare * area(frameRect);
     }
-    // A full copy goes into a free buffer, never into one a view still holds.
-    QImage target = freeBuffer(picturePool_);
-    if (!sources_.screen->captureScreen(request.source, target)) {
+    QRegion copied;
+    for (const QRect& r : rects) copied |= r;
+
+    // A failed copy leaves the source unknown: the next frame is whole.
+    const auto fail = [&] {
         rawValid_ = false;
+        base_ = QImage();
         failed();
         return false;
+    };
+    BufferPool::Buffer buffer = pictures_.take();
+    QImage& target = buffer.image;
+    // What the buffer lacks besides this frame's change; nullopt: all of it.
+    const std::optional<QRegion> stale = full ? std::nullopt : history_.since(buffer.serial);
+    if (!overlay) {
+        // The frame is the copy itself; what the buffer lacks from earlier
+        // frames comes from the previous frame, then the change from the
+        // screen on top.
+        raw_ = QImage();
+        if (full) {
+            if (!sources_.screen->captureScreen(request.source, target)) return fail();
+        } else {
+            if (stale)
+                copyRegion(base_, target, *stale - copied);
+            else
+                copyInto(base_, target);
+            for (const QRect& r : rects)
+                if (!sources_.screen->captureScreenAt(r.translated(request.source.topLeft()), target, r.topLeft()))
+                    return fail();
+            change = copied;
+        }
+        base_ = target;
+    } else {
+        // The source is kept apart from the frames, which have the overlay
+        // drawn in; the buffer is brought up to date from it where the
+        // screen changed and where an overlay was or is now drawn.
+        base_ = QImage();
+        if (full) {
+            if (!sources_.screen->captureScreen(request.source, raw_)) return fail();
+            copyInto(raw_, target);
+        } else {
+            for (const QRect& r : rects)
+                if (!sources_.screen->captureScreenAt(r.translated(request.source.topLeft()), raw_, r.topLeft()))
+                    return fail();
+            change = copied | lastOverlay_ | overlayRect;
+            if (stale)
+                copyRegion(raw_, target, *stale | *change);
+            else
+                copyInto(raw_, target);
+        }
+        drawPointerOverlay(target, drawn, cursor_);
     }
-    raw_ = std::move(target);
+    lastOverlay_ = overlayRect;
     rawValid_ = true;
     rawSource_ = request.source;
+    picture = std::move(target);
+    if (!full) ++counters_.partial;
     return true;
 }
 

@@ -9,8 +9,13 @@
 // one is ready is dropped, never queued. With a change tracker the pipeline
 // learns from the window system what changed since the last capture: when
 // nothing did (and the pointer overlay did not move), no frame is made at
-// all; when little did, only that part is copied.
+// all; when little did, only the changed rectangles are copied, the frame
+// buffer is brought up to date from the previous frame in those places
+// only, and only the output pixels the change reaches are scaled again.
+// Each frame says what changed since the frame before it, so a view paints
+// only that.
 
+#include "core/capture/frame_buffers.h"
 #include "core/scaling/row_workers.h"
 #include "core/scaling/view_render.h"
 #include "core/threading/executor.h"
@@ -50,7 +55,11 @@ struct CapturedFrame {
     QImage picture;            // the frame, pointer drawn in; not written again by the pipeline
     bool scaled = false;       // `render` holds the frame scaled for `layout`
     ViewLayout layout;
-    ViewRender render;
+    ViewRender render;  // its `frame`, `since` and `changed` say what changed in the view
+    // Where `picture` differs from the frame of serial `since` (picture
+    // coordinates); `since` is 0 when it is new throughout.
+    std::uint64_t since = 0;
+    QRegion changed;
 };
 
 // The services the worker uses. They are used from the worker thread only
@@ -109,10 +118,9 @@ private:
     };
     void carryOut();
     void process(const CaptureRequest& request);
-    bool captureScreen(const CaptureRequest& request);
+    bool captureScreen(const CaptureRequest& request, QImage& picture, std::optional<QRegion>& change);
+    void scale(CapturedFrame& frame, const std::optional<QRegion>& change);
     void publish(CapturedFrame&& frame);
-    static QImage freeBuffer(std::vector<QImage>& pool);
-    static void keepBuffer(std::vector<QImage>& pool, const QImage& buffer);
     void failed();
 
     FrameSources sources_;
@@ -125,20 +133,25 @@ private:
     Mailbox<CapturedFrame> frames_;  // to the owner's thread: the newest finished frame
     Mailbox<bool> failures_;         // to the owner's thread: a capture failed
 
-    // Worker-side state.
-    QImage raw_;       // the latest copy of the source, no pointer drawn
-    QRect rawSource_;  // what raw_ holds
-    bool rawValid_ = false;
+    // Worker-side state. The source as it is now, no pointer drawn: the
+    // newest frame itself without an overlay (shared, only read), else
+    // `raw_`, which the pipeline alone holds and updates in place.
+    QImage base_;
+    QImage raw_;             // with an overlay; also a window's copy
+    QRect rawSource_;        // what the base holds
+    bool rawValid_ = false;  // the base holds rawSource_ as of the last frame
     QPoint lastPointer_;
     QImage lastCursor_;
-    bool lastCursorShown_ = false, lastRedPoint_ = false;
+    QRect lastOverlay_;  // where the newest frame has the overlay drawn
     QImage cursor_;
     QPoint hotSpot_;
-    QImage part_;
     std::uint64_t serial_ = 0;
     ResampleScratch scratch_;
     std::unique_ptr<Windows> ownWindows_;
-    std::vector<QImage> picturePool_, scaledPool_;
+    ChangeHistory history_;
+    BufferPool pictures_, scaledPool_;
+    ViewLayout scaledLayout_;  // what the scaled buffers were made for
+    QSize scaledFrom_;
     std::optional<CaptureRequest> lastRequest_;
 };
 

@@ -17,4 +17,12 @@ void drawPointerOverlay(QImage& frame, const PointerOverlay& o, const QImage& cu
     if (o.cursor && !cursorImage.isNull()) painter.drawImage(o.position - o.hotSpot, cursorImage);
 }
 
+QRect pointerOverlayRect(const PointerOverlay& o, const QImage& cursorImage) {
+    QRect r;
+    // The disc's pen reaches 7.5 pixels out; antialiasing one more.
+    if (o.redPoint) r = QRect(o.position - QPoint(9, 9), QSize(19, 19));
+    if (o.cursor && !cursorImage.isNull()) r |= QRect(o.position - o.hotSpot, cursorImage.size());
+    return r;
+}
+
 }  // namespace vz

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 
 namespace vz {
 
@@ -17,5 +18,9 @@ struct PointerOverlay {
 // The red point is drawn first, so the cursor lies over it. Anything outside
 // the frame is clipped away.
 void drawPointerOverlay(QImage& frame, const PointerOverlay& overlay, const QImage& cursorImage);
+
+// Every pixel drawPointerOverlay may touch, in frame coordinates (not
+// clipped to the frame); empty when it draws nothing.
+QRect pointerOverlayRect(const PointerOverlay& overlay, const QImage& cursorImage);
 
 }  // namespace vz

@@ -85,22 +85,51 @@ bool AxisWeights::update(int srcLen_, int dstLen_, int offset_, int count_, int 
         w[largest] = int16_t(w[largest] + (kWeightOne - sum));
     }
 
+    pairWeights();
+    return true;
+}
+
+void AxisWeights::pairWeights() {
+    const int n = taps;
     paired.clear();
-    if (n % 2 == 0) {
-        const int pairs = n / 2;
-        paired.assign(size_t(paddedCount) * size_t(n) * 4, 0);
-        for (int i = 0; i < paddedCount; ++i) {
-            const int16_t* w = &weights[size_t(i) * size_t(n)];
-            for (int q = 0; q < pairs; ++q) {
-                int16_t* out = &paired[(size_t(i / 2) * size_t(pairs) + size_t(q)) * 16 + size_t(i % 2) * 8];
-                for (int c = 0; c < 4; ++c) {
-                    out[2 * c] = w[2 * q];
-                    out[2 * c + 1] = w[2 * q + 1];
-                }
+    if (n % 2 != 0) return;
+    const int pairs = n / 2;
+    paired.assign(size_t(paddedCount) * size_t(n) * 4, 0);
+    for (int i = 0; i < paddedCount; ++i) {
+        const int16_t* w = &weights[size_t(i) * size_t(n)];
+        for (int q = 0; q < pairs; ++q) {
+            int16_t* out = &paired[(size_t(i / 2) * size_t(pairs) + size_t(q)) * 16 + size_t(i % 2) * 8];
+            for (int c = 0; c < 4; ++c) {
+                out[2 * c] = w[2 * q];
+                out[2 * c + 1] = w[2 * q + 1];
             }
         }
     }
-    return true;
+}
+
+void AxisWeights::slice(const AxisWeights& whole, int from, int count_) {
+    srcLen = whole.srcLen;
+    dstLen = whole.dstLen;
+    offset = whole.offset + from;
+    count = count_;
+    tapAlign = -1;  // not a table update() built: the next update() rebuilds
+    identity = whole.identity;
+    taps = whole.taps;
+    paddedCount = (count + 3) & ~3;
+    const size_t n = size_t(taps);
+    first.assign(size_t(paddedCount), 0);
+    weights.assign(size_t(paddedCount) * n, 0);
+    std::copy_n(whole.first.begin() + from, count, first.begin());
+    std::copy_n(whole.weights.begin() + std::ptrdiff_t(size_t(from) * n), size_t(count) * n, weights.begin());
+    pairWeights();
+}
+
+std::pair<int, int> AxisWeights::reaching(int srcFrom, int srcTo) const {
+    // first[] never decreases, and every pixel reads taps source pixels from it.
+    const auto begin = first.begin(), end = first.begin() + count;
+    const int lo = int(std::lower_bound(begin, end, srcFrom - taps + 1) - begin);
+    const int hi = int(std::lower_bound(begin, end, srcTo) - begin);
+    return {lo, std::max(lo, hi)};
 }
 
 }  // namespace vz

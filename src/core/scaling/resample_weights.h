@@ -4,6 +4,7 @@
 // weights that sum to exactly 1 << 14.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace vz {
@@ -34,6 +35,19 @@ struct AxisWeights {
     // Returns true when it did. `first[i] + taps <= srcLen` holds whenever
     // srcLen >= taps; otherwise first[i] is 0 and readers must pad the source.
     bool update(int srcLen, int dstLen, int offset, int count, int tapAlign);
+
+    // Makes this table the destination pixels [from, from + count) of
+    // `whole` (indices into whole's table): the same first indices, taps and
+    // weights, so a pixel computed through the slice is the pixel the whole
+    // table gives, bit for bit.
+    void slice(const AxisWeights& whole, int from, int count);
+
+    // The destination pixels (indices into this table) whose taps reach
+    // source pixels [srcFrom, srcTo): {first, end}, empty when none do.
+    std::pair<int, int> reaching(int srcFrom, int srcTo) const;
+
+private:
+    void pairWeights();
 };
 
 }  // namespace vz

@@ -33,11 +33,88 @@ struct RowSlot {
 struct ResampleScratch::Impl {
     AxisWeights horizontal;
     AxisWeights vertical;
+    AxisWeights columns;  // a slice of `horizontal`: the columns of one changed rectangle
     ResampleKernel kernel = ResampleKernel::Auto;
     bool threaded = true;
     QImage converted;
     std::vector<RowSlot> rowSlots;
 };
+
+namespace {
+
+// Output rows [y0, y1) of the vertical table, the columns of `hw` (a table
+// for destination columns starting `srcX` pixels in for the identity pass),
+// written from `dstRow0` (the output row of table row 0) on.
+void runRows(ResampleScratch::Impl& d, const QImage& from, const AxisWeights& hw, const AxisWeights& vw, int srcX,
+             int y0, int y1, uchar* dstRow0, qsizetype dstStride) {
+    const int srcWidth = from.width();
+    const int srcHeight = from.height();
+    const uchar* srcBits = from.constBits();
+    const qsizetype srcStride = from.bytesPerLine();
+    const int width = hw.count;
+    const int height = y1 - y0;
+    const ResampleKernels kernels = resampleKernels(d.kernel);
+    const int taps = vw.taps;
+    const size_t rowLen = size_t(hw.paddedCount) * 4;
+
+    RowWorkers* workers = RowWorkers::lent();
+    const double srcRows = std::min(double(srcHeight), double(height) * srcHeight / vw.dstLen + taps);
+    const double work = double(width) * (double(height) * taps + srcRows * hw.taps);
+    const bool threaded = d.threaded && workers && workers->threadCount() > 1 && work >= kThreadedWork;
+    const int threads = threaded ? workers->threadCount() : 1;
+    const int chunks = std::min(height, threads * kChunksPerThread);
+
+    if (d.rowSlots.size() < size_t(threads)) d.rowSlots.resize(size_t(threads));
+    for (int t = 0; t < threads; ++t) {
+        RowSlot& slot = d.rowSlots[size_t(t)];
+        slot.ring.resize(rowLen * size_t(taps));
+        slot.ringRow.resize(size_t(taps));
+        slot.rows.resize(size_t(taps) + 1);
+        if (srcWidth < hw.taps) slot.paddedSource.assign(size_t(hw.taps), 0);
+    }
+
+    auto scaleRow = [&](RowSlot& slot, int j, uint16_t* out) {
+        const auto* row = reinterpret_cast<const uint32_t*>(srcBits + j * srcStride);
+        if (hw.identity) {
+            widenRow(row + srcX, width, out);
+        } else if (srcWidth < hw.taps) {
+            std::copy(row, row + srcWidth, slot.paddedSource.begin());
+            kernels.horizontal(slot.paddedSource.data(), hw, out);
+        } else {
+            kernels.horizontal(row, hw, out);
+        }
+    };
+
+    auto task = [&](int chunk, int slotIndex) {
+        RowSlot& slot = d.rowSlots[size_t(slotIndex)];
+        std::fill(slot.ringRow.begin(), slot.ringRow.end(), -1);
+        const int from = y0 + int(qint64(height) * chunk / chunks);
+        const int to = y0 + int(qint64(height) * (chunk + 1) / chunks);
+        for (int y = from; y < to; ++y) {
+            const int first = vw.first[size_t(y)];
+            for (int k = 0; k < taps; ++k) {
+                const int j = first + k;
+                const size_t at = size_t(j % taps);
+                uint16_t* buffer = slot.ring.data() + at * rowLen;
+                if (slot.ringRow[at] != j) {
+                    scaleRow(slot, j, buffer);
+                    slot.ringRow[at] = j;
+                }
+                slot.rows[size_t(k)] = buffer;
+            }
+            slot.rows[size_t(taps)] = slot.rows[size_t(taps) - 1];
+            kernels.vertical(slot.rows.data(), &vw.weights[size_t(y) * size_t(taps)], taps, width,
+                             reinterpret_cast<uint32_t*>(dstRow0 + y * dstStride));
+        }
+    };
+
+    if (threaded)
+        workers->run(chunks, task);
+    else
+        for (int chunk = 0; chunk < chunks; ++chunk) task(chunk, 0);
+}
+
+}  // namespace
 
 ResampleScratch::ResampleScratch() : d_(std::make_unique<Impl>()) {}
 ResampleScratch::~ResampleScratch() = default;
@@ -89,65 +166,72 @@ void resample(const QImage& src, QImage& dst, QSize size, const QRect& part, Res
         return;
     }
 
-    const ResampleKernels kernels = resampleKernels(d.kernel);
-    const int taps = vw.taps;
-    const size_t rowLen = size_t(hw.paddedCount) * 4;
+    runRows(d, *from, hw, vw, p.x(), 0, p.height(), dstBits, dstStride);
+}
 
-    RowWorkers* workers = RowWorkers::lent();
-    const double srcRows = std::min(double(srcHeight), double(p.height()) * srcHeight / size.height() + taps);
-    const double work = double(p.width()) * (double(p.height()) * taps + srcRows * hw.taps);
-    const bool threaded = d.threaded && workers && workers->threadCount() > 1 && work >= kThreadedWork;
-    const int threads = threaded ? workers->threadCount() : 1;
-    const int chunks = std::min(p.height(), threads * kChunksPerThread);
+}  // namespace vz
 
-    if (d.rowSlots.size() < size_t(threads)) d.rowSlots.resize(size_t(threads));
-    for (int t = 0; t < threads; ++t) {
-        RowSlot& slot = d.rowSlots[size_t(t)];
-        slot.ring.resize(rowLen * size_t(taps));
-        slot.ringRow.resize(size_t(taps));
-        slot.rows.resize(size_t(taps) + 1);
-        if (srcWidth < hw.taps) slot.paddedSource.assign(size_t(hw.taps), 0);
+namespace vz {
+
+namespace {
+
+// The output pixels (in the coordinates of the part the tables were built
+// for) that read any pixel of `changed`.
+QRegion reachedBy(const AxisWeights& hw, const AxisWeights& vw, const QRegion& changed) {
+    QRegion reached;
+    for (const QRect& r : changed) {
+        const auto [x0, x1] = hw.reaching(r.left(), r.right() + 1);
+        const auto [y0, y1] = vw.reaching(r.top(), r.bottom() + 1);
+        if (x1 > x0 && y1 > y0) reached |= QRect(x0, y0, x1 - x0, y1 - y0);
     }
+    return reached;
+}
 
-    auto scaleRow = [&](RowSlot& slot, int j, uint16_t* out) {
-        const auto* row = reinterpret_cast<const uint32_t*>(srcBits + j * srcStride);
-        if (hw.identity) {
-            widenRow(row + p.x(), p.width(), out);
-        } else if (srcWidth < hw.taps) {
-            std::copy(row, row + srcWidth, slot.paddedSource.begin());
-            kernels.horizontal(slot.paddedSource.data(), hw, out);
-        } else {
-            kernels.horizontal(row, hw, out);
+}  // namespace
+
+QRegion resampleChanged(const QImage& src, QImage& dst, QSize size, const QRect& part, const QRegion& changed,
+                        ResampleScratch& scratch) {
+    ResampleScratch::Impl& d = *scratch.d_;
+    const QRect p = part & QRect(QPoint(0, 0), size);
+    const QImage::Format format = src.format();
+    const bool kept = !src.isNull() && !p.isEmpty() && &src != &dst && dst.size() == p.size() &&
+                      dst.format() == format && dst.isDetached() &&
+                      (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                       format == QImage::Format_ARGB32_Premultiplied);
+    if (!kept) {
+        resample(src, dst, size, part, scratch);
+        return dst.isNull() ? QRegion() : QRegion(dst.rect());
+    }
+    AxisWeights& hw = d.horizontal;
+    AxisWeights& vw = d.vertical;
+    hw.update(src.width(), size.width(), p.x(), p.width(), 4);
+    vw.update(src.height(), size.height(), p.y(), p.height(), 1);
+    const QRegion reached = reachedBy(hw, vw, changed & src.rect());
+    uchar* dstBits = dst.bits();
+    const qsizetype dstStride = dst.bytesPerLine();
+    for (const QRect& r : reached) {
+        if (hw.identity && vw.identity) {
+            const size_t rowBytes = size_t(r.width()) * 4;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                std::memcpy(dstBits + y * dstStride + qsizetype(r.x()) * 4,
+                            src.constScanLine(p.y() + y) + qsizetype(p.x() + r.x()) * 4, rowBytes);
+            continue;
         }
-    };
+        d.columns.slice(hw, r.x(), r.width());
+        runRows(d, src, d.columns, vw, p.x() + r.x(), r.top(), r.bottom() + 1, dstBits + qsizetype(r.x()) * 4,
+                dstStride);
+    }
+    return reached;
+}
 
-    auto task = [&](int chunk, int slotIndex) {
-        RowSlot& slot = d.rowSlots[size_t(slotIndex)];
-        std::fill(slot.ringRow.begin(), slot.ringRow.end(), -1);
-        const int y0 = int(qint64(p.height()) * chunk / chunks);
-        const int y1 = int(qint64(p.height()) * (chunk + 1) / chunks);
-        for (int y = y0; y < y1; ++y) {
-            const int first = vw.first[size_t(y)];
-            for (int k = 0; k < taps; ++k) {
-                const int j = first + k;
-                const size_t at = size_t(j % taps);
-                uint16_t* buffer = slot.ring.data() + at * rowLen;
-                if (slot.ringRow[at] != j) {
-                    scaleRow(slot, j, buffer);
-                    slot.ringRow[at] = j;
-                }
-                slot.rows[size_t(k)] = buffer;
-            }
-            slot.rows[size_t(taps)] = slot.rows[size_t(taps) - 1];
-            kernels.vertical(slot.rows.data(), &vw.weights[size_t(y) * size_t(taps)], taps, p.width(),
-                             reinterpret_cast<uint32_t*>(dstBits + y * dstStride));
-        }
-    };
-
-    if (threaded)
-        workers->run(chunks, task);
-    else
-        for (int chunk = 0; chunk < chunks; ++chunk) task(chunk, 0);
+QRegion resampledRegion(QSize srcSize, QSize size, const QRect& part, const QRegion& changed,
+                        ResampleScratch& scratch) {
+    ResampleScratch::Impl& d = *scratch.d_;
+    const QRect p = part & QRect(QPoint(0, 0), size);
+    if (srcSize.isEmpty() || p.isEmpty()) return {};
+    d.horizontal.update(srcSize.width(), size.width(), p.x(), p.width(), 4);
+    d.vertical.update(srcSize.height(), size.height(), p.y(), p.height(), 1);
+    return reachedBy(d.horizontal, d.vertical, changed & QRect(QPoint(0, 0), srcSize));
 }
 
 }  // namespace vz

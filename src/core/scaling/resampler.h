@@ -27,6 +27,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 
 #include <memory>
@@ -55,6 +56,8 @@ public:
 private:
     std::unique_ptr<Impl> d_;
     friend void resample(const QImage&, QImage&, QSize, const QRect&, ResampleScratch&);
+    friend QRegion resampleChanged(const QImage&, QImage&, QSize, const QRect&, const QRegion&, ResampleScratch&);
+    friend QRegion resampledRegion(QSize, QSize, const QRect&, const QRegion&, ResampleScratch&);
 };
 
 // Scales `src` to `size` into `dst`. `dst` keeps its buffer when it already
@@ -67,5 +70,20 @@ void resample(const QImage& src, QImage& dst, QSize size, ResampleScratch& scrat
 // coordinates, clipped to it) is computed: dst becomes part's size. This is
 // how a view draws just the visible part of a picture larger than itself.
 void resample(const QImage& src, QImage& dst, QSize size, const QRect& part, ResampleScratch& scratch);
+
+// Brings `dst`, which holds `part` of an earlier picture scaled to `size`,
+// up to date with `src`, where only `changed` (src coordinates) differs from
+// that picture: only the output pixels whose filter reads a changed pixel
+// are computed again, each with the same weights as in a whole resample, so
+// the result equals resample(src, dst, size, part) bit for bit. Returns
+// those pixels (dst coordinates). A dst that cannot hold the part (another
+// size or format, shared, or src itself) is resampled whole, and the whole
+// of it is returned.
+QRegion resampleChanged(const QImage& src, QImage& dst, QSize size, const QRect& part, const QRegion& changed,
+                        ResampleScratch& scratch);
+
+// The output pixels of `part` (in part's coordinates) that resampling a
+// picture of `srcSize` to `size` computes from `changed`.
+QRegion resampledRegion(QSize srcSize, QSize size, const QRect& part, const QRegion& changed, ResampleScratch& scratch);
 
 }  // namespace vz

@@ -89,6 +89,22 @@ bool deliver(const XImage* image, const QRect& visible, QImage& into, const QRec
 
 }  // namespace
 
+bool X11ScreenCapture::captureScreenAt(const QRect& rect, QImage& into, QPoint at) {
+    if (rect.isEmpty() || into.format() != QImage::Format_RGB32 || !into.rect().contains(QRect(at, rect.size())))
+        return false;
+    // Parts off the root window (black) and the plain path go the general way.
+    if (!useShm_ || !QRect(QPoint(0, 0), rootSize_).contains(rect) || !prepareShmImage(rect.size()))
+        return ScreenCapture::captureScreenAt(rect, into, at);
+    Display* display = connection_->display();
+    bool ok;
+    {
+        ErrorTrap trap(display, false);  // XShmGetImage waits for its reply
+        ok = XShmGetImage(display, connection_->root(), shm_->image, rect.x(), rect.y(), AllPlanes) && !trap.failed();
+    }
+    if (ok && copyXImage(shm_->image, into, at)) return true;
+    return ScreenCapture::captureScreenAt(rect, into, at);
+}
+
 bool X11ScreenCapture::grabShm(const QRect& visible, QImage& into, const QRect& rect) {
     Display* display = connection_->display();
     bool ok;

@@ -19,6 +19,8 @@ public:
 
     // Parts of `rect` outside the root window come out black.
     bool captureScreen(const QRect& rect, QImage& into) override;
+    // Straight from the shared segment into `into`, with no copy between.
+    bool captureScreenAt(const QRect& rect, QImage& into, QPoint at) override;
     bool usesSharedMemory() const override { return useShm_; }
 
 private:

@@ -37,31 +37,32 @@ X11ScreenChanges::~X11ScreenChanges() {
 QRegion X11ScreenChanges::takeChanges() {
     if (!damage_) return QRegion();
     Display* display = connection_->display();
-    QRegion changes;
-    {
-        ErrorTrap trap(display, false);  // fetching the region waits for its reply
-        XDamageSubtract(display, damage_, 0, parts_);
-        int count = 0;
-        XRectangle* rects = XFixesFetchRegion(display, parts_, &count);
-        if (!rects || trap.failed()) {
-            // The server lost our damage object: from now on the caller
-            // treats everything as changed.
-            damage_ = 0;
-            changes = QRegion();
-        } else {
-            std::vector<QRect> list;
-            list.reserve(std::size_t(count));
-            for (int i = 0; i < count; ++i) list.emplace_back(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
-            changes.setRects(list.data(), count);
-        }
-        if (rects) XFree(rects);
-    }
-    // The notifications only said that something changed: the region above
-    // says what.
-    while (XPending(display)) {
+    // The server notifies once whenever the damage stops being empty, and
+    // it is emptied below each time: no notification, nothing changed, and
+    // the server is not asked (XPending only reads what has arrived).
+    if (XPending(display) == 0) return QRegion();
+    // The notifications read so far are answered by the subtraction below;
+    // any that come after it are left for the next call.
+    while (XEventsQueued(display, QueuedAlready) > 0) {
         XEvent event;
         XNextEvent(display, &event);
     }
+    QRegion changes;
+    ErrorTrap trap(display, false);  // fetching the region waits for its reply
+    XDamageSubtract(display, damage_, 0, parts_);
+    int count = 0;
+    XRectangle* rects = XFixesFetchRegion(display, parts_, &count);
+    if (!rects || trap.failed()) {
+        // The server lost our damage object: from now on the caller
+        // treats everything as changed.
+        damage_ = 0;
+    } else {
+        std::vector<QRect> list;
+        list.reserve(std::size_t(count));
+        for (int i = 0; i < count; ++i) list.emplace_back(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+        changes.setRects(list.data(), count);
+    }
+    if (rects) XFree(rects);
     return changes;
 }
 

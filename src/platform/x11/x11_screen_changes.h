@@ -18,9 +18,10 @@ public:
 
     bool available() const override { return damage_ != 0; }
     // Asks the server for the damage gathered so far and clears it (one
-    // round trip); the notifications queued meanwhile are dropped, so no
-    // event loop is needed. Should the server refuse, available() turns
-    // false for good.
+    // round trip), once the server has notified a change; with no
+    // notification waiting it returns at once, asking nothing. No event
+    // loop is needed. Should the server refuse, available() turns false for
+    // good.
     QRegion takeChanges() override;
 
 private:

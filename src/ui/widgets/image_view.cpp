@@ -43,13 +43,21 @@ void ImageView::setScaleFactor(float factor) {
 QRect ImageView::drawnRect() const { return viewGeometry(size(), picture_.size(), fit_, factor_); }
 
 void ImageView::setRenderedPicture(const QImage& picture, const ViewRender& render) {
+    // A render that says what changed since the one shown is painted only
+    // there.
+    const bool follows = renderValid_ && render.since != 0 && render.since == render_.frame &&
+                         render.visible == render_.visible && !render_.direct && !render.direct;
     picture_ = picture;
     render_ = render;
     renderValid_ = true;
-    update();
+    if (follows)
+        update(render.changed);
+    else
+        update();
 }
 
 void ImageView::invalidate() {
+    render_.frame = 0;  // the render made here follows no frame
     renderValid_ = false;
     update();
 }
@@ -59,28 +67,31 @@ void ImageView::updateScaled() const {
     if (renderView(picture_, layout(), render_, *scratch_)) ++resampleCount_;
 }
 
-void ImageView::paintContent(QPainter& painter, const QRect& area) const {
+void ImageView::paintContent(QPainter& painter, const QRegion& area) const {
     if (!renderValid_) updateScaled();
     const QRect& visible = render_.visible;
-    const QRegion background = QRegion(area).subtracted(visible);
-    for (const QRect& r : background) painter.fillRect(r, Qt::black);
+    for (const QRect& r : area.subtracted(visible)) painter.fillRect(r, Qt::black);
     if (visible.isEmpty()) return;
-    if (render_.direct)
-        painter.drawImage(visible.topLeft(), picture_, QRect(render_.sourceAt, visible.size()));
-    else
-        painter.drawImage(visible.topLeft(), render_.scaled);
+    // Only the parts asked for are drawn.
+    for (const QRect& r : area& visible) {
+        if (render_.direct)
+            painter.drawImage(r.topLeft(), picture_,
+                              QRect(render_.sourceAt + (r.topLeft() - visible.topLeft()), r.size()));
+        else
+            painter.drawImage(r.topLeft(), render_.scaled, r.translated(-visible.topLeft()));
+    }
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    paintContent(painter, event->rect());
+    paintContent(painter, event->region());
 }
 
 QImage ImageView::rendered() const {
     if (width() <= 0 || height() <= 0) return {};
     QImage image(size(), QImage::Format_RGB32);
     QPainter painter(&image);
-    paintContent(painter, rect());
+    paintContent(painter, QRegion(rect()));
     return image;
 }
 

@@ -25,6 +25,8 @@ public:
     // Takes `picture` together with what was already computed of it for
     // this view's current layout (off the user-interface thread), so that
     // painting it resamples nothing. The picture is shared, not copied.
+    // When `render` follows the render shown (its `since` is that one's
+    // `frame`), only its `changed` rectangles are painted again.
     void setRenderedPicture(const QImage& picture, const ViewRender& render);
     // Removes the picture (the view shows only its background).
     void clearPicture();
@@ -55,7 +57,7 @@ protected:
 private:
     void invalidate();
     void updateScaled() const;
-    void paintContent(QPainter& painter, const QRect& area) const;
+    void paintContent(QPainter& painter, const QRegion& area) const;
     ViewLayout layout() const { return {size(), fit_, factor_}; }
     QImage picture_;
     // The cache: what the view shows of picture_, filled lazily before

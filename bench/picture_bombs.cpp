@@ -20,15 +20,14 @@
 
 #include "core/clipboard/clipboard_picture.h"
 #include "core/slideshow/picture_decoder.h"
+#include "test_pictures.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -38,9 +37,7 @@
 #include <cstring>
 #include <vector>
 
-#include <jpeglib.h>
 #include <sys/resource.h>
-#include <zlib.h>
 
 namespace {
 
@@ -51,122 +48,22 @@ constexpr double kGoalMegabytes = 300.0;
 
 // ---- making the files ----
 
-QByteArray be32(quint32 v) {
-    QByteArray b(4, 0);
-    qToBigEndian(v, b.data());
-    return b;
-}
-
-QByteArray pngChunk(const char* type, const QByteArray& data) {
-    QByteArray body = QByteArray(type, 4) + data;
-    return be32(quint32(data.size())) + body +
-           be32(quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))));
-}
-
-QByteArray pngHeader(quint32 width, quint32 height) {
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) +
-           pngChunk("IHDR", be32(width) + be32(height) + QByteArray("\x08\x02\x00\x00\x00", 5));
-}
-
-// `rawBytes` of zeros, deflated in pieces (never held whole).
-QByteArray deflatedZeros(qint64 rawBytes) {
-    z_stream z{};
-    deflateInit(&z, 9);
-    const std::vector<Bytef> zeros(1 << 20, 0);
-    QByteArray out;
-    std::vector<Bytef> buffer(1 << 16);
-    for (qint64 left = rawBytes;;) {
-        const uInt piece = uInt(std::min<qint64>(left, qint64(zeros.size())));
-        z.next_in = const_cast<Bytef*>(zeros.data());
-        z.avail_in = piece;
-        left -= piece;
-        const int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
-        do {
-            z.next_out = buffer.data();
-            z.avail_out = uInt(buffer.size());
-            deflate(&z, flush);
-            out.append(reinterpret_cast<const char*>(buffer.data()), qsizetype(buffer.size() - z.avail_out));
-        } while (z.avail_out == 0);
-        if (left == 0) break;
-    }
-    deflateEnd(&z);
-    return out;
-}
-
-// A black RGB PNG of this size, its data deflated from `rawBytes` of zeros
-// (the exact amount for the picture, or far more).
-QByteArray blackPng(quint32 width, quint32 height, qint64 rawBytes) {
-    return pngHeader(width, height) + pngChunk("IDAT", deflatedZeros(rawBytes)) + pngChunk("IEND", {});
-}
-
-QByteArray encoded(const QImage& image, const char* format, bool progressive = false) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
-    return bytes;
-}
-
-// The frame header's height and width replaced (SOF0..SOF2).
-QByteArray withJpegSize(QByteArray jpeg, quint16 width, quint16 height) {
-    for (qsizetype i = 2; i + 9 < jpeg.size();) {
-        const uchar marker = uchar(jpeg[i + 1]);
-        const int length = uchar(jpeg[i + 2]) << 8 | uchar(jpeg[i + 3]);
-        if (marker >= 0xC0 && marker <= 0xC2) {
-            qToBigEndian(height, jpeg.data() + i + 5);
-            qToBigEndian(width, jpeg.data() + i + 7);
-            return jpeg;
-        }
-        i += 2 + length;
-    }
-    return jpeg;
-}
-
 // A valid progressive JPEG of `size` whose scan script refines every
-// coefficient of every component bit by bit: some two thousand scans.
+// coefficient of every component bit by bit: some seventeen hundred scans.
 QByteArray thousandsOfScans(QSize size) {
-    const QImage image = QImage(size, QImage::Format_RGB888);
-    std::vector<jpeg_scan_info> script;
-    script.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
-    for (int c = 0; c < 3; ++c)
-        for (int k = 1; k < 64; ++k) {
-            script.push_back({1, {c, 0, 0, 0}, k, k, 0, 9});
-            for (int al = 8; al >= 0; --al) script.push_back({1, {c, 0, 0, 0}, k, k, al + 1, al});
-        }
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = JDIMENSION(size.width());
-    cinfo.image_height = JDIMENSION(size.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    // Every coefficient at 1 so that no scan is empty.
-    jpeg_set_quality(&cinfo, 100, TRUE);
-    cinfo.scan_info = script.data();
-    cinfo.num_scans = int(script.size());
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<uchar> row(size_t(size.width()) * 3);
+    QImage image(size, QImage::Format_RGB888);
     for (int y = 0; y < size.height(); ++y) {
+        uchar* row = image.scanLine(y);
         for (int x = 0; x < size.width(); ++x) {
-            row[size_t(x) * 3] = uchar(x * 7 + y);
-            row[size_t(x) * 3 + 1] = uchar(x ^ y);
-            row[size_t(x) * 3 + 2] = uchar(y * 3);
+            row[x * 3] = uchar(x * 7 + y);
+            row[x * 3 + 1] = uchar(x ^ y);
+            row[x * 3 + 2] = uchar(y * 3);
         }
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&cinfo, &p, 1);
     }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
-    free(out);
-    return bytes;
+    vz::test::JpegOptions options;
+    options.quality = 100;  // every coefficient at 1, so that no scan is empty
+    options.scanPerBit = true;
+    return vz::test::encodeJpeg(image, options);
 }
 
 QByteArray bitmapHeader(qint32 width, qint32 height, quint16 bits, quint32 compression, quint32 dataBytes) {
@@ -192,21 +89,24 @@ struct Bomb {
 };
 
 std::vector<Bomb> bombs() {
+    using namespace vz::test;
     std::vector<Bomb> list;
+    JpegOptions progressiveJpeg;
+    progressiveJpeg.progressive = true;
     const QImage photo = [] {
         QImage image(1920, 1080, QImage::Format_RGB32);
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, qRgb(x & 255, y & 255, (x ^ y) & 255));
         return image;
     }();
-    const QByteArray jpeg = encoded(photo, "jpeg"), progressive = encoded(photo, "jpeg", true);
-    const QByteArray png = encoded(photo, "png"), bmp = encoded(photo, "bmp");
+    const QByteArray jpeg = encodeJpeg(photo), progressive = encodeJpeg(photo, progressiveJpeg);
+    const QByteArray png = encodePng(photo), bmp = encodeBmp(photo);
 
-    list.push_back({"PNG declaring 100000 x 100000", "huge.png", blackPng(100000, 100000, 1 << 16)});
-    list.push_back({"PNG declaring 20000 x 20000 (400 Mpx)", "big.png", blackPng(20000, 20000, 1 << 16)});
+    list.push_back({"PNG declaring 100000 x 100000", "huge.png", pngOfZeros(100000, 100000, 1 << 16)});
+    list.push_back({"PNG declaring 20000 x 20000 (400 Mpx)", "big.png", pngOfZeros(20000, 20000, 1 << 16)});
     list.push_back(
-        {"PNG 6300 x 6300 of black (40 Mpx, whole)", "black.png", blackPng(6300, 6300, 6300ll * (1 + 6300 * 3))});
-    list.push_back({"PNG 64 x 64 whose data unpacks to 1 GB", "zlib.png", blackPng(64, 64, 1ll << 30)});
+        {"PNG 6300 x 6300 of black (40 Mpx, whole)", "black.png", pngOfZeros(6300, 6300, 6300ll * (1 + 6300 * 3))});
+    list.push_back({"PNG 64 x 64 whose data unpacks to 1 GB", "zlib.png", pngOfZeros(64, 64, 1ll << 30)});
     list.push_back({"JPEG declaring 65500 x 65500", "huge.jpg", withJpegSize(jpeg, 65500, 65500)});
     list.push_back({"JPEG declaring 14000 x 14000 (196 Mpx)", "big.jpg", withJpegSize(jpeg, 14000, 14000)});
     list.push_back(

@@ -38,6 +38,21 @@ constexpr int kAsideTop = -1500;
 constexpr View kWatchedViews[] = {View::Output,    View::Preview,      View::Toolbar,         View::SettingsDialog,
                                   View::AboutBox,  View::AreaOverlay,  View::SlideshowEditor, View::WindowPicker,
                                   View::Shortcuts, View::ImageCapture, View::MonitorDetails,  View::ScrollText};
+
+enum class Going { Hide, Close };
+
+// A window that comes up its own way (bringUp: placed, raised, given the
+// focus) and goes by hiding or by closing (which runs its close handling).
+template <class Window>
+void comeOrGo(Window& window, bool show, Going going) {
+    if (show)
+        window.bringUp();
+    else if (going == Going::Close)
+        window.close();
+    else
+        window.hide();
+}
+
 }  // namespace
 
 App::App(Platform& p, AppOptions o) : platform(p), options(std::move(o)) {}
@@ -174,32 +189,16 @@ void App::showView(View view, bool show) {
         default: break;
     }
     switch (view) {
-        case View::Output:
-            if (show)
-                output->bringUp();
-            else
-                output->hide();
-            return;
-        case View::SettingsDialog:
-            if (show)
-                settingsDialog->bringUp();
-            else
-                settingsDialog->close();
-            return;
+        case View::Output: return comeOrGo(*output, show, Going::Hide);
+        case View::SettingsDialog: return comeOrGo(*settingsDialog, show, Going::Close);
+        case View::AreaOverlay: return comeOrGo(*areaOverlay, show, Going::Hide);
+        case View::SlideshowEditor: return comeOrGo(*slideshowEditor, show, Going::Close);
+        case View::ScrollText: return comeOrGo(*scrollTextDialog, show, Going::Close);
         case View::AboutBox:
             if (show && !aboutBox->isVisible()) aboutBox->exec();
             return;
-        case View::AreaOverlay:
-            if (show)
-                areaOverlay->bringUp();
-            else
-                areaOverlay->hide();
-            return;
-        case View::SlideshowEditor:
-            if (show)
-                slideshowEditor->bringUp();
-            else
-                slideshowEditor->close();
+        case View::Shortcuts:
+            if (show && !shortcutsDialog->isVisible()) shortcutsDialog->exec();
             return;
         case View::WindowPicker:
             if (!show) {
@@ -216,9 +215,6 @@ void App::showView(View view, bool show) {
                 windowPicker->activateWindow();
             }
             return;
-        case View::Shortcuts:
-            if (show && !shortcutsDialog->isVisible()) shortcutsDialog->exec();
-            return;
         case View::ImageCapture:
         case View::MonitorDetails:
             if (QWidget* w = widgetOf(view); show) {
@@ -228,12 +224,6 @@ void App::showView(View view, bool show) {
             } else {
                 w->hide();
             }
-            return;
-        case View::ScrollText:
-            if (show)
-                scrollTextDialog->bringUp();
-            else
-                scrollTextDialog->close();
             return;
         default:
             if (QWidget* w = widgetOf(view)) w->setVisible(show);

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -180,7 +181,8 @@ public:
     virtual ~Prompter() = default;
     virtual void beep(Icon icon) = 0;
     // A message the user only acknowledges: the beep, then a box with one
-    // "OK" button and the warning or error icon.
+    // "OK" button and the warning or error icon; the text goes to standard
+    // error too.
     void warn(const QString& text, const QString& caption = kCaption) { tell(Icon::Warning, text, caption); }
     void error(const QString& text, const QString& caption = kCaption) { tell(Icon::Error, text, caption); }
     // A modal message box with the caption `caption`.
@@ -213,7 +215,10 @@ public:
     }
 
 private:
+    // Also on standard error: a session may have no one looking at the
+    // screen, and the log keeps what the box said.
     void tell(Icon icon, const QString& text, const QString& caption) {
+        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
         beep(icon);
         ask(caption, text, Buttons::Ok, icon, Answer::Ok);
     }

@@ -134,7 +134,6 @@ void Controller::loadSettings() {
     QString problem;
     const IniDocument doc = store_.read(&problem);
     if (!problem.isEmpty()) {
-        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(problem));
         platform_.prompter->warn(problem);
     }
     applySettings(readSettings(doc, environment()));
@@ -357,7 +356,6 @@ void Controller::clipboardChanged(const QMimeData* data) {
     ClipboardPicture taken = readClipboardPicture(data);
     if (taken.status == ClipboardPicture::Status::NoPicture) return;
     if (taken.status == ClipboardPicture::Status::Refused) {
-        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(taken.error));
         platform_.prompter->warn(taken.error);
         return;
     }

@@ -9,8 +9,6 @@
 
 #include <QTimer>
 
-#include <cstdio>
-
 namespace vz {
 
 namespace {
@@ -72,10 +70,7 @@ void Controller::runShortcut(ShortcutAction action) {
     }
 }
 
-void Controller::showError(const QString& text) {
-    std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
-    platform_.prompter->error(text);
-}
+void Controller::showError(const QString& text) { platform_.prompter->error(text); }
 
 // --- Capture an Image --------------------------------------------------------
 

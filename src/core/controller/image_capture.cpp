@@ -2,8 +2,6 @@
 
 #include <QScopedValueRollback>
 
-#include <cstdio>
-
 namespace vz {
 
 void ImageCapture::setCounter(qint32 counter) {
@@ -26,7 +24,6 @@ CaptureOutcome ImageCapture::capture(const QImage& picture, bool outputVisible) 
         emit counterChanged(sequence_.counter());
     } else if (!outcome.message.isEmpty()) {
         const QScopedValueRollback<bool> showing(errorShowing_, true);
-        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(outcome.message));
         prompter_.error(outcome.message);
     }
     return outcome;

@@ -4,8 +4,6 @@
 
 #include <QTimer>
 
-#include <cstdio>
-
 namespace vz {
 
 namespace {
@@ -129,7 +127,6 @@ void KeyBindings::takeCaptureKey() {
 
 void KeyBindings::report(const QStringList& lines) {
     const QString text = QStringLiteral("These shortcuts could not be taken:\n\n%1").arg(lines.join(QLatin1Char('\n')));
-    std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
     // From the event loop: the keys are also taken while the program starts
     // and from inside dialogs.
     QTimer::singleShot(0, this, [this, text] { prompter_.warn(text); });

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -42,6 +43,19 @@ QByteArray encodeJpeg(const QImage& source, const JpegOptions& options) {
     if (options.grayscale) jpeg_set_colorspace(&cinfo, JCS_GRAYSCALE);
     jpeg_set_quality(&cinfo, options.quality, TRUE);
     if (options.progressive) jpeg_simple_progression(&cinfo);
+    std::vector<jpeg_scan_info> script;
+    if (options.scanPerBit) {
+        // The DC of all components, then every AC coefficient of every
+        // component refined bit by bit.
+        script.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+        for (int c = 0; c < 3; ++c)
+            for (int k = 1; k < 64; ++k) {
+                script.push_back({1, {c, 0, 0, 0}, k, k, 0, 9});
+                for (int al = 8; al >= 0; --al) script.push_back({1, {c, 0, 0, 0}, k, k, al + 1, al});
+            }
+        cinfo.scan_info = script.data();
+        cinfo.num_scans = int(script.size());
+    }
     jpeg_start_compress(&cinfo, TRUE);
     if (options.exifOrientation) {
         // "Exif\0\0", little-endian TIFF header, one IFD entry: Orientation (SHORT).
@@ -86,15 +100,24 @@ void appendChunk(QByteArray& png, const char* type, const QByteArray& data) {
 QByteArray encodePng(const QImage& image) { return encodeWithQt(image, "PNG"); }
 QByteArray encodeBmp(const QImage& image) { return encodeWithQt(image, "BMP"); }
 
-QByteArray jpegClaimingSize(int width, int height) {
-    QByteArray jpeg = encodeJpeg(quadrants(QSize(16, 16)));
-    // SOF0: FF C0, length (2), precision (1), height (2), width (2).
-    const qsizetype sof = jpeg.indexOf(QByteArray("\xff\xc0", 2));
-    jpeg[sof + 5] = char(height >> 8);
-    jpeg[sof + 6] = char(height & 0xFF);
-    jpeg[sof + 7] = char(width >> 8);
-    jpeg[sof + 8] = char(width & 0xFF);
+QByteArray withJpegSize(QByteArray jpeg, int width, int height) {
+    // The frame header (SOF0 to SOF2): FF Cn, length (2), precision (1),
+    // height (2), width (2).
+    for (qsizetype i = 2; i + 9 < jpeg.size();) {
+        const uchar marker = uchar(jpeg[i + 1]);
+        const int length = uchar(jpeg[i + 2]) << 8 | uchar(jpeg[i + 3]);
+        if (marker >= 0xC0 && marker <= 0xC2) {
+            qToBigEndian(quint16(height), jpeg.data() + i + 5);
+            qToBigEndian(quint16(width), jpeg.data() + i + 7);
+            return jpeg;
+        }
+        i += 2 + length;
+    }
     return jpeg;
+}
+
+QByteArray jpegClaimingSize(int width, int height) {
+    return withJpegSize(encodeJpeg(quadrants(QSize(16, 16))), width, height);
 }
 
 QByteArray jpegWithRepeatedScans(int copies) {
@@ -110,8 +133,7 @@ QByteArray jpegWithRepeatedScans(int copies) {
     return out;
 }
 
-QByteArray pngBomb(int width, int height, int dataRows) {
-    const int rows = dataRows < 0 ? height : dataRows;
+QByteArray pngOfZeros(int width, int height, qint64 rawBytes) {
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     QByteArray ihdr(13, 0);
     qToBigEndian(quint32(width), ihdr.data());
@@ -119,26 +141,36 @@ QByteArray pngBomb(int width, int height, int dataRows) {
     ihdr[8] = 8;  // depth
     ihdr[9] = 2;  // RGB
     appendChunk(png, "IHDR", ihdr);
-    // Rows of zeros (filter byte 0 + pixels), compressed as far as zlib goes.
-    const qsizetype raw = qsizetype(width) * 3 + 1;
+    // Deflated in pieces, never held whole: the data may unpack to gigabytes.
     z_stream z{};
     deflateInit(&z, 9);
-    std::vector<unsigned char> row(size_t(raw), 0), out(1 << 20);
+    const std::vector<Bytef> zeros(1 << 20, 0);
+    std::vector<Bytef> out(1 << 16);
     QByteArray idat;
-    for (int y = 0; y < rows; ++y) {
-        z.next_in = row.data();
-        z.avail_in = uInt(raw);
+    for (qint64 left = rawBytes;;) {
+        const uInt piece = uInt(std::min<qint64>(left, qint64(zeros.size())));
+        z.next_in = const_cast<Bytef*>(zeros.data());
+        z.avail_in = piece;
+        left -= piece;
+        const int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
         do {
             z.next_out = out.data();
             z.avail_out = uInt(out.size());
-            deflate(&z, y + 1 == rows ? Z_FINISH : Z_NO_FLUSH);
+            deflate(&z, flush);
             idat.append(reinterpret_cast<const char*>(out.data()), qsizetype(out.size() - z.avail_out));
         } while (z.avail_out == 0);
+        if (left == 0) break;
     }
     deflateEnd(&z);
     appendChunk(png, "IDAT", idat);
     appendChunk(png, "IEND", QByteArray());
     return png;
+}
+
+QByteArray pngBomb(int width, int height, int dataRows) {
+    // A row: the filter byte and three bytes a pixel, all zero.
+    const qint64 rows = dataRows < 0 ? height : dataRows;
+    return pngOfZeros(width, height, rows * (qint64(width) * 3 + 1));
 }
 
 }  // namespace vz::test

@@ -156,9 +156,9 @@ TEST(HostileSettingsFile, UnreadableFileIsReportedOnceAndNeverOverwritten) {
     controller.loadSettings();
     ASSERT_EQ(desktop.asked.size(), 1);
     EXPECT_TRUE(desktop.asked.first().contains(QStringLiteral("default settings")));
-    EXPECT_EQ(controller.scaleValue(), 100);
+    EXPECT_EQ(controller.viewOptions().scaleValue(), 100);
 
-    controller.setScaleValue(300);
+    controller.viewOptions().setScaleValue(300);
     QString error;
     EXPECT_TRUE(controller.saveSettings(&error));
     EXPECT_EQ(QFileInfo(path).size(), big.size());

@@ -237,7 +237,7 @@ TEST_F(AppTest, LoadAtStartupWritesAndRemovesTheAutostartEntry) {
 TEST_F(AppTest, ViewModeItemsMarkOneModeAndApplyIt) {
     startApp();
     tray().viewModeActions[3]->trigger();
-    EXPECT_EQ(controller().viewMode(), ViewFit::Optimal);
+    EXPECT_EQ(controller().viewOptions().viewMode(), ViewFit::Optimal);
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(tray().viewModeActions[n]->isChecked(), n == 3) << n;
@@ -288,7 +288,7 @@ TEST_F(AppTest, SettingsAreTakenAtStartAndWrittenAtExit) {
     startApp();
     EXPECT_EQ(app->toolbar->pos(), QPoint(5, 300));  // beyond the right edge: back at 5
     EXPECT_EQ(controller().captureTimer.interval(), 250);
-    EXPECT_EQ(controller().maxUpdateRate(), 9);
+    EXPECT_EQ(controller().viewOptions().maxUpdateRate(), 9);
     EXPECT_TRUE(app->settingsDialog->redPointBox->isChecked());
     EXPECT_TRUE(app->settingsDialog->viewModeBoxes[4]->isChecked());
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Resize);
@@ -357,7 +357,7 @@ TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
     EXPECT_FALSE(controller().toolbarShownOnce());
     EXPECT_FALSE(controller().autoHideHintOff());
     // The default view mode reaches the menu, the dialog and the output.
-    EXPECT_EQ(controller().viewMode(), ViewFit::Stretch);
+    EXPECT_EQ(controller().viewOptions().viewMode(), ViewFit::Stretch);
     EXPECT_TRUE(tray().viewModeActions[2]->isChecked());
     EXPECT_FALSE(tray().viewModeActions[4]->isChecked());
     EXPECT_EQ(app->settingsDialog->tickedViewMode(), 2);

@@ -107,7 +107,7 @@ TEST_F(MonitorTest, TakesTheSavedViewModeAtCreationOptimalOutsideTheRange) {
         OutputWindow m(controller(), platform);
         EXPECT_EQ(m.outputView->fit(), c.fit) << c.saved;
     }
-    EXPECT_EQ(controller().viewMode(), std::nullopt);  // none chosen: no box ticked
+    EXPECT_EQ(controller().viewOptions().viewMode(), std::nullopt);  // none chosen: no box ticked
 }
 
 TEST_F(MonitorTest, ShowOnSecondaryCoversTheMonitorRightOfThePrimary) {
@@ -390,10 +390,10 @@ TEST_F(MonitorTest, ViewModeAndScaleReachTheImage) {
     EXPECT_EQ(out().outputView->fit(), ViewFit::Optimal);
     dialog().scaleSpin->setValue(50);
     EXPECT_FLOAT_EQ(out().outputView->scaleFactor(), 0.5f);
-    controller().setViewMode(ViewFit::Scale);
-    EXPECT_EQ(controller().viewMode(), ViewFit::Scale);
+    controller().viewOptions().setViewMode(ViewFit::Scale);
+    EXPECT_EQ(controller().viewOptions().viewMode(), ViewFit::Scale);
     EXPECT_EQ(out().outputView->fit(), ViewFit::Scale);
-    controller().setViewMode(ViewFit::Resize);
+    controller().viewOptions().setViewMode(ViewFit::Resize);
     EXPECT_EQ(out().outputView->fit(), ViewFit::Resize);
 }
 

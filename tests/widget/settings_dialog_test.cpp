@@ -197,16 +197,16 @@ TEST_F(OptionsTest, UpdateRateSetsTheIntervalAndRaisesOnlyTheMaximum) {
     struct {
         int rate, interval, maxAfter;
     } const cases[] = {{10, 100, 10}, {3, 333, 10}, {4, 250, 10}, {1000, 1, 1000}, {1, 1000, 1000}};
-    ASSERT_EQ(controller().maxUpdateRate(), 5);  // the default settings
+    ASSERT_EQ(controller().viewOptions().maxUpdateRate(), 5);  // the default settings
     dlg().updateRateSpin->setValue(5);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
         dlg().updateRateSpin->setValue(c.rate);
         EXPECT_EQ(controller().captureTimer.interval(), c.interval);
-        EXPECT_EQ(controller().maxUpdateRate(), c.maxAfter);
+        EXPECT_EQ(controller().viewOptions().maxUpdateRate(), c.maxAfter);
     }
     // The box follows a rate set elsewhere.
-    controller().setUpdateRate(7);
+    controller().viewOptions().setUpdateRate(7);
     EXPECT_EQ(dlg().updateRateSpin->value(), 7);
 }
 
@@ -279,7 +279,7 @@ TEST_F(OptionsTest, LoadAppliesTheRateEvenWhenItIsUnchanged) {
     controller().captureTimer.setInterval(999);
     controller().loadSettings();
     EXPECT_EQ(controller().captureTimer.interval(), 1000 / v.updateRate);
-    EXPECT_EQ(controller().maxUpdateRate(), v.updateRate);
+    EXPECT_EQ(controller().viewOptions().maxUpdateRate(), v.updateRate);
     EXPECT_EQ(dlg().updateRateSpin->value(), v.updateRate);
 
     v.updateRate = 8;
@@ -325,19 +325,20 @@ TEST_F(OptionsTest, TogglesShowAndHideTheirWindowsAndFollowThem) {
 TEST_F(OptionsTest, PointerOptionBoxesCaptionThemselvesOnClick) {
     struct {
         OnOffCheckBox* box;
-        bool (Controller::*value)() const;
-    } const boxes[] = {{dlg().redPointBox, &Controller::showRedPoint}, {dlg().showCursorBox, &Controller::showCursor}};
+        bool (ViewOptions::*value)() const;
+    } const boxes[] = {{dlg().redPointBox, &ViewOptions::showRedPoint},
+                       {dlg().showCursorBox, &ViewOptions::showCursor}};
     for (const auto& b : boxes) {
         b.box->click();
         EXPECT_TRUE(b.box->isChecked());
         EXPECT_EQ(b.box->text(), QStringLiteral("On"));
-        EXPECT_TRUE((controller().*b.value)());
+        EXPECT_TRUE((controller().viewOptions().*b.value)());
         b.box->click();
         EXPECT_EQ(b.box->text(), QStringLiteral("Off"));
-        EXPECT_FALSE((controller().*b.value)());
+        EXPECT_FALSE((controller().viewOptions().*b.value)());
     }
     // A change made elsewhere reaches the boxes.
-    controller().setShowCursor(true);
+    controller().viewOptions().setShowCursor(true);
     EXPECT_TRUE(dlg().showCursorBox->isChecked());
     EXPECT_EQ(dlg().showCursorBox->text(), QStringLiteral("On"));
 }
@@ -347,7 +348,7 @@ TEST_F(OptionsTest, ViewModeBoxClickChoosesTheModeAlone) {
     dlg().viewModeBoxes[1]->click();
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Normal);
     dlg().viewModeBoxes[3]->click();
-    EXPECT_EQ(controller().viewMode(), ViewFit::Optimal);
+    EXPECT_EQ(controller().viewOptions().viewMode(), ViewFit::Optimal);
     EXPECT_EQ(app->output->outputView->fit(), ViewFit::Optimal);
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(dlg().viewModeBoxes[n]->isChecked(), n == 3) << n;

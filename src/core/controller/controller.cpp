@@ -43,6 +43,8 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     captureTimer.setTimerType(Qt::PreciseTimer);
     captureTimer.setInterval(200);
     connect(&captureTimer, &QTimer::timeout, this, &Controller::captureTick);
+    connect(&viewOptions_, &ViewOptions::updateRateChanged, this,
+            [this](int rate) { captureTimer.setInterval(captureIntervalForRate(rate)); });
     connect(&monitors_, &MonitorWatch::changed, this, [this] { pipeline_->reset(); });
     connect(&monitors_, &MonitorWatch::secondLost, this, &Controller::secondMonitorLost);
     connect(&monitors_, &MonitorWatch::secondCame, this, &Controller::secondMonitorCame);
@@ -164,25 +166,13 @@ void Controller::applySettings(const Settings& v) {
     }
     if (v.cursorLocked) cursorLock_.setLocked(true);
     cursorLock_.startTicking();
-    showCursor_ = v.showCursor;
-    showRedPoint_ = v.showRedPoint;
-    scaleValue_ = std::clamp(v.scalePercent, 1, 1000);
-    maxUpdateRate_ = v.maxUpdateRate;
-    // A saved mode outside 1..5 leaves every view-mode box unticked until
-    // the user chooses one (the output keeps fitting as Optimal).
-    viewMode_ = viewFitFromNumber(v.viewMode);
-    displaySize_ = monitors_.count() < 2 ? SimulationPercent : 100;
-    setUpdateRate(std::clamp(v.updateRate, 1, 1000));
     ImageCaptureForm form = imageCapture_.form();
     form.folder = v.captureFolder;
     form.beep = v.captureBeep;
     imageCapture_.setForm(form);
     imageCapture_.setCounter(v.captureCounter);
     keys_.setCaptureKey(shortcutFromText(v.captureKeyText));  // an armed key follows
-    emit pointerOptionsChanged();
-    emit scaleValueChanged(scaleValue_);
-    emit viewModeChanged(viewMode_);
-    emit displaySizeChanged(displaySize_, false);
+    viewOptions_.apply(v, monitors_.count() < 2 ? SimulationPercent : 100);
     emit settingsApplied();
 }
 
@@ -199,12 +189,7 @@ bool Controller::saveSettings(QString* error) {
     v.mouseAreaBottom = mouseArea.Bottom;
     v.cursorLocked = cursorLock_.locked();
     v.loadAtStartup = loadAtStartup();
-    v.scalePercent = scaleValue_;
-    v.showCursor = showCursor_;
-    v.showRedPoint = showRedPoint_;
-    v.viewMode = viewMode_ ? viewFitNumber(*viewMode_) : 0;
-    v.updateRate = updateRate_;
-    v.maxUpdateRate = maxUpdateRate_;
+    viewOptions_.store(v);
     v.captureCounter = imageCapture_.counter();
     v.captureFolder = imageCapture_.form().folder;
     v.captureBeep = imageCapture_.form().beep;
@@ -504,43 +489,6 @@ void Controller::prepareExit() {
 
 // --- View options ------------------------------------------------------------
 
-void Controller::setViewMode(ViewFit mode) {
-    viewMode_ = mode;
-    emit viewModeChanged(mode);
-}
-
-void Controller::setScaleValue(int percent) {
-    percent = std::clamp(percent, 1, 1000);
-    if (percent == scaleValue_) return;
-    scaleValue_ = percent;
-    emit scaleValueChanged(percent);
-}
-
-void Controller::setUpdateRate(int rate) {
-    rate = std::clamp(rate, 1, 1000);
-    if (rate >= maxUpdateRate_) maxUpdateRate_ = rate;
-    updateRate_ = rate;
-    captureTimer.setInterval(captureIntervalForRate(rate));
-    emit updateRateChanged(rate);
-}
-
-void Controller::setShowCursor(bool on) {
-    if (showCursor_ == on) return;
-    showCursor_ = on;
-    emit pointerOptionsChanged();
-}
-
-void Controller::setShowRedPoint(bool on) {
-    if (showRedPoint_ == on) return;
-    showRedPoint_ = on;
-    emit pointerOptionsChanged();
-}
-
-void Controller::setDisplaySize(int percent, bool byUser) {
-    displaySize_ = std::clamp(percent, 1, 100);
-    emit displaySizeChanged(displaySize_, byUser);
-}
-
 void Controller::setOutputViewSize(QSize size) { outputViewSize_ = size; }
 
 QImage Controller::outputShownPicture() const {
@@ -548,13 +496,7 @@ QImage Controller::outputShownPicture() const {
     return outputViewBlack_ ? blackPicture(outputViewSize_) : outputViewPicture_;
 }
 
-ViewLayout Controller::outputLayout() const {
-    ViewLayout layout;
-    layout.view = outputViewSize_;
-    layout.fit = viewMode_.value_or(ViewFit::Optimal);
-    layout.factor = float(scaleValue_) / 100.0f;
-    return layout;
-}
+ViewLayout Controller::outputLayout() const { return viewOptions_.layoutFor(outputViewSize_); }
 
 // --- Toolbar and tray options ------------------------------------------------
 
@@ -642,8 +584,8 @@ void Controller::requestDesktopCapture() {
         request.source = captureArea_.onScreen(primary.topLeft());
         if (request.source.isEmpty()) request.source = QRect();  // an empty area gives an empty frame
     }
-    request.cursor = showCursor_;
-    request.redPoint = showRedPoint_;
+    request.cursor = viewOptions_.showCursor();
+    request.redPoint = viewOptions_.showRedPoint();
     // The output gets the frame scaled only while it shows it.
     if (isShown(View::Output) && running_) request.output = outputLayout();
     request.ticket = frameTicket_;

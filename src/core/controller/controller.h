@@ -16,6 +16,7 @@
 #include "core/controller/monitor_watch.h"
 #include "core/controller/screen_area.h"
 #include "core/controller/start_request.h"
+#include "core/controller/view_options.h"
 #include "core/imagefiles/capture_sequence.h"
 #include "core/shortcuts/shortcut_actions.h"
 #include "core/scrolltext/item_picture.h"
@@ -217,24 +218,9 @@ public:
     // The program ends: sources stop, the output and preview go.
     void prepareExit();
 
-    // --- View options
-    // How the output fits its picture; none while no mode is chosen (a
-    // stored mode outside 1..5): the output then fits as Optimal.
-    std::optional<ViewFit> viewMode() const { return viewMode_; }
-    void setViewMode(ViewFit mode);
-    int scaleValue() const { return scaleValue_; }  // percent, 1..1000
-    void setScaleValue(int percent);
-    int updateRate() const { return updateRate_; }  // frames per second, 1..1000
-    int maxUpdateRate() const { return maxUpdateRate_; }
-    void setUpdateRate(int rate);
-    bool showCursor() const { return showCursor_; }
-    void setShowCursor(bool on);
-    bool showRedPoint() const { return showRedPoint_; }
-    void setShowRedPoint(bool on);
-    // Display size of the output window, percent; `byUser` when the user
-    // moved the slider in the settings dialog (only then the window resizes).
-    int displaySize() const { return displaySize_; }
-    void setDisplaySize(int percent, bool byUser);
+    // --- View options: fit, zoom, update rate, pointer, display size.
+    ViewOptions& viewOptions() { return viewOptions_; }
+    const ViewOptions& viewOptions() const { return viewOptions_; }
     void requestOutputFullScreen() { emit outputFullScreenRequested(); }
     void requestOutputOnSecondMonitor() { emit outputOnSecondMonitorRequested(); }
     // The output window comes back as the user left it: same place, same
@@ -346,11 +332,6 @@ signals:
     void bannerHideRequested();                              // the scrolling text goes
     void bannerSendRequested(const vz::BannerOrder& order);  // the scrolling text comes
     void windowSourceLost();                                 // no window chosen: marks off
-    void viewModeChanged(std::optional<vz::ViewFit> mode);
-    void scaleValueChanged(int percent);
-    void updateRateChanged(int rate);
-    void pointerOptionsChanged();
-    void displaySizeChanged(int percent, bool byUser);
     void autoHideChanged(bool on);
     void loadAtStartupChanged(bool on);
     void viewShownChanged(View view, bool shown);
@@ -394,6 +375,7 @@ private:
     MonitorWatch monitors_;
     CursorLock cursorLock_;
     AreaSelection area_;
+    ViewOptions viewOptions_;
     SettingsStore store_;
     Settings settings_;
     std::array<bool, 16> shown_{};
@@ -409,13 +391,6 @@ private:
     bool dialogWasShownBeforeArea_ = false;
     bool runWhenAreaChosen_ = false;
 
-    std::optional<ViewFit> viewMode_ = ViewFit::Stretch;
-    int scaleValue_ = 100;
-    int updateRate_ = 5;
-    int maxUpdateRate_ = 5;
-    bool showCursor_ = false;
-    bool showRedPoint_ = false;
-    int displaySize_ = 100;
     bool autoHide_ = false;
     bool simulationPromptOpen_ = false;
     bool menuOpen_ = false;

@@ -18,9 +18,9 @@ namespace {
 class ControllerRate final : public UpdateRateTarget {
 public:
     ControllerRate(Controller& c, Prompter& prompter) : c_(c), prompter_(prompter) {}
-    int rate() const override { return c_.updateRate(); }
-    int maxRate() const override { return c_.maxUpdateRate(); }
-    void setRate(int rate) override { c_.setUpdateRate(rate); }
+    int rate() const override { return c_.viewOptions().updateRate(); }
+    int maxRate() const override { return c_.viewOptions().maxUpdateRate(); }
+    void setRate(int rate) override { c_.viewOptions().setUpdateRate(rate); }
     bool confirmAboveMaximum(const QString& text) override {
         prompter_.beep(Prompter::Icon::Warning);
         return prompter_.ask(Prompter::kCaption, text, Prompter::Buttons::YesNo, Prompter::Icon::Warning,

@@ -69,9 +69,9 @@ QString Controller::carryOut(const StartRequest& r) {
         default: break;
     }
 
-    if (r.viewMode) setViewMode(*r.viewMode);
-    if (r.scalePercent) setScaleValue(r.scalePercent);
-    if (r.rate) setUpdateRate(r.rate);
+    if (r.viewMode) viewOptions_.setViewMode(*r.viewMode);
+    if (r.scalePercent) viewOptions_.setScaleValue(r.scalePercent);
+    if (r.rate) viewOptions_.setUpdateRate(r.rate);
     if (r.source == S::None) return {};
 
     if (!isShown(View::Output)) requestView(View::Output, true);

@@ -114,14 +114,14 @@ OutputWindow::OutputWindow(Controller& controller, Platform& platform)
         transitionSurface->setVisible(surface == OutputSurface::Transition);
         outputView->setVisible(surface == OutputSurface::Picture);
     });
-    connect(&c, &Controller::viewModeChanged, this, &OutputWindow::applyViewMode);
-    connect(&c, &Controller::scaleValueChanged, this, &OutputWindow::applyViewMode);
+    connect(&c.viewOptions(), &ViewOptions::viewModeChanged, this, &OutputWindow::applyViewMode);
+    connect(&c.viewOptions(), &ViewOptions::scaleValueChanged, this, &OutputWindow::applyViewMode);
     connect(&c, &Controller::settingsApplied, this, &OutputWindow::applyViewMode);
     connect(&c, &Controller::settingsApplied, this,
             [this] { primaryWhenLostAction->setChecked(controller_.outputOnPrimaryWhenLost()); });
     connect(&c, &Controller::outputOnPrimaryRequested, this, &OutputWindow::showOnPrimaryForLostMonitor);
     connect(&c.screens(), &MonitorWatch::resized, this, &OutputWindow::refitToMonitors);
-    connect(&c, &Controller::displaySizeChanged, this, [this](int percent, bool byUser) {
+    connect(&c.viewOptions(), &ViewOptions::displaySizeChanged, this, [this](int percent, bool byUser) {
         if (byUser) applyDisplaySize(percent);
     });
     connect(&c, &Controller::outputFullScreenRequested, this, &OutputWindow::goFullScreen);
@@ -215,7 +215,7 @@ void OutputWindow::showOnSecondary() {
     setFullScreenOn(monitor.isNull() ? QRect(normalPos_, normalSize_) : monitor);
     show();
     showCaption();
-    controller_.setDisplaySize(100, false);
+    controller_.viewOptions().setDisplaySize(100, false);
 }
 
 void OutputWindow::showSimulated() {
@@ -276,7 +276,7 @@ void OutputWindow::applyDisplaySize(int p) {
 
 void OutputWindow::goFullScreen() {
     if (!isVisible()) return;
-    controller_.setDisplaySize(100, false);
+    controller_.viewOptions().setDisplaySize(100, false);
     keepNormalBounds();
     const QVector<QRect> monitors = controller_.screens().all();
     QRect monitor;
@@ -309,8 +309,8 @@ void OutputWindow::applyStayOnTop() {
 }
 
 void OutputWindow::applyViewMode() {
-    outputView->setFit(controller_.viewMode().value_or(ViewFit::Optimal));
-    outputView->setScaleFactor(float(controller_.scaleValue()) / 100.0f);
+    outputView->setFit(controller_.viewOptions().viewMode().value_or(ViewFit::Optimal));
+    outputView->setScaleFactor(float(controller_.viewOptions().scaleValue()) / 100.0f);
     outputView->update();
 }
 
@@ -341,7 +341,8 @@ void OutputWindow::resizeEvent(QResizeEvent* e) {
     // display-size slider follows.
     const MonitorWatch& screens = controller_.screens();
     if (isActiveWindow() && screens.count() == 1)
-        controller_.setDisplaySize(percentFromOuterWidth(screens.primaryWidth(), frameGeometry().width()), false);
+        controller_.viewOptions().setDisplaySize(percentFromOuterWidth(screens.primaryWidth(), frameGeometry().width()),
+                                                 false);
 }
 
 void OutputWindow::changeEvent(QEvent* e) {

@@ -228,15 +228,16 @@ void SettingsDialog::buildControls() {
         // the box shows what happened, not what was clicked.
         showViewShown(View::Output, c.isShown(View::Output));
     });
-    connect(redPointBox, &QAbstractButton::clicked, &c, &Controller::setShowRedPoint);
-    connect(showCursorBox, &QAbstractButton::clicked, &c, &Controller::setShowCursor);
+    connect(redPointBox, &QAbstractButton::clicked, &c.viewOptions(), &ViewOptions::setShowRedPoint);
+    connect(showCursorBox, &QAbstractButton::clicked, &c.viewOptions(), &ViewOptions::setShowCursor);
     for (int n = 1; n <= 5; ++n)
-        connect(viewModeBoxes[n], &QAbstractButton::clicked, this, [&c, n] { c.setViewMode(*viewFitFromNumber(n)); });
-    connect(scaleSpin, &QSpinBox::valueChanged, &c, &Controller::setScaleValue);
-    connect(updateRateSpin, &QSpinBox::valueChanged, &c, &Controller::setUpdateRate);
+        connect(viewModeBoxes[n], &QAbstractButton::clicked, this,
+                [&c, n] { c.viewOptions().setViewMode(*viewFitFromNumber(n)); });
+    connect(scaleSpin, &QSpinBox::valueChanged, &c.viewOptions(), &ViewOptions::setScaleValue);
+    connect(updateRateSpin, &QSpinBox::valueChanged, &c.viewOptions(), &ViewOptions::setUpdateRate);
     // Only a position the user chose in the dialog resizes the output window.
     connect(displaySizeSlider, &QSlider::valueChanged, this,
-            [this](int p) { controller_.setDisplaySize(p, isActiveWindow()); });
+            [this](int p) { controller_.viewOptions().setDisplaySize(p, isActiveWindow()); });
     connect(fullButton, &QAbstractButton::clicked, &c, &Controller::requestOutputFullScreen);
     connect(moveToSecondButton, &QAbstractButton::clicked, &c, &Controller::requestOutputOnSecondMonitor);
     connect(closeButton, &QAbstractButton::clicked, this, &QWidget::close);
@@ -248,20 +249,20 @@ void SettingsDialog::connectController() {
     Controller& c = controller_;
     connect(&c, &Controller::sourceChanged, this, &SettingsDialog::showSourceChoice);
     connect(&c, &Controller::viewShownChanged, this, &SettingsDialog::showViewShown);
-    connect(&c, &Controller::viewModeChanged, this, &SettingsDialog::showViewMode);
-    connect(&c, &Controller::scaleValueChanged, this, [this](int v) {
+    connect(&c.viewOptions(), &ViewOptions::viewModeChanged, this, &SettingsDialog::showViewMode);
+    connect(&c.viewOptions(), &ViewOptions::scaleValueChanged, this, [this](int v) {
         const QSignalBlocker quiet(scaleSpin);
         scaleSpin->setValue(v);
     });
-    connect(&c, &Controller::updateRateChanged, this, [this](int v) {
+    connect(&c.viewOptions(), &ViewOptions::updateRateChanged, this, [this](int v) {
         const QSignalBlocker quiet(updateRateSpin);
         updateRateSpin->setValue(v);
     });
-    connect(&c, &Controller::pointerOptionsChanged, this, [this] {
-        setTicked(showCursorBox, controller_.showCursor());
-        setTicked(redPointBox, controller_.showRedPoint());
+    connect(&c.viewOptions(), &ViewOptions::pointerOptionsChanged, this, [this] {
+        setTicked(showCursorBox, controller_.viewOptions().showCursor());
+        setTicked(redPointBox, controller_.viewOptions().showRedPoint());
     });
-    connect(&c, &Controller::displaySizeChanged, this, &SettingsDialog::showDisplaySize);
+    connect(&c.viewOptions(), &ViewOptions::displaySizeChanged, this, &SettingsDialog::showDisplaySize);
     connect(&c, &Controller::settingsApplied, this, &SettingsDialog::applyLoadedSettings);
 }
 
@@ -313,20 +314,20 @@ int SettingsDialog::tickedViewMode() const {
 
 void SettingsDialog::applyLoadedSettings() {
     showSourceChoice();
-    showDisplaySize(controller_.displaySize());
+    showDisplaySize(controller_.viewOptions().displaySize());
     move(controller_.settingsDialogPosition());
     keepOnScreen();
-    setTicked(showCursorBox, controller_.showCursor());
-    setTicked(redPointBox, controller_.showRedPoint());
+    setTicked(showCursorBox, controller_.viewOptions().showCursor());
+    setTicked(redPointBox, controller_.viewOptions().showRedPoint());
     {
         const QSignalBlocker quiet(scaleSpin);
-        scaleSpin->setValue(controller_.scaleValue());
+        scaleSpin->setValue(controller_.viewOptions().scaleValue());
     }
     {
         const QSignalBlocker quiet(updateRateSpin);
-        updateRateSpin->setValue(controller_.updateRate());
+        updateRateSpin->setValue(controller_.viewOptions().updateRate());
     }
-    showViewMode(controller_.viewMode());
+    showViewMode(controller_.viewOptions().viewMode());
     for (View v : {View::Preview, View::Toolbar, View::Output}) showViewShown(v, controller_.isShown(v));
 }
 

@@ -111,7 +111,8 @@ TrayIcon::TrayIcon(Controller& controller, Platform& platform) : controller_(con
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });
     on(autoHideAction, [&c] { c.toggleAutoHide(); });
     on(loadAtStartupAction, [&c] { c.toggleLoadAtStartup(); });
-    for (int n = 1; n <= 5; ++n) on(viewModeActions[n], [&c, n] { c.setViewMode(*viewFitFromNumber(n)); });
+    for (int n = 1; n <= 5; ++n)
+        on(viewModeActions[n], [&c, n] { c.viewOptions().setViewMode(*viewFitFromNumber(n)); });
     connect(stopAllAction, &QAction::triggered, &c, &Controller::stopAll);
     connect(scrollTextAction, &QAction::triggered, &c, &Controller::openScrollText);
     connect(resetAction, &QAction::triggered, this, &TrayIcon::onResetAll);
@@ -131,7 +132,7 @@ TrayIcon::TrayIcon(Controller& controller, Platform& platform) : controller_(con
     connect(menu, &QMenu::aboutToShow, this, &TrayIcon::onMenuAboutToShow);
     connect(menu, &QMenu::aboutToHide, this, [this] { controller_.setMenuOpen(false); });
 
-    connect(&c, &Controller::viewModeChanged, this, &TrayIcon::showViewMode);
+    connect(&c.viewOptions(), &ViewOptions::viewModeChanged, this, &TrayIcon::showViewMode);
     connect(&c, &Controller::autoHideChanged, autoHideAction, &QAction::setChecked);
     connect(&c.cursorLock(), &CursorLock::lockedChanged, cursorLockAction, &QAction::setChecked);
     connect(&c, &Controller::loadAtStartupChanged, loadAtStartupAction, &QAction::setChecked);
@@ -142,7 +143,7 @@ TrayIcon::TrayIcon(Controller& controller, Platform& platform) : controller_(con
         if (view == View::Toolbar) toolbarAction->setChecked(shown);
     });
     connect(&c, &Controller::settingsApplied, this, [this] {
-        showViewMode(controller_.viewMode());
+        showViewMode(controller_.viewOptions().viewMode());
         autoHideAction->setChecked(controller_.autoHide());
         cursorLockAction->setChecked(controller_.cursorLock().locked());
         loadAtStartupAction->setChecked(controller_.loadAtStartup());

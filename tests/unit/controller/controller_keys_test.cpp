@@ -118,23 +118,23 @@ TEST_F(ControllerKeysTest, UpdateRateKeysAskBeforePassingTheMaximum) {
     writeConfig("[Options]\r\nrefreshRate=5\r\nMAXrefreshRate=6\r\n");
     start();
     c->runShortcut(ShortcutAction::IncreaseRate);
-    EXPECT_EQ(c->updateRate(), 6);
+    EXPECT_EQ(c->viewOptions().updateRate(), 6);
     EXPECT_TRUE(desktop.asked.isEmpty());
 
     desktop.answers = {Prompter::Answer::No};
     c->runShortcut(ShortcutAction::IncreaseRate);
-    EXPECT_EQ(c->updateRate(), 6);
+    EXPECT_EQ(c->viewOptions().updateRate(), 6);
     ASSERT_EQ(desktop.asked.size(), 1);
     EXPECT_TRUE(desktop.asked[0].contains(QStringLiteral("Too high rate")));
 
     desktop.answers = {Prompter::Answer::Yes};
     c->runShortcut(ShortcutAction::IncreaseRate);
-    EXPECT_EQ(c->updateRate(), 7);
-    EXPECT_EQ(c->maxUpdateRate(), 7);
+    EXPECT_EQ(c->viewOptions().updateRate(), 7);
+    EXPECT_EQ(c->viewOptions().maxUpdateRate(), 7);
 
-    c->setUpdateRate(1);
+    c->viewOptions().setUpdateRate(1);
     c->runShortcut(ShortcutAction::DecreaseRate);
-    EXPECT_EQ(c->updateRate(), 1);
+    EXPECT_EQ(c->viewOptions().updateRate(), 1);
 }
 
 TEST_F(ControllerKeysTest, KeyMovedBetweenActionsInOneSaveIsTakenByItsNewAction) {

@@ -165,7 +165,7 @@ TEST_F(ControllerTest, KnownOutputViewGetsTheFrameAlreadyScaled) {
     EXPECT_EQ(views.lastScaled.render.scaled.pixel(0, 0), Green);
 
     // A changed view mode: the frame scaled for the old layout is not used.
-    c->setViewMode(c->viewMode() == ViewFit::Normal ? ViewFit::Stretch : ViewFit::Normal);
+    c->viewOptions().setViewMode(c->viewOptions().viewMode() == ViewFit::Normal ? ViewFit::Stretch : ViewFit::Normal);
     tick();
     EXPECT_EQ(views.scaledPictures, 1);
     EXPECT_EQ(views.output.pixel(0, 0), Green);
@@ -242,7 +242,7 @@ TEST_F(ControllerTest, PointerOverlayOfAnAreaCaptureIsPlacedInTheAreasCoordinate
     desktop.pointer = QPoint(320, 150);
     startAreaCapture(Rect4{300, 100, 340, 200});
 
-    c->setShowCursor(true);
+    c->viewOptions().setShowCursor(true);
     tick();
     const QImage& frame = c->desktopFrame();
     ASSERT_EQ(frame.size(), QSize(40, 100));
@@ -253,7 +253,7 @@ TEST_F(ControllerTest, PointerOverlayOfAnAreaCaptureIsPlacedInTheAreasCoordinate
     EXPECT_EQ(frame.pixel(22, 52), Black);
 
     // The red point is centred on the pointer too; the cursor lies over it.
-    c->setShowRedPoint(true);
+    c->viewOptions().setShowRedPoint(true);
     tick();
     EXPECT_EQ(c->desktopFrame().pixel(20, 50), White);
     EXPECT_EQ(c->desktopFrame().pixel(20, 46), Red);
@@ -261,7 +261,7 @@ TEST_F(ControllerTest, PointerOverlayOfAnAreaCaptureIsPlacedInTheAreasCoordinate
     EXPECT_EQ(c->desktopFrame().pixel(30, 50), Black);
 
     // A pointer outside the area leaves the frame clean.
-    c->setShowRedPoint(false);
+    c->viewOptions().setShowRedPoint(false);
     desktop.pointer = QPoint(100, 100);
     tick();
     EXPECT_EQ(c->desktopFrame().pixel(20, 50), Black);
@@ -359,7 +359,7 @@ TEST_F(TrackedControllerTest, LargeChangeCopiesTheWholeSource) {
 }
 
 TEST_F(TrackedControllerTest, MovedPointerRedrawsTheOverlayWithoutACapture) {
-    c->setShowRedPoint(true);
+    c->viewOptions().setShowRedPoint(true);
     tick();  // a changed request: a full copy with the point drawn
     const int captures = desktop.screenCaptures;
     EXPECT_EQ(c->desktopFrame().pixel(100, 100), Red);
@@ -590,13 +590,13 @@ TEST_F(ControllerTest, UpdateRateSetsIntervalAndRaisesMaximum) {
         int interval;
         int max;
     };
-    ASSERT_EQ(c->maxUpdateRate(), 5);
+    ASSERT_EQ(c->viewOptions().maxUpdateRate(), 5);
     const Case cases[] = {{10, 100, 10}, {3, 333, 10},    {4, 250, 10},    {7, 142, 10},
                           {1, 1000, 10}, {1000, 1, 1000}, {0, 1000, 1000}, {5000, 1, 1000}};
     for (const Case& k : cases) {
-        c->setUpdateRate(k.rate);
+        c->viewOptions().setUpdateRate(k.rate);
         EXPECT_EQ(c->captureTimer.interval(), k.interval) << k.rate;
-        EXPECT_EQ(c->maxUpdateRate(), k.max) << k.rate;
+        EXPECT_EQ(c->viewOptions().maxUpdateRate(), k.max) << k.rate;
     }
 }
 

@@ -148,8 +148,8 @@ TEST_F(StartRequestTest, TextPutsTheFilesBannerOverTheRunningSource) {
 
 TEST_F(StartRequestTest, RequestThatCannotBeCarriedOutChangesNothing) {
     c->carryOut(request(S::Clipboard));
-    c->setViewMode(ViewFit::Stretch);
-    c->setUpdateRate(10);
+    c->viewOptions().setViewMode(ViewFit::Stretch);
+    c->viewOptions().setUpdateRate(10);
     auto with = [&](S source, const QString& value) {
         StartRequest r = request(source);
         (source == S::Window ? r.window : r.file) = value;
@@ -172,8 +172,8 @@ TEST_F(StartRequestTest, RequestThatCannotBeCarriedOutChangesNothing) {
         EXPECT_FALSE(c->carryOut(r).isEmpty());
         EXPECT_EQ(c->source(), Source::Clipboard);
         EXPECT_TRUE(c->outputRunning());
-        EXPECT_EQ(c->viewMode(), ViewFit::Stretch);
-        EXPECT_EQ(c->updateRate(), 10);
+        EXPECT_EQ(c->viewOptions().viewMode(), ViewFit::Stretch);
+        EXPECT_EQ(c->viewOptions().updateRate(), 10);
     }
     EXPECT_TRUE(banners.isEmpty());
     EXPECT_TRUE(desktop.asked.isEmpty()) << "no message box for a start request";
@@ -187,9 +187,9 @@ TEST_F(StartRequestTest, ViewAndRateAloneLeaveTheSource) {
     r.scalePercent = 250;
     r.rate = 24;
     EXPECT_EQ(c->carryOut(r), QString());
-    EXPECT_EQ(c->viewMode(), ViewFit::Scale);
-    EXPECT_EQ(c->scaleValue(), 250);
-    EXPECT_EQ(c->updateRate(), 24);
+    EXPECT_EQ(c->viewOptions().viewMode(), ViewFit::Scale);
+    EXPECT_EQ(c->viewOptions().scaleValue(), 250);
+    EXPECT_EQ(c->viewOptions().updateRate(), 24);
     EXPECT_EQ(c->source(), Source::Desktop);
     EXPECT_TRUE(outputRequests.isEmpty());
 }

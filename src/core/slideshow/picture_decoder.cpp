@@ -82,6 +82,9 @@ struct JpegJob : DecodeJob {
     std::vector<uchar> cmykRow;
 };
 
+// The decoder's memory limit, in the user's words.
+const QString kTooLargeForMemory = QStringLiteral("the picture is too large to be decoded in memory");
+
 struct JpegErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -97,7 +100,13 @@ struct JpegProgress {
 
 [[noreturn]] void jpegFail(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
+    if (cinfo->err->msg_code == JERR_NO_BACKING_STORE) {
+        // The decoder's memory limit was reached (a progressive picture keeps
+        // every coefficient until its last scan): said in the user's words.
+        std::snprintf(err->message, sizeof err->message, "%s", qPrintable(kTooLargeForMemory));
+    } else {
+        (*cinfo->err->format_message)(cinfo, err->message);
+    }
     std::longjmp(err->jump, 1);
 }
 
@@ -181,6 +190,18 @@ QString jpegStructureProblem(const uchar* p, size_t size, size_t at, int maxScan
     }
 }
 
+// A progressive picture keeps every coefficient of the whole picture until
+// its last scan: more than the memory limit allows is refused from the
+// header, so the probe says what the decoder would.
+QString progressiveMemoryProblem(const jpeg_decompress_struct& cinfo, const DecodeLimits& limits) {
+    if (!cinfo.progressive_mode) return {};
+    double bytes = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        bytes +=
+            double(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks * DCTSIZE2 * sizeof(JCOEF);
+    return bytes > double(limits.maxJpegMemory) ? kTooLargeForMemory : QString();
+}
+
 // Returns false with err.message set when libjpeg failed.
 bool runJpeg(JpegJob* job, jpeg_decompress_struct* cinfo, JpegErrorManager* err, JpegProgress* progress) {
     if (setjmp(err->jump)) return false;
@@ -195,6 +216,7 @@ bool runJpeg(JpegJob* job, jpeg_decompress_struct* cinfo, JpegErrorManager* err,
     const QSize raw(int(cinfo->image_width), int(cinfo->image_height));
     job->fullSize = oriented(raw, job->orientation);
     job->problem = sizeProblem(cinfo->image_width, cinfo->image_height, *job->limits);
+    if (job->problem.isEmpty()) job->problem = progressiveMemoryProblem(*cinfo, *job->limits);
     if (!job->problem.isEmpty()) return true;
     if (job->probeOnly) {
         const size_t at = job->size - cinfo->src->bytes_in_buffer;

@@ -119,12 +119,16 @@ std::vector<Bad> badFiles() {
     for (qsizetype i = corruptJpeg.size() / 2; i < corruptJpeg.size() - 2; i += 7) corruptJpeg[i] = char(0xFF);
     QByteArray badCrc = png;
     badCrc[40] = char(badCrc[40] ^ 0x55);
+    JpegOptions progressive;
+    progressive.progressive = true;
     return {
         {"truncated.jpg", jpeg.left(jpeg.size() / 2), ""},
         {"corrupt.jpg", corruptJpeg, ""},
         {"empty.jpg", QByteArray(), "empty"},
         {"huge.jpg", jpegClaimingSize(65500, 65500), "too large"},
         {"wide.jpg", jpegClaimingSize(65500, 16), "too large"},
+        // Within the size limit, but its coefficients would not fit the memory limit.
+        {"bigprog.jpg", withJpegSize(encodeJpeg(quadrants(QSize(256, 256)), progressive), 14000, 14000), "too large"},
         {"scans.jpg", jpegWithRepeatedScans(3000), ""},
         {"bomb.png", pngBomb(8000, 6000), "too large"},
         {"tall.png", pngBomb(1, 1 << 30, 1), ""},

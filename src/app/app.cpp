@@ -60,6 +60,20 @@ App::~App() {
     controller_.reset();
 }
 
+namespace {
+
+// A monitor's device pixel ratio: that of Qt's screen at its corner (a
+// screen keeps its device corner in Qt's logical coordinates), else the
+// primary screen's.
+double screenRatio(const QRect& device) {
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry().topLeft() == device.topLeft()) return screen->devicePixelRatio();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? primary->devicePixelRatio() : 1.0;
+}
+
+}  // namespace
+
 bool App::start(QString* error) {
     QString lockError;
     if (!platform.instanceLock->acquire(platform.paths->executablePath(), &lockError)) {
@@ -79,6 +93,7 @@ bool App::start(QString* error) {
     }
     controller_ = std::make_unique<Controller>(platform, options.pipelineMode);
     Controller& c = *controller_;
+    c.setMonitorRatioSource(screenRatio);
     c.refreshMonitors();
     c.cursorLock().setMouseArea(Rect4{0, 0, c.screens().primaryWidth(), c.screens().primaryHeight()});
     c.settingsStore().setFolder(

@@ -124,8 +124,10 @@ void Controller::secondMonitorCame() {
 // --- Settings ----------------------------------------------------------------
 
 SettingsEnvironment Controller::environment() const {
-    return SettingsEnvironment{monitors_.primaryWidth(), monitors_.primaryHeight(), platform_.paths->documentsDir(),
-                               store_.folder()};
+    SettingsEnvironment env{monitors_.primaryWidth(), monitors_.primaryHeight(), platform_.paths->documentsDir(),
+                            store_.folder()};
+    env.primaryForWindows = monitors_.desk().logicalPrimary();
+    return env;
 }
 
 void Controller::loadSettings() {
@@ -465,7 +467,7 @@ void Controller::transitionOutputTo(const QImage& picture, int style) {
 
 QSize Controller::outputPictureBound() const {
     if (!outputViewSize_.isEmpty()) return outputViewSize_;
-    const QRect second = monitors_.rect(1);
+    const QRect second = monitors_.outputMonitor();
     return second.isEmpty() ? monitors_.primary().size() : second.size();
 }
 

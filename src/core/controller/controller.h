@@ -101,6 +101,11 @@ public:
     // Reads the monitors again; the output follows a second monitor that
     // went or came (below).
     void refreshMonitors() { monitors_.refresh(); }
+    // Where the monitors' device pixel ratios come from (the window system's
+    // screens); see MonitorWatch::setRatioSource.
+    void setMonitorRatioSource(std::function<double(const QRect&)> ratioOf) {
+        monitors_.setRatioSource(std::move(ratioOf));
+    }
     // When the second monitor goes, a shown output window hides (or moves to
     // the primary monitor, as the user chose) and the tray says so once;
     // when a second monitor comes (back), the output goes to it, full

@@ -134,6 +134,14 @@ QString withTrailingSlash(QString folder) {
 
 }  // namespace
 
+namespace {
+
+QRect windowArea(const SettingsEnvironment& env) {
+    return env.primaryForWindows.isEmpty() ? QRect(0, 0, env.primaryWidth, env.primaryHeight) : env.primaryForWindows;
+}
+
+}  // namespace
+
 QString defaultImageSavePath(const SettingsEnvironment& env) {
     // Also covers the root "/", which already ends with the separator.
     return withTrailingSlash(env.documentsDir.isEmpty() ? env.configFolder : env.documentsDir);
@@ -141,7 +149,9 @@ QString defaultImageSavePath(const SettingsEnvironment& env) {
 
 Settings defaultSettings(const SettingsEnvironment& env) {
     Settings s;
-    s.toolbarLeft = env.primaryWidth - 500;
+    const QRect primary = windowArea(env);
+    s.toolbarLeft = primary.left() + primary.width() - 500;
+    s.toolbarTop += primary.top();
     s.mouseAreaRight = env.primaryWidth;
     s.mouseAreaBottom = env.primaryHeight;
     s.captureFolder = defaultImageSavePath(env);
@@ -152,10 +162,11 @@ Settings readSettings(const IniDocument& doc, const SettingsEnvironment& env) {
     Settings s = defaultSettings(env);
     for (const Key& k : kKeys) readKey(doc, k, s);
 
-    if (s.toolbarLeft < 0) s.toolbarLeft = 5;
-    if (s.toolbarLeft > env.primaryWidth - kToolbarWidth) s.toolbarLeft = 5;
-    if (s.toolbarTop > env.primaryHeight - 50) s.toolbarTop = 5;
-    if (s.toolbarTop < 5) s.toolbarTop = 5;
+    // Measured from the primary's corner, wherever it stands.
+    const QRect primary = windowArea(env);
+    const int left = s.toolbarLeft - primary.left(), top = s.toolbarTop - primary.top();
+    if (left < 0 || left > primary.width() - kToolbarWidth) s.toolbarLeft = primary.left() + 5;
+    if (top > primary.height() - 50 || top < 5) s.toolbarTop = primary.top() + 5;
     if (s.settingsDialogTop < 50) s.settingsDialogTop = 350;
     // Screen coordinates are 16-bit on X11; anything beyond cannot be a
     // place on a screen, and would overflow the arithmetic that keeps the

@@ -1,6 +1,7 @@
 #include "ui/output/output_window.h"
 
 #include "core/controller/slideshow_playback.h"
+#include "core/scaling/desk_geometry.h"
 #include "core/scaling/output_geometry.h"
 #include "ui/widgets/background.h"
 #include "ui/widgets/image_view.h"
@@ -85,9 +86,9 @@ OutputWindow::OutputWindow(Controller& controller, Platform& platform)
     connect(surfaceMenu_->addAction(QStringLiteral("Close")), &QAction::triggered, this,
             [this] { controller_.requestView(View::Preview, false); });
 
-    normalPos_ = QPoint(0, 143);
-    const QSize primary = controller_.screens().primary().size();
-    normalSize_ = QSize(primary.width() / 4, primary.height() / 4);
+    const desk::Desk& desk = controller_.screens().desk();
+    normalPos_ = desk::simulationCorner(desk) + QPoint(0, 143);
+    normalSize_ = desk::quarterWindow(desk).size();
     move(normalPos_);
     resize(normalSize_);
     applyViewMode();
@@ -103,7 +104,7 @@ OutputWindow::OutputWindow(Controller& controller, Platform& platform)
             &SlideshowPlayback::outputTransitionEnded);
     connect(&c, &Controller::outputScaledPicture, this, [this](const CapturedFrame& frame) {
         if (frame.scaled &&
-            frame.layout == ViewLayout{outputView->size(), outputView->fit(), outputView->scaleFactor()})
+            frame.layout == ViewLayout{outputView->pixelSize(), outputView->fit(), outputView->scaleFactor()})
             outputView->setRenderedPicture(frame.picture, frame.render);
         else
             outputView->setPicture(frame.picture);
@@ -153,7 +154,7 @@ void OutputWindow::hideBanner() {
 }
 
 void OutputWindow::showBlack() {
-    QImage black(outputView->size() + QSize(1, 1), QImage::Format_RGB32);
+    QImage black(outputView->pixelSize() + QSize(1, 1), QImage::Format_RGB32);
     black.fill(Qt::black);
     outputView->setPicture(black);
 }
@@ -207,10 +208,9 @@ void OutputWindow::setNormalState(const QRect& geometry) {
 
 void OutputWindow::showOnSecondary() {
     keepNormalBounds();
-    const MonitorWatch& screens = controller_.screens();
-    QRect monitor = secondaryMonitor(screens.all(), screens.primaryWidth());
-    if (monitor.isNull())  // one monitor: the one nearest to the right of the primary
-        monitor = monitorHolding(screens.all(), QRect(QPoint(screens.primaryWidth() + 1, 0), size()));
+    const desk::Desk& desk = controller_.screens().desk();
+    QRect monitor = desk.outputLogical();
+    if (monitor.isNull()) monitor = desk.logicalPrimary();  // one monitor
     if (!monitor.isNull()) normalPos_ = monitor.topLeft();
     setFullScreenOn(monitor.isNull() ? QRect(normalPos_, normalSize_) : monitor);
     show();
@@ -220,13 +220,14 @@ void OutputWindow::showOnSecondary() {
 
 void OutputWindow::showSimulated() {
     keepNormalBounds();
-    setNormalState(QRect(QPoint(0, 0), normalSize_));
+    setNormalState(QRect(desk::simulationCorner(controller_.screens().desk()), normalSize_));
     show();
 }
 
 void OutputWindow::showOnPrimaryForLostMonitor() {
-    const QSize primary = controller_.screens().primary().size();
-    setNormalState(QRect(QPoint(0, 0), displaySizeForPercent(primary, SimulationPercent)));
+    const desk::Desk& desk = controller_.screens().desk();
+    setNormalState(
+        QRect(desk::simulationCorner(desk), displaySizeForPercent(desk.logicalPrimary().size(), SimulationPercent)));
     show();
     showCaption();
 }
@@ -235,42 +236,40 @@ void OutputWindow::showCaption() { setWindowTitle(controller_.screens().count() 
 
 void OutputWindow::refitToMonitors() {
     if (!isVisible() || !fullScreen_) return;
-    const MonitorWatch& screens = controller_.screens();
-    const QRect monitor = screens.count() > 1 ? secondaryMonitor(screens.all(), screens.primaryWidth())
-                                              : monitorHolding(screens.all(), frameGeometry());
+    const desk::Desk& desk = controller_.screens().desk();
+    const QRect monitor =
+        controller_.screens().count() > 1 ? desk.outputLogical() : monitorHolding(desk.logicalAll(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
 void OutputWindow::toggleFullScreen() {
     if (fullScreen_) {
-        const QSize primary = controller_.screens().primary().size();
-        setNormalState(QRect(0, 0, primary.width() / 4, primary.height() / 4));
+        setNormalState(desk::quarterWindow(controller_.screens().desk()));
         return;
     }
     keepNormalBounds();
-    const QRect monitor = monitorHolding(controller_.screens().all(), frameGeometry());
+    const QRect monitor = monitorHolding(controller_.screens().desk().logicalAll(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
 void OutputWindow::applyDisplaySize(int p) {
     keepNormalBounds();
-    const QVector<QRect> monitors = controller_.screens().all();
+    const desk::Desk& desk = controller_.screens().desk();
     if (controller_.screens().count() > 1) {
+        const QRect monitor = desk.outputLogical();
         if (p >= FullScreenPercent) {
-            const QRect monitor = secondaryMonitor(monitors, controller_.screens().primaryWidth());
             normalPos_ = monitor.topLeft();
             setFullScreenOn(monitor);
         } else {
-            setNormalState(QRect(normalPos_, displaySizeForPercent(controller_.screens().rect(1).size(), p)));
+            setNormalState(QRect(normalPos_, displaySizeForPercent(monitor.size(), p)));
         }
         return;
     }
     if (p >= FullScreenPercent) {
-        const QRect monitor = monitorHolding(monitors, frameGeometry());
+        const QRect monitor = monitorHolding(desk.logicalAll(), frameGeometry());
         if (!monitor.isNull()) setFullScreenOn(monitor);
     } else {
-        const QSize primary = controller_.screens().primary().size();
-        setNormalState(QRect(normalPos_, displaySizeForPercent(primary, p)));
+        setNormalState(QRect(normalPos_, displaySizeForPercent(desk.logicalPrimary().size(), p)));
     }
 }
 
@@ -278,14 +277,14 @@ void OutputWindow::goFullScreen() {
     if (!isVisible()) return;
     controller_.setDisplaySize(100, false);
     keepNormalBounds();
-    const QVector<QRect> monitors = controller_.screens().all();
+    const desk::Desk& desk = controller_.screens().desk();
     QRect monitor;
     if (controller_.screens().count() > 1) {
-        monitor = secondaryMonitor(monitors, controller_.screens().primaryWidth());
+        monitor = desk.outputLogical();
         normalPos_ = monitor.topLeft();
     } else {
-        normalPos_ = QPoint(0, 0);
-        monitor = monitorHolding(monitors, QRect(normalPos_, frameGeometry().size()));
+        normalPos_ = desk::simulationCorner(desk);
+        monitor = monitorHolding(desk.logicalAll(), QRect(normalPos_, frameGeometry().size()));
     }
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
@@ -332,7 +331,7 @@ void OutputWindow::showEvent(QShowEvent* e) {
     // Shown without taking the activation, the window still carries the
     // caption an activation would give it (the simulation suffix with one monitor).
     showCaption();
-    controller_.setOutputViewSize(outputView->size());
+    controller_.setOutputViewSize(outputView->pixelSize());
 }
 
 void OutputWindow::resizeEvent(QResizeEvent* e) {
@@ -341,7 +340,8 @@ void OutputWindow::resizeEvent(QResizeEvent* e) {
     // display-size slider follows.
     const MonitorWatch& screens = controller_.screens();
     if (isActiveWindow() && screens.count() == 1)
-        controller_.setDisplaySize(percentFromOuterWidth(screens.primaryWidth(), frameGeometry().width()), false);
+        controller_.setDisplaySize(
+            percentFromOuterWidth(screens.desk().logicalPrimary().width(), frameGeometry().width()), false);
 }
 
 void OutputWindow::changeEvent(QEvent* e) {
@@ -352,7 +352,8 @@ void OutputWindow::changeEvent(QEvent* e) {
 void OutputWindow::contextMenuEvent(QContextMenuEvent* e) { contextMenu->popup(e->globalPos()); }
 
 bool OutputWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == outputView && event->type() == QEvent::Resize) controller_.setOutputViewSize(outputView->size());
+    if (watched == outputView && event->type() == QEvent::Resize)
+        controller_.setOutputViewSize(outputView->pixelSize());
     if (watched == transitionSurface) {
         if (event->type() == QEvent::MouseButtonDblClick) {
             toggleFullScreen();

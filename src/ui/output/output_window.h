@@ -27,9 +27,11 @@ public:
     QAction* stayOnTopAction = nullptr;
     QAction* primaryWhenLostAction = nullptr;
 
-    // Shows the window borderless over the monitor right of the primary.
+    // Shows the window borderless over the second monitor (the first that
+    // is not the primary, wherever it stands).
     void showOnSecondary();
-    // Shows the window as an ordinary sizeable window at 0,0 (one monitor).
+    // Shows the window as an ordinary sizeable window at the primary's
+    // corner (one monitor).
     void showSimulated();
     // The second monitor went: a normal window on the primary monitor.
     void showOnPrimaryForLostMonitor();

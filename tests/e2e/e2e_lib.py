@@ -271,8 +271,11 @@ def activate(wid):
 
 # --- the display's tray ---------------------------------------------------------
 
-TRAYER = ["trayer", "--edge", "bottom", "--align", "left", "--widthtype", "pixel", "--width", "64",
-          "--height", "32", "--SetDockType", "true", "--transparent", "false"]
+# As scripts/xdisplay starts it: on the primary monitor.
+TRAYER = ["trayer", "--edge", "bottom", "--align", "left",
+          "--monitor", "0" if LAYOUT in ("right", "single") else "1",
+          "--widthtype", "pixel", "--width", "64", "--height", "32", "--SetDockType", "true",
+          "--transparent", "false"]
 
 
 def display_pids_file():

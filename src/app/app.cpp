@@ -32,8 +32,6 @@
 namespace vz {
 
 namespace {
-// Off the screen while the area snapshot is taken.
-constexpr int kAsideTop = -1500;
 // The windows whose showing and hiding the controller is told of.
 constexpr View kWatchedViews[] = {View::Output,    View::Preview,      View::Toolbar,         View::SettingsDialog,
                                   View::AboutBox,  View::AreaOverlay,  View::SlideshowEditor, View::WindowPicker,
@@ -167,7 +165,7 @@ QWidget* App::widgetOf(View view) const {
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) && !steppingAside_) {
         for (View v : kWatchedViews)
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
@@ -175,6 +173,12 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void App::showView(View view, bool show) {
+    // A window hidden for the area snapshot and asked for meanwhile is the
+    // request's: hidden, it stays so (and is counted so); shown, it is back.
+    if (windowsAside_ && (view == View::SettingsDialog || view == View::Toolbar)) {
+        (view == View::SettingsDialog ? dialogAside_ : toolbarAside_) = false;
+        if (!show) controller_->setViewShown(view, false);
+    }
     // A dialog opened from one of the program's windows belongs to it; the
     // settings dialog, the program's main window, stands on its own.
     switch (view) {
@@ -257,15 +261,22 @@ void App::showView(View view, bool show) {
 }
 
 void App::moveWindowsAside(bool aside) {
+    // Hidden rather than moved off the screen, which some window managers
+    // refuse (they keep a window on a monitor). The controller goes on
+    // counting them as shown: they are away for the snapshot only.
+    if (aside == windowsAside_) return;
+    windowsAside_ = aside;
+    steppingAside_ = true;
     if (aside) {
-        dialogTopBeforeAside_ = settingsDialog->y();
-        toolbarTopBeforeAside_ = toolbar->y();
-        settingsDialog->move(settingsDialog->x(), kAsideTop);
-        toolbar->move(toolbar->x(), kAsideTop);
+        dialogAside_ = settingsDialog->isVisible();
+        toolbarAside_ = toolbar->isVisible();
+        if (dialogAside_) settingsDialog->hide();
+        if (toolbarAside_) toolbar->hide();
     } else {
-        toolbar->move(toolbar->x(), toolbarTopBeforeAside_);
-        settingsDialog->move(settingsDialog->x(), dialogTopBeforeAside_);
+        if (toolbarAside_) toolbar->show();
+        if (dialogAside_) settingsDialog->show();
     }
+    steppingAside_ = false;
 }
 
 void App::keepOnTop() {

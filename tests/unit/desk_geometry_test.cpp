@@ -114,6 +114,21 @@ TEST(DeskGeometry, PointsConvertWithinTheirScreenAsQtDoes) {
     EXPECT_EQ(desk::toDevice(QSize(853, 683), 1.5), QSize(1280, 1025));  // Qt's rounding, kept
 }
 
+TEST(DeskGeometry, ChosenOutputMonitorWhileItIsThere) {
+    const QVector<QRect> three{QRect(1280, 0, 1920, 1080), QRect(0, 0, 1280, 1024), QRect(3200, 0, 1024, 768)};
+    const struct {
+        int monitors, chosen, expected;
+    } cases[] = {
+        {3, 0, 1},  {3, 1, 1},  {3, 2, 2},  // none chosen: the first other
+        {3, 3, 1},  {3, -4, 1},             // not there: the first other
+        {2, 2, 1},                          // the chosen one went
+        {1, 2, -1},                         // one monitor: none
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(desk::outputMonitorIndex(three.mid(0, c.monitors), c.chosen), c.expected)
+            << c.monitors << " monitors, chosen " << c.chosen;
+}
+
 TEST(DeskGeometry, OneMonitorHasNoOutputMonitor) {
     desk::Desk d;
     d.device = {QRect(100, 50, 1920, 1080)};

@@ -95,6 +95,13 @@ Controller::~Controller() { playback_.reset(); }
 
 // --- Screens -----------------------------------------------------------------
 
+void Controller::chooseOutputMonitor(int index) {
+    if (index < 1 || index >= monitors_.count()) return;
+    settings_.outputMonitor = index;
+    monitors_.setOutputChoice(index);
+    if (isShown(View::Output)) emit outputOnSecondMonitorRequested();
+}
+
 void Controller::secondMonitorLost() {
     if (!isShown(View::Output)) return;
     outputAwayForLostMonitor_ = true;
@@ -160,6 +167,7 @@ void Controller::resetSettings() {
 void Controller::applySettings(const Settings& v) {
     settings_ = v;
     cursorLock_.setMouseArea(Rect4{v.mouseAreaLeft, v.mouseAreaTop, v.mouseAreaRight, v.mouseAreaBottom});
+    monitors_.setOutputChoice(v.outputMonitor);
     // The load only ever switches these two on.
     if (v.autoHide && !autoHide_) {
         autoHide_ = true;

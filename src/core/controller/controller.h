@@ -112,6 +112,10 @@ public:
     // screen. The source keeps running throughout.
     bool outputOnPrimaryWhenLost() const { return settings_.outputOnPrimaryWhenLost; }
     void setOutputOnPrimaryWhenLost(bool on) { settings_.outputOnPrimaryWhenLost = on; }
+    // "Show on monitor": the output goes to monitor `index` of the list
+    // (not the primary, 0), full screen if shown; the choice is kept in the
+    // settings. Anything else is ignored.
+    void chooseOutputMonitor(int index);
     // True while the output is away because its monitor went.
     bool outputAwayForLostMonitor() const { return outputAwayForLostMonitor_; }
 

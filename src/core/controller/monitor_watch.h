@@ -33,6 +33,8 @@ public:
     const QVector<QRect>& all() const { return monitors_; }
     // The same monitors with their ratios: every window placement uses it.
     const desk::Desk& desk() const { return desk_; }
+    // The user's choice of output monitor (an index into all(); 0: none).
+    void setOutputChoice(int index) { desk_.chosenOutput = index; }
     // The monitor the output goes to, in device pixels; empty with one.
     QRect outputMonitor() const { return desk_.outputDevice(); }
     int count() const;            // at least 1

@@ -15,7 +15,10 @@ int roundAway(double v) { return v >= 0.0 ? int(v + 0.5) : int(v - 0.5); }
 
 }  // namespace
 
-int outputMonitorIndex(const QVector<QRect>& monitors) { return monitors.size() < 2 ? -1 : 1; }
+int outputMonitorIndex(const QVector<QRect>& monitors, int chosen) {
+    if (monitors.size() < 2) return -1;
+    return chosen >= 1 && chosen < monitors.size() ? chosen : 1;
+}
 
 QSize toLogical(QSize device, double ratio) {
     const double r = usable(ratio);
@@ -66,11 +69,11 @@ QVector<QRect> Desk::logicalAll() const {
 }
 
 QRect Desk::outputDevice() const {
-    const int i = outputMonitorIndex(device);
+    const int i = outputIndex();
     return i < 0 ? QRect() : device[i];
 }
 
-QRect Desk::outputLogical() const { return logical(outputMonitorIndex(device)); }
+QRect Desk::outputLogical() const { return logical(outputIndex()); }
 
 int Desk::monitorOf(const QRect& rect) const { return monitorIndexHolding(device, rect); }
 

@@ -16,9 +16,11 @@
 
 namespace vz::desk {
 
-// The monitor the output goes to: the first that is not the primary (the
-// primary is first in the list), wherever it stands. -1 with fewer than two.
-int outputMonitorIndex(const QVector<QRect>& monitors);
+// The monitor the output goes to: the one the user chose (`chosen`, an
+// index into the list that is not the primary's and still there), else the
+// first that is not the primary (the primary is first in the list), wherever
+// it stands. -1 with fewer than two.
+int outputMonitorIndex(const QVector<QRect>& monitors, int chosen = 0);
 
 // Sizes: logical = device / ratio, device = logical * ratio, each rounded.
 // A ratio that is not positive counts as 1.
@@ -47,6 +49,7 @@ QPoint centredOn(const QRect& monitor, QSize window);
 struct Desk {
     QVector<QRect> device;
     QVector<double> ratios;
+    int chosenOutput = 0;  // the user's choice of output monitor; 0: none
 
     double ratio(int index) const;
     // Monitor `index` in logical pixels; empty when there is no such monitor.
@@ -54,6 +57,7 @@ struct Desk {
     QRect logicalPrimary() const { return logical(0); }
     QVector<QRect> logicalAll() const;
     // The monitor the output goes to (see outputMonitorIndex); empty with one.
+    int outputIndex() const { return outputMonitorIndex(device, chosenOutput); }
     QRect outputDevice() const;
     QRect outputLogical() const;
     // The monitor holding `deviceRect` (by overlap, else nearest) and its index.

@@ -24,7 +24,9 @@ enum class Kind {
     WrittenZero,  // always written as 0, never read
     // Read like FlagIsOne; written only when on or already in the file, so a
     // file that never had it keeps its usual keys.
-    ExtraFlag
+    ExtraFlag,
+    // Read like Integer; written only when not 0 or already in the file.
+    ExtraInteger
 };
 
 using Field = std::variant<std::monostate, int Settings::*, bool Settings::*, QString Settings::*,
@@ -68,11 +70,13 @@ const Key kKeys[] = {
     {"Options", "HotKey", Kind::String, &Settings::captureKeyText},
     {"Options", "CbBeep", Kind::FlagIsOne, &Settings::captureBeep},
     {"Options", "OutputOnPrimaryWhenLost", Kind::ExtraFlag, &Settings::outputOnPrimaryWhenLost},
+    {"Options", "OutputMonitor", Kind::ExtraInteger, &Settings::outputMonitor},
 };
 
 void readKey(const IniDocument& doc, const Key& k, Settings& s) {
     switch (k.kind) {
-        case Kind::Integer: {
+        case Kind::Integer:
+        case Kind::ExtraInteger: {
             int& v = s.*std::get<int Settings::*>(k.field);
             v = doc.readInteger(k.section, k.name, v);
             break;
@@ -122,6 +126,11 @@ void writeKey(IniDocument& doc, const Key& k, const Settings& s) {
         case Kind::ExtraFlag: {
             const bool on = s.*std::get<bool Settings::*>(k.field);
             if (on || doc.hasKey(k.section, k.name)) doc.writeBool(k.section, k.name, on);
+            break;
+        }
+        case Kind::ExtraInteger: {
+            const int v = s.*std::get<int Settings::*>(k.field);
+            if (v != 0 || doc.hasKey(k.section, k.name)) doc.writeInteger(k.section, k.name, v);
             break;
         }
     }

@@ -69,6 +69,10 @@ struct Settings {
     // Ours: when the second monitor goes, the output window moves to the
     // primary monitor (simulation) instead of hiding.
     bool outputOnPrimaryWhenLost = false;
+    // Ours: the monitor the output goes to with three monitors or more, as
+    // its place in the monitor list (the primary is 0); 0: none chosen, the
+    // first that is not the primary.
+    int outputMonitor = 0;
 
     bool operator==(const Settings&) const = default;
 };

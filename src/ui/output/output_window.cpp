@@ -13,8 +13,10 @@
 #include <QChildEvent>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 
 namespace vz {
 
@@ -80,6 +82,9 @@ OutputWindow::OutputWindow(Controller& controller, Platform& platform)
     primaryWhenLostAction->setCheckable(true);
     connect(primaryWhenLostAction, &QAction::triggered, this,
             [this](bool on) { controller_.setOutputOnPrimaryWhenLost(on); });
+    monitorMenu = contextMenu->addMenu(QStringLiteral("Show on monitor"));
+    connect(contextMenu, &QMenu::aboutToShow, this, &OutputWindow::fillMonitorMenu);
+    fillMonitorMenu();
 
     connect(outputView, &ImageView::doubleClicked, this, &OutputWindow::toggleFullScreen);
     surfaceMenu_ = new QMenu(this);
@@ -151,6 +156,23 @@ void OutputWindow::showBanner(const BannerOrder& order) {
 void OutputWindow::hideBanner() {
     banner->hide();
     banner->ticker().setActive(false);
+}
+
+void OutputWindow::fillMonitorMenu() {
+    monitorMenu->clear();
+    const desk::Desk& desk = controller_.screens().desk();
+    monitorMenu->menuAction()->setVisible(desk.device.size() >= 3);
+    for (int i = 1; i < desk.device.size(); ++i) {
+        const QRect& m = desk.device[i];
+        // The window system's name for it (a screen keeps its device corner).
+        QString name = QStringLiteral("Monitor %1").arg(i + 1);
+        for (const QScreen* screen : QGuiApplication::screens())
+            if (screen->geometry().topLeft() == m.topLeft()) name = screen->name();
+        QAction* item = monitorMenu->addAction(QStringLiteral("%1  %2 x %3").arg(name).arg(m.width()).arg(m.height()));
+        item->setCheckable(true);
+        item->setChecked(i == desk.outputIndex());
+        connect(item, &QAction::triggered, this, [this, i] { controller_.chooseOutputMonitor(i); });
+    }
 }
 
 void OutputWindow::showBlack() {

@@ -26,6 +26,10 @@ public:
     QMenu* contextMenu = nullptr;              // context menu: "Stay on top"
     QAction* stayOnTopAction = nullptr;
     QAction* primaryWhenLostAction = nullptr;
+    // "Show on monitor": each monitor but the primary, with three or more.
+    QMenu* monitorMenu = nullptr;
+    // Lists the monitors in it again (each time the context menu opens).
+    void fillMonitorMenu();
 
     // Shows the window borderless over the second monitor (the first that
     // is not the primary, wherever it stands).

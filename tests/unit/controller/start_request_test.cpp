@@ -252,5 +252,37 @@ TEST_F(StartRequestTest, LostMonitorChoiceIsKeptInTheSettingsFileOnlyOnceMade) {
     EXPECT_TRUE(c->outputOnPrimaryWhenLost());
 }
 
+TEST_F(StartRequestTest, ChosenOutputMonitorIsFollowedAndKeptOnlyOnceMade) {
+    const QRect primary(1280, 0, 1920, 1080), left(0, 0, 1280, 1024), right(3200, 0, 1024, 768);
+    monitors({primary, left, right});
+    EXPECT_EQ(c->screens().outputMonitor(), left);
+    QString error;
+    ASSERT_TRUE(c->saveSettings(&error)) << qPrintable(error);
+    QFile f(c->settingsStore().path());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(f.readAll().contains("OutputMonitor"));
+    f.close();
+
+    int moves = 0;
+    QObject::connect(c.get(), &Controller::outputOnSecondMonitorRequested, c.get(), [&] { ++moves; });
+    // The primary and monitors that are not there are no choice.
+    for (int index : {0, 3, -1}) c->chooseOutputMonitor(index);
+    EXPECT_EQ(c->screens().outputMonitor(), left);
+    c->chooseOutputMonitor(2);
+    EXPECT_EQ(c->screens().outputMonitor(), right);
+    EXPECT_EQ(moves, 0);  // the output is not shown
+    c->setViewShown(View::Output, true);
+    c->chooseOutputMonitor(1);
+    EXPECT_EQ(moves, 1);
+    c->chooseOutputMonitor(2);
+    ASSERT_TRUE(c->saveSettings(&error));
+    c->chooseOutputMonitor(1);
+    c->loadSettings();
+    EXPECT_EQ(c->screens().outputMonitor(), right);
+    // With the third monitor gone, the choice falls back to the first other.
+    monitors({primary, left});
+    EXPECT_EQ(c->screens().outputMonitor(), left);
+}
+
 }  // namespace
 }  // namespace vz::test

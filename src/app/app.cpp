@@ -32,8 +32,6 @@
 namespace vz {
 
 namespace {
-// Off the screen while the area snapshot is taken.
-constexpr int kAsideTop = -1500;
 // The windows whose showing and hiding the controller is told of.
 constexpr View kWatchedViews[] = {View::Output,    View::Preview,      View::Toolbar,         View::SettingsDialog,
                                   View::AboutBox,  View::AreaOverlay,  View::SlideshowEditor, View::WindowPicker,
@@ -75,6 +73,20 @@ App::~App() {
     controller_.reset();
 }
 
+namespace {
+
+// A monitor's device pixel ratio: that of Qt's screen at its corner (a
+// screen keeps its device corner in Qt's logical coordinates), else the
+// primary screen's.
+double screenRatio(const QRect& device) {
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry().topLeft() == device.topLeft()) return screen->devicePixelRatio();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? primary->devicePixelRatio() : 1.0;
+}
+
+}  // namespace
+
 bool App::start(QString* error) {
     QString lockError;
     if (!platform.instanceLock->acquire(platform.paths->executablePath(), &lockError)) {
@@ -94,6 +106,7 @@ bool App::start(QString* error) {
     }
     controller_ = std::make_unique<Controller>(platform, options.pipelineMode);
     Controller& c = *controller_;
+    c.setMonitorRatioSource(screenRatio);
     c.refreshMonitors();
     c.cursorLock().setMouseArea(Rect4{0, 0, c.screens().primaryWidth(), c.screens().primaryHeight()});
     c.settingsStore().setFolder(
@@ -167,7 +180,7 @@ QWidget* App::widgetOf(View view) const {
 }
 
 bool App::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) && !steppingAside_) {
         for (View v : kWatchedViews)
             if (watched == widgetOf(v)) controller_->setViewShown(v, event->type() == QEvent::Show);
     }
@@ -175,6 +188,12 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void App::showView(View view, bool show) {
+    // A window hidden for the area snapshot and asked for meanwhile is the
+    // request's: hidden, it stays so (and is counted so); shown, it is back.
+    if (windowsAside_ && (view == View::SettingsDialog || view == View::Toolbar)) {
+        (view == View::SettingsDialog ? dialogAside_ : toolbarAside_) = false;
+        if (!show) controller_->setViewShown(view, false);
+    }
     // A dialog opened from one of the program's windows belongs to it; the
     // settings dialog, the program's main window, stands on its own.
     switch (view) {
@@ -232,15 +251,22 @@ void App::showView(View view, bool show) {
 }
 
 void App::moveWindowsAside(bool aside) {
+    // Hidden rather than moved off the screen, which some window managers
+    // refuse (they keep a window on a monitor). The controller goes on
+    // counting them as shown: they are away for the snapshot only.
+    if (aside == windowsAside_) return;
+    windowsAside_ = aside;
+    steppingAside_ = true;
     if (aside) {
-        dialogTopBeforeAside_ = settingsDialog->y();
-        toolbarTopBeforeAside_ = toolbar->y();
-        settingsDialog->move(settingsDialog->x(), kAsideTop);
-        toolbar->move(toolbar->x(), kAsideTop);
+        dialogAside_ = settingsDialog->isVisible();
+        toolbarAside_ = toolbar->isVisible();
+        if (dialogAside_) settingsDialog->hide();
+        if (toolbarAside_) toolbar->hide();
     } else {
-        toolbar->move(toolbar->x(), toolbarTopBeforeAside_);
-        settingsDialog->move(settingsDialog->x(), dialogTopBeforeAside_);
+        if (toolbarAside_) toolbar->show();
+        if (dialogAside_) settingsDialog->show();
     }
+    steppingAside_ = false;
 }
 
 void App::keepOnTop() {

@@ -95,8 +95,11 @@ private:
     bool secondInstance_ = false;
     bool trayAvailable_ = false;
     bool closed_ = false;
-    int dialogTopBeforeAside_ = 0;
-    int toolbarTopBeforeAside_ = 0;
+    // The settings dialog and the toolbar are hidden for the area snapshot.
+    bool windowsAside_ = false;
+    bool dialogAside_ = false;
+    bool toolbarAside_ = false;
+    bool steppingAside_ = false;  // their hiding and showing is not reported
     QTimer trayRetry_;
 };
 

@@ -16,11 +16,20 @@ import tempfile
 import time
 import unittest
 
-PRIMARY = (0, 0, 1920, 1080)
-SECOND = (1920, 0, 1280, 1024)
-# A spot on the root that belongs to neither monitor: the pointer is parked
-# here so that it is drawn into no captured picture.
-POINTER_PARK = (3190, 1070)
+# The monitors of each layout tests/e2e/with_display can make (--layout),
+# in root pixels: the primary, the second (where the output goes), the root's
+# size, and a spot on the root that belongs to no monitor: the pointer is
+# parked there so that it is drawn into no captured picture.
+LAYOUTS = {
+    "right": ((0, 0, 1920, 1080), (1920, 0, 1280, 1024), (3200, 1080), (3190, 1070)),
+    "left": ((1280, 0, 1920, 1080), (0, 0, 1280, 1024), (3200, 1080), (1270, 1070)),
+    "above": ((0, 1024, 1920, 1080), (0, 0, 1280, 1024), (1920, 2104), (1910, 10)),
+    "three": ((1280, 0, 1920, 1080), (0, 0, 1280, 1024), (4224, 1080), (4214, 1070)),
+}
+LAYOUT = os.environ.get("VIVIVOZ_E2E_LAYOUT", "right")
+PRIMARY, SECOND, ROOT_SIZE, POINTER_PARK = LAYOUTS.get(LAYOUT, LAYOUTS["right"])
+# Xft.dpi of the display; the program's scale is DPI / 96.
+DPI = int(os.environ.get("VIVIVOZ_E2E_DPI", "96") or 96)
 
 COMMAND_TIMEOUT = 20
 
@@ -258,6 +267,42 @@ class FakeCompositor:
 
 def activate(wid):
     run(["xdotool", "windowactivate", "--sync", str(wid)], check=False)
+
+
+# --- the display's tray ---------------------------------------------------------
+
+# As scripts/xdisplay starts it: on the primary monitor.
+TRAYER = ["trayer", "--edge", "bottom", "--align", "left",
+          "--monitor", "0" if LAYOUT in ("right", "single") else "1",
+          "--widthtype", "pixel", "--width", "64", "--height", "32", "--SetDockType", "true",
+          "--transparent", "false"]
+
+
+def display_pids_file():
+    """scripts/xdisplay's list of the display's processes."""
+    return f"/tmp/vivivoz-xdisplay-{os.environ['DISPLAY'].lstrip(':').split('.')[0]}.pids"
+
+
+def stop_tray():
+    """Stops the display's trayer (every one in its list) and waits until its panel is gone."""
+    with open(display_pids_file()) as f:
+        pids = [int(line.split()[0]) for line in f if line.split()[1:] == ["trayer"]]
+    for pid in pids:
+        try:
+            os.kill(pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+    wait_until("the tray to go", lambda: tray_panel() is None, 10)
+
+
+def start_tray():
+    """Starts a new trayer, entered in the display's list of processes so that
+    `scripts/xdisplay stop` ends it like the first one, and waits for its panel."""
+    # Started apart from the test (its shell ends at once), as the display's own.
+    pid = run(["bash", "-c", 'setsid "$@" </dev/null >/dev/null 2>&1 & echo $!', "trayer", *TRAYER])
+    with open(display_pids_file(), "a") as f:
+        f.write(f"{int(pid)} trayer\n")
+    return wait_until("the new tray's panel", tray_panel, 15)
 
 
 # --- input -------------------------------------------------------------------

@@ -19,10 +19,16 @@ import test_mirror as mirror
 RED, GREEN, MAGENTA, CYAN = (255, 0, 0), (0, 255, 0), (255, 0, 255), (0, 255, 255)
 
 # The dragged area: 200 x 160 pixels (the second monitor's 5:4), from
-# (380, 260) to (580, 420). Its inner corner at (480, 360) is where four cells
-# of the test grid meet, 100 pixels from its left and top.
+# (380, 260) to (580, 420) of the primary monitor. Its inner corner at
+# (480, 360) is where four cells of the test grid meet, 100 pixels from its
+# left and top.
 AREA = (380, 260, 580, 420)
 CORNER = (480, 360)
+
+
+def on_primary(x, y):
+    """A point of the primary monitor in root coordinates (it may stand anywhere)."""
+    return (e2e.PRIMARY[0] + x, e2e.PRIMARY[1] + y)
 
 
 def pointer():
@@ -93,7 +99,11 @@ class AreaTest(e2e.DisplayTest):
         def shown():
             self.assertTrue(app.running(), app.log())
             return self.overlay(app)
-        e2e.wait_until("the area overlay over the primary monitor", shown, 20)
+        try:
+            e2e.wait_until("the area overlay over the primary monitor", shown, 20)
+        except AssertionError as e:
+            raise AssertionError(f"{e}; windows of vivivoz: {e2e.top_level_windows(app.proc.pid)}\n"
+                                 f"{app.log()}") from None
         time.sleep(0.3)  # mapped: give it the time to take the keyboard and paint
 
     def drag(self, start, end):
@@ -114,15 +124,17 @@ class AreaTest(e2e.DisplayTest):
             # Escape first: the overlay goes and nothing is mirrored.
             self.choose(app, icon, "Quick start mirroring", "Part of Desktop")
             self.wait_for_overlay(app)
-            banner = e2e.grab(40, 40, 800, 16)
-            self.assertTrue(e2e.close_to(e2e.pixel(banner, 2, 2), RED, 8), "the red banner")
+            # The banner stands at 32, 40 in the overlay's logical pixels.
+            scale = e2e.DPI / 96
+            banner = e2e.grab(*on_primary(int(34 * scale), int(42 * scale)), 4, 4)
+            self.assertTrue(e2e.close_to(e2e.pixel(banner, 0, 0), RED, 8), "the red banner")
             e2e.keys("Escape")
             e2e.wait_until("the overlay to close on Escape", lambda: not self.overlay(app), 10)
 
             # Then a drag up and to the left, from the bottom right corner.
             self.choose(app, icon, "Quick start mirroring", "Part of Desktop")
             self.wait_for_overlay(app)
-            self.drag((AREA[2], AREA[3]), (AREA[0], AREA[1]))
+            self.drag(on_primary(AREA[2], AREA[3]), on_primary(AREA[0], AREA[1]))
             e2e.park_pointer()
             e2e.wait_until("the overlay to close at the release", lambda: not self.overlay(app), 10)
 

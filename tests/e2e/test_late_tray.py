@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""A system tray that starts after the program still gets the icon.
+"""A system tray that starts after the program still gets the icon, and one
+that is stopped and started again (a panel restarted) still opens the menu.
 
 The display's own tray (trayer, started by scripts/xdisplay) is stopped
 first and a new one started later; the new one is entered in the display's
@@ -10,29 +11,12 @@ import time
 
 import e2e_lib as e2e
 
-TRAYER = ["trayer", "--edge", "bottom", "--align", "left", "--widthtype", "pixel", "--width", "64",
-          "--height", "32", "--SetDockType", "true", "--transparent", "false"]
-
-
-def display_pids_file():
-    return f"/tmp/vivivoz-xdisplay-{os.environ['DISPLAY'].lstrip(':').split('.')[0]}.pids"
-
-
-def display_trayer_pids():
-    with open(display_pids_file()) as f:
-        return [int(line.split()[0]) for line in f if line.split()[1:] == ["trayer"]]
-
 
 class LateTrayTest(e2e.DisplayTest):
     def test_icon_appears_when_the_tray_starts_later(self):
-        if not os.path.exists(display_pids_file()):
+        if not os.path.exists(e2e.display_pids_file()):
             self.skipTest("needs a display from scripts/xdisplay")
-        for pid in display_trayer_pids():
-            try:
-                os.kill(pid, 15)
-            except ProcessLookupError:
-                pass
-        e2e.wait_until("the tray to go", lambda: e2e.tray_panel() is None, 10)
+        e2e.stop_tray()
 
         with self.vivivoz() as app:
             # No tray: the program shows its windows instead, and keeps running.
@@ -40,13 +24,30 @@ class LateTrayTest(e2e.DisplayTest):
                            lambda: e2e.top_level_windows(app.proc.pid), 30)
             time.sleep(2)
             self.assertTrue(app.running(), app.log())
-            # Started apart from this script (its shell ends at once), as the display's own.
-            pid = e2e.run(["bash", "-c", 'setsid "$@" </dev/null >/dev/null 2>&1 & echo $!', "trayer", *TRAYER])
-            with open(display_pids_file(), "a") as f:
-                f.write(f"{int(pid)} trayer\n")
-            e2e.wait_until("the new tray's panel", e2e.tray_panel, 15)
+            # Said once, on stderr.
+            self.assertEqual(app.log().count("no notification area (system tray) is available"), 1, app.log())
+            e2e.start_tray()
             icon = app.wait_for_tray_icon(timeout=15)
             self.assertGreater(icon.w, 1)
+
+    def test_menu_opens_after_the_panel_restarts(self):
+        if not os.path.exists(e2e.display_pids_file()):
+            self.skipTest("needs a display from scripts/xdisplay")
+        with self.vivivoz() as app:
+            first = app.wait_for_tray_icon()
+            e2e.stop_tray()
+            e2e.start_tray()
+            icon = app.wait_for_tray_icon(timeout=15)
+            self.assertNotEqual(icon.id, first.id, "the icon was not docked anew")
+            # The right click on the new icon opens the menu; Escape closes it.
+            menu = e2e.TrayMenu(app)
+            menu.open(icon)
+            e2e.keys("Escape")
+            e2e.wait_until("the menu to close", lambda: not menu.windows(), 10)
+            # And the left click brings the output up on the second monitor.
+            e2e.click(*e2e.centre(icon), button=1)
+            e2e.wait_until("the output window over the second monitor",
+                           lambda: e2e.SECOND in e2e.top_level_windows(app.proc.pid).values(), 30)
 
 
 if __name__ == "__main__":

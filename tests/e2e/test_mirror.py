@@ -1,5 +1,9 @@
 #!/usr/bin/env python3
-"""--start desktop: the primary monitor's picture appears stretched on the second monitor."""
+"""--start desktop: the primary monitor's picture appears stretched on the second monitor.
+
+Run on every layout and scale of tests/e2e/with_display (--layout, --dpi):
+the output window covers exactly the second monitor's pixels wherever it
+stands, and the mirror maps the primary's pixels onto them."""
 
 import os
 import tempfile
@@ -50,15 +54,16 @@ def expected_colour(x, y):
 
 def put_test_picture_on_root(folder):
     """Makes the root window's background the colour grid (primary) on grey."""
-    _, _, pw, ph = e2e.PRIMARY
+    px, py, pw, ph = e2e.PRIMARY
     draw = []
     for i, (r, g, b) in enumerate(COLOURS):
         col, row = i % COLS, i // COLS
-        x0, y0 = col * pw // COLS, row * ph // ROWS
-        x1, y1 = (col + 1) * pw // COLS - 1, (row + 1) * ph // ROWS - 1
+        x0, y0 = px + col * pw // COLS, py + row * ph // ROWS
+        x1, y1 = px + (col + 1) * pw // COLS - 1, py + (row + 1) * ph // ROWS - 1
         draw += ["-fill", f"rgb({r},{g},{b})", "-draw", f"rectangle {x0},{y0} {x1},{y1}"]
     path = os.path.join(folder, "grid.png")
-    e2e.run(["convert", "-size", "3200x1080", "xc:rgb(%d,%d,%d)" % BACKGROUND, *draw, path])
+    rw, rh = e2e.ROOT_SIZE
+    e2e.run(["convert", "-size", f"{rw}x{rh}", "xc:rgb(%d,%d,%d)" % BACKGROUND, *draw, path])
     # display sets the root background and exits; it reports status 1 even when
     # it worked, so the caller checks the root's pixels instead.
     e2e.run(["display", "-window", "root", path], timeout=30, check=False)
@@ -78,6 +83,14 @@ class MirrorTest(e2e.DisplayTest):
         sx, sy, sw, sh = e2e.SECOND
         with self.vivivoz("--start", "desktop") as app:
             app.wait_for_tray_icon()
+
+            def output_window():
+                return [geo for geo in e2e.top_level_windows(app.proc.pid).values() if geo == e2e.SECOND]
+            try:
+                e2e.wait_until(f"the output window over the second monitor {e2e.SECOND}", output_window, 30)
+            except AssertionError as e:
+                raise AssertionError(f"{e}; windows of vivivoz: {e2e.top_level_windows(app.proc.pid)}\n"
+                                     f"{app.log()}") from None
 
             def mismatches():
                 second = e2e.grab(sx, sy, sw, sh)

@@ -40,19 +40,6 @@ TEST(OutputGeometry, PercentFromOuterWidthTruncatesAndClamps) {
         EXPECT_EQ(percentFromOuterWidth(c.primary, c.outer), c.expected) << c.primary << " / " << c.outer;
 }
 
-TEST(OutputGeometry, SecondaryMonitorIsTheOneRightOfThePrimary) {
-    const QRect primary(0, 0, 1920, 1080);
-    const QRect right(1920, 0, 1280, 1024);
-    const QRect left(-1280, 0, 1280, 1024);
-    const QRect third(3200, 0, 800, 600);
-    EXPECT_EQ(secondaryMonitor({primary, right}, 1920), right);
-    EXPECT_EQ(secondaryMonitor({primary, third, right}, 1920), right);
-    // Nothing right of the primary: the second entry of the list.
-    EXPECT_EQ(secondaryMonitor({primary, left}, 1920), left);
-    EXPECT_TRUE(secondaryMonitor({primary}, 1920).isNull());
-    EXPECT_TRUE(secondaryMonitor({}, 0).isNull());
-}
-
 TEST(OutputGeometry, MonitorHoldingAWindow) {
     const QVector<QRect> monitors{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
     EXPECT_EQ(monitorHolding(monitors, QRect(0, 0, 480, 270)), monitors[0]);
@@ -67,17 +54,24 @@ TEST(OutputGeometry, MonitorHoldingAWindow) {
 }
 
 TEST(OutputGeometry, PreviewPlacementRules) {
-    const QSize primary(1920, 1080);
+    const QRect primary(0, 0, 1920, 1080);
     EXPECT_EQ(previewActivationPosition({1348, 145}, primary), QPoint(1348, 145));
     EXPECT_EQ(previewActivationPosition({1821, 145}, primary), QPoint(1670, 145));
     EXPECT_EQ(previewActivationPosition({1820, 1020}, primary), QPoint(1820, 1020));
     EXPECT_EQ(previewActivationPosition({1900, 1021}, primary), QPoint(1670, 1015));
 
     // A 292 pixel wide preview may reach x = 1628; further right it stops 2 inside.
-    EXPECT_EQ(previewLeftAfterMove(1628, 292, 1920), 1628);
-    EXPECT_EQ(previewLeftAfterMove(1629, 292, 1920), 1626);
-    EXPECT_EQ(previewLeftAfterMove(1670, 292, 1920), 1626);
-    EXPECT_EQ(previewLeftAfterMove(-50, 292, 1920), -50);
+    EXPECT_EQ(previewLeftAfterMove(1628, 292, primary), 1628);
+    EXPECT_EQ(previewLeftAfterMove(1629, 292, primary), 1626);
+    EXPECT_EQ(previewLeftAfterMove(1670, 292, primary), 1626);
+    EXPECT_EQ(previewLeftAfterMove(-50, 292, primary), -50);
+
+    // The same rules measured from a primary that does not start at 0,0.
+    const QRect shifted(1280, 200, 1920, 1080);
+    EXPECT_EQ(previewActivationPosition({1280 + 1821, 345}, shifted), QPoint(1280 + 1670, 345));
+    EXPECT_EQ(previewActivationPosition({1280 + 1900, 200 + 1021}, shifted), QPoint(1280 + 1670, 200 + 1015));
+    EXPECT_EQ(previewLeftAfterMove(1280 + 1629, 292, shifted), 1280 + 1626);
+    EXPECT_EQ(previewLeftAfterMove(1280 + 1628, 292, shifted), 1280 + 1628);
 }
 
 }  // namespace

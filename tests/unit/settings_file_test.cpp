@@ -131,6 +131,32 @@ TEST(SettingsFile, ReadingAppliesDefaultsAndCorrections) {
     }
 }
 
+TEST(SettingsFile, ToolbarChecksAreMeasuredFromThePrimarysCorner) {
+    // A primary right of a projector, at scale 2: 960 x 540 logical pixels
+    // from 1280, 200.
+    SettingsEnvironment env = screen1920();
+    env.primaryForWindows = QRect(1280, 200, 960, 540);
+    const struct {
+        const char* text;
+        int left, top;
+    } cases[] = {
+        {"", 1280 + 960 - 500, 200 + 100},              // the default place
+        {"[Velikost]\nLevo=1992\nGor=690", 1992, 690},  // the last left and top allowed
+        {"[Velikost]\nLevo=1993\nGor=691", 1285, 205},  // one further: back to the corner
+        {"[Velikost]\nLevo=1279\nGor=204", 1285, 205},  // left of and above the primary
+        {"[Velikost]\nLevo=100\nGor=300", 1285, 300},   // on the projector
+    };
+    for (const auto& c : cases) {
+        IniDocument doc;
+        doc.parse(c.text);
+        const Settings s = readSettings(doc, env);
+        EXPECT_EQ(QPoint(s.toolbarLeft, s.toolbarTop), QPoint(c.left, c.top)) << c.text;
+    }
+    // The mouse area stays the primary's device size, from its corner.
+    const Settings d = defaultSettings(env);
+    EXPECT_EQ(QPoint(d.mouseAreaRight, d.mouseAreaBottom), QPoint(1920, 1080));
+}
+
 TEST(SettingsFile, WrittenValuesReadBack) {
     Settings s = defaultSettings(screen1920());
     s.toolbarLeft = 17;

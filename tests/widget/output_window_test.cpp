@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 
 #include <functional>
@@ -119,12 +120,30 @@ TEST_F(MonitorTest, ShowOnSecondaryCoversTheMonitorRightOfThePrimary) {
     EXPECT_EQ(dialog().outputBox->text(), QStringLiteral("On"));
 }
 
-TEST_F(MonitorTest, ShowOnSecondaryFindsTheRightHandMonitorWhateverItsPlaceInTheList) {
+TEST_F(MonitorTest, WithThreeMonitorsTheOutputGoesToTheFirstOtherAndTheMenuChoosesAnother) {
+    // Two monitors: nothing to choose.
+    startApp();
+    out().fillMonitorMenu();
+    EXPECT_FALSE(out().monitorMenu->menuAction()->isVisible());
+
     const QRect left(-1024, 0, 1024, 768);
     desktop.monitors = {Primary, left, Second};
-    startApp();
+    controller().refreshMonitors();
     out().showOnSecondary();
+    expectFullOn(left);  // the first that is not the primary, wherever it stands
+
+    out().fillMonitorMenu();
+    ASSERT_TRUE(out().monitorMenu->menuAction()->isVisible());
+    const QList<QAction*> items = out().monitorMenu->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_TRUE(items[0]->text().endsWith(QStringLiteral("1024 x 768"))) << qPrintable(items[0]->text());
+    EXPECT_TRUE(items[0]->isChecked());
+    items[1]->trigger();
     expectFullOn(Second);
+    EXPECT_EQ(controller().settings().outputMonitor, 2);
+    // Another look at the menu marks the new choice.
+    out().fillMonitorMenu();
+    EXPECT_TRUE(out().monitorMenu->actions()[1]->isChecked());
 }
 
 TEST_F(MonitorTest, FollowsTheSecondMonitorAwayAndBackAndReFitsItsSize) {

@@ -97,6 +97,13 @@ Controller::~Controller() { playback_.reset(); }
 
 // --- Screens -----------------------------------------------------------------
 
+void Controller::chooseOutputMonitor(int index) {
+    if (index < 1 || index >= monitors_.count()) return;
+    settings_.outputMonitor = index;
+    monitors_.setOutputChoice(index);
+    if (isShown(View::Output)) emit outputOnSecondMonitorRequested();
+}
+
 void Controller::secondMonitorLost() {
     if (!isShown(View::Output)) return;
     outputAwayForLostMonitor_ = true;
@@ -126,8 +133,10 @@ void Controller::secondMonitorCame() {
 // --- Settings ----------------------------------------------------------------
 
 SettingsEnvironment Controller::environment() const {
-    return SettingsEnvironment{monitors_.primaryWidth(), monitors_.primaryHeight(), platform_.paths->documentsDir(),
-                               store_.folder()};
+    SettingsEnvironment env{monitors_.primaryWidth(), monitors_.primaryHeight(), platform_.paths->documentsDir(),
+                            store_.folder()};
+    env.primaryForWindows = monitors_.desk().logicalPrimary();
+    return env;
 }
 
 void Controller::loadSettings() {
@@ -159,6 +168,7 @@ void Controller::resetSettings() {
 void Controller::applySettings(const Settings& v) {
     settings_ = v;
     cursorLock_.setMouseArea(Rect4{v.mouseAreaLeft, v.mouseAreaTop, v.mouseAreaRight, v.mouseAreaBottom});
+    monitors_.setOutputChoice(v.outputMonitor);
     // The load only ever switches these two on.
     if (v.autoHide && !autoHide_) {
         autoHide_ = true;
@@ -448,7 +458,7 @@ void Controller::transitionOutputTo(const QImage& picture, int style) {
 
 QSize Controller::outputPictureBound() const {
     if (!outputViewSize_.isEmpty()) return outputViewSize_;
-    const QRect second = monitors_.rect(1);
+    const QRect second = monitors_.outputMonitor();
     return second.isEmpty() ? monitors_.primary().size() : second.size();
 }
 

@@ -102,12 +102,21 @@ public:
     // Reads the monitors again; the output follows a second monitor that
     // went or came (below).
     void refreshMonitors() { monitors_.refresh(); }
+    // Where the monitors' device pixel ratios come from (the window system's
+    // screens); see MonitorWatch::setRatioSource.
+    void setMonitorRatioSource(std::function<double(const QRect&)> ratioOf) {
+        monitors_.setRatioSource(std::move(ratioOf));
+    }
     // When the second monitor goes, a shown output window hides (or moves to
     // the primary monitor, as the user chose) and the tray says so once;
     // when a second monitor comes (back), the output goes to it, full
     // screen. The source keeps running throughout.
     bool outputOnPrimaryWhenLost() const { return settings_.outputOnPrimaryWhenLost; }
     void setOutputOnPrimaryWhenLost(bool on) { settings_.outputOnPrimaryWhenLost = on; }
+    // "Show on monitor": the output goes to monitor `index` of the list
+    // (not the primary, 0), full screen if shown; the choice is kept in the
+    // settings. Anything else is ignored.
+    void chooseOutputMonitor(int index);
     // True while the output is away because its monitor went.
     bool outputAwayForLostMonitor() const { return outputAwayForLostMonitor_; }
 

@@ -6,8 +6,13 @@ MonitorWatch::MonitorWatch(Monitors& monitors, QObject* parent) : QObject(parent
 
 void MonitorWatch::refresh() {
     const QVector<QRect> before = monitors_;
+    const QVector<double> ratiosBefore = desk_.ratios;
     monitors_ = source_.monitors();
-    if (before == monitors_) return;
+    readRatios();
+    if (before == monitors_) {
+        if (ratiosBefore != desk_.ratios) emit changed();
+        return;
+    }
     emit changed();
     if (before.isEmpty()) return;
     const bool hadSecond = before.size() > 1;
@@ -18,6 +23,17 @@ void MonitorWatch::refresh() {
         emit secondCame();
     else
         emit resized();
+}
+
+void MonitorWatch::setRatioSource(std::function<double(const QRect&)> ratioOf) {
+    ratioOf_ = std::move(ratioOf);
+    readRatios();
+}
+
+void MonitorWatch::readRatios() {
+    desk_.device = monitors_;
+    desk_.ratios.clear();
+    for (const QRect& m : monitors_) desk_.ratios.append(ratioOf_ ? ratioOf_(m) : 1.0);
 }
 
 int MonitorWatch::count() const {

@@ -4,11 +4,14 @@
 // changed: each read is a server round trip on X11, and the capture needs
 // them every tick. The first monitor is the primary one.
 
+#include "core/scaling/desk_geometry.h"
 #include "platform/platform.h"
 
 #include <QObject>
 #include <QRect>
 #include <QVector>
+
+#include <functional>
 
 namespace vz {
 
@@ -21,7 +24,19 @@ public:
     // first read, then also by one of secondLost(), secondCame(), resized().
     void refresh();
 
+    // Where each monitor's device pixel ratio comes from (the screens the
+    // window system reports); 1 for every monitor until one is set. Asked
+    // at each read, and at once.
+    void setRatioSource(std::function<double(const QRect& device)> ratioOf);
+
+    // Device pixels, as the system reports them (capture, pointer fence).
     const QVector<QRect>& all() const { return monitors_; }
+    // The same monitors with their ratios: every window placement uses it.
+    const desk::Desk& desk() const { return desk_; }
+    // The user's choice of output monitor (an index into all(); 0: none).
+    void setOutputChoice(int index) { desk_.chosenOutput = index; }
+    // The monitor the output goes to, in device pixels; empty with one.
+    QRect outputMonitor() const { return desk_.outputDevice(); }
     int count() const;            // at least 1
     QRect rect(int index) const;  // empty when there is no such monitor
     QRect primary() const { return rect(0); }
@@ -35,8 +50,11 @@ signals:
     void resized();     // as many monitors as before, other rectangles
 
 private:
+    void readRatios();
     Monitors& source_;
     QVector<QRect> monitors_;
+    desk::Desk desk_;
+    std::function<double(const QRect&)> ratioOf_;
 };
 
 }  // namespace vz

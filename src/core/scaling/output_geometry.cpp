@@ -37,49 +37,48 @@ int percentFromOuterWidth(int primaryWidth, int outerWidth) {
     return int(std::clamp(p, 1.0, 100.0));
 }
 
-QRect secondaryMonitor(const QVector<QRect>& monitors, int primaryWidth) {
-    if (monitors.size() < 2) return {};
-    const QPoint right(primaryWidth + 1, 0);
-    for (const QRect& m : monitors)
-        if (m.contains(right)) return m;
-    return monitors[1];
-}
-
-QRect monitorHolding(const QVector<QRect>& monitors, const QRect& window) {
-    if (monitors.isEmpty()) return {};
-    QRect best;
+int monitorIndexHolding(const QVector<QRect>& monitors, const QRect& window) {
+    if (monitors.isEmpty()) return -1;
+    int best = -1;
     long long bestArea = 0;
-    for (const QRect& m : monitors) {
-        const QRect i = m.intersected(window);
-        const long long area = i.isEmpty() ? 0 : (long long)i.width() * i.height();
+    for (int i = 0; i < monitors.size(); ++i) {
+        const QRect overlap = monitors[i].intersected(window);
+        const long long area = overlap.isEmpty() ? 0 : (long long)overlap.width() * overlap.height();
         if (area > bestArea) {
             bestArea = area;
-            best = m;
+            best = i;
         }
     }
-    if (bestArea > 0) return best;
+    if (best >= 0) return best;
     const QPoint centre = window.center();
-    best = monitors.first();
-    double bestDistance = distanceSquared(best, centre);
-    for (const QRect& m : monitors) {
-        const double d = distanceSquared(m, centre);
+    best = 0;
+    double bestDistance = distanceSquared(monitors[0], centre);
+    for (int i = 0; i < monitors.size(); ++i) {
+        const double d = distanceSquared(monitors[i], centre);
         if (d < bestDistance) {
             bestDistance = d;
-            best = m;
+            best = i;
         }
     }
     return best;
 }
 
-QPoint previewActivationPosition(QPoint topLeft, QSize primary) {
-    QPoint p = topLeft;
-    if (p.x() > primary.width() - 100) p.setX(primary.width() - 250);
-    if (p.y() > primary.height() - 60) p.setY(primary.height() - 65);
-    return p;
+QRect monitorHolding(const QVector<QRect>& monitors, const QRect& window) {
+    const int i = monitorIndexHolding(monitors, window);
+    return i < 0 ? QRect() : monitors[i];
 }
 
-int previewLeftAfterMove(int left, int outerWidth, int primaryWidth) {
-    if (left > primaryWidth - outerWidth) return primaryWidth - outerWidth - 2;
+QPoint previewActivationPosition(QPoint topLeft, const QRect& primary) {
+    const QPoint corner = primary.topLeft();
+    QPoint p = topLeft - corner;
+    if (p.x() > primary.width() - 100) p.setX(primary.width() - 250);
+    if (p.y() > primary.height() - 60) p.setY(primary.height() - 65);
+    return p + corner;
+}
+
+int previewLeftAfterMove(int left, int outerWidth, const QRect& primary) {
+    const int limit = primary.left() + primary.width() - outerWidth;
+    if (left > limit) return limit - 2;
     return left;
 }
 

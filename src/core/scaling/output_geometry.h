@@ -27,21 +27,19 @@ QSize displaySizeForPercent(QSize monitor, int percent);
 // within 1..100.
 int percentFromOuterWidth(int primaryWidth, int outerWidth);
 
-// The monitor the output goes to: the one holding the point one pixel right
-// of the primary screen's right edge at the top, else the second entry of the
-// list; empty with fewer than two monitors.
-QRect secondaryMonitor(const QVector<QRect>& monitors, int primaryWidth);
-
 // The monitor that holds `window`: the one it overlaps most, else the one
 // nearest to its centre, else the first. Empty when the list is empty.
 QRect monitorHolding(const QVector<QRect>& monitors, const QRect& window);
+// The same, as an index into `monitors`; -1 when the list is empty.
+int monitorIndexHolding(const QVector<QRect>& monitors, const QRect& window);
 
 // Where the preview goes when activated: pulled back from the primary
-// screen's right and bottom edges.
-QPoint previewActivationPosition(QPoint topLeft, QSize primary);
+// screen's right and bottom edges. `primary` is the primary monitor's
+// rectangle (wherever it stands).
+QPoint previewActivationPosition(QPoint topLeft, const QRect& primary);
 
 // The preview's left edge after a move: its right edge never passes the
 // primary screen's right edge (it stops 2 pixels inside).
-int previewLeftAfterMove(int left, int outerWidth, int primaryWidth);
+int previewLeftAfterMove(int left, int outerWidth, const QRect& primary);
 
 }  // namespace vz

@@ -14,8 +14,4 @@ int previewTopAfterHeightChange(int previewHeight) { return 89 - previewHeight /
 
 int previewTopAfterTextChange(int previewHeight) { return 105 - previewHeight / 2; }
 
-QPoint dialogPosition(QSize monitor, QSize dialog) {
-    return QPoint(monitor.width() / 2 - dialog.width() / 2, monitor.height() / 2 - dialog.height() / 2);
-}
-
 }  // namespace vz::scrolltext

@@ -25,10 +25,6 @@ QString heightLabel(int trackPosition);  // "Height: 20 px"
 int previewTopAfterHeightChange(int previewHeight);
 int previewTopAfterTextChange(int previewHeight);
 
-// Centred on a monitor of `monitor` size (integer halves, as the dialog
-// places itself each time it becomes active).
-QPoint dialogPosition(QSize monitor, QSize dialog);
-
 // The edge boxes. Clicking one toggles it and gives the other the opposite
 // state, so exactly one is ticked at any time; bottom at start.
 class EdgeChoice {

@@ -24,7 +24,9 @@ enum class Kind {
     WrittenZero,  // always written as 0, never read
     // Read like FlagIsOne; written only when on or already in the file, so a
     // file that never had it keeps its usual keys.
-    ExtraFlag
+    ExtraFlag,
+    // Read like Integer; written only when not 0 or already in the file.
+    ExtraInteger
 };
 
 using Field = std::variant<std::monostate, int Settings::*, bool Settings::*, QString Settings::*,
@@ -68,11 +70,13 @@ const Key kKeys[] = {
     {"Options", "HotKey", Kind::String, &Settings::captureKeyText},
     {"Options", "CbBeep", Kind::FlagIsOne, &Settings::captureBeep},
     {"Options", "OutputOnPrimaryWhenLost", Kind::ExtraFlag, &Settings::outputOnPrimaryWhenLost},
+    {"Options", "OutputMonitor", Kind::ExtraInteger, &Settings::outputMonitor},
 };
 
 void readKey(const IniDocument& doc, const Key& k, Settings& s) {
     switch (k.kind) {
-        case Kind::Integer: {
+        case Kind::Integer:
+        case Kind::ExtraInteger: {
             int& v = s.*std::get<int Settings::*>(k.field);
             v = doc.readInteger(k.section, k.name, v);
             break;
@@ -124,12 +128,25 @@ void writeKey(IniDocument& doc, const Key& k, const Settings& s) {
             if (on || doc.hasKey(k.section, k.name)) doc.writeBool(k.section, k.name, on);
             break;
         }
+        case Kind::ExtraInteger: {
+            const int v = s.*std::get<int Settings::*>(k.field);
+            if (v != 0 || doc.hasKey(k.section, k.name)) doc.writeInteger(k.section, k.name, v);
+            break;
+        }
     }
 }
 
 QString withTrailingSlash(QString folder) {
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     return folder;
+}
+
+}  // namespace
+
+namespace {
+
+QRect windowArea(const SettingsEnvironment& env) {
+    return env.primaryForWindows.isEmpty() ? QRect(0, 0, env.primaryWidth, env.primaryHeight) : env.primaryForWindows;
 }
 
 }  // namespace
@@ -141,7 +158,9 @@ QString defaultImageSavePath(const SettingsEnvironment& env) {
 
 Settings defaultSettings(const SettingsEnvironment& env) {
     Settings s;
-    s.toolbarLeft = env.primaryWidth - 500;
+    const QRect primary = windowArea(env);
+    s.toolbarLeft = primary.left() + primary.width() - 500;
+    s.toolbarTop += primary.top();
     s.mouseAreaRight = env.primaryWidth;
     s.mouseAreaBottom = env.primaryHeight;
     s.captureFolder = defaultImageSavePath(env);
@@ -152,10 +171,11 @@ Settings readSettings(const IniDocument& doc, const SettingsEnvironment& env) {
     Settings s = defaultSettings(env);
     for (const Key& k : kKeys) readKey(doc, k, s);
 
-    if (s.toolbarLeft < 0) s.toolbarLeft = 5;
-    if (s.toolbarLeft > env.primaryWidth - kToolbarWidth) s.toolbarLeft = 5;
-    if (s.toolbarTop > env.primaryHeight - 50) s.toolbarTop = 5;
-    if (s.toolbarTop < 5) s.toolbarTop = 5;
+    // Measured from the primary's corner, wherever it stands.
+    const QRect primary = windowArea(env);
+    const int left = s.toolbarLeft - primary.left(), top = s.toolbarTop - primary.top();
+    if (left < 0 || left > primary.width() - kToolbarWidth) s.toolbarLeft = primary.left() + 5;
+    if (top > primary.height() - 50 || top < 5) s.toolbarTop = primary.top() + 5;
     if (s.settingsDialogTop < 50) s.settingsDialogTop = 350;
     // Screen coordinates are 16-bit on X11; anything beyond cannot be a
     // place on a screen, and would overflow the arithmetic that keeps the

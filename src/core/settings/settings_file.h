@@ -6,6 +6,7 @@
 
 #include "core/settings/ini_document.h"
 
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
@@ -22,10 +23,15 @@ inline constexpr char kSettingsFileName[] = "Vivivoz.cfg";
 
 // What the defaults depend on.
 struct SettingsEnvironment {
+    // The primary monitor's size in device pixels (the mouse area).
     int primaryWidth = 0;
     int primaryHeight = 0;
     QString documentsDir;  // the user's documents folder; empty when unknown
     QString configFolder;  // folder of the settings file, with its trailing '/'
+    // The primary monitor where windows are placed (logical pixels, its real
+    // corner); empty: 0,0 and the size above. The toolbar's checks are
+    // measured from its corner.
+    QRect primaryForWindows{};
 };
 
 // Every value of the settings file. The names stored in the file (and their
@@ -63,6 +69,10 @@ struct Settings {
     // Ours: when the second monitor goes, the output window moves to the
     // primary monitor (simulation) instead of hiding.
     bool outputOnPrimaryWhenLost = false;
+    // Ours: the monitor the output goes to with three monitors or more, as
+    // its place in the monitor list (the primary is 0); 0: none chosen, the
+    // first that is not the primary.
+    int outputMonitor = 0;
 
     bool operator==(const Settings&) const = default;
 };

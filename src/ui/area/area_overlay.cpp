@@ -19,8 +19,10 @@ const QString kInstruction = QStringLiteral(
     "   Hold down the left mouse button on the desktop and drag the mouse to define the bounded area, and release "
     "the button   ");
 
-QPoint pixelOf(const QMouseEvent* event) {
-    const QPointF p = event->position();
+// The picture is the primary monitor in device pixels; the mouse speaks
+// logical ones.
+QPoint pixelOf(const QMouseEvent* event, double ratio) {
+    const QPointF p = event->position() * ratio;
     return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
 }
 
@@ -59,7 +61,7 @@ void AreaOverlay::bringUp() {
     // The whole primary monitor, so that a point of the picture is the point
     // of the screen it shows (a panel at the top or left would otherwise
     // shift one against the other).
-    QRect primary = controller_.screens().rect(0);
+    QRect primary = controller_.screens().desk().logicalPrimary();
     if (primary.isEmpty()) primary = QRect(QPoint(0, 0), picture_.size());
     setGeometry(primary);
     show();
@@ -93,19 +95,22 @@ void AreaOverlay::hideFrame() {
 void AreaOverlay::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
+    // One picture pixel on each screen pixel.
+    const double ratio = devicePixelRatioF();
+    if (ratio != 1.0) painter.scale(1.0 / ratio, 1.0 / ratio);
     painter.drawImage(0, 0, picture_);
 }
 
 void AreaOverlay::mousePressEvent(QMouseEvent* event) {
     // Any button starts the drag; a second press starts it again.
     hideFrame();
-    anchor_ = end_ = pixelOf(event);
+    anchor_ = end_ = pixelOf(event, devicePixelRatioF());
     dragging_ = true;
     event->accept();
 }
 
 void AreaOverlay::mouseMoveEvent(QMouseEvent* event) {
-    if (dragging_) showFrame(pixelOf(event));
+    if (dragging_) showFrame(pixelOf(event, devicePixelRatioF()));
     event->accept();
 }
 
@@ -117,7 +122,7 @@ void AreaOverlay::mouseReleaseEvent(QMouseEvent* event) {
     if (!dragging_) return;
     dragging_ = false;
     hideFrame();
-    controller_.area().finish(areaBetween(anchor_, pixelOf(event)));
+    controller_.area().finish(areaBetween(anchor_, pixelOf(event, devicePixelRatioF())));
 }
 
 void AreaOverlay::keyPressEvent(QKeyEvent* event) {

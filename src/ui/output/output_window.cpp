@@ -1,6 +1,7 @@
 #include "ui/output/output_window.h"
 
 #include "core/controller/slideshow_playback.h"
+#include "core/scaling/desk_geometry.h"
 #include "core/scaling/output_geometry.h"
 #include "ui/widgets/background.h"
 #include "ui/widgets/image_view.h"
@@ -12,8 +13,10 @@
 #include <QChildEvent>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 
 namespace vz {
 
@@ -79,15 +82,18 @@ OutputWindow::OutputWindow(Controller& controller, Platform& platform)
     primaryWhenLostAction->setCheckable(true);
     connect(primaryWhenLostAction, &QAction::triggered, this,
             [this](bool on) { controller_.setOutputOnPrimaryWhenLost(on); });
+    monitorMenu = contextMenu->addMenu(QStringLiteral("Show on monitor"));
+    connect(contextMenu, &QMenu::aboutToShow, this, &OutputWindow::fillMonitorMenu);
+    fillMonitorMenu();
 
     connect(outputView, &ImageView::doubleClicked, this, &OutputWindow::toggleFullScreen);
     surfaceMenu_ = new QMenu(this);
     connect(surfaceMenu_->addAction(QStringLiteral("Close")), &QAction::triggered, this,
             [this] { controller_.requestView(View::Preview, false); });
 
-    normalPos_ = QPoint(0, 143);
-    const QSize primary = controller_.screens().primary().size();
-    normalSize_ = QSize(primary.width() / 4, primary.height() / 4);
+    const desk::Desk& desk = controller_.screens().desk();
+    normalPos_ = desk::simulationCorner(desk) + QPoint(0, 143);
+    normalSize_ = desk::quarterWindow(desk).size();
     move(normalPos_);
     resize(normalSize_);
     applyViewMode();
@@ -103,7 +109,7 @@ OutputWindow::OutputWindow(Controller& controller, Platform& platform)
             &SlideshowPlayback::outputTransitionEnded);
     connect(&c, &Controller::outputScaledPicture, this, [this](const CapturedFrame& frame) {
         if (frame.scaled &&
-            frame.layout == ViewLayout{outputView->size(), outputView->fit(), outputView->scaleFactor()})
+            frame.layout == ViewLayout{outputView->pixelSize(), outputView->fit(), outputView->scaleFactor()})
             outputView->setRenderedPicture(frame.picture, frame.render);
         else
             outputView->setPicture(frame.picture);
@@ -152,8 +158,25 @@ void OutputWindow::hideBanner() {
     banner->ticker().setActive(false);
 }
 
+void OutputWindow::fillMonitorMenu() {
+    monitorMenu->clear();
+    const desk::Desk& desk = controller_.screens().desk();
+    monitorMenu->menuAction()->setVisible(desk.device.size() >= 3);
+    for (int i = 1; i < desk.device.size(); ++i) {
+        const QRect& m = desk.device[i];
+        // The window system's name for it (a screen keeps its device corner).
+        QString name = QStringLiteral("Monitor %1").arg(i + 1);
+        for (const QScreen* screen : QGuiApplication::screens())
+            if (screen->geometry().topLeft() == m.topLeft()) name = screen->name();
+        QAction* item = monitorMenu->addAction(QStringLiteral("%1  %2 x %3").arg(name).arg(m.width()).arg(m.height()));
+        item->setCheckable(true);
+        item->setChecked(i == desk.outputIndex());
+        connect(item, &QAction::triggered, this, [this, i] { controller_.chooseOutputMonitor(i); });
+    }
+}
+
 void OutputWindow::showBlack() {
-    QImage black(outputView->size() + QSize(1, 1), QImage::Format_RGB32);
+    QImage black(outputView->pixelSize() + QSize(1, 1), QImage::Format_RGB32);
     black.fill(Qt::black);
     outputView->setPicture(black);
 }
@@ -207,10 +230,9 @@ void OutputWindow::setNormalState(const QRect& geometry) {
 
 void OutputWindow::showOnSecondary() {
     keepNormalBounds();
-    const MonitorWatch& screens = controller_.screens();
-    QRect monitor = secondaryMonitor(screens.all(), screens.primaryWidth());
-    if (monitor.isNull())  // one monitor: the one nearest to the right of the primary
-        monitor = monitorHolding(screens.all(), QRect(QPoint(screens.primaryWidth() + 1, 0), size()));
+    const desk::Desk& desk = controller_.screens().desk();
+    QRect monitor = desk.outputLogical();
+    if (monitor.isNull()) monitor = desk.logicalPrimary();  // one monitor
     if (!monitor.isNull()) normalPos_ = monitor.topLeft();
     setFullScreenOn(monitor.isNull() ? QRect(normalPos_, normalSize_) : monitor);
     show();
@@ -220,13 +242,14 @@ void OutputWindow::showOnSecondary() {
 
 void OutputWindow::showSimulated() {
     keepNormalBounds();
-    setNormalState(QRect(QPoint(0, 0), normalSize_));
+    setNormalState(QRect(desk::simulationCorner(controller_.screens().desk()), normalSize_));
     show();
 }
 
 void OutputWindow::showOnPrimaryForLostMonitor() {
-    const QSize primary = controller_.screens().primary().size();
-    setNormalState(QRect(QPoint(0, 0), displaySizeForPercent(primary, SimulationPercent)));
+    const desk::Desk& desk = controller_.screens().desk();
+    setNormalState(
+        QRect(desk::simulationCorner(desk), displaySizeForPercent(desk.logicalPrimary().size(), SimulationPercent)));
     show();
     showCaption();
 }
@@ -235,42 +258,40 @@ void OutputWindow::showCaption() { setWindowTitle(controller_.screens().count() 
 
 void OutputWindow::refitToMonitors() {
     if (!isVisible() || !fullScreen_) return;
-    const MonitorWatch& screens = controller_.screens();
-    const QRect monitor = screens.count() > 1 ? secondaryMonitor(screens.all(), screens.primaryWidth())
-                                              : monitorHolding(screens.all(), frameGeometry());
+    const desk::Desk& desk = controller_.screens().desk();
+    const QRect monitor =
+        controller_.screens().count() > 1 ? desk.outputLogical() : monitorHolding(desk.logicalAll(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
 void OutputWindow::toggleFullScreen() {
     if (fullScreen_) {
-        const QSize primary = controller_.screens().primary().size();
-        setNormalState(QRect(0, 0, primary.width() / 4, primary.height() / 4));
+        setNormalState(desk::quarterWindow(controller_.screens().desk()));
         return;
     }
     keepNormalBounds();
-    const QRect monitor = monitorHolding(controller_.screens().all(), frameGeometry());
+    const QRect monitor = monitorHolding(controller_.screens().desk().logicalAll(), frameGeometry());
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
 
 void OutputWindow::applyDisplaySize(int p) {
     keepNormalBounds();
-    const QVector<QRect> monitors = controller_.screens().all();
+    const desk::Desk& desk = controller_.screens().desk();
     if (controller_.screens().count() > 1) {
+        const QRect monitor = desk.outputLogical();
         if (p >= FullScreenPercent) {
-            const QRect monitor = secondaryMonitor(monitors, controller_.screens().primaryWidth());
             normalPos_ = monitor.topLeft();
             setFullScreenOn(monitor);
         } else {
-            setNormalState(QRect(normalPos_, displaySizeForPercent(controller_.screens().rect(1).size(), p)));
+            setNormalState(QRect(normalPos_, displaySizeForPercent(monitor.size(), p)));
         }
         return;
     }
     if (p >= FullScreenPercent) {
-        const QRect monitor = monitorHolding(monitors, frameGeometry());
+        const QRect monitor = monitorHolding(desk.logicalAll(), frameGeometry());
         if (!monitor.isNull()) setFullScreenOn(monitor);
     } else {
-        const QSize primary = controller_.screens().primary().size();
-        setNormalState(QRect(normalPos_, displaySizeForPercent(primary, p)));
+        setNormalState(QRect(normalPos_, displaySizeForPercent(desk.logicalPrimary().size(), p)));
     }
 }
 
@@ -278,14 +299,14 @@ void OutputWindow::goFullScreen() {
     if (!isVisible()) return;
     controller_.viewOptions().setDisplaySize(100, false);
     keepNormalBounds();
-    const QVector<QRect> monitors = controller_.screens().all();
+    const desk::Desk& desk = controller_.screens().desk();
     QRect monitor;
     if (controller_.screens().count() > 1) {
-        monitor = secondaryMonitor(monitors, controller_.screens().primaryWidth());
+        monitor = desk.outputLogical();
         normalPos_ = monitor.topLeft();
     } else {
-        normalPos_ = QPoint(0, 0);
-        monitor = monitorHolding(monitors, QRect(normalPos_, frameGeometry().size()));
+        normalPos_ = desk::simulationCorner(desk);
+        monitor = monitorHolding(desk.logicalAll(), QRect(normalPos_, frameGeometry().size()));
     }
     if (!monitor.isNull()) setFullScreenOn(monitor);
 }
@@ -332,7 +353,7 @@ void OutputWindow::showEvent(QShowEvent* e) {
     // Shown without taking the activation, the window still carries the
     // caption an activation would give it (the simulation suffix with one monitor).
     showCaption();
-    controller_.setOutputViewSize(outputView->size());
+    controller_.setOutputViewSize(outputView->pixelSize());
 }
 
 void OutputWindow::resizeEvent(QResizeEvent* e) {
@@ -341,8 +362,8 @@ void OutputWindow::resizeEvent(QResizeEvent* e) {
     // display-size slider follows.
     const MonitorWatch& screens = controller_.screens();
     if (isActiveWindow() && screens.count() == 1)
-        controller_.viewOptions().setDisplaySize(percentFromOuterWidth(screens.primaryWidth(), frameGeometry().width()),
-                                                 false);
+        controller_.viewOptions().setDisplaySize(
+            percentFromOuterWidth(screens.desk().logicalPrimary().width(), frameGeometry().width()), false);
 }
 
 void OutputWindow::changeEvent(QEvent* e) {
@@ -353,7 +374,8 @@ void OutputWindow::changeEvent(QEvent* e) {
 void OutputWindow::contextMenuEvent(QContextMenuEvent* e) { contextMenu->popup(e->globalPos()); }
 
 bool OutputWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == outputView && event->type() == QEvent::Resize) controller_.setOutputViewSize(outputView->size());
+    if (watched == outputView && event->type() == QEvent::Resize)
+        controller_.setOutputViewSize(outputView->pixelSize());
     if (watched == transitionSurface) {
         if (event->type() == QEvent::MouseButtonDblClick) {
             toggleFullScreen();

@@ -26,10 +26,16 @@ public:
     QMenu* contextMenu = nullptr;              // context menu: "Stay on top"
     QAction* stayOnTopAction = nullptr;
     QAction* primaryWhenLostAction = nullptr;
+    // "Show on monitor": each monitor but the primary, with three or more.
+    QMenu* monitorMenu = nullptr;
+    // Lists the monitors in it again (each time the context menu opens).
+    void fillMonitorMenu();
 
-    // Shows the window borderless over the monitor right of the primary.
+    // Shows the window borderless over the second monitor (the first that
+    // is not the primary, wherever it stands).
     void showOnSecondary();
-    // Shows the window as an ordinary sizeable window at 0,0 (one monitor).
+    // Shows the window as an ordinary sizeable window at the primary's
+    // corner (one monitor).
     void showSimulated();
     // The second monitor went: a normal window on the primary monitor.
     void showOnPrimaryForLostMonitor();

@@ -1,5 +1,7 @@
 #include "ui/picker/window_picker.h"
 
+#include "core/scaling/desk_geometry.h"
+
 #include "ui/widgets/glyph_button.h"
 #include "ui/widgets/look.h"
 #include "ui/widgets/stacking.h"
@@ -173,10 +175,7 @@ QList<QWidget*> WindowPicker::entryWidgets() const {
     return entries;
 }
 
-void WindowPicker::centreOnFirstMonitor() {
-    const QRect first = controller_.screens().rect(0);
-    move(first.width() / 2 - width() / 2, first.height() / 2 - height() / 2);
-}
+void WindowPicker::centreOnFirstMonitor() { move(desk::centredOnPrimary(controller_.screens().desk(), size())); }
 
 void WindowPicker::rebuild() {
     raise();

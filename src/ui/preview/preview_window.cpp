@@ -103,7 +103,7 @@ void PreviewWindow::dockBand(bool atTop) {
 }
 
 void PreviewWindow::onActivated() {
-    const QPoint p = previewActivationPosition(pos(), controller_.screens().primary().size());
+    const QPoint p = previewActivationPosition(pos(), controller_.screens().desk().logicalPrimary());
     if (p != pos()) move(p);
 }
 
@@ -117,7 +117,7 @@ void PreviewWindow::closeEvent(QCloseEvent* e) {
 
 void PreviewWindow::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
-    const int left = previewLeftAfterMove(x(), frameGeometry().width(), controller_.screens().primaryWidth());
+    const int left = previewLeftAfterMove(x(), frameGeometry().width(), controller_.screens().desk().logicalPrimary());
     if (left != x()) move(left, y());
 }
 

@@ -1,5 +1,7 @@
 #include "ui/scrolltext/scroll_text_dialog.h"
 
+#include "core/scaling/desk_geometry.h"
+
 #include "core/scrolltext/custom_colours.h"
 #include "core/scrolltext/scroll_text_look.h"
 #include "ui/widgets/background.h"
@@ -344,7 +346,7 @@ QString ScrollTextDialog::customColoursPath() const {
 }
 
 void ScrollTextDialog::onActivated() {
-    move(dialogPosition(controller_.screens().primary().size(), frameGeometry().size()));
+    move(desk::centredOnPrimary(controller_.screens().desk(), frameGeometry().size()));
     placePreview(previewTopAfterHeightChange(previewHeight_));
     if (const auto colours = loadCustomColours(customColoursPath())) {
         for (int i = 0; i < int(colours->size()); ++i)

@@ -349,7 +349,8 @@ void SettingsDialog::openSlideshowFile() { controller_.chooseAndOpenSlideshow();
 // --- Window ----------------------------------------------------------------
 
 void SettingsDialog::keepOnScreen() {
-    const int limit = controller_.screens().primaryWidth() - frameGeometry().width();
+    const QRect primary = controller_.screens().desk().logicalPrimary();
+    const int limit = primary.left() + primary.width() - frameGeometry().width();
     if (x() > limit) move(limit - 20, y());
 }
 

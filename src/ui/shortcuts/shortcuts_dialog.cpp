@@ -106,7 +106,7 @@ void ShortcutsDialog::showKeys() {
 void ShortcutsDialog::reload() {
     controller_.reloadShortcutKeys();
     showKeys();
-    const QRect first = controller_.screens().rect(0);
+    const QRect first = controller_.screens().desk().logicalPrimary();
     move(first.left() + first.width() / 2 - frameGeometry().width() / 2, y());
 }
 

@@ -229,7 +229,7 @@ SlideshowEditor::~SlideshowEditor() {
 }
 
 void SlideshowEditor::bringUp() {
-    const QRect screen = controller_.screens().rect(0);
+    const QRect screen = controller_.screens().desk().logicalPrimary();
     if (!isVisible() && !screen.isEmpty()) move(screen.center() - QPoint(width() / 2, height() / 2));
     show();
     raise();

@@ -96,11 +96,13 @@ void Toolbar::onActivated() {
     alpha_ = autohide::Opaque;
     setOpacity(autohide::Opaque);
     updateFade();
-    const int pw = controller_.screens().primaryWidth(), ph = controller_.screens().primaryHeight();
-    if (pw > 0 && ph > 0) {
-        QPoint p = pos();
-        if (p.x() > pw - 100) p.setX(pw - 250);
-        if (p.y() > ph - 60) p.setY(ph - 60);
+    // Measured from the primary's corner, wherever it stands.
+    const QRect primary = controller_.screens().desk().logicalPrimary();
+    if (!primary.isEmpty()) {
+        QPoint p = pos() - primary.topLeft();
+        if (p.x() > primary.width() - 100) p.setX(primary.width() - 250);
+        if (p.y() > primary.height() - 60) p.setY(primary.height() - 60);
+        p += primary.topLeft();
         if (p != pos()) move(p);
     }
     raise();
@@ -173,8 +175,9 @@ void Toolbar::showRunPicture(bool stop) {
 void Toolbar::moveEvent(QMoveEvent* e) {
     QWidget::moveEvent(e);
     // Keep the toolbar from being dragged off the primary screen's right edge.
-    const int pw = controller_.screens().primaryWidth();
-    if (pw > 0 && x() > pw - width()) move(pw - width() - 2, y());
+    const QRect primary = controller_.screens().desk().logicalPrimary();
+    const int limit = primary.left() + primary.width() - width();
+    if (!primary.isEmpty() && x() > limit) move(limit - 2, y());
 }
 
 void Toolbar::showEvent(QShowEvent* e) {

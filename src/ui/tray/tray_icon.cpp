@@ -164,33 +164,42 @@ bool TrayIcon::addTrayIcon() {
     connect(systemTrayIcon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivatedByUser);
     systemTrayIcon->show();
     // The icon embedded in an X11 tray is a widget of Qt's: the release of
-    // the right button is seen there.
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->inherits("QSystemTrayIconSys")) {
-            iconWidget_ = w;
-            w->installEventFilter(this);
-        }
+    // the right button is seen there. Qt makes a new one when the tray
+    // comes anew (a panel restarted), so the filter sits on the application
+    // and follows whichever icon widget there is.
+    qApp->installEventFilter(this);
     return true;
+}
+
+bool TrayIcon::hasEmbeddedIcon() const {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (isEmbeddedIcon(w)) return true;
+    return false;
+}
+
+bool TrayIcon::isEmbeddedIcon(const QObject* object) {
+    return object->isWidgetType() && object->inherits("QSystemTrayIconSys");
 }
 
 void TrayIcon::onActivatedByUser(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger) onLeftClick();
     // A tray that reports only the click (not an embedded icon of ours).
-    if (reason == QSystemTrayIcon::Context && !iconWidget_) menu->popup(QCursor::pos());
+    if (reason == QSystemTrayIcon::Context && !hasEmbeddedIcon()) menu->popup(QCursor::pos());
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
     const bool press = event->type() == QEvent::MouseButtonPress;
     const bool release = event->type() == QEvent::MouseButtonRelease;
-    if (watched == iconWidget_ && (press || release)) {
+    if ((press || release) && isEmbeddedIcon(watched)) {
         auto* me = static_cast<QMouseEvent*>(event);
+        auto* icon = static_cast<QWidget*>(watched);
         if (press && me->button() == Qt::RightButton) {
-            rightPressed_ = true;
+            rightPressed_ = icon;
         } else if (release && me->button() == Qt::RightButton) {
             // The release must come over the icon that saw the press.
-            if (rightPressed_ && iconWidget_->rect().contains(me->position().toPoint()))
+            if (rightPressed_ == icon && icon->rect().contains(me->position().toPoint()))
                 menu->popup(me->globalPosition().toPoint());
-            rightPressed_ = false;
+            rightPressed_ = nullptr;
         }
     }
     return QWidget::eventFilter(watched, event);

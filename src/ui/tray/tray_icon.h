@@ -2,6 +2,7 @@
 // TrayIcon: the notification-area icon and its command menu. A view of the
 // controller: the menu's items call its commands, their marks follow it.
 
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
@@ -76,8 +77,11 @@ private:
     void quickStart(QAction* item, Command command);
     Controller& controller_;
     Platform& platform_;
-    QWidget* iconWidget_ = nullptr;  // Qt's embedded icon, when the tray is an X11 one
-    bool rightPressed_ = false;
+    // Qt's icon widget in an X11 tray, one at a time (a new one when the
+    // tray comes anew), none with a StatusNotifierItem host.
+    bool hasEmbeddedIcon() const;
+    static bool isEmbeddedIcon(const QObject* object);
+    QPointer<QWidget> rightPressed_;  // the icon that saw the right press
 };
 
 }  // namespace vz

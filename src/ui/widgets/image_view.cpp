@@ -1,11 +1,14 @@
 #include "ui/widgets/image_view.h"
 
+#include "core/scaling/desk_geometry.h"
 #include "platform/image_copy.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+
+#include <cmath>
 
 namespace vz {
 
@@ -40,7 +43,34 @@ void ImageView::setScaleFactor(float factor) {
     invalidate();
 }
 
-QRect ImageView::drawnRect() const { return viewGeometry(size(), picture_.size(), fit_, factor_); }
+namespace {
+
+// The logical rectangle that covers a device one (for repaints).
+QRect coveringLogical(const QRect& device, double ratio) {
+    if (ratio == 1.0) return device;
+    const int left = int(std::floor(device.left() / ratio)), top = int(std::floor(device.top() / ratio));
+    const int right = int(std::ceil((device.right() + 1) / ratio)),
+              bottom = int(std::ceil((device.bottom() + 1) / ratio));
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+// A logical region in device pixels (what it covers).
+QRegion toDeviceRegion(const QRegion& logical, double ratio) {
+    if (ratio == 1.0) return logical;
+    QRegion device;
+    for (const QRect& r : logical) {
+        const int left = int(std::floor(r.left() * ratio)), top = int(std::floor(r.top() * ratio));
+        const int right = int(std::ceil((r.right() + 1) * ratio)), bottom = int(std::ceil((r.bottom() + 1) * ratio));
+        device += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    }
+    return device;
+}
+
+}  // namespace
+
+QSize ImageView::pixelSize() const { return desk::toDevice(size(), devicePixelRatioF()); }
+
+QRect ImageView::drawnRect() const { return viewGeometry(pixelSize(), picture_.size(), fit_, factor_); }
 
 void ImageView::setRenderedPicture(const QImage& picture, const ViewRender& render) {
     // A render that says what changed since the one shown is painted only
@@ -50,9 +80,14 @@ void ImageView::setRenderedPicture(const QImage& picture, const ViewRender& rend
     picture_ = picture;
     render_ = render;
     renderValid_ = true;
-    if (follows)
+    const double ratio = devicePixelRatioF();
+    if (follows && ratio == 1.0) {
         update(render.changed);
-    else
+    } else if (follows) {
+        QRegion logical;
+        for (const QRect& r : render.changed) logical += coveringLogical(r, ratio);
+        update(logical);
+    } else
         update();
 }
 
@@ -84,14 +119,18 @@ void ImageView::paintContent(QPainter& painter, const QRegion& area) const {
 
 void ImageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    paintContent(painter, event->region());
+    // The render is in device pixels: painted at 1/ratio, each of its pixels
+    // lands on one pixel of the screen.
+    const double ratio = devicePixelRatioF();
+    if (ratio != 1.0) painter.scale(1.0 / ratio, 1.0 / ratio);
+    paintContent(painter, toDeviceRegion(event->region(), ratio) & QRect(QPoint(0, 0), pixelSize()));
 }
 
 QImage ImageView::rendered() const {
     if (width() <= 0 || height() <= 0) return {};
-    QImage image(size(), QImage::Format_RGB32);
+    QImage image(pixelSize(), QImage::Format_RGB32);
     QPainter painter(&image);
-    paintContent(painter, QRegion(rect()));
+    paintContent(painter, QRegion(image.rect()));
     return image;
 }
 

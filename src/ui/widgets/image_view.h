@@ -38,9 +38,14 @@ public:
     void setScaleFactor(float factor);  // raised to 0.001 when smaller
     float scaleFactor() const { return factor_; }
 
-    // Where the picture is drawn now, in view coordinates.
+    // The view's size in device pixels: what a picture is scaled for, so a
+    // scaled desktop (device pixel ratio above 1) gets one picture pixel
+    // per screen pixel, without Qt scaling it again.
+    QSize pixelSize() const;
+    // Where the picture is drawn now, in the view's device pixels.
     QRect drawnRect() const;
-    // What the view shows (background and picture), for tests and captures.
+    // What the view shows (background and picture) in device pixels, for
+    // tests and captures.
     QImage rendered() const;
     // How many times the view has resampled its picture (for tests: a mere
     // repaint must not resample).
@@ -58,7 +63,7 @@ private:
     void invalidate();
     void updateScaled() const;
     void paintContent(QPainter& painter, const QRegion& area) const;
-    ViewLayout layout() const { return {size(), fit_, factor_}; }
+    ViewLayout layout() const { return {pixelSize(), fit_, factor_}; }
     QImage picture_;
     // The cache: what the view shows of picture_, filled lazily before
     // painting and whenever the picture, the size, the mode or the factor change.

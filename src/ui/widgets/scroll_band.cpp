@@ -1,5 +1,7 @@
 #include "ui/widgets/scroll_band.h"
 
+#include "core/scaling/desk_geometry.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPaintEvent>
@@ -89,22 +91,28 @@ void ScrollBand::showEvent(QShowEvent* e) {
 
 void ScrollBand::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    ticker_->setSize(size());
+    // The band scrolls in device pixels: its own window is that large on
+    // the screen, whatever the desktop's scale.
+    ticker_->setSize(pixelSize());
 }
 
+QSize ScrollBand::pixelSize() const { return desk::toDevice(size(), devicePixelRatioF()); }
+
 QImage ScrollBand::render() const {
-    ImageBandSink sink(size());
-    ticker_->paint(sink, rect());
+    ImageBandSink sink(pixelSize());
+    ticker_->paint(sink, QRect(QPoint(0, 0), pixelSize()));
     return sink.image();
 }
 
 void ScrollBand::paintEvent(QPaintEvent* e) {
     if (surface_) {
-        ticker_->paint(*surface_, e->rect());
+        ticker_->paint(*surface_, desk::toDevice(e->rect(), QRect(), devicePixelRatioF()));
         return;
     }
     if (native_) return;  // no surface yet: it draws everything once opened
     QPainter painter(this);
+    const double ratio = devicePixelRatioF();
+    if (ratio != 1.0) painter.scale(1.0 / ratio, 1.0 / ratio);
     painter.drawImage(0, 0, render());
 }
 

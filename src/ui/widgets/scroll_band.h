@@ -38,6 +38,8 @@ public:
     bool drawsNatively() const { return surface_ != nullptr; }
     // The band as it looks now, drawn from the current positions.
     QImage render() const;
+    // The band's size in device pixels (what it scrolls and draws).
+    QSize pixelSize() const;
 
     QPaintEngine* paintEngine() const override;
 

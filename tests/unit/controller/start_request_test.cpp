@@ -51,6 +51,14 @@ protected:
         r.source = source;
         return r;
     }
+    // Saves the settings and gives the file's contents.
+    QByteArray savedFile() {
+        QString error;
+        EXPECT_TRUE(c->saveSettings(&error)) << qPrintable(error);
+        QFile f(c->settingsStore().path());
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
     void monitors(QVector<QRect> m) {
         desktop.monitors = std::move(m);
         c->refreshMonitors();
@@ -239,17 +247,41 @@ TEST_F(StartRequestTest, OutputLeavesWithTheSecondMonitorAndComesBackWithIt) {
 }
 
 TEST_F(StartRequestTest, LostMonitorChoiceIsKeptInTheSettingsFileOnlyOnceMade) {
-    QString error;
-    ASSERT_TRUE(c->saveSettings(&error)) << qPrintable(error);
-    QFile f(c->settingsStore().path());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_FALSE(f.readAll().contains("OutputOnPrimaryWhenLost"));
-    f.close();
+    EXPECT_FALSE(savedFile().contains("OutputOnPrimaryWhenLost"));
     c->setOutputOnPrimaryWhenLost(true);
+    QString error;
     ASSERT_TRUE(c->saveSettings(&error));
     c->setOutputOnPrimaryWhenLost(false);
     c->loadSettings();
     EXPECT_TRUE(c->outputOnPrimaryWhenLost());
+}
+
+TEST_F(StartRequestTest, ChosenOutputMonitorIsFollowedAndKeptOnlyOnceMade) {
+    const QRect primary(1280, 0, 1920, 1080), left(0, 0, 1280, 1024), right(3200, 0, 1024, 768);
+    monitors({primary, left, right});
+    EXPECT_EQ(c->screens().outputMonitor(), left);
+    EXPECT_FALSE(savedFile().contains("OutputMonitor"));
+
+    int moves = 0;
+    QObject::connect(c.get(), &Controller::outputOnSecondMonitorRequested, c.get(), [&] { ++moves; });
+    // The primary and monitors that are not there are no choice.
+    for (int index : {0, 3, -1}) c->chooseOutputMonitor(index);
+    EXPECT_EQ(c->screens().outputMonitor(), left);
+    c->chooseOutputMonitor(2);
+    EXPECT_EQ(c->screens().outputMonitor(), right);
+    EXPECT_EQ(moves, 0);  // the output is not shown
+    c->setViewShown(View::Output, true);
+    c->chooseOutputMonitor(1);
+    EXPECT_EQ(moves, 1);
+    c->chooseOutputMonitor(2);
+    QString error;
+    ASSERT_TRUE(c->saveSettings(&error));
+    c->chooseOutputMonitor(1);
+    c->loadSettings();
+    EXPECT_EQ(c->screens().outputMonitor(), right);
+    // With the third monitor gone, the choice falls back to the first other.
+    monitors({primary, left});
+    EXPECT_EQ(c->screens().outputMonitor(), left);
 }
 
 }  // namespace

@@ -24,7 +24,9 @@ enum class Kind {
     WrittenZero,  // always written as 0, never read
     // Read like FlagIsOne; written only when on or already in the file, so a
     // file that never had it keeps its usual keys.
-    ExtraFlag
+    ExtraFlag,
+    // Read like String; written only when not empty or already in the file.
+    ExtraString
 };
 
 using Field = std::variant<std::monostate, int Settings::*, bool Settings::*, QString Settings::*,
@@ -68,6 +70,7 @@ const Key kKeys[] = {
     {"Options", "HotKey", Kind::String, &Settings::captureKeyText},
     {"Options", "CbBeep", Kind::FlagIsOne, &Settings::captureBeep},
     {"Options", "OutputOnPrimaryWhenLost", Kind::ExtraFlag, &Settings::outputOnPrimaryWhenLost},
+    {"Options", "ScreenCastToken", Kind::ExtraString, &Settings::screenCastToken},
 };
 
 void readKey(const IniDocument& doc, const Key& k, Settings& s) {
@@ -100,7 +103,8 @@ void readKey(const IniDocument& doc, const Key& k, Settings& s) {
             }
             break;
         }
-        case Kind::String: {
+        case Kind::String:
+        case Kind::ExtraString: {
             QString& v = s.*std::get<QString Settings::*>(k.field);
             v = doc.readString(k.section, k.name, v);
             break;
@@ -122,6 +126,11 @@ void writeKey(IniDocument& doc, const Key& k, const Settings& s) {
         case Kind::ExtraFlag: {
             const bool on = s.*std::get<bool Settings::*>(k.field);
             if (on || doc.hasKey(k.section, k.name)) doc.writeBool(k.section, k.name, on);
+            break;
+        }
+        case Kind::ExtraString: {
+            const QString& v = s.*std::get<QString Settings::*>(k.field);
+            if (!v.isEmpty() || doc.hasKey(k.section, k.name)) doc.writeString(k.section, k.name, v);
             break;
         }
     }

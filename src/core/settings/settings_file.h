@@ -63,6 +63,9 @@ struct Settings {
     // Ours: when the second monitor goes, the output window moves to the
     // primary monitor (simulation) instead of hiding.
     bool outputOnPrimaryWhenLost = false;
+    // Ours: the screen-cast portal's restore token (Wayland sessions), so
+    // the user picks the mirrored monitor once. Written only once there is one.
+    QString screenCastToken;
 
     bool operator==(const Settings&) const = default;
 };

@@ -72,6 +72,7 @@ class SessionMirrorTest(wl.SessionTest):
             try:
                 wl.wait_until("the mirrored grid on HEADLESS-2", mirrored, 60, interval=0.5)
             except AssertionError as e:
+                app.stop()
                 raise AssertionError(f"{e}: {len(last)} samples wrong:\n  " + "\n  ".join(last[:12])
                                      + f"\n{app.log()}") from None
 

@@ -21,9 +21,11 @@
 #     $WLS_CAST (HEADLESS-1) without a chooser. It is the build of
 #     build-portal.sh ($WLS_PORTAL) when there is one: Debian's cannot cast
 #     without a GPU;
-#   swaybar's tray, which is a StatusNotifierWatcher and host ($WLS_TRAY=0: none).
+#   swaybar's tray, which is a StatusNotifierWatcher and host ($WLS_TRAY=0: none);
+#     its bar on HEADLESS-1 shows a clock that changes twice a second.
 # A screen cast sends a frame only when the screen changes: a static screen
-# gives one frame.
+# gives one frame, and should the stream have no buffer ready for it, none.
+# The clock keeps frames coming, as on a desktop with a clock in its panel.
 set -u
 
 cmd=${1:-}
@@ -105,6 +107,7 @@ output HEADLESS-2 mode $WLS_OUT2 position ${WLS_OUT1%x*} 0
 bar {
     id tray0
     swaybar_command /bin/true
+    status_command while date +%T.%N; do sleep 0.5; done
     position top
     output HEADLESS-1
     tray_output *

@@ -2,6 +2,7 @@
 
 #include "core/settings/help_address.h"
 #include "ui/widgets/glyphs.h"
+#include "ui/widgets/stacking.h"
 #include "version.h"
 
 #include <QAction>
@@ -169,13 +170,17 @@ bool TrayIcon::addTrayIcon() {
             iconWidget_ = w;
             w->installEventFilter(this);
         }
+    // On Wayland no program may open a menu where the pointer is: the tray
+    // host shows the menu itself, from the one Qt hands it over D-Bus.
+    if (!iconWidget_ && stacking::windowSystemPlacesWindows()) systemTrayIcon->setContextMenu(menu);
     return true;
 }
 
 void TrayIcon::onActivatedByUser(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger) onLeftClick();
     // A tray that reports only the click (not an embedded icon of ours).
-    if (reason == QSystemTrayIcon::Context && !iconWidget_) menu->popup(QCursor::pos());
+    if (reason == QSystemTrayIcon::Context && !iconWidget_ && !systemTrayIcon->contextMenu())
+        menu->popup(QCursor::pos());
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {

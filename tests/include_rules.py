@@ -10,8 +10,10 @@ The rules:
   - a window folder ui/<window>/ includes no other window folder (ui/widgets/
     is shared); ui/widgets/ includes no window folder
   - only app/ and platform/ include a platform backend (platform/x11/,
-    platform/posix/, platform/fake/); the interface (platform/*.h) includes none
-  - only platform/x11/ includes X11 headers
+    platform/wayland/, platform/posix/, platform/fake/); the interface
+    (platform/*.h) includes none
+  - only platform/x11/ includes X11 headers; only platform/wayland/ includes
+    PipeWire's (pipewire/, spa/)
 """
 
 import pathlib
@@ -22,7 +24,7 @@ import tempfile
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".cc", ".in"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^">]+)[">]')
 LAYERS = {"app", "core", "platform", "ui"}
-BACKENDS = {"x11", "posix", "fake"}
+BACKENDS = {"x11", "wayland", "posix", "fake"}
 SHARED_UI = "widgets"
 
 
@@ -44,6 +46,8 @@ def broken_rule(where, kind, target, what):
     if kind == "<":
         if target.startswith("X11/") and where[:2] != ("platform", "x11"):
             return "only platform/x11/ may include X11 headers"
+        if target.startswith(("pipewire/", "spa/")) and where[:2] != ("platform", "wayland"):
+            return "only platform/wayland/ may include PipeWire headers"
         return None
     if what is None:
         return None
@@ -104,14 +108,16 @@ def self_test():
                                 ('"platform/band_sink.h"', False)],
         "platform/x11/x.cpp": [('<X11/Xlib.h>', False), ('"platform/posix/paths.h"', False),
                                ('"core/a/a.h"', True), ('"ui/widgets/w.h"', True)],
-        "platform/fake/f.cpp": [('<X11/Xlib.h>', True), ('"app/app.h"', True)],
+        "platform/fake/f.cpp": [('<X11/Xlib.h>', True), ('"app/app.h"', True), ('<pipewire/pipewire.h>', True)],
+        "platform/wayland/w.cpp": [('<pipewire/pipewire.h>', False), ('<spa/pod/builder.h>', False),
+                                   ('"core/a/a.h"', True), ('<X11/Xlib.h>', True)],
         "ui/output/o.cpp": [('"ui/widgets/w.h"', False), ('"ui/output/o.h"', False),
                             ('"ui/preview/p.h"', True), ('"app/app.h"', True),
                             ('"core/a/a.h"', False), ('"platform/fake/fake_platform.h"', True),
-                            ('"../preview/p.h"', True)],
+                            ('"platform/wayland/wayland_platform.h"', True), ('"../preview/p.h"', True)],
         "ui/widgets/w.cpp": [('"ui/output/o.h"', True), ('"ui/widgets/x.h"', False)],
         "app/main.cpp": [('"ui/output/o.h"', False), ('"platform/x11/x11_platform.h"', False),
-                         ('<X11/Xlib.h>', True)],
+                         ('"platform/wayland/wayland_platform.h"', False), ('<X11/Xlib.h>', True)],
     }
     with tempfile.TemporaryDirectory() as tmp:
         src = pathlib.Path(tmp) / "src"

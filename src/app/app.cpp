@@ -135,6 +135,14 @@ bool App::start(QString* error) {
     for (View v : kWatchedViews) widgetOf(v)->installEventFilter(this);
     watchScreens();
     c.loadSettings();
+    if (platform.keepCaptureGrant) {
+        // A new grant is written at once: a run that ends abruptly keeps it too.
+        platform.keepCaptureGrant(c.settings().screenCastToken, [&c](const QString& token) {
+            c.settings().screenCastToken = token;
+            QString error;
+            if (!c.saveSettings(&error)) std::fprintf(stderr, "vivivoz: %s\n", qPrintable(error));
+        });
+    }
 
     connect(&c, &Controller::viewRequested, this, &App::showView);
     connect(&c, &Controller::windowsAsideRequested, this, &App::moveWindowsAside);

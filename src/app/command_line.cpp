@@ -209,7 +209,11 @@ QString usageText() {
         "When Vivivoz already runs, a second start hands its --start, --view and --rate\n"
         "to the running copy and exits (status 0 when the running copy took them).\n"
         "\n"
-        "Exit status: 0 success; 1 the program could not run (no X11 display, the\n"
+        "In a Wayland session (WAYLAND_DISPLAY without DISPLAY, or --platform wayland)\n"
+        "the desktop is mirrored through the screen-cast portal; the window mirror,\n"
+        "the global keys and the cursor lock need X11.\n"
+        "\n"
+        "Exit status: 0 success; 1 the program could not run (no display, the\n"
         "running copy did not answer); 2 wrong options or values (nothing changed).\n");
 }
 

@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "app/command_line.h"
 #include "app/instance_channel.h"
+#include "platform/wayland/wayland_platform.h"
 #include "platform/x11/x11_platform.h"
 #include "ui/widgets/qt_prompter.h"
 #include "ui/tray/tray_icon.h"
@@ -11,11 +12,13 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -68,25 +71,6 @@ void takeDisplayOption(int argc, char** argv) {
             ::setenv("DISPLAY", argv[i + 1], 1);
 }
 
-// A Wayland session without an X display: Vivivoz cannot work there.
-bool waylandWithoutX11() {
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) return false;
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const char* session = std::getenv("XDG_SESSION_TYPE");
-    return (wayland && *wayland) || (session && std::strcmp(session, "wayland") == 0);
-}
-
-const char kWaylandMessage[] =
-    "vivivoz: this is a Wayland session without an X11 display, and Vivivoz needs X11:\n"
-    "it reads the screen, the pointer and the windows through the X server.\n"
-    "Log in to an X11 session (\"GNOME on Xorg\", \"Plasma (X11)\", ...), or run it under\n"
-    "XWayland: DISPLAY=:0 QT_QPA_PLATFORM=xcb vivivoz\n"
-    "Under XWayland the output window, slideshows, the scrolling text and the clipboard\n"
-    "work; the desktop, area and window mirrors show only X11 programs' windows (Wayland\n"
-    "windows stay black), and the global keys and the cursor fence act only while an X11\n"
-    "window has the focus.\n";
-
 bool asksFor(int argc, char** argv, std::initializer_list<const char*> options) {
     for (int i = 1; i < argc; ++i)
         for (const char* option : options)
@@ -110,20 +94,39 @@ int main(int argc, char** argv) {
     }
 
     takeDisplayOption(argc, argv);
-    if (waylandWithoutX11()) {
-        std::fputs(kWaylandMessage, stderr);
-        return 1;
-    }
+    const bool wayland = vz::wantsWaylandSession(argc, argv);
+    // Qt outlives the platform's services (the screen cast closes its
+    // portal session on the bus when it goes).
+    std::optional<QApplication> qapp;
+    vz::Platform platform;
     QString error;
-    vz::Platform platform = vz::makeX11Platform(&error);
-    if (!platform.monitors) {
-        std::fprintf(stderr, "vivivoz: %s\n", qPrintable(error));
-        return 1;
+    if (wayland) {
+        // The platform's services read Qt's screens: Qt comes first here.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "wayland");
+        qapp.emplace(argc, argv);
+        if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+            std::fprintf(stderr, "vivivoz: cannot open the Wayland display (Qt runs on \"%s\")\n",
+                         qPrintable(QGuiApplication::platformName()));
+            return 1;
+        }
+        // What the session does not allow is said once, on stderr and in a
+        // message box (from the event loop, never inside a handler).
+        platform = vz::makeWaylandPlatform([&platform](const QString& text) {
+            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(text));
+            QTimer::singleShot(0, qApp, [&platform, text] {
+                if (platform.prompter) platform.prompter->warn(text);
+            });
+        });
+    } else {
+        platform = vz::makeX11Platform(&error);
+        if (!platform.monitors) {
+            std::fprintf(stderr, "vivivoz: %s\n", qPrintable(error));
+            return 1;
+        }
+        // On X11 the real program runs on xcb whatever the environment asks for.
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qapp.emplace(argc, argv);
     }
-
-    // The real program runs on X11 whatever the environment asks for.
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication qapp(argc, argv);
     // Qt has taken its own options (-display, -platform, ...); the rest are ours.
     const vz::CommandLine cl = vz::parseCommandLine(QCoreApplication::arguments().mid(1));
     if (!cl.error.isEmpty()) {
@@ -150,8 +153,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vivivoz: %s\n", qPrintable(sent.message));
         return sent.status == vz::ForwardResult::Status::Refused ? 2 : 1;
     }
-    QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &qapp, [&app](QSessionManager&) { app.closeQuery(); });
-    QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &qapp, [&app] { app.closeQuery(); });
+    QObject::connect(&*qapp, &QGuiApplication::commitDataRequest, &*qapp,
+                     [&app](QSessionManager&) { app.closeQuery(); });
+    QObject::connect(&*qapp, &QCoreApplication::aboutToQuit, &*qapp, [&app] { app.closeQuery(); });
 
     if (!app.trayAvailable()) {
         std::fprintf(stderr,
@@ -169,5 +173,5 @@ int main(int argc, char** argv) {
     // A signal handled during start-up (inside a message box) ends the
     // program here; one still waiting is read by the event loop at once.
     if (terminationHandled) return 0;
-    return qapp.exec();
+    return qapp->exec();
 }

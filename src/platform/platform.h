@@ -332,6 +332,12 @@ struct Platform {
     // (asked each time: one may start or stop at any moment). Null when the
     // system cannot tell; opacity is then taken to work.
     std::function<bool()> compositing;
+    // A choice the system remembers between runs when the program keeps a
+    // token for it (Wayland: the screen-cast portal's restore token, so the
+    // user picks the monitor once). The App calls it once at start with the
+    // stored token (empty when none) and a function that stores a new one.
+    // Null where the system asks for no such choice.
+    std::function<void(const QString& stored, std::function<void(const QString&)> store)> keepCaptureGrant;
 };
 
 }  // namespace vz

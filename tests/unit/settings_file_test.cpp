@@ -179,10 +179,27 @@ TEST(SettingsFile, WrittenValuesReadBack) {
         "/home/\xC5\xBE"
         "an/Slike/");
     s.captureKeyText = "Alt+F2";
+    s.screenCastToken = QStringLiteral("6a21a315-e2f5-4cdb-afe6-c2fe8a1d5e6e");
     IniDocument doc;
     writeSettings(doc, s);
     doc.parse(doc.toBytes());
     EXPECT_EQ(readSettings(doc, screen1920()), s);
+}
+
+// The screen-cast token appears only once there is one; a file that has the
+// key keeps it, emptied, when the token is gone.
+TEST(SettingsFile, ScreenCastTokenIsWrittenOnlyOnceItExists) {
+    Settings s = defaultSettings(screen1920());
+    IniDocument doc;
+    writeSettings(doc, s);
+    EXPECT_FALSE(doc.hasKey("Options", "ScreenCastToken"));
+    s.screenCastToken = QStringLiteral("abc");
+    writeSettings(doc, s);
+    EXPECT_EQ(doc.readString("Options", "ScreenCastToken", QString()), QStringLiteral("abc"));
+    s.screenCastToken.clear();
+    writeSettings(doc, s);
+    EXPECT_TRUE(doc.hasKey("Options", "ScreenCastToken"));
+    EXPECT_EQ(readSettings(doc, screen1920()).screenCastToken, QString());
 }
 
 TEST(SettingsFile, SavingKeepsOtherOwnersKeysInPlace) {

@@ -26,7 +26,9 @@ enum class Kind {
     // file that never had it keeps its usual keys.
     ExtraFlag,
     // Read like Integer; written only when not 0 or already in the file.
-    ExtraInteger
+    ExtraInteger,
+    // Read like String; written only when not empty or already in the file.
+    ExtraString
 };
 
 using Field = std::variant<std::monostate, int Settings::*, bool Settings::*, QString Settings::*,
@@ -71,6 +73,7 @@ const Key kKeys[] = {
     {"Options", "CbBeep", Kind::FlagIsOne, &Settings::captureBeep},
     {"Options", "OutputOnPrimaryWhenLost", Kind::ExtraFlag, &Settings::outputOnPrimaryWhenLost},
     {"Options", "OutputMonitor", Kind::ExtraInteger, &Settings::outputMonitor},
+    {"Options", "ScreenCastToken", Kind::ExtraString, &Settings::screenCastToken},
 };
 
 void readKey(const IniDocument& doc, const Key& k, Settings& s) {
@@ -104,7 +107,8 @@ void readKey(const IniDocument& doc, const Key& k, Settings& s) {
             }
             break;
         }
-        case Kind::String: {
+        case Kind::String:
+        case Kind::ExtraString: {
             QString& v = s.*std::get<QString Settings::*>(k.field);
             v = doc.readString(k.section, k.name, v);
             break;
@@ -131,6 +135,11 @@ void writeKey(IniDocument& doc, const Key& k, const Settings& s) {
         case Kind::ExtraInteger: {
             const int v = s.*std::get<int Settings::*>(k.field);
             if (v != 0 || doc.hasKey(k.section, k.name)) doc.writeInteger(k.section, k.name, v);
+            break;
+        }
+        case Kind::ExtraString: {
+            const QString& v = s.*std::get<QString Settings::*>(k.field);
+            if (!v.isEmpty() || doc.hasKey(k.section, k.name)) doc.writeString(k.section, k.name, v);
             break;
         }
     }

@@ -73,6 +73,9 @@ struct Settings {
     // its place in the monitor list (the primary is 0); 0: none chosen, the
     // first that is not the primary.
     int outputMonitor = 0;
+    // Ours: the screen-cast portal's restore token (Wayland sessions), so
+    // the user picks the mirrored monitor once. Written only once there is one.
+    QString screenCastToken;
 
     bool operator==(const Settings&) const = default;
 };

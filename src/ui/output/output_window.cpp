@@ -7,6 +7,7 @@
 #include "ui/widgets/image_view.h"
 #include "ui/widgets/transition_view.h"
 #include "ui/widgets/scroll_band.h"
+#include "ui/widgets/stacking.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -214,6 +215,12 @@ void OutputWindow::setFullScreenOn(const QRect& monitor) {
     // the window manager to maximise it, which some managers refuse or do
     // on another monitor.
     setGeometry(monitor);
+    if (stacking::windowSystemPlacesWindows()) {
+        // Wayland lets no window place itself: full screen is asked on the
+        // monitor's screen (the geometry first, or Qt keeps the old screen).
+        if (QScreen* screen = QGuiApplication::screenAt(monitor.center())) setScreen(screen);
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    }
     if (wasVisible && !isVisible()) show();
 }
 
@@ -221,6 +228,7 @@ void OutputWindow::setNormalState(const QRect& geometry) {
     const bool wasVisible = isVisible();
     setFrameless(false);
     fullScreen_ = false;
+    if (stacking::windowSystemPlacesWindows()) setWindowState(windowState() & ~Qt::WindowFullScreen);
     move(geometry.topLeft());
     resize(geometry.size());
     normalPos_ = geometry.topLeft();

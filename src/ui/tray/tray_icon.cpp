@@ -2,6 +2,7 @@
 
 #include "core/settings/help_address.h"
 #include "ui/widgets/glyphs.h"
+#include "ui/widgets/stacking.h"
 #include "version.h"
 
 #include <QAction>
@@ -168,6 +169,9 @@ bool TrayIcon::addTrayIcon() {
     // comes anew (a panel restarted), so the filter sits on the application
     // and follows whichever icon widget there is.
     qApp->installEventFilter(this);
+    // On Wayland no program may open a menu where the pointer is: the tray
+    // host shows the menu itself, from the one Qt hands it over D-Bus.
+    if (!hasEmbeddedIcon() && stacking::windowSystemPlacesWindows()) systemTrayIcon->setContextMenu(menu);
     return true;
 }
 
@@ -184,7 +188,8 @@ bool TrayIcon::isEmbeddedIcon(const QObject* object) {
 void TrayIcon::onActivatedByUser(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger) onLeftClick();
     // A tray that reports only the click (not an embedded icon of ours).
-    if (reason == QSystemTrayIcon::Context && !hasEmbeddedIcon()) menu->popup(QCursor::pos());
+    if (reason == QSystemTrayIcon::Context && !hasEmbeddedIcon() && !systemTrayIcon->contextMenu())
+        menu->popup(QCursor::pos());
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,7 @@
 #include "ui/widgets/stacking.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
@@ -99,5 +100,7 @@ void install(QApplication* application) {
     watcher = new Watcher(application);
     application->installEventFilter(watcher);
 }
+
+bool windowSystemPlacesWindows() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 }  // namespace vz::stacking

@@ -35,6 +35,11 @@ void yieldToDialogs(QWidget* window);
 // for a dialog).
 bool staysOnTop(const QWidget* window);
 
+// Whether the window system, not the program, decides where windows go and
+// which stays above which (Wayland): a position given to a window is not
+// honoured, and neither is staying on top; full screen on a chosen screen is.
+bool windowSystemPlacesWindows();
+
 // Watches the application's windows for dialogs shown and hidden; once per
 // program, before the first window is shown.
 void install(QApplication* application);

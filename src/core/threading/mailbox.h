@@ -82,7 +82,9 @@ public:
         bool wake;
         {
             std::lock_guard lock(mutex_);
-            if (!slot_) slot_.emplace();
+            // Made as T{} and moved in: clang does not count a struct nested in
+            // the class that holds this mailbox as default-constructible yet.
+            if (!slot_) slot_.emplace(T{});
             change(*slot_);
             wake = !woken_;
             woken_ = true;

@@ -25,6 +25,17 @@ QSize toLogical(QSize device, double ratio) {
     return {roundAway(device.width() / r), roundAway(device.height() / r)};
 }
 
+QRegion covering(const QRegion& region, double scale) {
+    if (scale == 1.0) return region;
+    QRegion covered;
+    for (const QRect& r : region) {
+        const int left = int(std::floor(r.left() * scale)), top = int(std::floor(r.top() * scale));
+        const int right = int(std::ceil((r.right() + 1) * scale)), bottom = int(std::ceil((r.bottom() + 1) * scale));
+        covered += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    }
+    return covered;
+}
+
 QSize toDevice(QSize logical, double ratio) {
     const double r = usable(ratio);
     return {roundAway(logical.width() * r), roundAway(logical.height() * r)};

@@ -11,6 +11,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <QVector>
 
@@ -34,6 +35,11 @@ QPoint toDevice(QPoint logical, const QRect& screen, double ratio);
 // A rectangle on that screen: its corner as a point, its size as a size.
 QRect toLogical(const QRect& device, const QRect& screen, double ratio);
 QRect toDevice(const QRect& logical, const QRect& screen, double ratio);
+
+// What a region covers once its coordinates are multiplied by `scale` (the
+// ratio towards device pixels, its inverse towards logical ones): every
+// pixel partly covered counts, for repaints that must miss none.
+QRegion covering(const QRegion& region, double scale);
 
 // The screen itself in logical pixels: the same corner, the size divided.
 inline QRect logicalScreen(const QRect& screen, double ratio) { return toLogical(screen, screen, ratio); }

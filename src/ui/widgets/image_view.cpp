@@ -43,31 +43,6 @@ void ImageView::setScaleFactor(float factor) {
     invalidate();
 }
 
-namespace {
-
-// The logical rectangle that covers a device one (for repaints).
-QRect coveringLogical(const QRect& device, double ratio) {
-    if (ratio == 1.0) return device;
-    const int left = int(std::floor(device.left() / ratio)), top = int(std::floor(device.top() / ratio));
-    const int right = int(std::ceil((device.right() + 1) / ratio)),
-              bottom = int(std::ceil((device.bottom() + 1) / ratio));
-    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-}
-
-// A logical region in device pixels (what it covers).
-QRegion toDeviceRegion(const QRegion& logical, double ratio) {
-    if (ratio == 1.0) return logical;
-    QRegion device;
-    for (const QRect& r : logical) {
-        const int left = int(std::floor(r.left() * ratio)), top = int(std::floor(r.top() * ratio));
-        const int right = int(std::ceil((r.right() + 1) * ratio)), bottom = int(std::ceil((r.bottom() + 1) * ratio));
-        device += QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-    }
-    return device;
-}
-
-}  // namespace
-
 QSize ImageView::pixelSize() const { return desk::toDevice(size(), devicePixelRatioF()); }
 
 QRect ImageView::drawnRect() const { return viewGeometry(pixelSize(), picture_.size(), fit_, factor_); }
@@ -80,14 +55,9 @@ void ImageView::setRenderedPicture(const QImage& picture, const ViewRender& rend
     picture_ = picture;
     render_ = render;
     renderValid_ = true;
-    const double ratio = devicePixelRatioF();
-    if (follows && ratio == 1.0) {
-        update(render.changed);
-    } else if (follows) {
-        QRegion logical;
-        for (const QRect& r : render.changed) logical += coveringLogical(r, ratio);
-        update(logical);
-    } else
+    if (follows)
+        update(desk::covering(render.changed, 1.0 / devicePixelRatioF()));
+    else
         update();
 }
 
@@ -123,7 +93,7 @@ void ImageView::paintEvent(QPaintEvent* event) {
     // lands on one pixel of the screen.
     const double ratio = devicePixelRatioF();
     if (ratio != 1.0) painter.scale(1.0 / ratio, 1.0 / ratio);
-    paintContent(painter, toDeviceRegion(event->region(), ratio) & QRect(QPoint(0, 0), pixelSize()));
+    paintContent(painter, desk::covering(event->region(), ratio) & QRect(QPoint(0, 0), pixelSize()));
 }
 
 QImage ImageView::rendered() const {

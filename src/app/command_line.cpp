@@ -56,12 +56,21 @@ QString parseView(const QString& text, StartRequest& request) {
         .arg(text);
 }
 
+// A file name made absolute against the working folder as a plain path:
+// QDir would take a name starting with ':' for one of the program's own
+// resources ("--start text :notes.sct" is a file in the working folder).
+QString absoluteFile(const QString& workingDir, const QString& file) {
+    if (file.startsWith(QLatin1Char('/'))) return QDir::cleanPath(file);
+    QString dir = workingDir.isEmpty() ? QDir::currentPath() : workingDir;
+    if (!dir.startsWith(QLatin1Char('/'))) dir = QDir::currentPath() + QLatin1Char('/') + dir;
+    return QDir::cleanPath(dir + QLatin1Char('/') + file);
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const QStringList& args, const QString& workingDir) {
     CommandLine cl;
     StartRequest& r = cl.request;
-    const QDir base(workingDir.isEmpty() ? QDir::currentPath() : workingDir);
     for (int i = 0; i < args.size() && cl.error.isEmpty(); ++i) {
         const QString& a = args[i];
         // The option's value: "--name=value" or the next argument.
@@ -112,7 +121,7 @@ CommandLine parseCommandLine(const QStringList& args, const QString& workingDir)
                 const QString file = argument(slideshow ? "a slideshow file (.vsl)" : "a scroll-text file (.sct)");
                 if (cl.error.isEmpty() && file.isEmpty())
                     cl.error = QStringLiteral("--start %1 needs a file name").arg(what);
-                if (cl.error.isEmpty()) r.file = QDir::cleanPath(base.absoluteFilePath(file));
+                if (cl.error.isEmpty()) r.file = absoluteFile(workingDir, file);
             } else {
                 cl.error = QStringLiteral(
                                "unknown source '%1' (known: desktop, area, window, clipboard, slideshow, "

@@ -51,6 +51,9 @@ TEST(CommandLine, ParsesEveryOption) {
          "",
          request(S::Slideshow, {}, {}, "/work/here/shows/a.vsl")},
         {{"--start", "text", "/x/../y/b.sct"}, false, false, "", request(S::Text, {}, {}, "/y/b.sct")},
+        // A name starting with ':' is a file here, not one of Qt's resources.
+        {{"--start", "text", ":"}, false, false, "", request(S::Text, {}, {}, "/work/here/:")},
+        {{"--start", "text", ":/a.sct"}, false, false, "", request(S::Text, {}, {}, "/work/here/:/a.sct")},
         // The last --start wins, and leaves nothing of the one before.
         {{"--start", "window", "x", "--start", "desktop"}, false, false, "", request(S::Desktop)},
         {{"--view", "stretch", "--rate", "25"}, false, false, "", viewAndRate(2, 0, 25)},

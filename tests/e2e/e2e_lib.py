@@ -30,6 +30,11 @@ LAYOUT = os.environ.get("VIVIVOZ_E2E_LAYOUT", "right")
 PRIMARY, SECOND, ROOT_SIZE, POINTER_PARK = LAYOUTS.get(LAYOUT, LAYOUTS["right"])
 # Xft.dpi of the display; the program's scale is DPI / 96.
 DPI = int(os.environ.get("VIVIVOZ_E2E_DPI", "96") or 96)
+# The desktop around the program (scripts/xdisplay --desk): "openbox" with
+# trayer's XEmbed tray, or "xfce", xfwm4 with xfce4-panel's
+# StatusNotifierItem tray on a private session bus (VIVIVOZ_E2E_BUS).
+DESK = os.environ.get("VIVIVOZ_E2E_DESK", "openbox")
+DESK_BUS = os.environ.get("VIVIVOZ_E2E_BUS", "")
 
 COMMAND_TIMEOUT = 20
 
@@ -126,8 +131,36 @@ def tray_panel(tree=None):
     return None
 
 
+def status_notifier_items():
+    """The items registered with the desk's StatusNotifierItem watcher."""
+    env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=DESK_BUS)
+    done = subprocess.run(["gdbus", "call", "--session", "--dest", "org.kde.StatusNotifierWatcher",
+                           "--object-path", "/StatusNotifierWatcher", "--method",
+                           "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierWatcher",
+                           "RegisteredStatusNotifierItems"],
+                          capture_output=True, text=True, timeout=COMMAND_TIMEOUT, env=env)
+    return re.findall(r"'([^']+)'", done.stdout) if done.returncode == 0 else []
+
+
+def xfce_tray_icon():
+    """Where xfce4-panel's tray shows the program's icon (the tray's own
+    area in the panel; the program's is the only item there), or None while
+    the program has no item registered."""
+    if not status_notifier_items():
+        return None
+    for win in window_tree().walk():
+        if win.cls == '"xfce4-panel" "Xfce4-panel"' and win.h >= 20:
+            for child in win.walk():
+                if child is not win and child.w > 1 and child.h > 1:
+                    return child
+    return None
+
+
 def tray_icon():
-    """The vivivoz icon embedded in trayer's panel, or None."""
+    """The vivivoz icon embedded in trayer's panel (on the xfce desk: shown
+    by xfce4-panel's tray), or None."""
+    if DESK == "xfce":
+        return xfce_tray_icon()
     panel = tray_panel()
     if panel is None:
         raise AssertionError("trayer's panel window is missing from the display")
@@ -403,8 +436,11 @@ class Vivivoz:
     def start(self):
         env = dict(os.environ)
         # No session bus: Qt then docks the icon in trayer by XEmbed instead of
-        # looking for a StatusNotifier host that is not there.
+        # looking for a StatusNotifier host that is not there. The xfce desk's
+        # bus has one.
         env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        if DESK_BUS:
+            env["DBUS_SESSION_BUS_ADDRESS"] = DESK_BUS
         env["QT_QPA_PLATFORM"] = "xcb"
         env.setdefault("XDG_RUNTIME_DIR", self.config_dir)
         self._log = open(self.log_path, "ab")
@@ -531,7 +567,13 @@ class TrayMenu:
         self.resident = set(self.override_windows())
 
     def override_windows(self):
-        return [wid for wid in visible_windows_of(self.app.proc.pid) if is_override_redirect(wid)]
+        if DESK == "xfce":
+            # The panel shows the menu it read from the program over D-Bus.
+            out = run(["xdotool", "search", "--all", "--onlyvisible", "--class", "wrapper-2.0"], check=False)
+            owned = [int(tok) for tok in out.split() if tok.isdigit()]
+        else:
+            owned = visible_windows_of(self.app.proc.pid)
+        return [wid for wid in owned if is_override_redirect(wid)]
 
     def windows(self):
         return [wid for wid in self.override_windows() if wid not in self.resident]

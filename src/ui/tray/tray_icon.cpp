@@ -2,7 +2,6 @@
 
 #include "core/settings/help_address.h"
 #include "ui/widgets/glyphs.h"
-#include "ui/widgets/stacking.h"
 #include "version.h"
 
 #include <QAction>
@@ -169,9 +168,11 @@ bool TrayIcon::addTrayIcon() {
     // comes anew (a panel restarted), so the filter sits on the application
     // and follows whichever icon widget there is.
     qApp->installEventFilter(this);
-    // On Wayland no program may open a menu where the pointer is: the tray
-    // host shows the menu itself, from the one Qt hands it over D-Bus.
-    if (!hasEmbeddedIcon() && stacking::windowSystemPlacesWindows()) systemTrayIcon->setContextMenu(menu);
+    // An icon shown by a StatusNotifierItem host (the tray of a Wayland
+    // session, and of KDE, Xfce or LXQt panels on X11) is no widget of ours:
+    // the host shows the menu itself, from the one Qt hands it over D-Bus,
+    // and keeps its own menu for a right click on an item without one.
+    if (!hasEmbeddedIcon()) systemTrayIcon->setContextMenu(menu);
     return true;
 }
 

@@ -40,6 +40,8 @@ QString parseArea(const QString& text, QRect& area) {
 
 // "mode" or "scale:PERCENT".
 QString parseView(const QString& text, StartRequest& request) {
+    // The last --view wins whole: no percentage is left from an earlier one.
+    request.scalePercent = 0;
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     const QString name = (colon < 0 ? text : text.left(colon)).toLower();
     for (int n = 1; n <= 5; ++n) {

@@ -60,6 +60,9 @@ TEST(CommandLine, ParsesEveryOption) {
         {{"--view=Scale:250"}, false, false, "", viewAndRate(5, 250, 0)},
         {{"--view", "scale", "--rate=1000"}, false, false, "", viewAndRate(5, 0, 1000)},
         {{"--view", "normal", "--rate", "1"}, false, false, "", viewAndRate(1, 0, 1)},
+        // The last --view wins, without the percentage of the one before.
+        {{"--view", "scale:220", "--view=optimal"}, false, false, "", viewAndRate(3, 0, 0)},
+        {{"--view", "scale:220", "--view", "scale"}, false, false, "", viewAndRate(5, 0, 0)},
     };
     for (const Case& c : cases) {
         const CommandLine cl = parseCommandLine(c.args, QStringLiteral("/work/here"));

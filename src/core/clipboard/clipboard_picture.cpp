@@ -6,6 +6,8 @@
 #include <QImageReader>
 #include <QMimeData>
 
+#include <limits>
+
 namespace vz {
 
 namespace {
@@ -35,6 +37,17 @@ ClipboardPicture finish(QImage image) {
     return result;
 }
 
+// The decoder's kind for a picture type on the clipboard; Other for the
+// types left to Qt's readers (GIF, PPM and the like).
+slideshow::FileKind pictureKindOfType(const QString& type) {
+    if (type == QLatin1String("image/png")) return slideshow::FileKind::Png;
+    if (type == QLatin1String("image/jpeg") || type == QLatin1String("image/jpg")) return slideshow::FileKind::Jpeg;
+    if (type == QLatin1String("image/bmp") || type == QLatin1String("image/x-bmp") ||
+        type == QLatin1String("image/x-ms-bmp"))
+        return slideshow::FileKind::Bitmap;
+    return slideshow::FileKind::Other;
+}
+
 }  // namespace
 
 bool clipboardPictureSizeAllowed(QSize size) {
@@ -62,32 +75,55 @@ ClipboardPicture readClipboardPicture(const QMimeData* data) {
     if (type.isEmpty()) return result;
 
     const QByteArray bytes = data->data(type);
+    result.status = ClipboardPicture::Status::Refused;
+    auto unreadable = [&type](const QString& why) {
+        return QStringLiteral("The picture on the clipboard cannot be read (%1): %2").arg(type, why);
+    };
+    // PNG, JPEG and bitmaps go through the slideshow's decoder, which walks
+    // the file's structure before it decodes and keeps libpng's and
+    // libjpeg's memory bounded (a chunk that declares hundreds of megabytes
+    // is refused, not allocated).
+    const slideshow::FileKind kind = pictureKindOfType(type);
+    if (kind != slideshow::FileKind::Other) {
+        // The size the picture declares decides before anything is decoded:
+        // a small file that unpacks into gigabytes is refused here.
+        slideshow::DecodeLimits declared;
+        declared.maxSide = std::numeric_limits<int>::max();
+        declared.maxSourcePixels = std::numeric_limits<qint64>::max();
+        const slideshow::DecodedPicture probed = slideshow::probePictureData(bytes, kind, type, declared);
+        if (!probed.ok()) {
+            result.error = unreadable(probed.reason);
+            return result;
+        }
+        if (!clipboardPictureSizeAllowed(probed.fullSize)) {
+            result.error = tooLarge(probed.fullSize);
+            return result;
+        }
+        slideshow::DecodeLimits limits;
+        limits.maxSide = kMaxClipboardSide;
+        limits.maxSourcePixels = kMaxClipboardPixels;
+        limits.maxDecodedPixels = kMaxClipboardPixels;
+        slideshow::DecodedPicture decoded = slideshow::decodePictureData(bytes, kind, QSize(), type, limits);
+        if (!decoded.ok()) {
+            result.error = unreadable(decoded.reason);
+            return result;
+        }
+        return finish(std::move(decoded.image));
+    }
+
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, QImageReader::imageFormatsForMimeType(type.toLatin1()).value(0));
     reader.setDecideFormatFromContent(true);
-    result.status = ClipboardPicture::Status::Refused;
-    // The size the picture declares decides before anything is decoded: a
-    // small file that unpacks into gigabytes is refused here.
-    const QSize declared = reader.size();
-    if (declared.isValid() && !clipboardPictureSizeAllowed(declared)) {
-        result.error = tooLarge(declared);
-        return result;
-    }
-    // Qt's PNG reader, like libpng under it, inflates every byte of data
-    // behind the last row.
-    if (vz::slideshow::pngDataLongerThanPicture(bytes)) {
-        result.error = QStringLiteral(
-                           "The picture on the clipboard cannot be read (%1): its data is longer than "
-                           "the picture")
-                           .arg(type);
+    const QSize declaredSize = reader.size();
+    if (declaredSize.isValid() && !clipboardPictureSizeAllowed(declaredSize)) {
+        result.error = tooLarge(declaredSize);
         return result;
     }
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
-        result.error =
-            QStringLiteral("The picture on the clipboard cannot be read (%1): %2").arg(type, reader.errorString());
+        result.error = unreadable(reader.errorString());
         return result;
     }
     return finish(std::move(image));

@@ -16,7 +16,11 @@ constexpr char16_t kHighControls[32] = {
 }  // namespace
 
 QString decodeEightBitText(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark inside a value is a character of the value: skipped
+    // here, the value's own blanks behind it would come first and be
+    // trimmed away when it is read again after a save.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
     if (!utf8.hasError()) return text;
     text.resize(bytes.size());

@@ -27,8 +27,9 @@ namespace {
 
 constexpr qint64 kPngChunkMemory = 8 * 1000 * 1000;
 
-QString failure(const QString& name, const QString& why) {
-    return QStringLiteral("Cannot read the picture \"%1\": %2").arg(name, why);
+void fail(DecodedPicture& out, const QString& name, const QString& why) {
+    out.error = QStringLiteral("Cannot read the picture \"%1\": %2").arg(name, why);
+    out.reason = why;
 }
 
 // Orientations 5..8 swap width and height.
@@ -67,9 +68,9 @@ DecodedPicture finishJob(DecodeJob& job, bool ran, const char* libraryMessage, c
     out.fullSize = job.fullSize;
     orientation = job.orientation;
     if (!ran)
-        out.error = failure(name, QString::fromLocal8Bit(libraryMessage));
+        fail(out, name, QString::fromLocal8Bit(libraryMessage));
     else if (!job.problem.isEmpty())
-        out.error = failure(name, job.problem);
+        fail(out, name, job.problem);
     else
         out.image = std::move(job.image);
     return out;
@@ -405,18 +406,18 @@ DecodedPicture decodePng(const QByteArray& data, bool probeOnly, const QString& 
     job.limits = &limits;
     DecodedPicture out;
     if (data.size() < 8 || png_sig_cmp(job.data, 0, 8) != 0) {
-        out.error = failure(name, QStringLiteral("the file is not a PNG picture"));
+        fail(out, name, QStringLiteral("the file is not a PNG picture"));
         return out;
     }
     if (!probeOnly && pngDataLongerThanPicture(data)) {
-        out.error = failure(name, QStringLiteral("the picture data is longer than the picture"));
+        fail(out, name, QStringLiteral("the picture data is longer than the picture"));
         return out;
     }
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, pngFail, pngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         png_destroy_read_struct(png ? &png : nullptr, nullptr, nullptr);
-        out.error = failure(name, QStringLiteral("not enough memory"));
+        fail(out, name, QStringLiteral("not enough memory"));
         return out;
     }
     const bool ran = runPng(&job, png, info);
@@ -452,25 +453,25 @@ DecodedPicture decodeBmp(const QByteArray& data, bool probeOnly, const QString& 
     reader.setAllocationLimit(int(std::min<qint64>(limits.maxDecodedPixels * 4 / (1024 * 1024) + 1, 1 << 30)));
     const QSize size = reader.size();
     if (!size.isValid()) {
-        out.error = failure(name, QStringLiteral("the file is not a bitmap picture"));
+        fail(out, name, QStringLiteral("the file is not a bitmap picture"));
         return out;
     }
     out.fullSize = size;
     QString problem = sizeProblem(size.width(), size.height(), limits);
     if (problem.isEmpty()) problem = decodedSizeProblem(size.width(), size.height(), limits);
     if (!problem.isEmpty()) {
-        out.error = failure(name, problem);
+        fail(out, name, problem);
         return out;
     }
     const qint64 needed = bitmapBytesNeeded(data);
     if (needed > data.size()) {
-        out.error = failure(name, QStringLiteral("the file ends too early"));
+        fail(out, name, QStringLiteral("the file ends too early"));
         return out;
     }
     if (probeOnly) return out;
     QImage image;
     if (!reader.read(&image)) {
-        out.error = failure(name, reader.errorString());
+        fail(out, name, reader.errorString());
         return out;
     }
     out.image = image.hasAlphaChannel() ? std::move(image).convertToFormat(QImage::Format_ARGB32)
@@ -548,14 +549,14 @@ DecodedPicture readPicture(const QByteArray& data, FileKind kind, QSize bound, b
                            const DecodeLimits& limits, int& orientation) {
     DecodedPicture out;
     if (data.isEmpty()) {
-        out.error = failure(name, QStringLiteral("the file is empty"));
+        fail(out, name, QStringLiteral("the file is empty"));
         return out;
     }
     switch (kind) {
         case FileKind::Jpeg: return decodeJpeg(data, bound, probeOnly, name, limits, orientation);
         case FileKind::Png: return decodePng(data, probeOnly, name, limits, orientation);
         case FileKind::Bitmap: return decodeBmp(data, probeOnly, name, limits);
-        default: out.error = failure(name, QStringLiteral("the file is not a picture")); return out;
+        default: fail(out, name, QStringLiteral("the file is not a picture")); return out;
     }
 }
 
@@ -565,7 +566,7 @@ DecodedPicture readPictureFile(const QString& path, const DecodeLimits& limits, 
     const std::optional<QByteArray> data = readFileBytes(path, limits.maxFileBytes, &why);
     if (!data) {
         DecodedPicture out;
-        out.error = failure(path, why);
+        fail(out, path, why);
         return out;
     }
     return read(*data, fileKindOf(path));

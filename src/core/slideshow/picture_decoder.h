@@ -40,6 +40,7 @@ struct DecodedPicture {
     QImage image;    // Format_RGB32, or Format_ARGB32_Premultiplied when the picture has alpha
     QSize fullSize;  // the picture's size at full scale, orientation applied
     QString error;   // empty on success
+    QString reason;  // the error without the picture's name ("the file ends too early")
     bool ok() const { return error.isEmpty(); }
 };
 

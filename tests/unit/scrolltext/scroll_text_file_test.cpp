@@ -88,6 +88,18 @@ TEST_F(ScrollTextFile, ALoneCrEndsTheTextAndSaveAndReopenKeepIt) {
     EXPECT_TRUE(readAll(path("cr.sct")).startsWith("[scroll]\r\ntext=Hello\r\n972\r\n"));
 }
 
+// A value that starts with a byte-order mark keeps it, so the blanks behind
+// it stay inside the text through a save and a reopen.
+TEST_F(ScrollTextFile, AByteOrderMarkInTheTextSurvivesSaveAndReopen) {
+    const QByteArray file("[scroll]\r\ntext= \xEF\xBB\xBF  Hello\r\n");
+    const ScrollTextSettings opened = read(file);
+    EXPECT_EQ(opened.text, QString(QChar(0xFEFF)) + QStringLiteral("  Hello"));
+    ASSERT_TRUE(saveScrollTextFile(path("bom.sct"), opened, nullptr));
+    ScrollTextSettings reopened;
+    ASSERT_TRUE(openScrollTextFile(path("bom.sct"), reopened, nullptr));
+    EXPECT_EQ(reopened, opened);
+}
+
 TEST_F(ScrollTextFile, ReadingRules) {
     ScrollTextSettings defaults;  // what a file without the section gives
     defaults.panelColour = 8421504;

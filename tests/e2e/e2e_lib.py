@@ -602,6 +602,18 @@ class TrayMenu:
         self.choose(icon, *menu_keys(*path))
 
 
+# Every key a save of the settings file writes, section by section, in order.
+SAVED_KEYS = {
+    "Velikost": ["Levo", "Gor"],
+    "Options": ["optAutohide", "Cursorx0", "Cursorx9", "Cursory0", "Cursory9", "OptCursorLimit",
+                "ImgCounter", "optAutohideagain", "opScaleValue", "optShowcursor", "optShowredpoint",
+                "optCenter", "optLeft", "optTop", "refreshRate", "MAXrefreshRate", "optStbar",
+                "ImageSavePath", "HotKey", "CbBeep"],
+    "Config": ["load"],
+    "Display": ["Daf"],
+}
+
+
 def simple_sections(text):
     """{section: {key: value}} of an INI text with any line ends."""
     result, current = {}, None

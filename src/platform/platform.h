@@ -277,6 +277,9 @@ public:
     // shifted, of the active layout, then of the first layout; no repeats.
     // Empty for a code no key has.
     virtual std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const = 0;
+    // What registered keys cannot do on this system, in words for the user;
+    // empty when they work everywhere.
+    virtual QString limitation() const { return {}; }
 };
 
 // Keeps the pointer inside a rectangle of the desktop (the cursor lock).

@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace vz {
 
 namespace {
@@ -79,15 +81,24 @@ void KeyBindings::setShortcutKeys(const ShortcutKeys& wanted) {
         const int id = i + 1;
         QString& reason = notTakenReasons_[std::size_t(i)];
         reason.clear();
-        if (wanted[i] == 0 || (keys_ && keys_->isRegistered(id))) continue;
-        reason = takeKey(keys_, id, wanted[i]);
+        if (wanted[i] == 0) continue;
+        if (!keys_ || !keys_->isRegistered(id)) reason = takeKey(keys_, id, wanted[i]);
         if (!reason.isEmpty())
             notTaken.append(notTakenLine(wanted[i], QString::fromUtf8(shortcutActions()[i].label), reason));
+        else if (keys_ && keys_->isRegistered(id))
+            reason = keys_->limitation();  // held, with what it cannot do here
     }
     emit shortcutKeysChanged();
     const bool news = !notTaken.isEmpty() && notTaken != notTaken_;
     notTaken_ = notTaken;
     if (news) report(notTaken);
+    // Said once: the shortcuts work, but not everywhere.
+    const bool anyKey = std::any_of(wanted.begin(), wanted.end(), [](quint16 k) { return k != 0; });
+    if (keys_ && anyKey && !limitationTold_ && !keys_->limitation().isEmpty()) {
+        limitationTold_ = true;
+        const QString text = keys_->limitation();
+        QTimer::singleShot(0, this, [this, text] { prompter_.warn(text); });
+    }
 }
 
 bool KeyBindings::taken(ShortcutAction action) const {

@@ -30,8 +30,9 @@ public:
     void setShortcutKeys(const ShortcutKeys& keys);
     // The action's combination is held (false for no key).
     bool taken(ShortcutAction action) const;
-    // Why the action's combination is not held; empty when it is, or when
-    // the action has no key.
+    // Why the action's combination is not held, or what it cannot do where
+    // it is held (a session that shows the program keys only in its own
+    // windows); empty when it works everywhere, or when the action has no key.
     QString notTakenReason(ShortcutAction action) const { return notTakenReasons_[std::size_t(action)]; }
 
     quint16 captureKey() const { return captureKey_; }
@@ -62,6 +63,7 @@ private:
     std::array<QString, kShortcutActionCount> notTakenReasons_;
     quint16 captureKey_ = 0;
     bool captureArmed_ = false;
+    bool limitationTold_ = false;
 };
 
 // The combination the global keys take for a stored shortcut value.

@@ -218,6 +218,7 @@ public:
     std::vector<std::uint32_t> keysymsOfKey(std::uint32_t nativeKey) const override {
         return d_.keyboard.value(nativeKey);
     }
+    QString limitation() const override { return d_.keysLimitation; }
 
 private:
     FakeDesktop& d_;

@@ -75,6 +75,8 @@ struct FakeDesktop {
     QVector<KeyCombination> keysHeldElsewhere;
     QVector<std::uint32_t> keysymsMissing;
     QVector<KeyCombination> keysKeptBySystem;
+    // What held keys cannot do here (GlobalKeys::limitation); empty: nothing.
+    QString keysLimitation;
     QMap<int, KeyCombination> registeredKeys;
     GlobalKeys::PressHandler keyHandler;
     // The keyboard: the keysyms of each native key code, unshifted first.

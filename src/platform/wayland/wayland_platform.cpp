@@ -3,6 +3,7 @@
 #include "platform/posix/instance_lock.h"
 #include "platform/posix/paths.h"
 #include "platform/wayland/screen_cast.h"
+#include "platform/wayland/window_keys.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -190,6 +191,8 @@ Platform makeWaylandPlatform(std::function<void(const QString& text)> tell) {
     platform.windows = std::make_unique<NoWindows>(notices);
     platform.openWindows = [notices] { return std::make_unique<NoWindows>(notices); };
     platform.pointerFence = std::make_unique<NoPointerFence>(notices);
+    // No program may take keys system-wide: the shortcuts act in our windows.
+    platform.globalKeys = std::make_unique<wayland::WindowKeys>();
     // Every Wayland compositor composes: a window's opacity always shows.
     platform.compositing = [] { return true; };
     return platform;

@@ -217,6 +217,21 @@ TEST_F(ControllerKeysTest, EachCombinationNotTakenIsToldWithItsOwnReason) {
     EXPECT_FALSE(told[0].contains(QStringLiteral("Alt+Q")));
 }
 
+// Where keys are held for the program's own windows only (a Wayland
+// session) they work, and the user is told once what they cannot do.
+TEST_F(ControllerKeysTest, KeysHeldWithALimitationWorkAndSayItOnce) {
+    writeConfig("[Options]\r\nHotKey6=Ctrl+F9\r\nHotKey9=Alt+Q\r\n");
+    desktop.keysLimitation = QStringLiteral("only in our windows");
+    start();
+    EXPECT_TRUE(c->keys().taken(ShortcutAction::StopAll));
+    EXPECT_EQ(c->keys().notTakenReason(ShortcutAction::StopAll), desktop.keysLimitation);
+    EXPECT_TRUE(c->keys().notTakenReason(ShortcutAction::SendToOutput).isEmpty());  // no key
+    EXPECT_EQ(toldAfterLoop(), QStringList{desktop.keysLimitation});
+    c->reloadShortcutKeys();
+    EXPECT_EQ(toldAfterLoop().size(), 1);
+    EXPECT_EQ(c->keys().notTakenReason(ShortcutAction::StopAll), desktop.keysLimitation);
+}
+
 TEST_F(ControllerKeysTest, KeysAreGivenBackWhenTheControllerEnds) {
     writeConfig("[Options]\r\nHotKey1=Alt+Q\r\n");
     start();

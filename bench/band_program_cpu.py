@@ -36,14 +36,17 @@ def main():
     test = scrolltext.ScrollTextTest()
     with e2e.Vivivoz(binary) as app:
         icon = app.wait_for_tray_icon()
-        test.open_menu(app, icon)
-        e2e.keys("Down", "Down", "Down", "Return")  # Enable Secondary Monitor
-        time.sleep(3)
+        tray = e2e.TrayMenu(app)
+        tray.choose_item(icon, "Enable Secondary Monitor")
+        sx, _, sw, _ = e2e.SECOND
+        e2e.wait_until("the output window on the second monitor",
+                       lambda: any(g[0] == sx and g[2] == sw
+                                   for g in e2e.top_level_windows(app.proc.pid).values()), 30)
+        time.sleep(1)
         e2e.park_pointer()
         idle = measure(app.proc.pid, seconds)
 
-        test.open_menu(app, icon)
-        e2e.keys("Down", "Right", "Up", "Return")  # Scroll Text
+        tray.choose_item(icon, "Quick start mirroring", "Scroll Text")
         dialog = e2e.wait_until("the scrolling-text dialog", test.dialog, 20)
         test.click_in(dialog, scrolltext.TEXT_EDIT)
         e2e.run(["xdotool", "type", "--delay", "10", "Vivivoz scrolling text banner | end"])

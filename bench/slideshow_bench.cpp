@@ -65,7 +65,7 @@ Outcome play(PictureSource& pictures, const QStringList& playList, int slideMs) 
     QEventLoop loop;
     host.ended = [&] { loop.quit(); };
     SlideshowPlayer* playerPtr = nullptr;
-    QtPlaybackTimer timer([&] { playerPtr->tick(); });
+    vz::QtRepeatingTimer timer([&] { playerPtr->tick(); });
     SlideshowPlayer player(PlayerKind::Toolbar, host, pictures, clock, timer, 1);
     playerPtr = &player;
     bench::LatenessProbe probe;

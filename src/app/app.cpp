@@ -279,7 +279,7 @@ void App::moveWindowsAside(bool aside) {
 
 void App::keepOnTop() {
     const Controller& c = *controller_;
-    if (c.menuOpen() || c.isShown(View::WindowPicker) || c.isShown(View::Shortcuts)) return;
+    if (c.tray().menuOpen() || c.isShown(View::WindowPicker) || c.isShown(View::Shortcuts)) return;
     if (c.isShown(View::AreaOverlay)) return;  // nothing covers the area overlay
     if (stacking::dialogOpen()) return;        // nothing covers a dialog
     if (preview->isVisible()) preview->raise();

@@ -13,6 +13,12 @@
 
 namespace vz::test {
 
+QImage solidPicture(QSize size, QRgb colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
 QImage quadrants(QSize size) {
     QImage image(size, QImage::Format_RGB32);
     const int w = size.width(), h = size.height();

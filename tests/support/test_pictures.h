@@ -12,6 +12,9 @@ namespace vz::test {
 // top right, bottom left, bottom right), so turns and flips are visible.
 QImage quadrants(QSize size);
 
+// A picture of one colour.
+QImage solidPicture(QSize size, QRgb colour);
+
 struct JpegOptions {
     int quality = 90;
     bool progressive = false;

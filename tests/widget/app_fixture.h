@@ -38,9 +38,7 @@ protected:
         PlaybackServices s;
         s.clock = std::make_unique<SteadyClock>();
         s.pictures = std::make_unique<slideshow::ImmediatePictures>();
-        s.makeTimer = [](std::function<void()> onTick) -> std::unique_ptr<slideshow::PlaybackTimer> {
-            return std::make_unique<slideshow::QtPlaybackTimer>(std::move(onTick));
-        };
+        s.makeTimer = makeQtRepeatingTimer;
         controller().slideshowPlayback().setServices(std::move(s));
     }
 

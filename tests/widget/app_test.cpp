@@ -47,8 +47,8 @@ TEST_F(AppTest, StartsStoppedWithNothingShown) {
     EXPECT_FALSE(controller().outputRunning());
     EXPECT_EQ(controller().desktopScope(), DesktopScope::NotChosen);
     EXPECT_EQ(controller().sourceChoice(), SourceChoice::None);
-    EXPECT_FALSE(controller().captureTimer.isActive());
-    EXPECT_EQ(controller().captureTimer.interval(), 200);
+    EXPECT_FALSE(controller().frames().ticking());
+    EXPECT_EQ(controller().frames().interval(), 200);
     for (QWidget* w : {static_cast<QWidget*>(app->tray.get()), static_cast<QWidget*>(app->toolbar.get()),
                        static_cast<QWidget*>(app->preview.get()), static_cast<QWidget*>(app->output.get()),
                        static_cast<QWidget*>(app->settingsDialog.get())})
@@ -117,7 +117,7 @@ TEST_F(AppTest, LeftClickWithOneMonitorAsksForSimulation) {
     EXPECT_FALSE(app->toolbar->isVisible());
     EXPECT_FALSE(app->settingsDialog->isVisible());
     EXPECT_FALSE(tray().outputAction->isChecked());
-    EXPECT_FALSE(controller().simulationPromptOpen());
+    EXPECT_FALSE(controller().tray().simulationPromptOpen());
 
     desktop.answers = {Answer::Yes};
     tray().onLeftClick();
@@ -133,7 +133,7 @@ TEST_F(AppTest, ClicksWhileTheQuestionIsOpenDoNothing) {
     startApp();
     bool sawQuestionOpen = false;
     platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(std::move(platform.prompter), [&] {
-        sawQuestionOpen = controller().simulationPromptOpen();
+        sawQuestionOpen = controller().tray().simulationPromptOpen();
         tray().onLeftClick();
         tray().outputAction->trigger();
         EXPECT_FALSE(app->settingsDialog->isVisible());
@@ -144,7 +144,7 @@ TEST_F(AppTest, ClicksWhileTheQuestionIsOpenDoNothing) {
     EXPECT_EQ(desktop.asked, QStringList{SimulationQuestion});  // asked once only
     EXPECT_FALSE(app->output->isVisible());
     EXPECT_FALSE(app->settingsDialog->isVisible());
-    EXPECT_FALSE(controller().simulationPromptOpen());
+    EXPECT_FALSE(controller().tray().simulationPromptOpen());
 }
 
 TEST_F(AppTest, MenuMarksFollowVisibilityAndTheChosenSource) {
@@ -173,9 +173,9 @@ TEST_F(AppTest, MenuMarksFollowVisibilityAndTheChosenSource) {
                            t.openSlideshowAction, t.makeSlideshowAction})
             EXPECT_EQ(a->isChecked(), a == k.marked) << k.what << ": " << qPrintable(a->text());
     }
-    EXPECT_TRUE(c.menuOpen());
+    EXPECT_TRUE(c.tray().menuOpen());
     t.menu->aboutToHide();
-    EXPECT_FALSE(c.menuOpen());
+    EXPECT_FALSE(c.tray().menuOpen());
     EXPECT_FALSE(t.toolbarAction->isChecked());
     app->toolbar->show();
     app->preview->show();
@@ -195,7 +195,7 @@ TEST_F(AppTest, QuickStartDesktopMirrorsAtOnce) {
     EXPECT_EQ(controller().sourceChoice(), SourceChoice::Desktop);
     EXPECT_TRUE(controller().outputRunning());
     EXPECT_TRUE(app->toolbar->showsStopPicture());
-    EXPECT_TRUE(controller().captureTimer.isActive());
+    EXPECT_TRUE(controller().frames().ticking());
 }
 
 TEST_F(AppTest, MenuItemsAreVisibleAndEnabled) {
@@ -287,7 +287,7 @@ TEST_F(AppTest, SettingsAreTakenAtStartAndWrittenAtExit) {
               "optShowRedPoint=1\r\nHotKey3=Ctrl+F3\r\n\r\n[Display]\r\nDaf=4\r\n");
     startApp();
     EXPECT_EQ(app->toolbar->pos(), QPoint(5, 300));  // beyond the right edge: back at 5
-    EXPECT_EQ(controller().captureTimer.interval(), 250);
+    EXPECT_EQ(controller().frames().interval(), 250);
     EXPECT_EQ(controller().viewOptions().maxUpdateRate(), 9);
     EXPECT_TRUE(app->settingsDialog->redPointBox->isChecked());
     EXPECT_TRUE(app->settingsDialog->viewModeBoxes[4]->isChecked());
@@ -328,7 +328,7 @@ TEST_F(AppTest, ResetAllSettingsAnsweredNoChangesNothing) {
               QStringList{QStringLiteral("All settings will be reset to defaults. Do you want to continue?")});
     EXPECT_EQ(desktop.beeps.value(0), Prompter::Icon::Warning);
     EXPECT_TRUE(QFile::exists(path));
-    EXPECT_EQ(controller().captureTimer.interval(), 250);
+    EXPECT_EQ(controller().frames().interval(), 250);
 }
 
 TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
@@ -340,7 +340,7 @@ TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
     ASSERT_TRUE(enableAutostart(desktop.configHome, desktop.executablePath, nullptr));
     startApp();
     tray().onLeftClick();
-    ASSERT_TRUE(controller().toolbarShownOnce());
+    ASSERT_TRUE(controller().tray().toolbarShownOnce());
     ASSERT_TRUE(tray().autoHideAction->isChecked());
     ASSERT_TRUE(app->toolbar->autoHideTimer.isActive());
     ASSERT_TRUE(tray().loadAtStartupAction->isChecked());
@@ -349,13 +349,13 @@ TEST_F(AppTest, ResetAllSettingsAnsweredYesRestoresDefaults) {
     tray().resetAction->trigger();
     EXPECT_FALSE(QFile::exists(path));  // the next save writes it again
     EXPECT_EQ(app->toolbar->pos(), QPoint(1920 - 500, 100));
-    EXPECT_EQ(controller().captureTimer.interval(), 200);
+    EXPECT_EQ(controller().frames().interval(), 200);
     EXPECT_TRUE(tray().loadAtStartupAction->isChecked());
     EXPECT_TRUE(QFile::exists(autostartFilePath(desktop.configHome)));
     EXPECT_FALSE(tray().autoHideAction->isChecked());
     EXPECT_FALSE(app->toolbar->autoHideTimer.isActive());
-    EXPECT_FALSE(controller().toolbarShownOnce());
-    EXPECT_FALSE(controller().autoHideHintOff());
+    EXPECT_FALSE(controller().tray().toolbarShownOnce());
+    EXPECT_FALSE(controller().tray().autoHideHintOff());
     // The default view mode reaches the menu, the dialog and the output.
     EXPECT_EQ(controller().viewOptions().viewMode(), ViewFit::Stretch);
     EXPECT_TRUE(tray().viewModeActions[2]->isChecked());

@@ -140,7 +140,7 @@ TEST_F(AreaOverlayTest, EscapeClosesWithoutChangingAnything) {
         EXPECT_EQ(controller().area().purpose(), AreaPurpose::None);
         EXPECT_EQ(app->settingsDialog->pos(), dialogAt);
         EXPECT_TRUE(app->settingsDialog->isVisible());
-        EXPECT_FALSE(controller().captureTimer.isActive());
+        EXPECT_FALSE(controller().frames().ticking());
     }
 }
 

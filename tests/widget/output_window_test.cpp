@@ -93,7 +93,7 @@ TEST_F(MonitorTest, CreatedHiddenAsAQuarterOfThePrimaryAtTheLeftEdge) {
     EXPECT_TRUE(out().banner->isHidden());
     EXPECT_FALSE(out().stayOnTopAction->isChecked());
     EXPECT_EQ(out().stayOnTopAction->text(), QStringLiteral("Stay on top"));
-    EXPECT_TRUE(controller().desktopFrame().isNull());
+    EXPECT_TRUE(controller().frames().desktopFrame().isNull());
 }
 
 TEST_F(MonitorTest, TakesTheSavedViewModeAtCreationOptimalOutsideTheRange) {
@@ -247,7 +247,7 @@ TEST_F(MonitorTest, MonitorToggle) {
         // The toggle shows whether the output is up, whatever the answer.
         EXPECT_EQ(dialog().outputBox->isChecked(), c.shown);
         EXPECT_EQ(dialog().outputBox->text(), c.caption);
-        EXPECT_FALSE(controller().simulationPromptOpen());
+        EXPECT_FALSE(controller().tray().simulationPromptOpen());
         if (c.asked) {
             EXPECT_EQ(desktop.asked, QStringList{SimulationQuestion});
             EXPECT_EQ(desktop.beeps, QVector<Prompter::Icon>{Prompter::Icon::Question});
@@ -278,10 +278,10 @@ TEST_F(MonitorTest, NoSecondQuestionWhileOneIsOpen) {
     bool checkedWhileOpen = false;
     platform.prompter = std::make_unique<PrompterWithClickWhileOpen>(std::move(platform.prompter), [&] {
         checkedWhileOpen = true;
-        EXPECT_TRUE(controller().simulationPromptOpen());
+        EXPECT_TRUE(controller().tray().simulationPromptOpen());
         out().bringUp();  // a second request while the question is on screen
-        EXPECT_FALSE(controller().askSimulationQuestion());
-        EXPECT_TRUE(controller().simulationPromptOpen());  // still the open question's
+        EXPECT_FALSE(controller().tray().askSimulationQuestion());
+        EXPECT_TRUE(controller().tray().simulationPromptOpen());  // still the open question's
         EXPECT_FALSE(out().isVisible());
     });
     clickOutputBox(true);
@@ -289,7 +289,7 @@ TEST_F(MonitorTest, NoSecondQuestionWhileOneIsOpen) {
     EXPECT_EQ(desktop.asked, QStringList{SimulationQuestion});
     EXPECT_EQ(desktop.beeps, QVector<Prompter::Icon>{Prompter::Icon::Question});
     EXPECT_FALSE(out().isVisible());
-    EXPECT_FALSE(controller().simulationPromptOpen());
+    EXPECT_FALSE(controller().tray().simulationPromptOpen());
 }
 
 TEST_F(MonitorTest, DoubleClickTogglesBetweenQuarterSizeAndFullScreen) {

@@ -59,7 +59,7 @@ protected:
         startApp();
     }
     SettingsDialog& dlg() { return *app->settingsDialog; }
-    bool timerOn() { return controller().captureTimer.isActive(); }
+    bool timerOn() { return controller().frames().ticking(); }
     // Part of Desktop: the selection continues from the event loop once the
     // windows are out of the picture.
     void pressArea() {
@@ -202,7 +202,7 @@ TEST_F(OptionsTest, UpdateRateSetsTheIntervalAndRaisesOnlyTheMaximum) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
         dlg().updateRateSpin->setValue(c.rate);
-        EXPECT_EQ(controller().captureTimer.interval(), c.interval);
+        EXPECT_EQ(controller().frames().interval(), c.interval);
         EXPECT_EQ(controller().viewOptions().maxUpdateRate(), c.maxAfter);
     }
     // The box follows a rate set elsewhere.
@@ -276,9 +276,9 @@ TEST_F(OptionsTest, LoadAppliesTheRateEvenWhenItIsUnchanged) {
     v.updateRate = dlg().updateRateSpin->value();
     v.maxUpdateRate = 1;  // below the rate: raised to it
     writeSettingsFile(v);
-    controller().captureTimer.setInterval(999);
+    controller().frames().setRate(999);  // the ticks out of step with the rate shown
     controller().loadSettings();
-    EXPECT_EQ(controller().captureTimer.interval(), 1000 / v.updateRate);
+    EXPECT_EQ(controller().frames().interval(), 1000 / v.updateRate);
     EXPECT_EQ(controller().viewOptions().maxUpdateRate(), v.updateRate);
     EXPECT_EQ(dlg().updateRateSpin->value(), v.updateRate);
 
@@ -286,7 +286,7 @@ TEST_F(OptionsTest, LoadAppliesTheRateEvenWhenItIsUnchanged) {
     writeSettingsFile(v);
     controller().loadSettings();
     EXPECT_EQ(dlg().updateRateSpin->value(), 8);
-    EXPECT_EQ(controller().captureTimer.interval(), 125);
+    EXPECT_EQ(controller().frames().interval(), 125);
 }
 
 TEST_F(OptionsTest, TogglesShowAndHideTheirWindowsAndFollowThem) {

@@ -259,8 +259,8 @@ TEST_F(ShortcutsWindowsTest, CaptureDialogStartArmsTheKeyAndHides) {
     desktop.screen = QImage(3200, 1080, QImage::Format_RGB32);
     desktop.screen.fill(Qt::darkCyan);
     controller().startDesktop();
-    controller().captureTick();
-    controller().captureTick();
+    controller().frames().tick();
+    controller().frames().tick();
     ASSERT_TRUE(pressGlobalKey(desktop, KeyBindings::kCaptureKeyId));
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("shot7.bmp"))) << desktop.asked.join('\n').toStdString();
     EXPECT_EQ(d.counterBox->value(), 8);

@@ -48,8 +48,8 @@ protected:
 
     // Auto-hide on, its hint already switched off.
     void autoHideOnQuietly() {
-        controller().settings().autoHideHintOff = true;
-        if (!controller().autoHide()) tray().autoHideAction->trigger();
+        controller().tray().setAutoHideHintOff(true);
+        if (!controller().tray().autoHide()) tray().autoHideAction->trigger();
     }
     // Fades the toolbar down to its resting opacity, the pointer away from it.
     void fadeAway() {
@@ -202,8 +202,8 @@ TEST_F(ToolbarTest, SendToSecondPutsTheFrameOnTheOutput) {
     desktop.screen.fill(qRgb(255, 0, 0));
     app->output->showOnSecondary();
     controller().startDesktop();
-    controller().captureTick();  // the first capture starts
-    controller().captureTick();  // its frame becomes the one to send
+    controller().frames().tick();  // the first capture starts
+    controller().frames().tick();  // its frame becomes the one to send
     ASSERT_FALSE(running());
     EXPECT_EQ(app->output->outputView->picture().pixel(5, 5), qRgb(0, 0, 0));  // not running: nothing sent yet
     bar().sendButton->click();
@@ -312,11 +312,11 @@ TEST_F(ToolbarTest, KeepOnTopTickRestoresInTheCornerUnlessTheMenuIsOpen) {
     EXPECT_EQ(bar().opacity(), 3);
 
     desktop.pointer = {1, 1};
-    controller().setMenuOpen(true);
+    controller().tray().setMenuOpen(true);
     bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 3);
 
-    controller().setMenuOpen(false);
+    controller().tray().setMenuOpen(false);
     bar().keepOnTopTick();
     EXPECT_EQ(bar().opacity(), 255);
     EXPECT_TRUE(fadesFromOpaque());
@@ -376,14 +376,14 @@ TEST_F(ToolbarTest, AutoHideHintUntilDontShowAgain) {
     bar().show();
     tray().autoHideAction->trigger();  // on: hint, box left unticked
     ASSERT_EQ(desktop.asked, QStringList{HintText});
-    EXPECT_FALSE(controller().autoHideHintOff());
+    EXPECT_FALSE(controller().tray().autoHideHintOff());
     tray().autoHideAction->trigger();  // off: no hint
     EXPECT_EQ(desktop.asked.size(), 1);
 
     desktop.checkBoxAnswers = {true};
     tray().autoHideAction->trigger();  // on: hint, "Don't show me again." ticked
     EXPECT_EQ(desktop.asked.size(), 2);
-    EXPECT_TRUE(controller().autoHideHintOff());
+    EXPECT_TRUE(controller().tray().autoHideHintOff());
 
     tray().autoHideAction->trigger();
     tray().autoHideAction->trigger();  // on again: no hint any more

@@ -103,14 +103,14 @@ TEST_F(PickerTest, ModelessChoiceSetsTheWindowAndStartsTheTimer) {
     app->output->show();
     app->settingsDialog->windowButton->click();
     ASSERT_EQ(c.source(), Source::Window);
-    EXPECT_FALSE(c.captureTimer.isActive());
+    EXPECT_FALSE(c.frames().ticking());
     click(picker().entryWidgets()[0]->findChild<QWidget*>("thumbnail"));
     EXPECT_FALSE(picker().isVisible());
     EXPECT_EQ(c.selectedWindow(), 11u);
-    EXPECT_TRUE(c.captureTimer.isActive());
+    EXPECT_TRUE(c.frames().ticking());
     // Run: the tick mirrors the chosen window.
     c.toggleRun();
-    c.captureTick();
+    c.frames().tick();
     EXPECT_EQ(c.outputFrame().size(), QSize(800, 600));
     EXPECT_EQ(c.outputFrame().pixel(10, 10), qRgb(0, 0, 255));
 
@@ -132,7 +132,7 @@ TEST_F(PickerTest, TrayQuickStartWaitsForTheModalChoiceThenRuns) {
     EXPECT_FALSE(c.pickWindowModal());
     EXPECT_EQ(c.source(), Source::Window);
     EXPECT_EQ(c.selectedWindow(), 11u);
-    EXPECT_TRUE(c.captureTimer.isActive());
+    EXPECT_TRUE(c.frames().ticking());
     EXPECT_TRUE(c.outputRunning());
     EXPECT_TRUE(c.isShown(View::Output));
 }

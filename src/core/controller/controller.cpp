@@ -4,23 +4,18 @@
 #include "core/controller/slideshow_playback.h"
 #include "core/clipboard/clipboard_picture.h"
 #include "core/shortcuts/shortcut_keys.h"
-#include "core/settings/autostart.h"
 #include "core/scaling/output_geometry.h"
 #include "core/slideshow/slideshow_files.h"
 
 #include <QClipboard>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace vz {
 
 namespace {
-
-const QString kSimulationQuestion = QStringLiteral("Vivivoz can't detect second display. Start simulation mode ?");
 
 QImage blackPicture(QSize size) {
     QImage black(size.expandedTo(QSize(0, 0)) + QSize(1, 1), QImage::Format_RGB32);
@@ -28,9 +23,17 @@ QImage blackPicture(QSize size) {
     return black;
 }
 
-}  // namespace
+FrameSources frameSources(const Platform& p) {
+    FrameSources sources;
+    sources.screen = p.screen.get();
+    sources.pointer = p.capturePointer ? p.capturePointer.get() : p.pointer.get();
+    sources.windows = p.windows.get();
+    sources.openWindows = p.openWindowMirror ? p.openWindowMirror : p.openWindows;
+    sources.changes = p.screenChanges.get();
+    return sources;
+}
 
-int captureIntervalForRate(int rate) { return 1000 / (rate < 1 ? 1 : rate); }
+}  // namespace
 
 Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* parent)
     : QObject(parent),
@@ -38,32 +41,39 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
       monitors_(*platform.monitors),
       cursorLock_(platform.pointerFence.get(), monitors_),
       area_(platform.screen.get(), monitors_),
+      tray_(platform),
+      frames_(frameSources(platform), mode, [this] { return feedOrder(); }),
       keys_(platform.globalKeys.get(), *platform.prompter),
       imageCapture_(*platform.prompter) {
-    captureTimer.setTimerType(Qt::PreciseTimer);
-    captureTimer.setInterval(200);
-    connect(&captureTimer, &QTimer::timeout, this, &Controller::captureTick);
-    connect(&viewOptions_, &ViewOptions::updateRateChanged, this,
-            [this](int rate) { captureTimer.setInterval(captureIntervalForRate(rate)); });
-    connect(&monitors_, &MonitorWatch::changed, this, [this] { pipeline_->reset(); });
+    connect(&viewOptions_, &ViewOptions::updateRateChanged, &frames_, &FrameFeed::setRate);
+    connect(&monitors_, &MonitorWatch::changed, this, [this] { frames_.pipeline().reset(); });
     connect(&monitors_, &MonitorWatch::secondLost, this, &Controller::secondMonitorLost);
     connect(&monitors_, &MonitorWatch::secondCame, this, &Controller::secondMonitorCame);
     connect(&area_, &AreaSelection::overlayRequested, this,
             [this](bool show) { requestView(View::AreaOverlay, show); });
     connect(&area_, &AreaSelection::chosen, this, &Controller::areaChosen);
     connect(&area_, &AreaSelection::cancelled, this, &Controller::areaCancelled);
-    connect(&area_, &AreaSelection::snapshotFailed, this, &Controller::reportCaptureFailure);
-
-    FrameSources sources;
-    sources.screen = platform_.screen.get();
-    sources.pointer = platform_.capturePointer ? platform_.capturePointer.get() : platform_.pointer.get();
-    sources.windows = platform_.windows.get();
-    sources.openWindows = platform_.openWindowMirror ? platform_.openWindowMirror : platform_.openWindows;
-    sources.changes = platform_.screenChanges.get();
-    pipeline_ = std::make_unique<FramePipeline>(sources, mode);
-    // Direct from the inline pipeline, queued from the worker.
-    connect(pipeline_.get(), &FramePipeline::frameReady, this, &Controller::takeFinishedFrame);
-    connect(pipeline_.get(), &FramePipeline::captureFailed, this, &Controller::reportCaptureFailure);
+    connect(&area_, &AreaSelection::snapshotFailed, &frames_, &FrameFeed::reportFailure);
+    // The feed's frames go to the views; a frame of the mirror puts the
+    // picture view in front.
+    connect(&frames_, &FrameFeed::previewFrame, this, &Controller::previewPicture);
+    connect(&frames_, &FrameFeed::outputCurrent, this, [this](const QImage& picture) { outputFrame_ = picture; });
+    connect(&frames_, &FrameFeed::outputScaled, this, [this](const CapturedFrame& frame) {
+        setSurface(OutputSurface::Picture);
+        emit outputScaledPicture(frame);
+    });
+    connect(&frames_, &FrameFeed::outputPicture, this, [this](const QImage& picture) {
+        setSurface(OutputSurface::Picture);
+        emit outputPicture(picture);
+    });
+    connect(&frames_, &FrameFeed::windowFrame, this, [this](const QImage& picture) {
+        outputFrame_ = picture;
+        if (running_) sendFrameToOutput();
+    });
+    connect(&frames_, &FrameFeed::windowLost, this, [this] {
+        clearOutput();
+        emit windowSourceLost();
+    });
     playback_ = std::make_unique<SlideshowPlayback>(*this);
     // What the output window shows follows what it is sent, whoever sends it.
     // A blank is made black only when a capture asks for it.
@@ -155,14 +165,13 @@ void Controller::resetSettings() {
     store_.remove();
     // Defaults everywhere: auto-hide and the cursor lock go off too (the load
     // alone only ever switches them on).
-    autoHide_ = false;
     cursorLock_.setLocked(false);
-    emit autoHideChanged(false);
+    tray_.setAutoHide(false);
     // No key stays armed either: the shortcuts' keys went with the file, and
     // the load gives the ten back; the capture key goes with them.
     keys_.disarmCapture();
     loadSettings();
-    toolbarShownOnce_ = false;
+    tray_.setToolbarShownOnce(false);
 }
 
 void Controller::applySettings(const Settings& v) {
@@ -170,10 +179,8 @@ void Controller::applySettings(const Settings& v) {
     cursorLock_.setMouseArea(Rect4{v.mouseAreaLeft, v.mouseAreaTop, v.mouseAreaRight, v.mouseAreaBottom});
     monitors_.setOutputChoice(v.outputMonitor);
     // The load only ever switches these two on.
-    if (v.autoHide && !autoHide_) {
-        autoHide_ = true;
-        emit autoHideChanged(true);
-    }
+    if (v.autoHide && !tray_.autoHide()) tray_.setAutoHide(true);
+    tray_.setAutoHideHintOff(v.autoHideHintOff);
     if (v.cursorLocked) cursorLock_.setLocked(true);
     cursorLock_.startTicking();
     ImageCaptureForm form = imageCapture_.form();
@@ -191,14 +198,15 @@ bool Controller::saveSettings(QString* error) {
     // Keys written by others stay; a file that cannot be read again now is
     // left alone.
     Settings v = settings_;
-    v.autoHide = autoHide_;
+    v.autoHide = tray_.autoHide();
+    v.autoHideHintOff = tray_.autoHideHintOff();
     const Rect4& mouseArea = cursorLock_.mouseArea();
     v.mouseAreaLeft = mouseArea.Left;
     v.mouseAreaRight = mouseArea.Right;
     v.mouseAreaTop = mouseArea.Top;
     v.mouseAreaBottom = mouseArea.Bottom;
     v.cursorLocked = cursorLock_.locked();
-    v.loadAtStartup = loadAtStartup();
+    v.loadAtStartup = tray_.loadAtStartup();
     viewOptions_.store(v);
     v.captureCounter = imageCapture_.counter();
     v.captureFolder = imageCapture_.form().folder;
@@ -213,8 +221,8 @@ void Controller::setViewShown(View view, bool shown) {
     if (slot == shown) return;
     slot = shown;
     // A view that comes back gets the current frame at the next tick.
-    if (view == View::Output) outputSerial_ = 0;
-    if (view == View::Preview) previewSerial_ = 0;
+    if (view == View::Output) frames_.forgetOutputShown();
+    if (view == View::Preview) frames_.forgetPreviewShown();
     emit viewShownChanged(view, shown);
 }
 
@@ -223,22 +231,15 @@ void Controller::setViewShown(View view, bool shown) {
 void Controller::setSource(Source source, SourceChoice choice) {
     source_ = source;
     sourceChoice_ = choice;
-    forgetFrames();
+    frames_.forget();
     // The server keeps off-screen copies only while a window is mirrored.
-    if (source != Source::Window) pipeline_->releaseWindows();
+    if (source != Source::Window) frames_.pipeline().releaseWindows();
     emit sourceChanged();
-}
-
-void Controller::forgetFrames() {
-    ++frameTicket_;
-    desktopFrame_ = QImage();
-    windowFrame_ = QImage();
-    lastScaled_ = CapturedFrame();
 }
 
 void Controller::setRunning(bool running) {
     running_ = running;
-    outputSerial_ = 0;
+    frames_.forgetOutputShown();
     emit runningChanged(running);
 }
 
@@ -265,8 +266,7 @@ void Controller::startDesktopCapture(DesktopScope scope, SourceChoice choice) {
     scope_ = scope;
     setSource(Source::Desktop, choice);
     clearOutput();
-    pipeline_->reset();
-    captureTimer.start();
+    frames_.restart();
 }
 
 void Controller::startArea() { beginAreaSelection(false); }
@@ -317,8 +317,7 @@ void Controller::continueAreaSelection(bool dialogWasShown) {
     requestView(View::SettingsDialog, false);
     scope_ = DesktopScope::Area;
     setSource(Source::Desktop, SourceChoice::Area);
-    pipeline_->reset();
-    captureTimer.start();
+    frames_.restart();
     emit windowsAsideRequested(false);
     if (dialogWasShown) requestView(View::SettingsDialog, true);
     if (runWhenAreaChosen_) {
@@ -362,9 +361,8 @@ void Controller::clipboardChanged(const QMimeData* data) {
 
 void Controller::chooseWindow(WindowId w) {
     selectedWindow_ = w;
-    forgetFrames();
-    pipeline_->reset();
-    captureTimer.start();
+    frames_.forget();
+    frames_.restart();
 }
 
 bool Controller::openSlideshow(const QString& path) {
@@ -412,7 +410,7 @@ void Controller::openImageCapture() {
 }
 
 void Controller::closeSlideshowEditor() {
-    captureTimer.stop();
+    frames_.stop();
     clearOutput();
     source_ = Source::Stopped;
     editorStopRequested_ = true;
@@ -470,7 +468,7 @@ void Controller::stopRunning() {
 void Controller::sendFrameToOutput() {
     if (!isShown(View::Output)) return;
     if (source_ != Source::Slideshow) setSurface(OutputSurface::Picture);
-    outputSerial_ = 0;
+    frames_.forgetOutputShown();
     if (source_ != Source::Stopped)
         emit outputPicture(outputFrame_);
     else
@@ -482,7 +480,8 @@ void Controller::blankOutput(bool light) {
     if (!light && running_) stopRunning();
     emit outputBlanked(light);
     emit previewCleared();
-    outputSerial_ = previewSerial_ = 0;
+    frames_.forgetOutputShown();
+    frames_.forgetPreviewShown();
     copyInto(blackPicture(previewViewSize_), outputFrame_);
 }
 
@@ -491,7 +490,7 @@ void Controller::prepareExit() {
     editorStopRequested_ = true;
     playback_->stopAll();
     source_ = Source::Stopped;
-    captureTimer.stop();
+    frames_.stop();
     cursorLock_.stopTicking();
     requestView(View::Output, false);
     requestView(View::Preview, false);
@@ -508,123 +507,27 @@ QImage Controller::outputShownPicture() const {
 
 ViewLayout Controller::outputLayout() const { return viewOptions_.layoutFor(outputViewSize_); }
 
-// --- Toolbar and tray options ------------------------------------------------
-
-void Controller::toggleAutoHide() {
-    autoHide_ = !autoHide_;
-    emit autoHideChanged(autoHide_);
-    if (!autoHide_ || settings_.autoHideHintOff) return;
-    bool dontShowAgain = false;
-    const bool closedWithButton = platform_.prompter->informWithCheckBox(
-        Prompter::kCaption, QStringLiteral(" \n   Move cursor to upper left corner to show hidden Toolbar.          "),
-        QStringLiteral("Don't show me again."), dontShowAgain);
-    if (closedWithButton) settings_.autoHideHintOff = dontShowAgain;
-}
-
-bool Controller::loadAtStartup() const { return QFileInfo::exists(autostartFilePath(platform_.paths->configHome())); }
-
-void Controller::toggleLoadAtStartup() {
-    const QString configHome = platform_.paths->configHome();
-    QString error;
-    const bool ok = loadAtStartup() ? disableAutostart(configHome, &error)
-                                    : enableAutostart(configHome, platform_.paths->executablePath(), &error);
-    if (!ok) {
-        platform_.prompter->warn(error);
-    }
-    emit loadAtStartupChanged(loadAtStartup());
-}
-
-bool Controller::askSimulationQuestion() {
-    if (simulationPromptOpen_) return false;
-    simulationPromptOpen_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{simulationPromptOpen_};
-    Prompter& prompter = *platform_.prompter;
-    prompter.beep(Prompter::Icon::Question);
-    return prompter.ask(Prompter::kCaption, kSimulationQuestion, Prompter::Buttons::YesNo, Prompter::Icon::Question,
-                        Prompter::Answer::Yes) == Prompter::Answer::Yes;
-}
-
 // --- Frames ------------------------------------------------------------------
 
-void Controller::captureTick() {
-    if (source_ == Source::Desktop) {
-        // The preview and the output get the frame finished since the
-        // previous tick; then the next capture starts. A view that already
-        // shows that frame is left alone (nothing changed on the screen).
-        const std::uint64_t serial = lastScaled_.serial;
-        if (isShown(View::Preview) && !desktopFrame_.isNull() && previewSerial_ != serial) {
-            previewSerial_ = serial;
-            emit previewPicture(desktopFrame_);
-        }
-        if (isShown(View::Output)) {
-            outputFrame_ = desktopFrame_;
-            if (running_ && outputSerial_ != serial) {
-                outputSerial_ = serial;
-                if (source_ != Source::Slideshow) setSurface(OutputSurface::Picture);
-                if (lastScaled_.scaled && lastScaled_.layout == outputLayout())
-                    emit outputScaledPicture(lastScaled_);
-                else
-                    emit outputPicture(outputFrame_);
-            }
-        }
-        if (scope_ == DesktopScope::WholePrimary || scope_ == DesktopScope::Area) requestDesktopCapture();
-    } else if (source_ == Source::Window) {
-        if (selectedWindow_ == 0) {
-            clearOutput();
-            emit windowSourceLost();
-            return;
-        }
-        CaptureRequest request;
-        request.kind = CaptureRequest::Kind::Window;
-        request.window = selectedWindow_;
-        request.ticket = frameTicket_;
-        pipeline_->request(request);
-    }
-}
-
-void Controller::requestDesktopCapture() {
-    CaptureRequest request;
+FeedOrder Controller::feedOrder() const {
+    FeedOrder o;
+    o.kind = source_ == Source::Desktop  ? FeedOrder::Kind::Desktop
+             : source_ == Source::Window ? FeedOrder::Kind::Window
+                                         : FeedOrder::Kind::Nothing;
     const QRect primary = monitors_.primary();
-    if (scope_ == DesktopScope::WholePrimary) {
-        request.source = primary;
-    } else {
-        request.source = captureArea_.onScreen(primary.topLeft());
-        if (request.source.isEmpty()) request.source = QRect();  // an empty area gives an empty frame
+    if (scope_ == DesktopScope::WholePrimary) o.desktop = primary;
+    if (scope_ == DesktopScope::Area) {
+        const QRect area = captureArea_.onScreen(primary.topLeft());
+        o.desktop = area.isEmpty() ? QRect() : area;  // an empty area gives an empty frame
     }
-    request.cursor = viewOptions_.showCursor();
-    request.redPoint = viewOptions_.showRedPoint();
-    // The output gets the frame scaled only while it shows it.
-    if (isShown(View::Output) && running_) request.output = outputLayout();
-    request.ticket = frameTicket_;
-    pipeline_->request(request);
-}
-
-void Controller::takeFinishedFrame() {
-    CapturedFrame frame;
-    if (!pipeline_->take(frame)) return;
-    if (frame.ticket != frameTicket_) return;  // made for the previous source
-    if (source_ == Source::Desktop) {
-        desktopFrame_ = frame.picture;
-        lastScaled_ = std::move(frame);
-        lastScaled_.picture = desktopFrame_;
-        if (desktopFrame_.isNull()) lastScaled_.scaled = false;
-    } else if (source_ == Source::Window) {
-        // A window's frame is shown at the tick that made it.
-        windowFrame_ = frame.picture;
-        outputFrame_ = windowFrame_;
-        if (running_) sendFrameToOutput();
-        if (isShown(View::Preview)) emit previewPicture(windowFrame_);
-    }
-}
-
-void Controller::reportCaptureFailure() {
-    // Reported once; the output keeps its last frame.
-    if (captureFailureReported_) return;
-    captureFailureReported_ = true;
-    std::fprintf(stderr, "vivivoz: the screen could not be captured\n");
+    o.cursor = viewOptions_.showCursor();
+    o.redPoint = viewOptions_.showRedPoint();
+    o.window = selectedWindow_;
+    o.outputShown = isShown(View::Output);
+    o.previewShown = isShown(View::Preview);
+    o.running = running_;
+    if (o.outputShown && running_) o.outputLayout = outputLayout();
+    return o;
 }
 
 }  // namespace vz

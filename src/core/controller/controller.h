@@ -8,18 +8,19 @@
 // in turn tells the controller which windows are shown (setViewShown), since
 // several commands depend on it.
 
-#include "core/capture/frame_pipeline.h"
 #include "core/controller/area_selection.h"
 #include "core/controller/cursor_lock.h"
+#include "core/controller/frame_feed.h"
 #include "core/controller/image_capture.h"
 #include "core/controller/key_bindings.h"
 #include "core/controller/monitor_watch.h"
 #include "core/controller/screen_area.h"
 #include "core/controller/start_request.h"
+#include "core/controller/tray_options.h"
 #include "core/controller/view_options.h"
 #include "core/imagefiles/capture_sequence.h"
 #include "core/shortcuts/shortcut_actions.h"
-#include "core/scrolltext/item_picture.h"
+#include "core/scrolltext/banner_order.h"
 #include "core/settings/settings_file.h"
 #include "core/settings/settings_store.h"
 #include "platform/platform.h"
@@ -32,7 +33,6 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 #include <QVector>
 
 #include <array>
@@ -79,16 +79,6 @@ enum class View {
     ImageCapture,
     MonitorDetails,
     ScrollText
-};
-
-// What Send Text puts on the output window's banner and the preview's strip.
-struct BannerOrder {
-    QString text;
-    unsigned interval = 10;  // ms per tick
-    unsigned step = 1;       // pixels per tick
-    int height = 20;         // pixels
-    BandLook look;
-    bool top = false;  // docked to the top edge, else the bottom
 };
 
 class Controller : public QObject {
@@ -198,10 +188,6 @@ public:
     // the message says why (empty when done). The output is shown and the
     // source runs; --view and --rate take effect. In controller_start.cpp.
     QString carryOut(const StartRequest& request);
-    // The window an id (decimal or 0x hex) or a part of a title names among
-    // the windows the picker would list; the first match in the window
-    // manager's order.
-    std::optional<WindowId> findWindow(const QString& idOrTitle, QString* error);
     // Scroll Text and Capture an Image open their windows; other sources stay.
     void openScrollText();
     void openImageCapture();
@@ -236,11 +222,10 @@ public:
     // state (the simulation after "Enable Secondary Monitor").
     void requestOutputInPlace() { emit outputInPlaceRequested(); }
 
-    // --- Toolbar and tray options
-    bool autoHide() const { return autoHide_; }
-    // The menu item: switches auto-hide and, the first times, explains it.
-    void toggleAutoHide();
-    bool autoHideHintOff() const { return settings_.autoHideHintOff; }
+    // --- Toolbar and tray options: auto-hide, load at startup, the simulation
+    // question, the menu's state.
+    TrayOptions& tray() { return tray_; }
+    const TrayOptions& tray() const { return tray_; }
     // The cursor lock and the mouse area.
     CursorLock& cursorLock() { return cursorLock_; }
     const CursorLock& cursorLock() const { return cursorLock_; }
@@ -251,17 +236,6 @@ public:
     // the capture area and, while picking the mouse area, into it too.
     AreaSelection& area() { return area_; }
     const AreaSelection& area() const { return area_; }
-    // "Load at Startup" shows whether the autostart entry exists.
-    bool loadAtStartup() const;
-    void toggleLoadAtStartup();
-    bool simulationPromptOpen() const { return simulationPromptOpen_; }
-    // Asks whether to simulate the second monitor; false while the question
-    // is already open. True when answered Yes.
-    bool askSimulationQuestion();
-    bool menuOpen() const { return menuOpen_; }
-    void setMenuOpen(bool open) { menuOpen_ = open; }
-    bool toolbarShownOnce() const { return toolbarShownOnce_; }
-    void setToolbarShownOnce(bool shown) { toolbarShownOnce_ = shown; }
 
     // --- Slideshow state
     const QStringList& playList() const { return playList_; }
@@ -308,21 +282,18 @@ public:
     // --- Monitor details: one listing of the display outputs.
     QStringList monitorDetailsListing() const;
 
-    // --- Frames
-    QTimer captureTimer;
-    // One tick of the capture timer.
-    void captureTick();
+    // --- Frames: the capture ticks, the pipeline and the frames it made.
+    FrameFeed& frames() { return frames_; }
+    const FrameFeed& frames() const { return frames_; }
     const QImage& outputFrame() const { return outputFrame_; }
     // The picture the output window holds in front, at its own resolution:
     // the picture view's (a paused mirror keeps its frame) or, while the
     // transition view is in front, the slide it shows. What a capture writes.
     QImage outputShownPicture() const;
-    const QImage& desktopFrame() const { return desktopFrame_; }
     // Size of the preview's picture area (the blank frame is made that size).
     void setPreviewViewSize(QSize size) { previewViewSize_ = size; }
     // Size of the output's picture area and how the pipeline scales for it.
     void setOutputViewSize(QSize size);
-    FramePipeline& pipeline() { return *pipeline_; }
     // How the output view lays out its picture now.
     ViewLayout outputLayout() const;
 
@@ -341,8 +312,6 @@ signals:
     void bannerHideRequested();                              // the scrolling text goes
     void bannerSendRequested(const vz::BannerOrder& order);  // the scrolling text comes
     void windowSourceLost();                                 // no window chosen: marks off
-    void autoHideChanged(bool on);
-    void loadAtStartupChanged(bool on);
     void viewShownChanged(View view, bool shown);
     // Settings were loaded or reset: every view takes its values again.
     void settingsApplied();
@@ -365,8 +334,8 @@ private:
     void secondMonitorLost();
     void secondMonitorCame();
     void setSource(Source source, SourceChoice choice);
-    // Frames made or on their way for the previous source are let go.
-    void forgetFrames();
+    // What the capture ticks mirror now.
+    FeedOrder feedOrder() const;
     void setRunning(bool running);
     void setSurface(OutputSurface surface);
     void continueAreaSelection(bool dialogWasShown);
@@ -375,9 +344,6 @@ private:
     void areaCancelled(AreaPurpose purpose);
     void applySettings(const Settings& v);
     SettingsEnvironment environment() const;
-    void requestDesktopCapture();
-    void takeFinishedFrame();
-    void reportCaptureFailure();
     void showError(const QString& text);
 
     Platform& platform_;
@@ -400,41 +366,25 @@ private:
     bool dialogWasShownBeforeArea_ = false;
     bool runWhenAreaChosen_ = false;
 
-    bool autoHide_ = false;
-    bool simulationPromptOpen_ = false;
-    bool menuOpen_ = false;
-    bool toolbarShownOnce_ = false;
+    TrayOptions tray_;
     bool pickWindowModal_ = false;
 
     QStringList playList_;
     bool editorStopRequested_ = false;
     bool toolbarStopRequested_ = false;
 
-    QImage desktopFrame_;  // the newest finished desktop frame
-    QImage windowFrame_;
     QImage outputFrame_;
     QImage outputViewPicture_;        // what the output's picture view holds
     bool outputViewBlack_ = false;    // it was blanked: black at its own size
     QImage outputTransitionPicture_;  // the slide the output's transition view goes to
     QSize previewViewSize_;
     QSize outputViewSize_;
-    CapturedFrame lastScaled_;  // the newest desktop frame, scaled for the output
-    // Every capture request carries the current ticket; it moves on whenever
-    // the source or the mirrored window changes, so a frame still on its way
-    // for the previous source is dropped instead of shown.
-    std::uint64_t frameTicket_ = 1;
-    std::uint64_t outputSerial_ = 0;   // the frame the output shows; 0: none or changed since
-    std::uint64_t previewSerial_ = 0;  // the same for the preview
-    bool captureFailureReported_ = false;
-    std::unique_ptr<FramePipeline> pipeline_;
+    FrameFeed frames_;
     std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
 
     KeyBindings keys_;
     UpdateRateKeys rateKeys_;
     ImageCapture imageCapture_;
 };
-
-// The capture interval in milliseconds for an update rate (1..1000 per second).
-int captureIntervalForRate(int rate);
 
 }  // namespace vz

@@ -52,7 +52,7 @@ void Controller::runShortcut(ShortcutAction action) {
         case ShortcutAction::ShowToolbar: requestView(View::Toolbar, !isShown(View::Toolbar)); return;
         case ShortcutAction::ShowPreview: requestView(View::Preview, !isShown(View::Preview)); return;
         case ShortcutAction::EnableOutput:
-            if (!simulationPromptOpen()) requestView(View::Output, !isShown(View::Output));
+            if (!tray_.simulationPromptOpen()) requestView(View::Output, !isShown(View::Output));
             return;
         case ShortcutAction::StopAll: stopAll(); return;
         case ShortcutAction::IncreaseRate: {
@@ -65,7 +65,7 @@ void Controller::runShortcut(ShortcutAction action) {
             rateKeys_.decrease(target);
             return;
         }
-        case ShortcutAction::AutoHideToolbar: toggleAutoHide(); return;
+        case ShortcutAction::AutoHideToolbar: tray_.toggleAutoHide(); return;
         case ShortcutAction::LockCursor: cursorLock_.setLocked(!cursorLock_.locked()); return;
     }
 }

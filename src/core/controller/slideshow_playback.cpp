@@ -58,7 +58,7 @@ private:
 
 struct SlideshowPlayback::Player {
     std::unique_ptr<Host> host;
-    std::unique_ptr<slideshow::PlaybackTimer> timer;
+    std::unique_ptr<RepeatingTimer> timer;
     std::unique_ptr<slideshow::SlideshowPlayer> player;
 };
 
@@ -73,9 +73,7 @@ void SlideshowPlayback::build() {
     if (!services_.pictures) {
         services_.clock = std::make_unique<SteadyClock>();
         services_.pictures = std::make_unique<slideshow::PictureReadAhead>();
-        services_.makeTimer = [](std::function<void()> onTick) -> std::unique_ptr<slideshow::PlaybackTimer> {
-            return std::make_unique<slideshow::QtPlaybackTimer>(std::move(onTick));
-        };
+        services_.makeTimer = makeQtRepeatingTimer;
     }
     for (auto [slot, kind] : {std::pair{&toolbar_, PlayerKind::Toolbar}, std::pair{&editor_, PlayerKind::Editor}}) {
         auto p = std::make_unique<Player>();

@@ -27,7 +27,7 @@ class Controller;
 struct PlaybackServices {
     std::unique_ptr<Clock> clock;
     std::unique_ptr<slideshow::PictureSource> pictures;
-    std::function<std::unique_ptr<slideshow::PlaybackTimer>(std::function<void()> onTick)> makeTimer;
+    MakeRepeatingTimer makeTimer;
 };
 
 class SlideshowPlayback : public QObject {

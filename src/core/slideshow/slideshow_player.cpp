@@ -2,26 +2,13 @@
 
 #include "core/slideshow/slideshow_list.h"
 
-#include <QTimer>
-
 #include <algorithm>
 #include <chrono>
 
 namespace vz::slideshow {
 
-QtPlaybackTimer::QtPlaybackTimer(std::function<void()> onTick) : timer_(std::make_unique<QTimer>()) {
-    timer_->setTimerType(Qt::PreciseTimer);
-    QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), std::move(onTick));
-}
-
-QtPlaybackTimer::~QtPlaybackTimer() = default;
-
-void QtPlaybackTimer::start(int intervalMs) { timer_->start(intervalMs); }
-
-void QtPlaybackTimer::stop() { timer_->stop(); }
-
 SlideshowPlayer::SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const Clock& clock,
-                                 PlaybackTimer& timer, std::uint32_t seed)
+                                 RepeatingTimer& timer, std::uint32_t seed)
     : kind_(kind), host_(host), pictures_(pictures), clock_(clock), timer_(timer), random_(seed) {}
 
 std::uint32_t SlideshowPlayer::durationMs(qint64 seconds) const {

@@ -25,6 +25,7 @@
 
 #include "core/slideshow/picture_read_ahead.h"
 #include "core/threading/clock.h"
+#include "core/threading/repeating_timer.h"
 
 #include <QImage>
 #include <QSet>
@@ -36,29 +37,7 @@
 #include <memory>
 #include <random>
 
-class QTimer;
-
 namespace vz::slideshow {
-
-// A repeating timer that calls the player's tick().
-class PlaybackTimer {
-public:
-    virtual ~PlaybackTimer() = default;
-    virtual void start(int intervalMs) = 0;
-    virtual void stop() = 0;
-};
-
-// PlaybackTimer on a QTimer of the calling thread's event loop.
-class QtPlaybackTimer final : public PlaybackTimer {
-public:
-    explicit QtPlaybackTimer(std::function<void()> onTick);
-    ~QtPlaybackTimer() override;
-    void start(int intervalMs) override;
-    void stop() override;
-
-private:
-    std::unique_ptr<QTimer> timer_;
-};
 
 // What a player reads and drives: the shared state, the windows.
 class PlaybackHost {
@@ -107,7 +86,7 @@ public:
     static constexpr std::uint32_t kTransitionLimitMs = 10000;
 
     SlideshowPlayer(PlayerKind kind, PlaybackHost& host, PictureSource& pictures, const Clock& clock,
-                    PlaybackTimer& timer, std::uint32_t seed = std::random_device{}());
+                    RepeatingTimer& timer, std::uint32_t seed = std::random_device{}());
 
     // Starts playing `playList` (the editor's full paths, or a slideshow
     // file's lines). A toolbar list whose first line is not an integer does
@@ -141,7 +120,7 @@ private:
     PlaybackHost& host_;
     PictureSource& pictures_;
     const Clock& clock_;
-    PlaybackTimer& timer_;
+    RepeatingTimer& timer_;
     std::mt19937 random_;
 
     State state_ = State::Idle;

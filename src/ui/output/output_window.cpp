@@ -187,7 +187,7 @@ void OutputWindow::bringUp() {
         showOnSecondary();
         return;
     }
-    if (controller_.askSimulationQuestion()) showSimulated();
+    if (controller_.tray().askSimulationQuestion()) showSimulated();
 }
 
 void OutputWindow::dockBand(bool atTop) {

@@ -73,7 +73,7 @@ Toolbar::Toolbar(Controller& controller, Platform& platform) : controller_(contr
         showRunPicture(running);
         runStopButton->setToolTip(running ? QStringLiteral("Stop") : QStringLiteral("Run"));
     });
-    connect(&controller_, &Controller::autoHideChanged, this, [this](bool on) {
+    connect(&controller_.tray(), &TrayOptions::autoHideChanged, this, [this](bool on) {
         if (!on) {
             alpha_ = autohide::Opaque;
             setOpacity(autohide::Opaque);
@@ -86,7 +86,7 @@ Toolbar::Toolbar(Controller& controller, Platform& platform) : controller_(contr
 void Toolbar::applyLoadedSettings() { move(controller_.toolbarPosition()); }
 
 void Toolbar::updateFade() {
-    if (controller_.autoHide() && isVisible())
+    if (controller_.tray().autoHide() && isVisible())
         autoHideTimer.start();
     else
         autoHideTimer.stop();
@@ -109,7 +109,8 @@ void Toolbar::onActivated() {
 }
 
 void Toolbar::keepOnTopTick() {
-    if (controller_.menuOpen() || controller_.isShown(View::WindowPicker) || controller_.isShown(View::Shortcuts))
+    if (controller_.tray().menuOpen() || controller_.isShown(View::WindowPicker) ||
+        controller_.isShown(View::Shortcuts))
         return;
     if (isVisible() && !stacking::dialogOpen()) {
         raise();
@@ -127,7 +128,7 @@ void Toolbar::keepOnTopTick() {
 
 void Toolbar::autoHideTick() {
     try {
-        if (!controller_.autoHide()) return;
+        if (!controller_.tray().autoHide()) return;
         const QPoint screen = platform_.pointer->position();
         // geometry() of a top-level window is its client area on the screen.
         const QPoint client = screen - geometry().topLeft();

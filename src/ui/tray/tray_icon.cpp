@@ -109,8 +109,8 @@ TrayIcon::TrayIcon(Controller& controller, Platform& platform) : controller_(con
     on(outputAction, [this] { onOutputAction(); });
     on(previewAction, [&c] { c.requestView(View::Preview, !c.isShown(View::Preview)); });
     on(toolbarAction, [&c] { c.requestView(View::Toolbar, !c.isShown(View::Toolbar)); });
-    on(autoHideAction, [&c] { c.toggleAutoHide(); });
-    on(loadAtStartupAction, [&c] { c.toggleLoadAtStartup(); });
+    on(autoHideAction, [&c] { c.tray().toggleAutoHide(); });
+    on(loadAtStartupAction, [&c] { c.tray().toggleLoadAtStartup(); });
     for (int n = 1; n <= 5; ++n)
         on(viewModeActions[n], [&c, n] { c.viewOptions().setViewMode(*viewFitFromNumber(n)); });
     connect(stopAllAction, &QAction::triggered, &c, &Controller::stopAll);
@@ -130,12 +130,12 @@ TrayIcon::TrayIcon(Controller& controller, Platform& platform) : controller_(con
 
     // menuOpen covers the time from the menu's opening to its closing.
     connect(menu, &QMenu::aboutToShow, this, &TrayIcon::onMenuAboutToShow);
-    connect(menu, &QMenu::aboutToHide, this, [this] { controller_.setMenuOpen(false); });
+    connect(menu, &QMenu::aboutToHide, this, [this] { controller_.tray().setMenuOpen(false); });
 
     connect(&c.viewOptions(), &ViewOptions::viewModeChanged, this, &TrayIcon::showViewMode);
-    connect(&c, &Controller::autoHideChanged, autoHideAction, &QAction::setChecked);
+    connect(&c.tray(), &TrayOptions::autoHideChanged, autoHideAction, &QAction::setChecked);
     connect(&c.cursorLock(), &CursorLock::lockedChanged, cursorLockAction, &QAction::setChecked);
-    connect(&c, &Controller::loadAtStartupChanged, loadAtStartupAction, &QAction::setChecked);
+    connect(&c.tray(), &TrayOptions::loadAtStartupChanged, loadAtStartupAction, &QAction::setChecked);
     connect(&c, &Controller::windowSourceLost, this, &TrayIcon::clearSourceMarks);
     connect(&c, &Controller::viewShownChanged, this, [this](View view, bool shown) {
         if (view == View::Output) outputAction->setChecked(shown);
@@ -144,11 +144,11 @@ TrayIcon::TrayIcon(Controller& controller, Platform& platform) : controller_(con
     });
     connect(&c, &Controller::settingsApplied, this, [this] {
         showViewMode(controller_.viewOptions().viewMode());
-        autoHideAction->setChecked(controller_.autoHide());
+        autoHideAction->setChecked(controller_.tray().autoHide());
         cursorLockAction->setChecked(controller_.cursorLock().locked());
-        loadAtStartupAction->setChecked(controller_.loadAtStartup());
+        loadAtStartupAction->setChecked(controller_.tray().loadAtStartup());
     });
-    loadAtStartupAction->setChecked(controller_.loadAtStartup());
+    loadAtStartupAction->setChecked(controller_.tray().loadAtStartup());
 }
 
 TrayIcon::~TrayIcon() {
@@ -219,22 +219,22 @@ void TrayIcon::showTrayMessage(const QString& title, const QString& text) {
 void TrayIcon::onLeftClick() {
     Controller& c = controller_;
     if (!c.isShown(View::Output)) {
-        if (c.simulationPromptOpen()) return;
+        if (c.tray().simulationPromptOpen()) return;
         c.requestView(View::Output, true);
         if (!c.isShown(View::Output)) return;
     }
-    if (!c.toolbarShownOnce()) c.requestView(View::Toolbar, true);
-    c.setToolbarShownOnce(true);
+    if (!c.tray().toolbarShownOnce()) c.requestView(View::Toolbar, true);
+    c.tray().setToolbarShownOnce(true);
     c.requestView(View::SettingsDialog, true);
 }
 
 void TrayIcon::onMenuAboutToShow() {
     Controller& c = controller_;
-    c.setMenuOpen(true);
+    c.tray().setMenuOpen(true);
     outputAction->setChecked(c.isShown(View::Output));
     previewAction->setChecked(c.isShown(View::Preview));
     toolbarAction->setChecked(c.isShown(View::Toolbar));
-    loadAtStartupAction->setChecked(c.loadAtStartup());
+    loadAtStartupAction->setChecked(c.tray().loadAtStartup());
     clearSourceMarks();
     QAction* marks[] = {nullptr,         desktopAction,       areaAction,         windowAction,
                         clipboardAction, openSlideshowAction, makeSlideshowAction};
@@ -290,13 +290,13 @@ void TrayIcon::quickStartClipboard() {
 
 void TrayIcon::onOutputAction() {
     Controller& c = controller_;
-    if (c.simulationPromptOpen()) return;
+    if (c.tray().simulationPromptOpen()) return;
     if (c.isShown(View::Output) || c.screens().count() > 1) {
         c.requestView(View::Output, !c.isShown(View::Output));
         return;
     }
     // One monitor: the simulated output comes back where the user left it.
-    if (c.askSimulationQuestion()) c.requestOutputInPlace();
+    if (c.tray().askSimulationQuestion()) c.requestOutputInPlace();
     outputAction->setChecked(c.isShown(View::Output));
 }
 

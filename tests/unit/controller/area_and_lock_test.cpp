@@ -3,6 +3,7 @@
 
 #include "core/controller/controller.h"
 #include "platform/fake/fake_platform.h"
+#include "hand_timer.h"
 #include "pump_events.h"
 
 #include <QFile>
@@ -26,6 +27,7 @@ protected:
         asideRequests.clear();
         platform = makeFakePlatform(desktop);
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
+        c->frames().setTimer(handTimers());  // the test drives the ticks
         c->settingsStore().setFolder(configDir.path() + QLatin1Char('/'));
         c->refreshMonitors();
         c->cursorLock().setMouseArea(Rect4{0, 0, c->screens().primaryWidth(), c->screens().primaryHeight()});
@@ -113,7 +115,7 @@ TEST_F(AreaAndLockTest, ResultGoesIntoTheCaptureAreaAndIntoTheMouseAreaOnlyWhile
         EXPECT_EQ(c->source(), mirrors ? Source::Desktop : Source::Stopped);
         // The menu's mark: nothing is left marked when Escape ended Part of Desktop.
         EXPECT_EQ(c->sourceChoice(), mirrors ? SourceChoice::Area : SourceChoice::None);
-        EXPECT_EQ(c->captureTimer.isActive(), mirrors);
+        EXPECT_EQ(c->frames().ticking(), mirrors);
     }
 }
 
@@ -145,8 +147,7 @@ TEST_F(AreaAndLockTest, MouseAreaPickedDuringAnAreaMirrorAlsoMovesTheMirror) {
     EXPECT_EQ(c->source(), Source::Desktop);  // the mirror runs on
     EXPECT_EQ(c->desktopScope(), DesktopScope::Area);
     EXPECT_EQ(c->captureArea(), (Rect4{500, 500, 600, 550}));
-    c->captureTimer.stop();
-    c->captureTick();
+    c->frames().tick();
     EXPECT_EQ(desktop.captureRects.last(), QRect(500, 500, 100, 50));
 }
 

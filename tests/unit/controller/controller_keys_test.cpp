@@ -102,7 +102,7 @@ TEST_F(ControllerKeysTest, EachActionDoesWhatItsCommandDoes) {
          [&] {
              return requests.contains({View::Output, false});
          }},
-        {ShortcutAction::AutoHideToolbar, [&] { return c->autoHide(); }},
+        {ShortcutAction::AutoHideToolbar, [&] { return c->tray().autoHide(); }},
         {ShortcutAction::LockCursor, [&] { return c->cursorLock().locked(); }},
         {ShortcutAction::StopAll, [&] { return c->source() == Source::Stopped; }},
     };
@@ -262,8 +262,8 @@ protected:
         c->setViewShown(View::Output, true);
         c->startDesktop();
         c->toggleRun();
-        c->captureTick();
-        c->captureTick();
+        c->frames().tick();
+        c->frames().tick();
     }
     QString folder;
 };
@@ -329,8 +329,8 @@ TEST_F(CaptureKeyTest, WritesWhatTheOutputShowsNotTheLiveSource) {
     c->toggleRun();  // paused: the output keeps its frame
     ASSERT_FALSE(c->outputRunning());
     desktop.screen.fill(qRgb(250, 0, 0));
-    c->captureTick();
-    c->captureTick();
+    c->frames().tick();
+    c->frames().tick();
     ASSERT_TRUE(c->captureImage().written());
     const QImage paused(folder + QStringLiteral("image10.png"));
     ASSERT_EQ(paused.size(), QSize(1920, 1080));

@@ -4,6 +4,7 @@
 
 #include "core/controller/controller.h"
 #include "platform/fake/fake_platform.h"
+#include "hand_timer.h"
 #include "pump_events.h"
 #include "core/clipboard/clipboard_picture.h"
 
@@ -80,12 +81,13 @@ protected:
     void SetUp() override {
         platform = makeFakePlatform(desktop);
         c = std::make_unique<Controller>(platform, FramePipeline::Mode::Inline);
+        c->frames().setTimer(handTimers());  // the test drives the ticks
         c->refreshMonitors();
         views.follow(*c);
     }
     void TearDown() override { c.reset(); }
 
-    void tick() { c->captureTick(); }
+    void tick() { c->frames().tick(); }
     void setScreen(QRgb colour) { desktop.screen = solid(QSize(3200, 1080), colour); }
     // As the App does when the windows show or hide.
     void showOutput(bool on = true) { c->setViewShown(View::Output, on); }
@@ -104,7 +106,6 @@ protected:
         ASSERT_TRUE(pumpUntil([&] { return !c->area().snapshotPending(); }));
         c->area().finish(area);  // as the overlay does at the release
         ASSERT_EQ(c->desktopScope(), DesktopScope::Area);
-        c->captureTimer.stop();  // the test drives the ticks
     }
 
     FakeDesktop desktop;
@@ -124,7 +125,7 @@ TEST_F(ControllerTest, DesktopModeHandsOffThePreviousTicksFrame) {
     tick();  // nothing finished yet: the output keeps its blank; red is captured
     EXPECT_EQ(views.outputPictures, before);
     EXPECT_EQ(views.output.pixel(0, 0), Black);
-    EXPECT_EQ(c->desktopFrame().size(), QSize(1920, 1080));
+    EXPECT_EQ(c->frames().desktopFrame().size(), QSize(1920, 1080));
     EXPECT_EQ(views.previewPictures, 0);  // nothing finished yet to preview
 
     setScreen(Blue);
@@ -133,7 +134,7 @@ TEST_F(ControllerTest, DesktopModeHandsOffThePreviousTicksFrame) {
     EXPECT_EQ(views.output.pixel(5, 5), Red);
     EXPECT_EQ(views.preview.pixel(5, 5), Red);
     EXPECT_EQ(c->outputFrame().pixel(5, 5), Red);
-    EXPECT_EQ(c->desktopFrame().pixel(5, 5), Blue);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(5, 5), Blue);
     EXPECT_EQ(desktop.captureRects.last(), QRect(0, 0, 1920, 1080));
 
     // A frame the output and the preview already show is not handed to them
@@ -211,7 +212,7 @@ TEST_F(ControllerTest, NothingIsCapturedUntilTheAreaSelectionContinues) {
     EXPECT_EQ(c->source(), Source::Desktop);
     EXPECT_EQ(c->desktopScope(), DesktopScope::Area);
     EXPECT_EQ(c->sourceChoice(), SourceChoice::Area);
-    EXPECT_TRUE(c->captureTimer.isActive());
+    EXPECT_TRUE(c->frames().ticking());
 }
 
 TEST_F(ControllerTest, AreaScopeCapturesTheAreaOnly) {
@@ -221,15 +222,15 @@ TEST_F(ControllerTest, AreaScopeCapturesTheAreaOnly) {
     desktop.screen = screen;
     startAreaCapture(Rect4{300, 100, 340, 200});
     tick();
-    ASSERT_EQ(c->desktopFrame().size(), QSize(40, 100));
-    EXPECT_EQ(c->desktopFrame().pixel(0, 0), Red);
-    EXPECT_EQ(c->desktopFrame().pixel(39, 99), Red);
+    ASSERT_EQ(c->frames().desktopFrame().size(), QSize(40, 100));
+    EXPECT_EQ(c->frames().desktopFrame().pixel(0, 0), Red);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(39, 99), Red);
     EXPECT_EQ(desktop.captureRects.last(), QRect(300, 100, 40, 100));
 
     c->setCaptureArea(Rect4{300, 100, 300, 100});  // a click without a drag
     const int captures = desktop.screenCaptures;
     tick();
-    EXPECT_TRUE(c->desktopFrame().isNull());
+    EXPECT_TRUE(c->frames().desktopFrame().isNull());
     EXPECT_EQ(desktop.screenCaptures, captures);
 }
 
@@ -244,7 +245,7 @@ TEST_F(ControllerTest, PointerOverlayOfAnAreaCaptureIsPlacedInTheAreasCoordinate
 
     c->viewOptions().setShowCursor(true);
     tick();
-    const QImage& frame = c->desktopFrame();
+    const QImage& frame = c->frames().desktopFrame();
     ASSERT_EQ(frame.size(), QSize(40, 100));
     EXPECT_EQ(frame.pixel(20, 50), White);  // the hot spot lies on the pointer
     EXPECT_EQ(frame.pixel(19, 49), Blue);
@@ -255,24 +256,24 @@ TEST_F(ControllerTest, PointerOverlayOfAnAreaCaptureIsPlacedInTheAreasCoordinate
     // The red point is centred on the pointer too; the cursor lies over it.
     c->viewOptions().setShowRedPoint(true);
     tick();
-    EXPECT_EQ(c->desktopFrame().pixel(20, 50), White);
-    EXPECT_EQ(c->desktopFrame().pixel(20, 46), Red);
-    EXPECT_EQ(c->desktopFrame().pixel(16, 50), Red);
-    EXPECT_EQ(c->desktopFrame().pixel(30, 50), Black);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(20, 50), White);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(20, 46), Red);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(16, 50), Red);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(30, 50), Black);
 
     // A pointer outside the area leaves the frame clean.
     c->viewOptions().setShowRedPoint(false);
     desktop.pointer = QPoint(100, 100);
     tick();
-    EXPECT_EQ(c->desktopFrame().pixel(20, 50), Black);
-    EXPECT_EQ(c->desktopFrame().pixel(0, 0), Black);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(20, 50), Black);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(0, 0), Black);
 }
 
 TEST_F(ControllerTest, OutputSharesTheDesktopFrameWithoutACopy) {
     runDesktop();
     setScreen(Red);
     tick();
-    const uchar* captured = c->desktopFrame().constBits();
+    const uchar* captured = c->frames().desktopFrame().constBits();
     tick();
     EXPECT_EQ(c->outputFrame().constBits(), captured);
     EXPECT_EQ(views.output.constBits(), captured);
@@ -282,7 +283,7 @@ TEST_F(ControllerTest, AFailedCaptureKeepsTheFrameAndIsReportedOnce) {
     c->startDesktop();
     setScreen(Red);
     tick();
-    const QImage good = c->desktopFrame();
+    const QImage good = c->frames().desktopFrame();
     ASSERT_EQ(good.pixel(0, 0), Red);
 
     desktop.captureFails = true;
@@ -292,8 +293,8 @@ TEST_F(ControllerTest, AFailedCaptureKeepsTheFrameAndIsReportedOnce) {
     tick();
     tick();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(c->desktopFrame().constBits(), good.constBits());
-    EXPECT_EQ(c->desktopFrame().pixel(0, 0), Red);
+    EXPECT_EQ(c->frames().desktopFrame().constBits(), good.constBits());
+    EXPECT_EQ(c->frames().desktopFrame().pixel(0, 0), Red);
     const std::string message = "the screen could not be captured";
     const auto first = err.find(message);
     EXPECT_NE(first, std::string::npos) << err;
@@ -301,8 +302,8 @@ TEST_F(ControllerTest, AFailedCaptureKeepsTheFrameAndIsReportedOnce) {
 
     desktop.captureFails = false;  // the capture recovers
     tick();
-    EXPECT_EQ(c->desktopFrame().pixel(0, 0), Blue);
-    EXPECT_EQ(c->pipeline().counters().failures, 3u);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(0, 0), Blue);
+    EXPECT_EQ(c->frames().pipeline().counters().failures, 3u);
 }
 
 // --- The change tracker ---------------------------------------------------------
@@ -320,15 +321,15 @@ protected:
 };
 
 TEST_F(TrackedControllerTest, UnchangedDesktopMakesNoNewFrame) {
-    const uchar* bits = c->desktopFrame().constBits();
-    const auto frames = c->pipeline().counters().frames;
+    const uchar* bits = c->frames().desktopFrame().constBits();
+    const auto frames = c->frames().pipeline().counters().frames;
     tick();
     desktop.screenChanges = QRegion(2000, 10, 50, 50);  // on the other monitor only
     tick();
     EXPECT_EQ(desktop.screenCaptures, 1);
-    EXPECT_EQ(c->pipeline().counters().frames, frames);
-    EXPECT_EQ(c->pipeline().counters().unchanged, 2u);
-    EXPECT_EQ(c->desktopFrame().constBits(), bits);
+    EXPECT_EQ(c->frames().pipeline().counters().frames, frames);
+    EXPECT_EQ(c->frames().pipeline().counters().unchanged, 2u);
+    EXPECT_EQ(c->frames().desktopFrame().constBits(), bits);
 }
 
 TEST_F(TrackedControllerTest, SmallChangeCopiesOnlyItsBoundingRectangle) {
@@ -340,14 +341,14 @@ TEST_F(TrackedControllerTest, SmallChangeCopiesOnlyItsBoundingRectangle) {
     tick();
     ASSERT_EQ(desktop.captureRects.size(), 2);
     EXPECT_EQ(desktop.captureRects.last(), QRect(QPoint(50, 60), QPoint(104, 104)));
-    const QImage& frame = c->desktopFrame();
+    const QImage& frame = c->frames().desktopFrame();
     EXPECT_EQ(frame.size(), QSize(1920, 1080));
     EXPECT_EQ(frame.pixel(50, 60), Red);
     EXPECT_EQ(frame.pixel(59, 69), Red);
     EXPECT_EQ(frame.pixel(104, 104), Green);
     EXPECT_EQ(frame.pixel(49, 60), Black);
     EXPECT_EQ(frame.pixel(700, 700), Black);
-    EXPECT_EQ(c->pipeline().counters().partial, 1u);
+    EXPECT_EQ(c->frames().pipeline().counters().partial, 1u);
 }
 
 TEST_F(TrackedControllerTest, LargeChangeCopiesTheWholeSource) {
@@ -355,20 +356,20 @@ TEST_F(TrackedControllerTest, LargeChangeCopiesTheWholeSource) {
     desktop.screenChanges = QRegion(0, 0, 1920, 600);
     tick();
     EXPECT_EQ(desktop.captureRects.last(), QRect(0, 0, 1920, 1080));
-    EXPECT_EQ(c->desktopFrame().pixel(1900, 1070), Green);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(1900, 1070), Green);
 }
 
 TEST_F(TrackedControllerTest, MovedPointerRedrawsTheOverlayWithoutACapture) {
     c->viewOptions().setShowRedPoint(true);
     tick();  // a changed request: a full copy with the point drawn
     const int captures = desktop.screenCaptures;
-    EXPECT_EQ(c->desktopFrame().pixel(100, 100), Red);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(100, 100), Red);
 
     desktop.pointer = QPoint(400, 300);
     tick();
     EXPECT_EQ(desktop.screenCaptures, captures);
-    EXPECT_EQ(c->desktopFrame().pixel(400, 300), Red);
-    EXPECT_EQ(c->desktopFrame().pixel(100, 100), Black);  // the old point is gone
+    EXPECT_EQ(c->frames().desktopFrame().pixel(400, 300), Red);
+    EXPECT_EQ(c->frames().desktopFrame().pixel(100, 100), Black);  // the old point is gone
 }
 
 // --- The window tick ------------------------------------------------------------
@@ -446,13 +447,13 @@ TEST(ControllerWorkerTest, FrameMadeForThePreviousSourceIsDropped) {
     c.setViewShown(View::Output, true);
     c.setViewShown(View::Preview, true);
     c.startDesktop();
-    c.captureTimer.stop();
-    c.captureTick();
+    c.frames().setTimer(handTimers());
+    c.frames().tick();
     // The desktop frame is made; it waits to be taken from the event loop.
     QElapsedTimer waited;
     waited.start();
-    while (c.pipeline().counters().frames < 1 && waited.elapsed() < 10000) std::this_thread::yield();
-    ASSERT_EQ(c.pipeline().counters().frames, 1u);
+    while (c.frames().pipeline().counters().frames < 1 && waited.elapsed() < 10000) std::this_thread::yield();
+    ASSERT_EQ(c.frames().pipeline().counters().frames, 1u);
     c.startWindowSource();
     c.setSelectedWindow(7);
     pumpUntil([] { return false; }, 50);
@@ -595,7 +596,7 @@ TEST_F(ControllerTest, UpdateRateSetsIntervalAndRaisesMaximum) {
                           {1, 1000, 10}, {1000, 1, 1000}, {0, 1000, 1000}, {5000, 1, 1000}};
     for (const Case& k : cases) {
         c->viewOptions().setUpdateRate(k.rate);
-        EXPECT_EQ(c->captureTimer.interval(), k.interval) << k.rate;
+        EXPECT_EQ(c->frames().interval(), k.interval) << k.rate;
         EXPECT_EQ(c->viewOptions().maxUpdateRate(), k.max) << k.rate;
     }
 }
@@ -668,7 +669,6 @@ TEST_F(ControllerTest, ClipboardPictureGoesToTheOutputOnlyWhileTheSourceIsClipbo
             c->startClipboard();
         else
             c->startDesktop();
-        c->captureTimer.stop();
         if (k.running) c->toggleRun();
         ASSERT_EQ(c->outputRunning(), k.running);
         const int lightBefore = views.lightBlanks;

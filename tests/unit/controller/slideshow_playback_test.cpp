@@ -6,6 +6,7 @@
 
 #include "core/controller/controller.h"
 #include "core/controller/slideshow_playback.h"
+#include "hand_timer.h"
 #include "platform/fake/fake_platform.h"
 
 #include <QFile>
@@ -18,15 +19,6 @@ namespace vz::test {
 namespace {
 
 using namespace vz::slideshow;
-
-class SteppedTimer final : public PlaybackTimer {
-public:
-    explicit SteppedTimer(std::function<void()> onTick) : onTick(std::move(onTick)) {}
-    void start(int) override { active = true; }
-    void stop() override { active = false; }
-    std::function<void()> onTick;
-    bool active = false;
-};
 
 // Pictures named by their path: the picture's text "path" says which it is.
 class NamedPictures final : public PictureSource {
@@ -60,8 +52,8 @@ protected:
         auto pictures = std::make_unique<NamedPictures>();
         this->pictures = pictures.get();
         s.pictures = std::move(pictures);
-        s.makeTimer = [this](std::function<void()> onTick) -> std::unique_ptr<PlaybackTimer> {
-            auto t = std::make_unique<SteppedTimer>(std::move(onTick));
+        s.makeTimer = [this](std::function<void()> onTick) -> std::unique_ptr<RepeatingTimer> {
+            auto t = std::make_unique<HandTimer>(std::move(onTick));
             timers << t.get();
             return t;
         };
@@ -85,7 +77,7 @@ protected:
     void run(int ms) {
         for (int t = 0; t < ms; t += SlideshowPlayer::kTickMs) {
             clock->advance(std::chrono::milliseconds(SlideshowPlayer::kTickMs));
-            for (SteppedTimer* timer : timers)
+            for (HandTimer* timer : timers)
                 if (timer->active) timer->onTick();
         }
     }
@@ -102,7 +94,7 @@ protected:
     Platform platform;
     std::unique_ptr<Controller> c;
     ManualClock* clock = nullptr;
-    QVector<SteppedTimer*> timers;
+    QVector<HandTimer*> timers;
     NamedPictures* pictures = nullptr;
     QStringList shown, previewed, trayMessages;
     QList<int> styles;

@@ -8,6 +8,7 @@
 #include <functional>
 
 using namespace vz::slideshow;
+using vz::RepeatingTimer;
 
 namespace {
 
@@ -20,7 +21,7 @@ struct SteppedTime {
 };
 
 // Fires every interval after the time it was (re)started, as a QTimer does.
-class FakeTimer : public PlaybackTimer {
+class FakeTimer : public RepeatingTimer {
 public:
     const SteppedTime* clock = nullptr;
     bool active = false;

@@ -9,6 +9,7 @@
 // several commands depend on it.
 
 #include "core/capture/frame_pipeline.h"
+#include "core/clipboard/clipboard_reader.h"
 #include "core/controller/area_selection.h"
 #include "core/controller/cursor_lock.h"
 #include "core/controller/image_capture.h"
@@ -378,6 +379,8 @@ private:
     void requestDesktopCapture();
     void takeFinishedFrame();
     void reportCaptureFailure();
+    // A picture read from the clipboard (see clipboardChanged).
+    void takeClipboardPicture(const ClipboardPicture& taken);
     void showError(const QString& text);
 
     Platform& platform_;
@@ -427,6 +430,7 @@ private:
     std::uint64_t previewSerial_ = 0;  // the same for the preview
     bool captureFailureReported_ = false;
     std::unique_ptr<FramePipeline> pipeline_;
+    std::unique_ptr<ClipboardPictureReader> clipboardReader_;  // null: read through Qt
     std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
 
     KeyBindings keys_;

@@ -83,8 +83,7 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
         clipboardReader_ = std::make_unique<ClipboardPictureReader>(
             *platform_.clipboardReader, mode == FramePipeline::Mode::Worker ? ClipboardPictureReader::Mode::Worker
                                                                             : ClipboardPictureReader::Mode::Inline);
-        connect(clipboardReader_.get(), &ClipboardPictureReader::pictureRead, this,
-                &Controller::takeClipboardPicture);
+        connect(clipboardReader_.get(), &ClipboardPictureReader::pictureRead, this, &Controller::takeClipboardPicture);
     }
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QClipboard* clipboard = QGuiApplication::clipboard();

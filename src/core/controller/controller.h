@@ -431,7 +431,7 @@ private:
     bool captureFailureReported_ = false;
     std::unique_ptr<FramePipeline> pipeline_;
     std::unique_ptr<ClipboardPictureReader> clipboardReader_;  // null: read through Qt
-    std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
+    std::unique_ptr<SlideshowPlayback> playback_;              // destroyed first: its hosts read this controller
 
     KeyBindings keys_;
     UpdateRateKeys rateKeys_;

@@ -891,7 +891,9 @@ TEST(X11Clipboard, OwnersThatAnswerAreReadAndOthersEndTheReadWithoutHoldingTheEv
         EXPECT_GE(ms, k.atLeastMs);
         EXPECT_LT(ms, k.belowMs);
         // The event loop ran while the owner took its time.
-        if (k.atLeastMs > 0) EXPECT_GT(ticks, 0);
+        if (k.atLeastMs > 0) {
+            EXPECT_GT(ticks, 0);
+        }
         if (k.status == Status::Picture) {
             EXPECT_EQ(read->picture.pixel(0, 0), kRed);
         }

@@ -430,8 +430,9 @@ private:
     std::uint64_t previewSerial_ = 0;  // the same for the preview
     bool captureFailureReported_ = false;
     std::unique_ptr<FramePipeline> pipeline_;
-    std::unique_ptr<ClipboardPictureReader> clipboardReader_;  // null: read through Qt
-    std::unique_ptr<SlideshowPlayback> playback_;              // destroyed first: its hosts read this controller
+    std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
+    // Null: the clipboard is read through Qt.
+    std::unique_ptr<ClipboardPictureReader> clipboardReader_;
 
     KeyBindings keys_;
     UpdateRateKeys rateKeys_;

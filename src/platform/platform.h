@@ -6,6 +6,7 @@
 
 #include "platform/band_sink.h"
 
+#include <QByteArray>
 #include <QFlags>
 #include <QImage>
 #include <QPoint>
@@ -303,6 +304,37 @@ public:
     virtual QRect fence() const = 0;
 };
 
+// What the clipboard holds, read without an event loop, for a worker
+// thread: each call asks the clipboard's owner (another program, or this
+// one) and waits for its answer, at most the reader's timeout for each
+// step, so an owner that never answers or goes away in the middle of a
+// transfer costs the calling thread that long and nobody else. Used from one
+// thread at a time; interrupt() from any thread.
+class ClipboardReader {
+public:
+    enum class Outcome {
+        Done,         // `types` or `bytes` hold the answer
+        Empty,        // nobody owns the clipboard, or the owner has no data of the type
+        NoAnswer,     // the owner did not answer in time, or went away mid-answer
+        TooLarge,     // the data is larger than the caller takes
+        Interrupted,  // interrupt() ended the call
+    };
+    struct Reply {
+        Outcome outcome = Outcome::Empty;
+        QStringList types;  // types(): what the owner offers (MIME names)
+        QByteArray bytes;   // read(): the data
+    };
+    virtual ~ClipboardReader() = default;
+    // The types the owner offers.
+    virtual Reply types() = 0;
+    // The data of `type`; more than `maxBytes` ends the transfer with TooLarge.
+    virtual Reply read(const QString& type, qint64 maxBytes) = 0;
+    // From any thread: the call under way, and every later one, ends at once
+    // with Interrupted until clearInterrupt() (on the reading thread).
+    virtual void interrupt() = 0;
+    virtual void clearInterrupt() = 0;
+};
+
 // Everything together. Created by one factory per backend.
 struct Platform {
     std::unique_ptr<Monitors> monitors;
@@ -326,6 +358,10 @@ struct Platform {
     std::function<std::unique_ptr<Windows>()> openWindowMirror;
     std::unique_ptr<GlobalKeys> globalKeys;
     std::unique_ptr<PointerFence> pointerFence;
+    // The clipboard's contents for a worker thread (a connection of its
+    // own). Null where the clipboard is read through Qt on the
+    // user-interface thread (a system whose clipboard answers at once).
+    std::unique_ptr<ClipboardReader> clipboardReader;
     // A scroll band's surface: draws into the native window `window` over a
     // connection of its own, from one thread at a time (the band's tick
     // thread and its paint, serialised by the band's lock). Null when there

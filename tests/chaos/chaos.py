@@ -37,14 +37,11 @@ run and the command that replays them. Exit status 1 on a failure.
 """
 
 import argparse
-import hashlib
-import json
 import os
 import random
 import re
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -184,11 +181,6 @@ class Chaos:
         self.small_png = os.path.join(self.media, "small.png")
         e2e.run(["convert", "-size", "64x48", "xc:#ff00ff", self.small_png])
 
-    @property
-    def channel(self):
-        digest = hashlib.sha256(os.path.realpath(self.binary).encode()).hexdigest()[:16]
-        return os.path.join(self.config, f"vivivoz-{digest}.socket")
-
     def start_app(self, *args):
         self.app = e2e.Vivivoz(self.binary, args, self.config)
         self.app.start()
@@ -202,20 +194,7 @@ class Chaos:
 
     def ask(self, arguments, timeout):
         """Hands a later start's arguments to the running copy; its answer line, or None."""
-        try:
-            with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
-                s.settimeout(timeout)
-                s.connect(self.channel)
-                s.sendall(json.dumps(arguments, separators=(",", ":")).encode() + b"\n")
-                answer = b""
-                while not answer.endswith(b"\n"):
-                    chunk = s.recv(4096)
-                    if not chunk:
-                        break
-                    answer += chunk
-                return answer.decode(errors="replace").strip() or None
-        except OSError:
-            return None
+        return e2e.ask_running(e2e.channel_path(self.binary, self.config), arguments, timeout)
 
     def request(self, arguments):
         self.figures["later starts"] += 1

@@ -7,9 +7,12 @@ the standard library and the X command-line tools (xwininfo, xdotool, xprop,
 ImageMagick's import/convert/display).
 """
 
+import hashlib
+import json
 import os
 import re
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -412,6 +415,31 @@ def binary_from_argv():
     return path
 
 
+def channel_path(binary, runtime_dir):
+    """Where the running copy of `binary` listens for later starts."""
+    digest = hashlib.sha256(os.path.realpath(binary).encode()).hexdigest()[:16]
+    return os.path.join(runtime_dir, f"vivivoz-{digest}.socket")
+
+
+def ask_running(channel, arguments, timeout):
+    """Hands a later start's arguments to the copy listening on `channel`;
+    its answer line, or None when none came within `timeout` seconds."""
+    try:
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+            s.settimeout(timeout)
+            s.connect(channel)
+            s.sendall(json.dumps(arguments, separators=(",", ":")).encode() + b"\n")
+            answer = b""
+            while not answer.endswith(b"\n"):
+                chunk = s.recv(4096)
+                if not chunk:
+                    break
+                answer += chunk
+            return answer.decode(errors="replace").strip() or None
+    except OSError:
+        return None
+
+
 class Vivivoz:
     """One vivivoz process with its own config folder and log.
 
@@ -443,11 +471,16 @@ class Vivivoz:
             env["DBUS_SESSION_BUS_ADDRESS"] = DESK_BUS
         env["QT_QPA_PLATFORM"] = "xcb"
         env.setdefault("XDG_RUNTIME_DIR", self.config_dir)
+        self.channel = channel_path(self.binary, env["XDG_RUNTIME_DIR"])
         self._log = open(self.log_path, "ab")
         self.proc = subprocess.Popen([self.binary, *self.args], env=env,
                                      stdin=subprocess.DEVNULL, stdout=self._log,
                                      stderr=subprocess.STDOUT)
         return self
+
+    def ask(self, arguments, timeout):
+        """A later start's answer line (see ask_running)."""
+        return ask_running(self.channel, arguments, timeout)
 
     def running(self):
         return self.proc is not None and self.proc.poll() is None

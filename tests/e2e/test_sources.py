@@ -167,12 +167,17 @@ class SourcesTest(e2e.DisplayTest):
             self.assertTrue(app.running(), app.log())
             self.assertTrue(shows_quadrants(), f"text changed the output: {second_monitor_quadrants()}")
 
-            # An owner that never answers: the output keeps its picture, and
-            # once Qt's clipboard timeout has passed the next picture shows.
+            # An owner that never answers: the output keeps its picture, the
+            # program keeps answering while its reader waits for the owner,
+            # and the next owner's picture shows.
             silent = e2e.SelectionOwner(b"CLIPBOARD")
             self.cleanups.append(silent.close)
             time.sleep(1)
             self.assertTrue(shows_quadrants(), "a silent owner changed the output")
+            asked = time.monotonic()
+            self.assertIsNotNone(app.ask(["--rate", "0"], 10), app.log())
+            answered = time.monotonic() - asked
+            self.assertLess(answered, 1.0, "a later start waited for the silent clipboard owner")
             other_png = os.path.join(self.folder.name, "other.png")
             e2e.run(["convert", "-size", "320x200", "xc:rgb(%d,%d,%d)" % COVER, other_png])
             started = time.monotonic()
@@ -183,7 +188,8 @@ class SourcesTest(e2e.DisplayTest):
                 return all(e2e.close_to(got, COVER, TOLERANCE) for got in second_monitor_quadrants())
             e2e.wait_until("the next picture after the silent owner", shows_other, 30, 0.5)
             self.assertTrue(app.running(), app.log())
-            print(f"next picture shown {time.monotonic() - started:.1f} s after the silent owner's turn")
+            print(f"later start answered in {answered:.2f} s while the silent owner held the clipboard; "
+                  f"next picture shown {time.monotonic() - started:.1f} s after the silent owner's turn")
 
 
 if __name__ == "__main__":

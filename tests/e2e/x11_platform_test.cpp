@@ -1,6 +1,8 @@
 // The X11 platform against a real (virtual) X server: run through
 // tests/e2e/with_display, which provides two RandR monitors, openbox and a tray.
 
+#include "core/clipboard/clipboard_reader.h"
+#include "platform/x11/x11_clipboard_reader.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_global_keys.h"
 #include "platform/x11/x11_platform.h"
@@ -8,7 +10,9 @@
 #include "platform/x11/x11_screen_capture.h"
 #include "x11_test_client.h"
 
+#include <QBuffer>
 #include <QCursor>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPainter>
@@ -19,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -814,6 +820,108 @@ TEST(X11PlatformWithoutDisplay, SaysWhyAndKeepsLockAndPaths) {
         ASSERT_TRUE(platform.paths);
         EXPECT_FALSE(platform.paths->executablePath().isEmpty());
     }
+}
+
+// --- The clipboard read on a worker -------------------------------------------
+
+// A PNG of `size` in noise (it hardly compresses, so a large one needs
+// many increments) with a red top-left pixel.
+QByteArray noisePng(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            image.setPixel(x, y, qRgb(int(seed >> 24), int(seed >> 16) & 255, int(seed >> 8) & 255));
+        }
+    image.setPixel(0, 0, kRed);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// Each owner is read through the worker the program uses, while the test's
+// own event loop (the user-interface thread's) keeps running: a timer
+// ticks throughout.
+TEST(X11Clipboard, OwnersThatAnswerAreReadAndOthersEndTheReadWithoutHoldingTheEventLoop) {
+    using Behaviour = X11ClipboardOwner::Behaviour;
+    using Status = vz::ClipboardPicture::Status;
+    const QByteArray small = noisePng(QSize(40, 30)), large = noisePng(QSize(400, 300));
+    ASSERT_GT(large.size(), 16 * 16 * 1024);
+    const struct {
+        const char* what;
+        QByteArray data;
+        Behaviour behaviour;
+        std::chrono::milliseconds timeout;
+        Status status;
+        int atLeastMs, belowMs;  // how long the read took
+    } cases[] = {
+        {"a PNG in one piece", small, Behaviour::Answers, std::chrono::seconds(5), Status::Picture, 0, 5000},
+        {"a PNG in increments", large, Behaviour::Answers, std::chrono::seconds(5), Status::Picture, 0, 5000},
+        // The deadline ends the wait.
+        {"an owner that never answers", small, Behaviour::Silent, std::chrono::milliseconds(800), Status::NoPicture,
+         800, 30000},
+        // The owner's death ends it, long before the deadline.
+        {"an owner that dies mid-transfer", large, Behaviour::DiesMidTransfer, std::chrono::seconds(60),
+         Status::NoPicture, 0, 30000},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        X11ClipboardOwner owner("image/png", k.data, k.behaviour);
+        ASSERT_TRUE(owner.ok());
+        auto x11 = vz::x11::X11ClipboardReader::open(vz::x11::Connection::open(nullptr), k.timeout);
+        ASSERT_TRUE(x11);
+        vz::ClipboardPictureReader reader(*x11, vz::ClipboardPictureReader::Mode::Worker);
+        std::optional<vz::ClipboardPicture> read;
+        QObject::connect(&reader, &vz::ClipboardPictureReader::pictureRead,
+                         [&](const vz::ClipboardPicture& picture) { read = picture; });
+        int ticks = 0;
+        QTimer tick;
+        tick.setInterval(10);
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start();
+        QElapsedTimer took;
+        took.start();
+        reader.readLatest();
+        ASSERT_TRUE(waitUntil([&] { return read.has_value(); }, 60000));
+        const qint64 ms = took.elapsed();
+        EXPECT_EQ(read->status, k.status) << qPrintable(read->error);
+        EXPECT_GE(ms, k.atLeastMs);
+        EXPECT_LT(ms, k.belowMs);
+        // The event loop ran while the owner took its time.
+        if (k.atLeastMs > 0) {
+            EXPECT_GT(ticks, 0);
+        }
+        if (k.status == Status::Picture) {
+            EXPECT_EQ(read->picture.pixel(0, 0), kRed);
+        }
+        if (k.behaviour == Behaviour::DiesMidTransfer) {
+            EXPECT_EQ(owner.piecesSent(), 1);
+        }
+    }
+}
+
+// A newer read ends one waiting for a silent owner at once.
+TEST(X11Clipboard, InterruptEndsTheWaitForASilentOwner) {
+    X11ClipboardOwner owner("image/png", noisePng(QSize(8, 8)), X11ClipboardOwner::Behaviour::Silent);
+    ASSERT_TRUE(owner.ok());
+    auto x11 = vz::x11::X11ClipboardReader::open(vz::x11::Connection::open(nullptr), std::chrono::minutes(5));
+    ASSERT_TRUE(x11);
+    std::atomic<bool> ended{false};
+    vz::ClipboardReader::Outcome outcome{};
+    std::thread worker([&] {
+        outcome = x11->types().outcome;
+        ended = true;
+    });
+    // Whether the request is under way yet or not: the interrupt ends it
+    // (the deadline is minutes away).
+    x11->interrupt();
+    ASSERT_TRUE(waitUntil([&] { return ended.load(); }, 60000));
+    worker.join();
+    EXPECT_EQ(outcome, vz::ClipboardReader::Outcome::Interrupted);
+    x11->clearInterrupt();
 }
 
 }  // namespace

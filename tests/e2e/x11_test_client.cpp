@@ -4,7 +4,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <poll.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <vector>
 
 X11TestClient::X11TestClient() : display_(XOpenDisplay(nullptr)) {}
 
@@ -111,4 +115,95 @@ void X11TestClient::setSupportingWmCheck(unsigned long window) {
     XChangeProperty(display_, DefaultRootWindow(display_), XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False),
                     XA_WINDOW, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
     XSync(display_, False);
+}
+
+X11ClipboardOwner::X11ClipboardOwner(QByteArray type, QByteArray data, Behaviour behaviour, int piece)
+    : display_(XOpenDisplay(nullptr)),
+      type_(std::move(type)),
+      data_(std::move(data)),
+      behaviour_(behaviour),
+      piece_(piece) {
+    if (!display_ || pipe(stop_) != 0) return;
+    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(display_, XInternAtom(display_, "CLIPBOARD", False), window_, CurrentTime);
+    XSync(display_, False);
+    thread_ = std::thread([this] { serve(); });
+}
+
+X11ClipboardOwner::~X11ClipboardOwner() {
+    if (thread_.joinable()) {
+        const char stop = 1;
+        (void)!write(stop_[1], &stop, 1);
+        thread_.join();
+    }
+    if (display_) XCloseDisplay(display_);
+    for (int fd : stop_)
+        if (fd >= 0) close(fd);
+}
+
+void X11ClipboardOwner::serve() {
+    Display* display = display_;
+    const Atom targets = XInternAtom(display, "TARGETS", False);
+    const Atom incr = XInternAtom(display, "INCR", False);
+    const Atom type = XInternAtom(display, type_.constData(), False);
+    // The transfer under way: where the next piece goes and from where.
+    Window requestor = 0;
+    Atom property = 0;
+    qsizetype sent = 0;
+    bool transferring = false;
+    for (;;) {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == SelectionRequest && behaviour_ != Behaviour::Silent) {
+                const XSelectionRequestEvent& request = event.xselectionrequest;
+                XSelectionEvent reply{};
+                reply.type = SelectionNotify;
+                reply.requestor = request.requestor;
+                reply.selection = request.selection;
+                reply.target = request.target;
+                reply.time = request.time;
+                reply.property = request.property;
+                if (request.target == targets) {
+                    const long list[] = {long(targets), long(type)};
+                    XChangeProperty(display, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
+                                    reinterpret_cast<const unsigned char*>(list), 2);
+                } else if (request.target == type && data_.size() <= piece_) {
+                    XChangeProperty(display, request.requestor, request.property, type, 8, PropModeReplace,
+                                    reinterpret_cast<const unsigned char*>(data_.constData()), int(data_.size()));
+                } else if (request.target == type) {
+                    XSelectInput(display, request.requestor, PropertyChangeMask);
+                    const long size = long(data_.size());
+                    XChangeProperty(display, request.requestor, request.property, incr, 32, PropModeReplace,
+                                    reinterpret_cast<const unsigned char*>(&size), 1);
+                    requestor = request.requestor;
+                    property = request.property;
+                    sent = 0;
+                    transferring = true;
+                } else {
+                    reply.property = 0;
+                }
+                XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+                XFlush(display);
+            } else if (event.type == PropertyNotify && transferring && event.xproperty.window == requestor &&
+                       event.xproperty.atom == property && event.xproperty.state == PropertyDelete) {
+                // The requestor took the last piece: the next one, or an
+                // empty one at the end.
+                if (behaviour_ == Behaviour::DiesMidTransfer && pieces_ > 0) {
+                    XCloseDisplay(display);
+                    display_ = nullptr;
+                    return;
+                }
+                const qsizetype n = std::min<qsizetype>(piece_, data_.size() - sent);
+                XChangeProperty(display, requestor, property, type, 8, PropModeReplace,
+                                reinterpret_cast<const unsigned char*>(data_.constData() + sent), int(n));
+                sent += n;
+                ++pieces_;
+                if (n == 0) transferring = false;
+                XFlush(display);
+            }
+        }
+        pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {stop_[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) > 0 && (fds[1].revents & POLLIN)) return;
+    }
 }

@@ -8,7 +8,9 @@
 #include <QRect>
 #include <QRgb>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 struct _XDisplay;
 
@@ -46,4 +48,31 @@ public:
 
 private:
     _XDisplay* display_ = nullptr;
+};
+
+// Owns the CLIPBOARD selection on a connection and a thread of its own and
+// serves `data` as `type` (TARGETS lists it), in increments of `piece`
+// bytes when it is larger, as large transfers go. Silent: answers nothing.
+// DiesMidTransfer: closes its connection after the first increment, as a
+// program that is killed. Destruction gives the selection up.
+class X11ClipboardOwner {
+public:
+    enum class Behaviour { Answers, Silent, DiesMidTransfer };
+    X11ClipboardOwner(QByteArray type, QByteArray data, Behaviour behaviour, int piece = 16 * 1024);
+    ~X11ClipboardOwner();
+    bool ok() const { return display_ != nullptr; }
+    // How many increments were handed out so far.
+    int piecesSent() const { return pieces_; }
+
+private:
+    void serve();
+
+    _XDisplay* display_ = nullptr;
+    QByteArray type_, data_;
+    Behaviour behaviour_;
+    int piece_;
+    unsigned long window_ = 0;
+    int stop_[2] = {-1, -1};  // a pipe that ends the thread
+    std::atomic<int> pieces_{0};
+    std::thread thread_;
 };

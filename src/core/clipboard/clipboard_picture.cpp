@@ -55,26 +55,52 @@ bool clipboardPictureSizeAllowed(QSize size) {
            size.height() <= kMaxClipboardSide && qint64(size.width()) * size.height() <= kMaxClipboardPixels;
 }
 
+QString chooseClipboardPictureType(const QStringList& types) {
+    // PNG first: it carries the picture unchanged.
+    if (types.contains(QStringLiteral("image/png"))) return QStringLiteral("image/png");
+    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+    for (const QString& t : types)
+        if (t.startsWith(QLatin1String("image/")) && readable.contains(t.toLatin1())) return t;
+    return {};
+}
+
 ClipboardPicture readClipboardPicture(const QMimeData* data) {
-    ClipboardPicture result;
-    if (!data) return result;
+    if (!data) return {};
     const QStringList formats = data->formats();
     // A picture put there by this process is already decoded.
     if (formats.contains(kQtImage) && !formats.contains(QStringLiteral("image/png"))) {
         const QImage image = qvariant_cast<QImage>(data->imageData());
         if (!image.isNull()) return finish(image);
     }
-    const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
-    QString type;
-    // PNG first: it carries the picture unchanged.
-    if (formats.contains(QStringLiteral("image/png"))) type = QStringLiteral("image/png");
-    for (const QString& f : formats) {
-        if (!type.isEmpty()) break;
-        if (f.startsWith(QLatin1String("image/")) && readable.contains(f.toLatin1())) type = f;
-    }
-    if (type.isEmpty()) return result;
+    const QString type = chooseClipboardPictureType(formats);
+    if (type.isEmpty()) return {};
+    return readClipboardPictureData(type, data->data(type));
+}
 
-    const QByteArray bytes = data->data(type);
+std::optional<ClipboardPicture> readClipboardPicture(ClipboardReader& reader) {
+    using Outcome = ClipboardReader::Outcome;
+    // An owner that does not answer, or goes away, has no picture to give.
+    const ClipboardReader::Reply offered = reader.types();
+    if (offered.outcome == Outcome::Interrupted) return std::nullopt;
+    if (offered.outcome != Outcome::Done) return ClipboardPicture{};
+    const QString type = chooseClipboardPictureType(offered.types);
+    if (type.isEmpty()) return ClipboardPicture{};
+    const ClipboardReader::Reply data = reader.read(type, kMaxClipboardBytes);
+    if (data.outcome == Outcome::TooLarge) {
+        ClipboardPicture result;
+        result.status = ClipboardPicture::Status::Refused;
+        result.error = QStringLiteral("The picture on the clipboard is too large to show (more than %1 MB of %2 data).")
+                           .arg(kMaxClipboardBytes / 1000000)
+                           .arg(type);
+        return result;
+    }
+    if (data.outcome == Outcome::Interrupted) return std::nullopt;
+    if (data.outcome != Outcome::Done) return ClipboardPicture{};
+    return readClipboardPictureData(type, data.bytes);
+}
+
+ClipboardPicture readClipboardPictureData(const QString& type, const QByteArray& bytes) {
+    ClipboardPicture result;
     result.status = ClipboardPicture::Status::Refused;
     auto unreadable = [&type](const QString& why) {
         return QStringLiteral("The picture on the clipboard cannot be read (%1): %2").arg(type, why);

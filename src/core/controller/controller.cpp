@@ -87,11 +87,23 @@ Controller::Controller(Platform& platform, FramePipeline::Mode mode, QObject* pa
     connect(this, &Controller::outputBlanked, this, [showsPicture] { showsPicture(QImage(), true); });
     connect(this, &Controller::outputPictureDropped, this, [showsPicture] { showsPicture(QImage()); });
     // The clipboard selection's changes (X11: XFixes selection events).
+    // Another program's data is read on a worker where the platform can:
+    // Qt would wait for the owner's answer here, holding up the event loop.
+    if (platform_.clipboardReader) {
+        clipboardReader_ = std::make_unique<ClipboardPictureReader>(
+            *platform_.clipboardReader, mode == FramePipeline::Mode::Worker ? ClipboardPictureReader::Mode::Worker
+                                                                            : ClipboardPictureReader::Mode::Inline);
+        connect(clipboardReader_.get(), &ClipboardPictureReader::pictureRead, this, &Controller::takeClipboardPicture);
+    }
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         QClipboard* clipboard = QGuiApplication::clipboard();
         connect(clipboard, &QClipboard::dataChanged, this, [this, clipboard] {
             // Other sources never ask the clipboard's owner for anything.
-            if (source_ == Source::Clipboard) clipboardChanged(clipboard->mimeData(QClipboard::Clipboard));
+            if (source_ != Source::Clipboard) return;
+            if (clipboardReader_ && !clipboard->ownsClipboard())
+                clipboardReader_->readLatest();
+            else
+                clipboardChanged(clipboard->mimeData(QClipboard::Clipboard));
         });
     }
     connect(&keys_, &KeyBindings::actionPressed, this, &Controller::runShortcut);
@@ -347,14 +359,19 @@ void Controller::startClipboard() {
 
 void Controller::clipboardChanged(const QMimeData* data) {
     if (source_ != Source::Clipboard) return;
-    ClipboardPicture taken = readClipboardPicture(data);
+    if (clipboardReader_) clipboardReader_->forget();  // this one is newer
+    takeClipboardPicture(readClipboardPicture(data));
+}
+
+void Controller::takeClipboardPicture(const ClipboardPicture& taken) {
+    if (source_ != Source::Clipboard) return;
     if (taken.status == ClipboardPicture::Status::NoPicture) return;
     if (taken.status == ClipboardPicture::Status::Refused) {
         platform_.prompter->warn(taken.error);
         return;
     }
     clearOutputLight();
-    outputFrame_ = std::move(taken.picture);
+    outputFrame_ = taken.picture;
     if (running_) sendFrameToOutput();
     if (isShown(View::Preview)) emit previewPicture(outputFrame_);
 }

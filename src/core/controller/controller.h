@@ -8,6 +8,7 @@
 // in turn tells the controller which windows are shown (setViewShown), since
 // several commands depend on it.
 
+#include "core/clipboard/clipboard_reader.h"
 #include "core/controller/area_selection.h"
 #include "core/controller/cursor_lock.h"
 #include "core/controller/frame_feed.h"
@@ -344,6 +345,8 @@ private:
     void areaCancelled(AreaPurpose purpose);
     void applySettings(const Settings& v);
     SettingsEnvironment environment() const;
+    // A picture read from the clipboard (see clipboardChanged).
+    void takeClipboardPicture(const ClipboardPicture& taken);
     void showError(const QString& text);
 
     Platform& platform_;
@@ -381,6 +384,8 @@ private:
     QSize outputViewSize_;
     FrameFeed frames_;
     std::unique_ptr<SlideshowPlayback> playback_;  // destroyed first: its hosts read this controller
+    // Null: the clipboard is read through Qt.
+    std::unique_ptr<ClipboardPictureReader> clipboardReader_;
 
     KeyBindings keys_;
     UpdateRateKeys rateKeys_;

@@ -3,6 +3,7 @@
 #include "platform/posix/instance_lock.h"
 #include "platform/posix/paths.h"
 #include "platform/x11/x11_band_surface.h"
+#include "platform/x11/x11_clipboard_reader.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_global_keys.h"
 #include "platform/x11/x11_monitors.h"
@@ -49,6 +50,7 @@ Platform makeX11Platform(QString* error) {
     platform.openWindowMirror = [] { return makeX11WindowsOnOwnConnection(nullptr, true); };
     platform.globalKeys = std::make_unique<x11::X11GlobalKeys>(std::move(keysConnection));
     platform.pointerFence = std::make_unique<x11::X11PointerFence>(std::move(fenceConnection));
+    platform.clipboardReader = x11::X11ClipboardReader::open(x11::Connection::open(nullptr));
     platform.compositing = [shared] { return shared->compositingManagerRunning(); };
     platform.openBandSurface = [](WindowId window) -> std::unique_ptr<BandSink> {
         return x11::X11BandSurface::open(x11::Connection::open(nullptr), window);

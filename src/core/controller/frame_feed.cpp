@@ -6,8 +6,7 @@ namespace vz {
 
 int captureIntervalForRate(int rate) { return 1000 / (rate < 1 ? 1 : rate); }
 
-FrameFeed::FrameFeed(FrameSources sources, FramePipeline::Mode mode, std::function<FeedOrder()> order,
-                     QObject* parent)
+FrameFeed::FrameFeed(FrameSources sources, FramePipeline::Mode mode, std::function<FeedOrder()> order, QObject* parent)
     : QObject(parent), order_(std::move(order)), pipeline_(std::make_unique<FramePipeline>(sources, mode)) {
     // Direct from the inline pipeline, queued from the worker.
     connect(pipeline_.get(), &FramePipeline::frameReady, this, &FrameFeed::takeFinished);

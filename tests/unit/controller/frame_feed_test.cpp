@@ -61,7 +61,7 @@ protected:
     std::unique_ptr<FrameFeed> feed;
     HandTimer* timer = nullptr;
     QVector<QRgb> preview, output, windows;  // first() of each picture handed on
-    QVector<QSize> scaled;  // the view each scaled frame was made for
+    QVector<QSize> scaled;                   // the view each scaled frame was made for
     QImage current;
     int lost = 0;
 };
@@ -81,7 +81,7 @@ TEST_F(FrameFeedTest, TicksRunAtTheRatesIntervalAndANewTimerTakesOver) {
     EXPECT_NE(timer, first);
     EXPECT_TRUE(timer->active);
     EXPECT_EQ(timer->interval, 1);
-    timer->onTick();  // the timer's tick is the feed's
+    timer->onTick();                       // the timer's tick is the feed's
     EXPECT_EQ(desktop.screenCaptures, 0);  // nothing ordered
     feed->stop();
     EXPECT_FALSE(timer->active);

@@ -134,9 +134,11 @@ def tray_panel(tree=None):
     return None
 
 
-def status_notifier_items():
-    """The items registered with the desk's StatusNotifierItem watcher."""
-    env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=DESK_BUS)
+def status_notifier_items(bus=None):
+    """The items registered with the StatusNotifierItem watcher on `bus`
+    (the desk's by default; "" for the session bus of the environment)."""
+    bus = DESK_BUS if bus is None else bus
+    env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus) if bus else None
     done = subprocess.run(["gdbus", "call", "--session", "--dest", "org.kde.StatusNotifierWatcher",
                            "--object-path", "/StatusNotifierWatcher", "--method",
                            "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierWatcher",

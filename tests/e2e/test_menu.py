@@ -8,17 +8,6 @@ import tempfile
 import e2e_lib as e2e
 import test_mirror as mirror
 
-# Every key the settings file holds after a save, section by section.
-SETTINGS_KEYS = {
-    "Velikost": ["Levo", "Gor"],
-    "Options": ["optAutohide", "Cursorx0", "Cursorx9", "Cursory0", "Cursory9", "OptCursorLimit",
-                "ImgCounter", "optAutohideagain", "opScaleValue", "optShowcursor", "optShowredpoint",
-                "optCenter", "optLeft", "optTop", "refreshRate", "MAXrefreshRate", "optStbar",
-                "ImageSavePath", "HotKey", "CbBeep"],
-    "Config": ["load"],
-    "Display": ["Daf"],
-}
-
 
 def sections_of(text):
     result, current = {}, None
@@ -74,7 +63,7 @@ class MenuTest(e2e.DisplayTest):
             with open(app.config_file, "rb") as f:
                 text = f.read().decode("latin-1")
             found = sections_of(text)
-            for section, keys in SETTINGS_KEYS.items():
+            for section, keys in e2e.SAVED_KEYS.items():
                 self.assertEqual(found.get(section), keys, f"[{section}] of Vivivoz.cfg:\n{text}")
 
     def test_toolbar_saved_beyond_the_screen_comes_back_at_left_5(self):

@@ -9,7 +9,6 @@ are read with grim, windows with swaymsg.
 
 import json
 import os
-import re
 import subprocess
 import sys
 import tempfile
@@ -70,11 +69,7 @@ class Vivivoz(e2e_lib.Vivivoz):
         def registered():
             if not self.running():
                 raise AssertionError(f"vivivoz ended with status {self.proc.returncode}\n{self.log()}")
-            out = run(["gdbus", "call", "--session", "--dest", "org.kde.StatusNotifierWatcher",
-                       "--object-path", "/StatusNotifierWatcher", "--method",
-                       "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierWatcher",
-                       "RegisteredStatusNotifierItems"], check=False)
-            return re.search(r"'[^']+'", out) is not None
+            return bool(e2e_lib.status_notifier_items(bus=""))
         try:
             wait_until("vivivoz's item in the tray", registered, timeout)
         except AssertionError as e:

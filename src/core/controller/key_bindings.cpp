@@ -76,6 +76,8 @@ void KeyBindings::setShortcutKeys(const ShortcutKeys& wanted) {
     // another is free when the other takes it.
     for (int i = 0; i < kShortcutActionCount; ++i)
         if (keys_ && before[i] != wanted[i]) keys_->unregisterKey(i + 1);
+    // What held keys cannot do here (empty: they work everywhere).
+    const QString limitation = keys_ ? keys_->limitation() : QString();
     QStringList notTaken;
     for (int i = 0; i < kShortcutActionCount; ++i) {
         const int id = i + 1;
@@ -86,7 +88,7 @@ void KeyBindings::setShortcutKeys(const ShortcutKeys& wanted) {
         if (!reason.isEmpty())
             notTaken.append(notTakenLine(wanted[i], QString::fromUtf8(shortcutActions()[i].label), reason));
         else if (keys_ && keys_->isRegistered(id))
-            reason = keys_->limitation();  // held, with what it cannot do here
+            reason = limitation;  // held, with what it cannot do here
     }
     emit shortcutKeysChanged();
     const bool news = !notTaken.isEmpty() && notTaken != notTaken_;
@@ -94,10 +96,9 @@ void KeyBindings::setShortcutKeys(const ShortcutKeys& wanted) {
     if (news) report(notTaken);
     // Said once: the shortcuts work, but not everywhere.
     const bool anyKey = std::any_of(wanted.begin(), wanted.end(), [](quint16 k) { return k != 0; });
-    if (keys_ && anyKey && !limitationTold_ && !keys_->limitation().isEmpty()) {
+    if (anyKey && !limitationTold_ && !limitation.isEmpty()) {
         limitationTold_ = true;
-        const QString text = keys_->limitation();
-        QTimer::singleShot(0, this, [this, text] { prompter_.warn(text); });
+        QTimer::singleShot(0, this, [this, limitation] { prompter_.warn(limitation); });
     }
 }
 
